@@ -1,0 +1,114 @@
+#include "form/layouts.h"
+
+namespace tallix {
+namespace {
+
+using K = ControlKind;
+
+FontSpec pming() { return FontSpec{}; }
+FontSpec arial(bool bold = false) { return FontSpec{"Arial", 9.0, bold, 0}; }
+FontSpec times(double points, bool bold) { return FontSpec{"Times New Roman", points, bold, 0}; }
+FontSpec comic() { return FontSpec{"Comic Sans MS", 9.0, false, 0}; }
+
+std::vector<ControlSpec> makeForm1() {
+  std::vector<ControlSpec> d;
+  auto add = [&d](ControlSpec spec) { d.push_back(std::move(spec)); };
+  // Directly on the window.
+  add({"cmdMain", K::Button, "", "Main", "", arial(), 120, 480, 732, 252});
+  add({"cmdCaculation", K::Button, "", "Calculation", "", arial(), 840, 480, 1092, 252});
+  add({"cmdSettings", K::Button, "", "Settings", "", arial(), 1920, 480, 972, 252});
+  add({"Smallzvt", K::Picture, "", "", "", pming(), 5160, 120, 852, 336});
+  add({"imgFrame", K::Picture, "", "", "", pming(), 120, 720, 6360, 3468});
+  add({"fraMain", K::Frame, "", "", "", pming(), 276, 804, 6012, 3252});
+  add({"fraSettings", K::Frame, "", "", "", pming(), 276, 804, 6012, 3252});
+  add({"fraCalculate", K::Frame, "", "", "", pming(), 276, 804, 6012, 3252});
+  add({"Timer1", K::Timer, "", "", "", pming(), 0, 0, 0, 0, true, false});
+
+  // The Main view.
+  add({"lblStatus", K::Label, "fraMain", "Status : ", "", times(10.2, true), 120, 240, 732, 252});
+  add({"lblDetect", K::Label, "fraMain", "", "", pming(), 960, 240, 1332, 372});
+  add({"lblThisMonth", K::Label, "fraMain", "Input the starting day and ending day below",
+       "Monthly record, e.g 01-31 or 15-14(to next month)", pming(), 3840, 240, 2052, 492});
+  add({"lblStartTime", K::Label, "fraMain", "", "", pming(), 120, 660, 2892, 312});
+  add({"lblEndTime", K::Label, "fraMain", "", "", pming(), 120, 1080, 2892, 252});
+  add({"cmdInput", K::Button, "fraMain", "input / renew", "enable input", pming(), 3120, 720, 1092, 372});
+  add({"lblFrom", K::Label, "fraMain", "=>    From :", "", pming(), 4320, 840, 972, 252});
+  add({"txtStartDay", K::TextBox, "fraMain", "", "Starting day", pming(), 5400, 840, 372, 264, false, true, 2});
+  add({"lblTo", K::Label, "fraMain", "    To :", "", pming(), 4680, 1200, 612, 252});
+  add({"txtEndDay", K::TextBox, "fraMain", "", "Ending day", pming(), 5400, 1200, 372, 264, false, true, 2});
+  add({"cmdConfirm", K::Button, "fraMain", "Confirm above days", "Accept change if no error", pming(), 4200, 1560,
+       1572, 372});
+  add({"cmdRecover", K::Button, "fraMain", "Recover", "don't make change and return old setting", pming(), 4200,
+       2160, 1572, 372});
+  add({"lblF1NewFileCreated", K::Label, "fraMain", "", "Show you useful message", arial(), 120, 1680, 3732, 252});
+  add({"lblF1NoRecord", K::Label, "fraMain", "", "", pming(), 120, 1680, 3012, 252});
+  add({"lblF1HourSpent", K::Label, "fraMain", "", "", times(10.8, false), 360, 2760, 612, 252, true, false});
+  add({"imgPointer", K::Picture, "fraMain", "", "", pming(), 1104, 2640, 192, 192, true, false});
+  add({"imgScale", K::Picture, "fraMain", "", "Expended time while online ( + hr(s) spent on the left )", pming(),
+       1200, 2880, 3816, 216, true, false});
+
+  // The Settings view.
+  add({"chkToBeMin", K::CheckBox, "fraSettings", "not enough 1 min is replaced by one minute",
+       "When start and end record, first and last seconds are replaced by one minute", arial(), 240, 480, 4452,
+       252});
+  add({"chkRunMe", K::CheckBox, "fraSettings", "run me when Windows starts",
+       "Automatically load Tallix when Windows starts every time", arial(), 240, 840, 3732, 228});
+
+  // The Calculation view.
+  add({"File1", K::FileList, "fraCalculate", "", "CountRec.log is a most recent file stored data, next is great number.",
+       pming(), 3600, 240, 2292, 1152});
+  add({"cmdLoad", K::Button, "fraCalculate", "Load", "", pming(), 5040, 1560, 732, 252});
+  add({"lblAbandon", K::Label, "fraCalculate", "below data are abandoned :", "", pming(), 3600, 1920, 2292, 252});
+  add({"List1", K::ListBox, "fraCalculate", "", "Error found when loading data back.", pming(), 3600, 2160, 2292,
+       948});
+  ControlSpec created{"lblCreated", K::Label, "fraCalculate", " file created : ", "", arial(), 240, 360, 2892, 252};
+  created.windowColours = true;
+  add(created);
+  add({"lblF2From", K::Label, "fraCalculate", "         from :", "", pming(), 240, 720, 3012, 252});
+  add({"lblF2To", K::Label, "fraCalculate", "             to :", "", pming(), 240, 1080, 3012, 252});
+  add({"lblFirstR", K::Label, "fraCalculate", "first record :", "", pming(), 240, 1560, 3012, 252});
+  add({"lblLastR", K::Label, "fraCalculate", " last record :", "", pming(), 240, 1920, 3012, 252});
+  add({"Line1", K::Line, "fraCalculate", "", "", pming(), 240, 2280, 3360, 2280});
+  ControlSpec useTime{"lblUseTime", K::Label, "fraCalculate", "", "", arial(true), 240, 2400, 2772, 252};
+  useTime.windowColours = true;
+  add(useTime);
+  return d;
+}
+
+std::vector<ControlSpec> makeForm11() {
+  return {
+      {"imgWarningMessage", K::Picture, "", "", "", pming(), 120, 240, 384, 384},
+      {"Label1", K::Label, "", "", "", pming(), 720, 240, 2532, 852},
+      {"cmdOk", K::Button, "", "OK", "", pming(), 1320, 1200, 732, 372},
+  };
+}
+
+std::vector<ControlSpec> makeForm4() {
+  return {
+      {"Frame1", K::Frame, "", "", "", pming(), 48, 0, 4692, 3492},
+      {"imgMyName", K::Picture, "Frame1", "", "", pming(), 1200, 240, 2136, 852},
+      {"Label1", K::Label, "Frame1", "", "", comic(), 240, 1320, 4332, 372},
+      {"Label3", K::Label, "Frame1", "Tallix, a meter of time online", "", pming(), 1560, 2040, 2652, 372},
+      {"imgFlowerIcon", K::Picture, "Frame1", "", "", pming(), 360, 1800, 384, 384},
+      {"cmdOk", K::Button, "Frame1", "OK", "", comic(), 240, 2760, 4000, 372},
+  };
+}
+
+}  // namespace
+
+const std::vector<ControlSpec>& form1Design() {
+  static const std::vector<ControlSpec> design = makeForm1();
+  return design;
+}
+
+const std::vector<ControlSpec>& form11Design() {
+  static const std::vector<ControlSpec> design = makeForm11();
+  return design;
+}
+
+const std::vector<ControlSpec>& form4Design() {
+  static const std::vector<ControlSpec> design = makeForm4();
+  return design;
+}
+
+}  // namespace tallix

@@ -1,0 +1,23 @@
+#include "form/main_form.h"
+
+#include <utility>
+
+#include "form/layouts.h"
+
+namespace tallix {
+
+MainForm::MainForm(Services& s, std::string appPath)
+    : services(&s), AppPath(std::move(appPath)), controls(form1Design()) {}
+
+void AnswerOk(MainForm& form, std::string_view ErrorMsgStr) { form.services->answerOk(std::string(ErrorMsgStr)); }
+
+bool reportFailure(MainForm& form, std::string_view sentence, PendingError& error) {
+  if (!error.pending()) return false;
+  AnswerOk(form, failureReport(sentence, error));
+  error.clear();
+  return true;
+}
+
+void Shell_NotifyIcon(MainForm& form, NotifyAction action) { form.services->notifyIcon(action, form.trayIconData); }
+
+}  // namespace tallix

@@ -1,0 +1,99 @@
+// The form model of the main window: every working field under its
+// established name and every control as plain data. The procedures of
+// monitor/, period/ and analysis/ work on it; the Qt shell renders it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "form/controls.h"
+#include "form/services.h"
+#include "store/date_time.h"
+#include "store/pending_error.h"
+
+namespace tallix {
+
+enum class WindowState { Normal, Minimized, Maximized };
+
+struct MainForm {
+  explicit MainForm(Services& services, std::string appPath = {});
+
+  Services* services;
+  // The program folder, always ending in the separator.
+  std::string AppPath;
+  // The notification-icon record (filled at start-up; the tick changes its picture).
+  TrayIconData trayIconData;
+
+  // The window itself.
+  std::string Caption;  // title, empty until the first tick
+  float windowLeft = 0;
+  float windowTop = 0;
+  float windowWidth = 0;
+  float windowHeight = 0;
+  bool placed = false;  // a saved position was applied at load
+  WindowState windowState = WindowState::Normal;
+  bool windowVisible = false;
+  ControlSet controls;
+
+  // Shared state.
+  std::int16_t FileNo = 0;
+  std::string LineRec;  // record buffer of the record file
+  bool Recording = false;
+  std::int16_t EndRecNo = 0;
+  std::int16_t DaysSpanned = 0;
+  bool PeriodActive = false;
+  bool NewFileCreated = false;
+  bool Connected = false;
+
+  // Tick bookkeeping.
+  std::int16_t DotStep = 0;
+  std::int16_t WriteErrors = 0;
+  std::string StartLine;
+  std::string StampText;
+  std::string StartHourText;
+  std::string StartMinuteText;
+  std::string DayText;
+  std::int16_t LastSaveMinute = 0;
+  // The clock at the previous tick, to see sleeps, clock changes and a new
+  // calendar day between two ticks (none before the first tick).
+  std::optional<DateTime> lastTickTime;
+
+  // Hour gauge.
+  std::int32_t HoursSpent = 0;
+  std::int16_t HourMinutes = 0;
+  std::int16_t LastMinute = 0;
+  float PointerOrigin = 0;
+  float TwipsPerMinute = 0;
+
+  // Period confirmation.
+  std::string ArchiveName;
+  bool confirming = false;  // a confirmation is running; a second one must not start
+
+  // Log loader and pair reader.
+  std::string LoadRec;
+  std::string LoadEndRec;
+  std::string PeriodDateText;
+  std::int16_t TotalHours = 0;
+  std::int16_t TotalMinutes = 0;
+  std::int16_t TotalSeconds = 0;
+  bool PairValid = false;
+  bool MinuteBorrow = false;
+  bool HourBorrow = false;
+
+  // A file of the program folder by name.
+  std::string file(std::string_view name) const { return AppPath + std::string(name); }
+  Control& operator[](std::string_view name) { return controls[name]; }
+  const Control& operator[](std::string_view name) const { return controls[name]; }
+};
+
+// The one message service: shows the text in a new message window.
+void AnswerOk(MainForm& form, std::string_view ErrorMsgStr);
+// When an error is pending: shows the failure report with the operation's
+// sentence and clears the error. Returns whether it reported.
+bool reportFailure(MainForm& form, std::string_view sentence, PendingError& error);
+// Passes the icon record to the notification-icon service.
+void Shell_NotifyIcon(MainForm& form, NotifyAction action);
+
+}  // namespace tallix

@@ -1,0 +1,38 @@
+// The program's own words: the sentence each operation puts in front of its
+// failure report, and the fixed messages.
+#pragma once
+
+#include <string_view>
+
+namespace tallix {
+
+inline constexpr std::string_view kSavingSettings = "Error occurred when saving settings to disk, ";
+inline constexpr std::string_view kLoadingData = "Error occurred when loading data from files, ";
+inline constexpr std::string_view kUpdatingCountRecLog = "Error occurred when updating ''CountRec.log'', ";
+inline constexpr std::string_view kHandlingFiles = "Error occurred when handling files, ";
+inline constexpr std::string_view kSavingData = "Error occurred when saving data to disk, ";
+inline constexpr std::string_view kWritingDataToFile = "Error occurred when writing data to file, ";
+inline constexpr std::string_view kLoadingBackDays = "Error occurred when loading back starting or ending day, ";
+inline constexpr std::string_view kWritingDataToDisk = "Error occurred when writing data to disk, ";
+inline constexpr std::string_view kUpdatingDaySpent = "Error occurred when updating day-spent to disk, ";
+
+inline constexpr std::string_view kInvalidStartingDay = "invalid input of starting day";
+inline constexpr std::string_view kInvalidEndingDay = "invalid input of ending day";
+inline constexpr std::string_view kSameDays =
+    "invalid input, starting day and ending day are the same, this program won't accept one-day recording";
+inline constexpr std::string_view kHelpNotice =
+    "help file not found, visit Vossberry's home page for help supported";
+inline constexpr std::string_view kAlreadyRunning = "Application is already running!";
+inline constexpr std::string_view kProgramTitle = "Vossberry Tallix";
+
+inline constexpr std::string_view kRecordNotProgressing = "Record is not progressing";
+inline constexpr std::string_view kNewFileCreated = "A new file created";
+inline constexpr std::string_view kThisMonthPrompt = "Input the starting day and ending day below";
+
+// File names in the program folder.
+inline constexpr std::string_view kCountRecZvt = "CountRec.zvt";
+inline constexpr std::string_view kCountRecLog = "CountRec.log";
+inline constexpr std::string_view kSettingsFile = "tallix.ini";
+inline constexpr std::string_view kOldLogFolder = "Oldlog";
+
+}  // namespace tallix

@@ -1,0 +1,41 @@
+// The one door from the logic to the outside world. The Qt shell gives the
+// real clock, probe, message window, tray icon and beep; tests give fakes.
+#pragma once
+
+#include <string>
+
+#include "store/date_time.h"
+
+namespace tallix {
+
+// Tray pictures: 0..11 are the online pictures (one per five minutes of the
+// hour), kPictureDisconnect the offline one.
+inline constexpr int kPictureDisconnect = -1;
+
+// The notification-icon record: only its picture changes after start-up.
+struct TrayIconData {
+  int hIcon = kPictureDisconnect;
+  std::string tip = "Zvt";
+};
+
+// Actions of the notification-icon service.
+enum class NotifyAction { Add = 0, Modify = 1, Delete = 2 };
+
+class Services {
+ public:
+  virtual ~Services() = default;
+  // Local date and time; nothing else in the logic reads the system clock.
+  virtual DateTime now() = 0;
+  // Is a dial-up connection up right now? On a failure of the platform's
+  // listing the probe may put its failure code into `detectCaption`.
+  virtual bool probeConnection(std::string& detectCaption) = 0;
+  // Shows a message in a new non-modal message window; returns at once.
+  virtual void answerOk(const std::string& text) = 0;
+  // Adds, changes or removes the notification icon.
+  virtual void notifyIcon(NotifyAction action, const TrayIconData& data) = 0;
+  virtual void beep() = 0;
+  // Start at log-on: create or remove the entry; failures are skipped silently.
+  virtual void setStartAtLogOn(bool on) = 0;
+};
+
+}  // namespace tallix

@@ -1,0 +1,16 @@
+// The once-a-second tick of the main window's timer.
+#pragma once
+
+#include "form/main_form.h"
+
+namespace tallix {
+
+// Runs one tick: period reload around midnight, title, probe, and the
+// opening, refreshing and closing of the connection record in CountRec.zvt.
+void Timer1_Timer(MainForm& form);
+
+// Asks the platform whether a dial-up connection is up; a failure code of
+// the platform's listing lands in lblDetect.
+bool IsConnected(MainForm& form);
+
+}  // namespace tallix

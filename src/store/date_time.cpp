@@ -1,0 +1,64 @@
+#include "store/date_time.h"
+
+namespace tallix {
+namespace {
+
+// Days from 0001-01-01 to the given date (days-from-civil).
+long long daysFromCivil(long long y, long long m, long long d) {
+  y -= m <= 2 ? 1 : 0;
+  const long long era = (y >= 0 ? y : y - 399) / 400;
+  const long long yoe = y - era * 400;
+  const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 306;  // day 0 = 0000-03-01 shifted to 0001-01-01
+}
+
+void civilFromDays(long long z, int& year, int& month, int& day) {
+  z += 306;
+  const long long era = (z >= 0 ? z : z - 146096) / 146097;
+  const long long doe = z - era * 146097;
+  const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const long long mp = (5 * doy + 2) / 153;
+  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+}  // namespace
+
+bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int daysInMonth(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12) return 0;
+  return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+bool isValid(const DateTime& when) {
+  return when.month >= 1 && when.month <= 12 && when.day >= 1 && when.day <= daysInMonth(when.year, when.month) &&
+         when.hour >= 0 && when.hour <= 23 && when.minute >= 0 && when.minute <= 59 && when.second >= 0 &&
+         when.second <= 59;
+}
+
+long long toSerialSeconds(const DateTime& when) {
+  long long days = daysFromCivil(when.year, when.month, when.day);
+  return days * 86400LL + when.hour * 3600LL + when.minute * 60LL + when.second;
+}
+
+DateTime fromSerialSeconds(long long seconds) {
+  long long days = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+  long long rest = seconds - days * 86400;
+  DateTime when;
+  civilFromDays(days, when.year, when.month, when.day);
+  when.hour = static_cast<int>(rest / 3600);
+  when.minute = static_cast<int>(rest / 60 % 60);
+  when.second = static_cast<int>(rest % 60);
+  return when;
+}
+
+DateTime addSeconds(const DateTime& when, long long seconds) {
+  return fromSerialSeconds(toSerialSeconds(when) + seconds);
+}
+
+}  // namespace tallix

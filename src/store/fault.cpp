@@ -1,0 +1,32 @@
+#include "store/fault.h"
+
+#include "store/pending_error.h"
+
+namespace tallix {
+namespace {
+long g_faultAt = 0;
+long g_count = 0;
+bool g_durable = true;
+}  // namespace
+
+void setFaultAt(long n) { g_faultAt = n > 0 ? g_count + n : 0; }
+long fileOperationCount() { return g_count; }
+void resetFileOperationCount() {
+  if (g_faultAt > 0) g_faultAt -= g_count;
+  g_count = 0;
+}
+
+bool injectFault(PendingError& error) {
+  ++g_count;
+  if (g_faultAt > 0 && g_count == g_faultAt) {
+    g_faultAt = 0;
+    error.raise(kDeviceIoError);
+    return true;
+  }
+  return false;
+}
+
+void setDurableWrites(bool on) { g_durable = on; }
+bool durableWrites() { return g_durable; }
+
+}  // namespace tallix

@@ -1,0 +1,64 @@
+// Files of fixed-length records: the 29-byte record files (CountRec.zvt and
+// every .log) and the 51-byte settings file. A file is opened, read or
+// written by record number and closed again within one event; nothing is
+// held open between two events.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "store/pending_error.h"
+
+namespace tallix {
+
+inline constexpr long kRecordLength = 29;
+
+// A text cut or blank-padded to one 29-byte record.
+std::string padRecord(std::string_view text);
+
+// Records in a file of `length` bytes: the length divided by the record
+// length, rounded to the nearest whole number, halves to the even one.
+long recordsInLength(long long length, long recordLength);
+
+// One open file, for random access by record. Opening a missing file creates
+// it empty. Every step that fails records its error in the PendingError it
+// was given and is otherwise skipped. The destructor closes the file.
+class RecordFile {
+ public:
+  RecordFile(const std::string& path, long recordLength, PendingError& error, char fill = ' ');
+  ~RecordFile();
+  RecordFile(const RecordFile&) = delete;
+  RecordFile& operator=(const RecordFile&) = delete;
+
+  bool isOpen() const { return file_ != nullptr; }
+  // The file's length in bytes, or -1 when it cannot be taken.
+  long long length();
+  // The number of records (see recordsInLength); 0 when it cannot be taken.
+  long count();
+  // Reads record n (from 1) into `buffer`: exactly one record's bytes, the
+  // part past the end of the file given as the fill character. On failure
+  // `buffer` keeps what it held.
+  bool read(long n, std::string& buffer);
+  // Writes record n, cut or padded with the fill character; writing past the
+  // end extends the file (a gap is filled with the fill character).
+  bool write(long n, std::string_view bytes);
+  // Closes the file; false (and an error) when the close failed.
+  bool close();
+
+ private:
+  bool ready();
+  std::FILE* file_ = nullptr;
+  long recordLength_;
+  PendingError& error_;
+  char fill_;
+};
+
+// One-step helpers: open, act, close.
+long recordCount(const std::string& path, PendingError& error);
+bool readRecord(const std::string& path, long n, std::string& buffer, PendingError& error);
+bool writeRecord(const std::string& path, long n, std::string_view text, PendingError& error);
+// Reads a whole file into `bytes` with one read (open, length, read, close).
+bool readWholeFile(const std::string& path, std::string& bytes, PendingError& error);
+
+}  // namespace tallix

@@ -1,0 +1,29 @@
+// The settings file tallix.ini: 51-byte records of a 17-byte blank-padded
+// label, two little-endian signed 16-bit values and 30 spare zero bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "store/pending_error.h"
+
+namespace tallix {
+
+inline constexpr long kSettingsRecordLength = 51;
+inline constexpr size_t kSettingsLabelLength = 17;
+
+struct SettingsRecord {
+  std::string label;  // as stored: 17 characters, blank-padded
+  std::int16_t value1 = 0;
+  std::int16_t value2 = 0;
+};
+
+std::string encodeSettingsRecord(const SettingsRecord& record);
+SettingsRecord decodeSettingsRecord(const std::string& bytes);
+
+// Open, read or write record n, close. A record past the end reads as an
+// empty label and zeros.
+bool readSettingsRecord(const std::string& path, long n, SettingsRecord& record, PendingError& error);
+bool writeSettingsRecord(const std::string& path, long n, const SettingsRecord& record, PendingError& error);
+
+}  // namespace tallix

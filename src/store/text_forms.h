@@ -1,0 +1,35 @@
+// The text forms of dates and times that the program writes and shows.
+// Stored forms have fixed widths and are read by position.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "store/date_time.h"
+
+namespace tallix {
+
+std::string stampText(const DateTime& when);      // "yyyy/mm/dd hh:mm:ss"
+std::string dateText(const DateTime& when);       // "yyyy/mm/dd"
+std::string longStampText(const DateTime& when);  // "dd mmm yyyy - hh:mm:ss AM/PM"
+std::string titleStampText(const DateTime& when); // "dd mmm yyyy / hh:mm AM/PM"
+std::string shortDateText(const DateTime& when);  // "dd mmm yyyy"
+
+// The month's abbreviated name in the locale for time ("Apr" under C).
+std::string monthAbbreviation(int month);
+
+// Reads "yyyy/mm/dd hh:mm:ss" or its two-digit-year form "yy/mm/dd hh:mm:ss"
+// (a year of the 2000s) by position; nothing when a field is not digits or
+// the date or time does not exist.
+std::optional<DateTime> parseStamp(std::string_view text);
+// Reads "yyyy/mm/dd" by position; the day must exist in the calendar.
+std::optional<DateTime> parseDate(std::string_view text);
+
+// A stored stamp in the long shown form; a text that is not a real date and
+// time is shown unchanged.
+std::string showStamp(std::string_view stored);
+// A stored "yyyy/mm/dd" in the form "dd mmm yyyy"; unchanged when not a real day.
+std::string showDate(std::string_view stored);
+
+}  // namespace tallix

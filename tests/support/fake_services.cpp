@@ -1,0 +1,64 @@
+#include "support/fake_services.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "store/numbers.h"
+#include "store/record_file.h"
+
+namespace fs = std::filesystem;
+
+namespace tallix::testing {
+
+bool FakeServices::probeConnection(std::string& detectCaption) {
+  if (!probeFailure.empty()) {
+    detectCaption = probeFailure;
+    return false;
+  }
+  return line;
+}
+
+void FakeServices::notifyIcon(NotifyAction action, const TrayIconData& data) {
+  trayActions.push_back(action);
+  if (action == NotifyAction::Modify) trayPictures.push_back(data.hIcon);
+}
+
+TempDir::TempDir() {
+  static std::atomic<unsigned> counter{0};
+  std::random_device seed;
+  fs::path base = fs::temp_directory_path();
+  for (;;) {
+    fs::path candidate = base / ("tallix-test-" + std::to_string(seed()) + "-" + std::to_string(counter++));
+    std::error_code code;
+    if (fs::create_directory(candidate, code)) {
+      path_ = candidate.string() + "/";
+      return;
+    }
+  }
+}
+
+TempDir::~TempDir() {
+  std::error_code code;
+  fs::remove_all(fs::path(path_), code);
+}
+
+void writeLog(const std::string& path, const std::vector<std::string>& records) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  for (const auto& text : records) out << padRecord(text);
+}
+
+std::vector<std::string> readLog(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::string> records;
+  for (size_t at = 0; at < bytes.size(); at += static_cast<size_t>(kRecordLength))
+    records.push_back(trimRight(bytes.substr(at, static_cast<size_t>(kRecordLength))));
+  return records;
+}
+
+}  // namespace tallix::testing

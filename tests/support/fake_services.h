@@ -1,0 +1,54 @@
+// Test doubles: a clock the test sets, a probe the test switches, and a
+// record of every message, icon change and beep.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "form/main_form.h"
+#include "form/services.h"
+#include "store/date_time.h"
+
+namespace tallix::testing {
+
+class FakeServices : public Services {
+ public:
+  DateTime clock{2002, 4, 16, 9, 0, 0};
+  bool line = false;              // what the probe answers
+  std::string probeFailure;       // when not empty, the probe fails with this code
+  std::vector<std::string> messages;
+  std::vector<int> trayPictures;  // every picture passed with Modify
+  std::vector<NotifyAction> trayActions;
+  int beeps = 0;
+  std::vector<bool> logOnChanges;
+
+  DateTime now() override { return clock; }
+  bool probeConnection(std::string& detectCaption) override;
+  void answerOk(const std::string& text) override { messages.push_back(text); }
+  void notifyIcon(NotifyAction action, const TrayIconData& data) override;
+  void beep() override { ++beeps; }
+  void setStartAtLogOn(bool on) override { logOnChanges.push_back(on); }
+
+  void advance(long long seconds) { clock = addSeconds(clock, seconds); }
+};
+
+// A fresh empty folder for one test, removed at the end; its path ends in '/'.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + name; }
+
+ private:
+  std::string path_;
+};
+
+// Writes a record file from its texts (each padded to 29 bytes).
+void writeLog(const std::string& path, const std::vector<std::string>& records);
+// Reads a record file back as its texts with trailing blanks removed.
+std::vector<std::string> readLog(const std::string& path);
+
+}  // namespace tallix::testing
