@@ -46,8 +46,9 @@ bool folderExists(const std::string& path) {
 bool copyFile(const std::string& from, const std::string& to, PendingError& error) {
   if (injectFault(error)) return false;
   std::error_code code;
-  if (!fs::is_regular_file(fs::path(from), code)) {
-    error.raise(code ? kPathFileAccessError : kFileNotFound);
+  fs::file_type type = fs::status(fs::path(from), code).type();
+  if (type != fs::file_type::regular) {
+    error.raise(type == fs::file_type::not_found ? kFileNotFound : kPathFileAccessError);
     return false;
   }
   const fs::path part(to + ".part");
@@ -84,8 +85,9 @@ bool renameFile(const std::string& from, const std::string& to, PendingError& er
 bool deleteFile(const std::string& path, PendingError& error) {
   if (injectFault(error)) return false;
   std::error_code code;
-  if (!fs::is_regular_file(fs::path(path), code)) {
-    error.raise(code ? kPathFileAccessError : kFileNotFound);
+  fs::file_type type = fs::status(fs::path(path), code).type();
+  if (type != fs::file_type::regular) {
+    error.raise(type == fs::file_type::not_found ? kFileNotFound : kPathFileAccessError);
     return false;
   }
   if (!fs::remove(fs::path(path), code)) {
