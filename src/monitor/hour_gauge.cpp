@@ -1,0 +1,60 @@
+#include "monitor/hour_gauge.h"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+
+#include "form/sentences.h"
+#include "store/numbers.h"
+#include "store/record_file.h"
+
+namespace tallix {
+namespace {
+
+constexpr int kMinutesPerHour = 60;
+constexpr int kMinutesPerPicture = 5;
+constexpr int kOnlinePictures = 12;
+// The start record has room for two digits of day count.
+constexpr long kMostDaysShown = 99;
+
+}  // namespace
+
+void UpdateHourGauge(MainForm& form, std::int16_t minute) {
+  int step = minute - form.LastMinute;
+  // A smaller minute than last time means the clock passed the full hour.
+  if (step < 0) step = 1;
+  if (step == 0) return;
+
+  const int counted = form.HourMinutes + step;
+  if (counted >= kMinutesPerHour) {
+    // A whole hour is complete; minutes beyond it (missed ticks) are dropped.
+    form.HourMinutes = 0;
+    if (form.HoursSpent < std::numeric_limits<std::int32_t>::max()) ++form.HoursSpent;
+    form["lblF1HourSpent"].caption = std::to_string(form.HoursSpent) + (form.HoursSpent >= 2 ? " hrs" : " hr");
+  } else {
+    form.HourMinutes = static_cast<std::int16_t>(counted);
+  }
+
+  form["imgPointer"].left = static_cast<float>(form.HourMinutes) * form.TwipsPerMinute + form.PointerOrigin;
+  form.LastMinute = minute;
+
+  if (form.HourMinutes % kMinutesPerPicture == 0) {
+    const int picture = form.HourMinutes / kMinutesPerPicture;
+    if (picture >= 0 && picture < kOnlinePictures) {
+      form.trayIconData.hIcon = picture;
+      Shell_NotifyIcon(form, NotifyAction::Modify);
+    }
+  }
+}
+
+void UpdateDaySpent(MainForm& form) {
+  const long days = std::clamp<long>(form.DaysSpanned, 0, kMostDaysShown);
+  const long length = static_cast<long>(form.StartLine.size());
+  // "start: ", the day count, then the start time without its century.
+  form.LineRec = padRecord(left(form.StartLine, 7) + twoDigits(days) + right(form.StartLine, length - 9));
+  PendingError error;
+  writeRecord(form.file(kCountRecZvt), form.EndRecNo - 1, form.LineRec, error);
+  reportFailure(form, kUpdatingDaySpent, error);
+}
+
+}  // namespace tallix

@@ -1,0 +1,191 @@
+#include "monitor/tick.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+
+#include "form/sentences.h"
+#include "monitor/connection_record.h"
+#include "monitor/hour_gauge.h"
+#include "period/reload.h"
+#include "store/file_system.h"
+#include "store/numbers.h"
+#include "store/record_file.h"
+#include "store/text_forms.h"
+
+namespace tallix {
+namespace {
+
+// Two ticks are about a second apart; a longer gap means the machine slept
+// or stalled, or the clock was set. An open record is closed at the last
+// time the program saw it.
+constexpr long long kLongestTickGap = 120;
+constexpr std::int16_t kMostWriteErrorsCounted = 3;
+constexpr std::int16_t kWriteErrorsShown = 2;
+
+constexpr std::array<std::string_view, 4> kDetectDots = {" connected", " connected .", " connected ..",
+                                                         " connected ..."};
+
+bool clockJumped(const DateTime& before, const DateTime& now) {
+  const long long gap = toSerialSeconds(now) - toSerialSeconds(before);
+  return gap < 0 || gap > kLongestTickGap;
+}
+
+bool sameDate(const DateTime& a, const DateTime& b) {
+  return a.year == b.year && a.month == b.month && a.day == b.day;
+}
+
+void showIcon(MainForm& form, int picture) {
+  form.trayIconData.hIcon = picture;
+  Shell_NotifyIcon(form, NotifyAction::Modify);
+}
+
+// Writes the open connection's end record with `when` and marks the record
+// closed.
+void closeRecord(MainForm& form, const DateTime& when, PendingError& error) {
+  form.StampText = stampText(when);
+  form.LineRec = endRecordText(form.StampText);
+  writeClosingEnd(form.file(kCountRecZvt), form.StampText, error);
+  form["lblEndTime"].caption = "_end : " + longStampText(when);
+  form.Recording = false;
+  form.DaysSpanned = 0;
+}
+
+// The line is seen down: the icon goes back to the offline picture.
+void markDisconnected(MainForm& form) {
+  form.NewFileCreated = false;
+  showIcon(form, kPictureDisconnect);
+}
+
+// Shows at most two write failures in a run of the program.
+void checkWriteFailure(MainForm& form, PendingError& error) {
+  if (!error.pending()) return;
+  if (form.WriteErrors < kWriteErrorsShown) reportFailure(form, kWritingDataToFile, error);
+  error.clear();
+  form.WriteErrors = std::min<std::int16_t>(static_cast<std::int16_t>(form.WriteErrors + 1), kMostWriteErrorsCounted);
+}
+
+void resetGauge(MainForm& form, const DateTime& now) {
+  form.LastMinute = static_cast<std::int16_t>(now.minute);
+  form["lblF1HourSpent"].visible = true;
+  form["imgScale"].visible = true;
+  form["imgPointer"].visible = true;
+  if (!form.NewFileCreated) form["imgPointer"].left = form.PointerOrigin;
+  form["lblF1HourSpent"].caption = std::to_string(form.HoursSpent) + " hr";
+  form.HourMinutes = 0;
+  form["lblStartTime"].caption.clear();
+  form["lblEndTime"].caption.clear();
+}
+
+// A connection is seen and no record is open: writes its start record and
+// its first end record behind the last record of CountRec.zvt.
+void startRecord(MainForm& form, const DateTime& now, PendingError& error) {
+  showIcon(form, 0);
+  resetGauge(form, now);
+
+  const std::string path = form.file(kCountRecZvt);
+  // Without a record file nothing is recorded; the next tick tries again.
+  if (!fileExists(path)) return;
+  const long start = placeNewConnection(path, error);
+  if (start == 0) return;
+  if (start + 1 > std::numeric_limits<std::int16_t>::max()) {
+    error.raise(kOverflow);
+    return;
+  }
+
+  form.StampText = stampText(now);
+  form.StartLine = "start: " + form.StampText;
+  form["lblStartTime"].caption = "start : " + longStampText(now);
+
+  form.EndRecNo = static_cast<std::int16_t>(start + 1);
+  UpdateDaySpent(form);
+  form.EndRecNo = static_cast<std::int16_t>(start);
+
+  form.StartMinuteText = left(right(form.StartLine, 5), 2);
+  form.StartHourText = left(right(form.StartLine, 8), 2);
+  form.DayText = mid(form.StartLine, 16, 2);
+
+  form.LineRec = endRecordText(form.StampText);
+  writeRecord(path, form.EndRecNo + 1, form.LineRec, error);
+  form.Recording = true;
+  form.EndRecNo = static_cast<std::int16_t>(form.EndRecNo + 1);
+}
+
+// The connection goes on: gauge, day count and the even-minute refresh.
+void continueRecord(MainForm& form, const DateTime& now, PendingError& error) {
+  const auto minute = static_cast<std::int16_t>(now.minute);
+  UpdateHourGauge(form, minute);
+
+  // Back at the start's hour and minute on a later day: one more whole day.
+  if (minute == wholeValue(form.StartMinuteText) && now.hour == wholeValue(form.StartHourText) &&
+      now.day != wholeValue(form.DayText)) {
+    if (form.DaysSpanned < std::numeric_limits<std::int16_t>::max()) ++form.DaysSpanned;
+    UpdateDaySpent(form);
+    form.DayText = std::to_string(now.day);
+  }
+
+  if (minute % 2 == 0 && minute != form.LastSaveMinute) {
+    form.LineRec = endRecordText(stampText(now));
+    writeRecord(form.file(kCountRecZvt), form.EndRecNo, form.LineRec, error);
+    form.LastSaveMinute = minute;
+  }
+}
+
+}  // namespace
+
+bool IsConnected(MainForm& form) { return form.services->probeConnection(form["lblDetect"].caption); }
+
+void Timer1_Timer(MainForm& form) {
+  // One reading of the clock serves the whole tick, so every time this tick
+  // writes is the same and none can fall before the previous tick's.
+  const DateTime now = form.services->now();
+  const std::optional<DateTime> previous = form.lastTickTime;
+  form.lastTickTime = now;
+  PendingError error;
+
+  // A sleep or a clock change: close the open record at the last time seen,
+  // before the reload can move on to a new period.
+  bool closedOnJump = false;
+  if (previous && form.Recording && clockJumped(*previous, now)) {
+    closeRecord(form, *previous, error);
+    closedOnJump = true;
+  }
+
+  if ((now.hour == 0 && now.minute <= 1) || (previous && !sameDate(*previous, now))) ReloadPeriod(form);
+
+  form.Caption = std::string(kProgramTitle) + "....." + titleStampText(now);
+  form.Connected = IsConnected(form);
+
+  if (form.Connected) {
+    form["lblDetect"].caption = std::string(kDetectDots[static_cast<size_t>(form.DotStep) % kDetectDots.size()]);
+    form.DotStep = static_cast<std::int16_t>((form.DotStep + 1) % static_cast<int>(kDetectDots.size()));
+
+    if (!form.PeriodActive) {
+      // Recording refused: an open record is closed quietly, the icon stays.
+      form["lblF1NoRecord"].caption = std::string(kRecordNotProgressing);
+      if (form.Recording) {
+        PendingError unreported;
+        closeRecord(form, now, unreported);
+      }
+    } else if (form.Recording) {
+      continueRecord(form, now, error);
+    } else {
+      startRecord(form, now, error);
+    }
+  } else {
+    form["lblDetect"].caption = " disconnect";
+    if (form.Recording) {
+      closeRecord(form, now, error);
+      markDisconnected(form);
+    } else if (closedOnJump) {
+      markDisconnected(form);
+    }
+  }
+
+  checkWriteFailure(form, error);
+}
+
+}  // namespace tallix

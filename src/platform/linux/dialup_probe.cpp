@@ -1,0 +1,98 @@
+#include "platform/linux/dialup_probe.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+namespace tallix {
+namespace {
+
+constexpr long kLinkTypePpp = 512;  // ARPHRD_PPP
+constexpr unsigned long kInterfaceUp = 0x1;  // IFF_UP
+
+// The first few bytes of a small sysfs file, or nothing when it cannot be
+// read (a down interface refuses to tell its carrier, for one).
+std::optional<std::string> readSmallFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  char buffer[64];
+  const ssize_t got = ::read(fd, buffer, sizeof buffer);
+  ::close(fd);
+  if (got < 0) return std::nullopt;
+  return std::string(buffer, static_cast<size_t>(got));
+}
+
+std::string_view trimmed(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// The whole file as one number in the given base (0: "0x" means hex).
+std::optional<unsigned long> numberIn(const std::string& path, int base) {
+  const std::optional<std::string> content = readSmallFile(path);
+  if (!content) return std::nullopt;
+  const std::string text(trimmed(*content));
+  if (text.empty() || text.front() == '-' || text.front() == '+') return std::nullopt;
+  errno = 0;
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(text.c_str(), &end, base);
+  if (errno != 0 || end != text.c_str() + text.size()) return std::nullopt;
+  return value;
+}
+
+bool isDialup(const std::string& folder, std::string_view name) {
+  if (name.substr(0, 3) == "ppp") return true;
+  const std::optional<unsigned long> type = numberIn(folder + "type", 10);
+  return type && *type == kLinkTypePpp;
+}
+
+}  // namespace
+
+DialupProbe::DialupProbe(std::string root) : root_(std::move(root)) {
+  if (root_.empty() || root_.back() != '/') root_.push_back('/');
+}
+
+bool DialupProbe::isConnected(std::string& failureCode) {
+  DIR* listing = ::opendir(root_.c_str());
+  if (listing == nullptr) {
+    failureCode = std::to_string(errno != 0 ? errno : EIO);
+    return false;
+  }
+  // The dial-up interface with the lowest index, ties broken by name.
+  std::string first;
+  unsigned long firstIndex = ULONG_MAX;
+  bool found = false;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string_view name(entry->d_name);
+    if (name.empty() || name.front() == '.') continue;
+    const std::string folder = root_ + std::string(name) + "/";
+    if (!isDialup(folder, name)) continue;
+    const unsigned long index = numberIn(folder + "ifindex", 10).value_or(ULONG_MAX);
+    if (!found || index < firstIndex || (index == firstIndex && name < first)) {
+      first = std::string(name);
+      firstIndex = index;
+      found = true;
+    }
+  }
+  ::closedir(listing);
+  if (!found) return false;
+
+  const std::string folder = root_ + first + "/";
+  const std::optional<unsigned long> flags = numberIn(folder + "flags", 0);
+  if (!flags || (*flags & kInterfaceUp) == 0) return false;
+  const std::optional<std::string> carrier = readSmallFile(folder + "carrier");
+  return carrier && trimmed(*carrier) == "1";
+}
+
+std::unique_ptr<ConnectionProbe> makeConnectionProbe() { return std::make_unique<DialupProbe>(); }
+
+}  // namespace tallix
