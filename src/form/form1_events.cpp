@@ -1,0 +1,200 @@
+#include "form/form1_events.h"
+
+#include <algorithm>
+#include <string>
+
+#include "form/layouts.h"
+#include "form/sentences.h"
+#include "period/reload.h"
+#include "store/file_system.h"
+#include "store/numbers.h"
+#include "store/record_file.h"
+#include "store/settings_file.h"
+
+namespace tallix {
+namespace {
+
+void placeFrame(Control& frame) {
+  frame.left = 276;
+  frame.top = 804;
+  frame.width = 6012;
+  frame.height = 3252;
+}
+
+// The part-minute setting is the first character of record 2 of the record
+// file: "0" off, "1" on. Any other character, or an empty record, reads as 0;
+// another digit leaves the box as it is.
+void readPartMinuteSetting(MainForm& form) {
+  const std::string path = form.file(kCountRecZvt);
+  if (!fileExists(path)) return;
+  PendingError error;
+  readRecord(path, 2, form.LineRec, error);
+  const long long digit = wholeValue(left(trim(form.LineRec), 1));
+  if (digit == 0) form["chkToBeMin"].value = 0;
+  if (digit == 1) form["chkToBeMin"].value = 1;
+  reportFailure(form, kLoadingData, error);
+}
+
+// Records 1 and 2 of tallix.ini, read in one opening; a missing file is
+// created empty. Failures are skipped silently.
+void readSettingsFile(MainForm& form) {
+  PendingError error;
+  std::string bytes1;
+  std::string bytes2;
+  {
+    RecordFile file(form.file(kSettingsFile), kSettingsRecordLength, error, '\0');
+    const bool read1 = file.read(1, bytes1);
+    const bool read2 = file.read(2, bytes2);
+    file.close();
+    if (!read1) bytes1.clear();
+    if (!read2) bytes2.clear();
+  }
+  const SettingsRecord location = decodeSettingsRecord(bytes1);
+  if (trim(location.label) == kLocationLabel) {
+    form.windowTop = location.value1;
+    form.windowLeft = location.value2;
+    form.placed = true;
+  }
+  const SettingsRecord runMe = decodeSettingsRecord(bytes2);
+  if (trim(runMe.label) == kRunMeLabel) form["chkRunMe"].value = runMe.value1 == 1 ? 1 : 0;
+}
+
+void refreshLogList(MainForm& form, PendingError& error) {
+  if (!folderExists(form.AppPath)) return;
+  const std::string zvt = form.file(kCountRecZvt);
+  if (fileExists(zvt)) copyFile(zvt, form.file(kCountRecLog), error);
+
+  Control& list = form["File1"];
+  list.path = form.AppPath;
+  list.pattern = "*.log";
+  std::vector<std::string> names;
+  if (!listFiles(form.AppPath, ".log", names, error)) return;
+  // Keep the entry the user had chosen when it is still there.
+  std::string chosen;
+  if (list.listIndex >= 0 && static_cast<size_t>(list.listIndex) < list.items.size())
+    chosen = list.items[static_cast<size_t>(list.listIndex)];
+  list.items = std::move(names);
+  list.listIndex = -1;
+  if (chosen.empty()) return;
+  auto at = std::find(list.items.begin(), list.items.end(), chosen);
+  if (at != list.items.end()) list.listIndex = static_cast<int>(at - list.items.begin());
+}
+
+}  // namespace
+
+void Form1_Form_Load(MainForm& form) {
+  form.TwipsPerMinute = form["imgScale"].width / 60;
+  form.PointerOrigin = form["imgPointer"].left;
+
+  form.Recording = false;
+  form.Connected = false;
+  form.PeriodActive = false;
+  form.NewFileCreated = false;
+  form.DotStep = 0;
+  form.WriteErrors = 0;
+  form.DaysSpanned = 0;
+  form.HoursSpent = 0;
+
+  form["cmdConfirm"].enabled = false;
+  form.windowWidth = kForm1Width;
+  form.windowHeight = kForm1Height;
+  placeFrame(form["fraMain"]);
+  form["lblThisMonth"].caption = kThisMonthPrompt;
+  for (const char* name : {"lblStartTime", "lblEndTime", "lblF1NewFileCreated", "lblF1HourSpent"})
+    form[name].caption.clear();
+  form["cmdRecover"].enabled = false;
+  placeFrame(form["fraSettings"]);
+  form["fraSettings"].visible = false;
+  placeFrame(form["fraCalculate"]);
+  form["lblUseTime"].caption.clear();
+  form["fraCalculate"].visible = false;
+
+  readPartMinuteSetting(form);
+  ReloadPeriod(form);
+  readSettingsFile(form);
+}
+
+void ShowView(MainForm& form, std::string_view view) {
+  PendingError error;
+  if (view == "Main") {
+    form["fraMain"].visible = true;
+    form["fraCalculate"].visible = false;
+    form["fraSettings"].visible = false;
+  } else if (view == "Settings") {
+    form["fraMain"].visible = false;
+    form["fraCalculate"].visible = false;
+    form["fraSettings"].visible = true;
+  } else if (view == "Calculation") {
+    form["fraMain"].visible = false;
+    form["fraCalculate"].visible = true;
+    form["fraSettings"].visible = false;
+    refreshLogList(form, error);
+  }
+  reportFailure(form, kUpdatingCountRecLog, error);
+}
+
+void chkRunMe_MouseUp(MainForm& form) {
+  const bool on = form["chkRunMe"].value == 1;
+  form.services->setStartAtLogOn(on);
+  PendingError error;  // failures on tallix.ini are skipped silently
+  writeSettingsRecord(form.file(kSettingsFile), 2, {std::string(kRunMeLabel), on ? std::int16_t{1} : std::int16_t{0}, 0},
+                      error);
+}
+
+void chkToBeMin_MouseUp(MainForm& form) {
+  const std::string path = form.file(kCountRecZvt);
+  if (!fileExists(path)) return;
+  PendingError error;
+  {
+    RecordFile file(path, kRecordLength, error);
+    // Only a record 2 that was really read is rewritten: writing back what the
+    // buffer held from elsewhere would put a foreign text into the header.
+    if (file.read(2, form.LineRec)) {
+      std::string text = trim(form.LineRec);
+      if (!text.empty()) text.erase(0, 1);
+      text.insert(0, form["chkToBeMin"].value == 1 ? "1" : "0");
+      form.LineRec = padRecord(text);
+      file.write(2, form.LineRec);
+    }
+    file.close();
+  }
+  reportFailure(form, kSavingSettings, error);
+}
+
+CloseOutcome Form1_Form_QueryUnload(MainForm& form, bool trayAvailable) {
+  if (form.windowState == WindowState::Normal) {
+    PendingError error;  // failures on tallix.ini are skipped silently
+    SettingsRecord location{std::string(kLocationLabel), 0, 0};
+    // An edge beyond the 16-bit range stays 0.
+    storeInt16(roundHalfEven(form.windowTop), location.value1, error);
+    storeInt16(roundHalfEven(form.windowLeft), location.value2, error);
+    writeSettingsRecord(form.file(kSettingsFile), 1, location, error);
+  }
+  if (!trayAvailable) return CloseOutcome::EndProgram;
+  form.windowVisible = false;
+  return CloseOutcome::Hide;
+}
+
+void Form3_Form_Load(MainForm& form, bool trayAvailable) {
+  Form1_Form_Load(form);
+  form.windowVisible = !trayAvailable;
+  form.trayIconData.hIcon = kPictureDisconnect;
+  form.trayIconData.tip = kTrayTip;
+  Shell_NotifyIcon(form, NotifyAction::Add);
+}
+
+void Form3_mShow_Click(MainForm& form) {
+  form.windowVisible = true;
+  form.windowState = WindowState::Normal;
+}
+
+void Form3_mHelp_Click(MainForm& form) { AnswerOk(form, kHelpNotice); }
+
+const std::vector<MenuItemSpec>& popupMenuDesign() {
+  static const std::vector<MenuItemSpec> design = {
+      {"mAbout", " About"}, {"msep1", "-"}, {"mShow", " Show"}, {"mHelp", " Help"}, {"msep2", "-"}, {"mRemove", " Remove"},
+  };
+  return design;
+}
+
+}  // namespace tallix
