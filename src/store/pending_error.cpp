@@ -26,8 +26,10 @@ int errorFromErrno(int errnoValue) {
     case ENOENT: return kFileNotFound;
     case ENOTDIR: return kPathNotFound;
     case EEXIST: return kFileAlreadyExists;
-    case ENOSPC:
-    case EDQUOT: return kDiskFull;
+#ifndef _WIN32
+    case EDQUOT:  // no disk quotas on Windows
+#endif
+    case ENOSPC: return kDiskFull;
     case EACCES:
     case EPERM:
     case EROFS: return kPermissionDenied;

@@ -1,0 +1,36 @@
+#include "platform/windows/ras_probe.h"
+
+#include <memory>
+#include <utility>
+
+namespace tallix {
+
+RasProbe::RasProbe(RasCalls calls) : RasConnBuf(kBufferEntries), calls_(std::move(calls)) {}
+
+bool RasProbe::isConnected(std::string& failureCode) {
+  // The entry size is the one of the platform headers this program is built
+  // with (the 32-bit form of old was 412 bytes); the service reads it from
+  // the first entry to learn which layout the caller expects.
+  RasConnBuf[0].dwSize = sizeof(RASCONNA);
+  RasBufBytes = static_cast<DWORD>(sizeof(RASCONNA)) * kBufferEntries;
+  RasConnCount = 0;
+  RasResult = calls_.enumConnections(RasConnBuf.data(), &RasBufBytes, &RasConnCount);
+  if (RasResult != 0) {
+    failureCode = std::to_string(RasResult);
+    return false;
+  }
+  // No connection listed: the first entry still holds the handle of an
+  // earlier enumeration, which must not decide.
+  if (RasConnCount == 0) return false;
+
+  // Cleared first, so that a failed query reads as "not connected" rather
+  // than as the state of the previous query.
+  RasStatus = {};
+  RasStatus.dwSize = sizeof(RASCONNSTATUSA);
+  RasResult = calls_.getConnectStatus(RasConnBuf[0].hrasconn, &RasStatus);
+  return RasStatus.rasconnstate == RASCS_Connected;
+}
+
+std::unique_ptr<ConnectionProbe> makeConnectionProbe() { return std::make_unique<RasProbe>(); }
+
+}  // namespace tallix

@@ -1,0 +1,53 @@
+// The connection probe on Windows: asks the remote-access service for the
+// active dial-up connections and for the state of the first one listed.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+// windows.h must come first.
+#include <ras.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/connection_probe.h"
+
+namespace tallix {
+
+// The two remote-access calls the probe makes. The real ones by default; a
+// test puts in its own to choose the codes, counts and states returned.
+struct RasCalls {
+  std::function<DWORD(LPRASCONNA, LPDWORD, LPDWORD)> enumConnections = RasEnumConnectionsA;
+  std::function<DWORD(HRASCONN, LPRASCONNSTATUSA)> getConnectStatus = RasGetConnectStatusA;
+};
+
+class RasProbe : public ConnectionProbe {
+ public:
+  static constexpr DWORD kBufferEntries = 256;
+
+  explicit RasProbe(RasCalls calls = {});
+
+  // True when the enumeration succeeds, lists at least one connection, and
+  // the first one listed is in the connected state. When the enumeration
+  // fails its return code goes into `failureCode` in decimal.
+  bool isConnected(std::string& failureCode) override;
+
+  // The buffers live as long as the probe and keep their values from one
+  // probe to the next.
+  std::vector<RASCONNA> RasConnBuf;  // kBufferEntries entries
+  DWORD RasBufBytes = 0;             // byte size of RasConnBuf handed to the enumeration
+  DWORD RasConnCount = 0;            // connections the enumeration listed
+  DWORD RasResult = 0;               // return code of the last call
+  RASCONNSTATUSA RasStatus{};        // state of the first connection
+
+ private:
+  RasCalls calls_;
+};
+
+}  // namespace tallix
