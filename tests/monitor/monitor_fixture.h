@@ -1,0 +1,59 @@
+// A main window on a fresh folder, driven by the fake clock and probe.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "form/main_form.h"
+#include "form/sentences.h"
+#include "monitor/tick.h"
+#include "store/fault.h"
+#include "support/fake_services.h"
+
+namespace tallix::testing {
+
+class MonitorTest : public ::testing::Test {
+ protected:
+  MonitorTest() : form(services, dir.path()) {
+    // The designed gauge: pointer at 1104 twips for minute 0, scale 3816 wide.
+    form.PointerOrigin = 1104;
+    form.TwipsPerMinute = 3816.0F / 60.0F;
+    setDurableWrites(false);
+  }
+  ~MonitorTest() override {
+    setFaultAt(0);
+    setDurableWrites(true);
+  }
+
+  std::string zvt() const { return dir.file(std::string(kCountRecZvt)); }
+  std::vector<std::string> records() const { return readLog(zvt()); }
+  // A period 15-14 begun on 15 April 2002, in force.
+  void beginPeriod() {
+    writeLog(zvt(), {"From : 15_2002/04/15", "1_To : 14"});
+    form.PeriodActive = true;
+  }
+
+  void tickAt(const DateTime& when) {
+    services.clock = when;
+    Timer1_Timer(form);
+  }
+  // Ticks once a second from the clock's next second up to `until`.
+  void tickUntil(const DateTime& until) {
+    while (toSerialSeconds(services.clock) < toSerialSeconds(until)) {
+      services.advance(1);
+      Timer1_Timer(form);
+    }
+  }
+
+  TempDir dir;
+  FakeServices services;
+  MainForm form;
+};
+
+inline DateTime at(int year, int month, int day, int hour, int minute, int second) {
+  return DateTime{year, month, day, hour, minute, second};
+}
+
+}  // namespace tallix::testing

@@ -1,0 +1,206 @@
+// Files and clocks that the ordinary path does not expect: dangling start
+// records, failed writes, sleeps, clock changes and new days between ticks.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "monitor/tick.h"
+#include "monitor_fixture.h"
+
+namespace tallix::testing {
+namespace {
+
+using TickRecoveryTest = MonitorTest;
+using Records = std::vector<std::string>;
+
+const std::string kFrom = "From : 15_2002/04/15";
+const std::string kTo = "1_To : 14";
+const std::string kNewStart = "start: 0002/04/16 09:00:00";
+const std::string kNewEnd = "_end : 2002/04/16 09:00:00";
+
+TEST_F(TickRecoveryTest, NewConnectionKeepsPairsInStep) {
+  const struct {
+    const char* name;
+    Records before;
+    Records after;
+  } cases[] = {
+      {"empty file", {}, {"", "", kNewStart, kNewEnd}},
+      {"one record", {kFrom}, {kFrom, "", kNewStart, kNewEnd}},
+      {"headers only", {kFrom, kTo}, {kFrom, kTo, kNewStart, kNewEnd}},
+      {"one pair",
+       {kFrom, kTo, "start: 0002/04/15 08:00:00", "_end : 2002/04/15 08:30:00"},
+       {kFrom, kTo, "start: 0002/04/15 08:00:00", "_end : 2002/04/15 08:30:00", kNewStart, kNewEnd}},
+      {"start left without its end",
+       {kFrom, kTo, "start: 0302/04/12 23:59:58"},
+       {kFrom, kTo, "start: 0302/04/12 23:59:58", "_end : 2002/04/12 23:59:58", kNewStart, kNewEnd}},
+      {"garbage left without its end",
+       {kFrom, kTo, "x"},
+       {kFrom, kTo, "x", "_end : 20", kNewStart, kNewEnd}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeLog(zvt(), c.before);
+    form.Recording = false;
+    form.PeriodActive = true;
+    form.lastTickTime.reset();
+    services.line = true;
+    tickAt(at(2002, 4, 16, 9, 0, 0));
+    EXPECT_EQ(records(), c.after);
+    EXPECT_EQ(form.EndRecNo, static_cast<std::int16_t>(c.after.size()));
+    EXPECT_TRUE(form.Recording);
+  }
+  EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(TickRecoveryTest, UnreadableRecordFileStartsNothing) {
+  const Records pair = {kFrom, kTo, "start: 0002/04/15 08:00:00", "_end : 2002/04/15 08:30:00"};
+  writeLog(zvt(), pair);
+  form.PeriodActive = true;
+  services.line = true;
+  setFaultAt(1);  // opening the file to place the new pair fails
+  tickAt(at(2002, 4, 16, 9, 0, 0));
+  EXPECT_FALSE(form.Recording);
+  EXPECT_EQ(records(), pair);
+  ASSERT_EQ(services.messages.size(), 1U);
+  EXPECT_EQ(services.messages[0].rfind(kWritingDataToFile, 0), 0U);
+
+  tickAt(at(2002, 4, 16, 9, 0, 1));
+  EXPECT_TRUE(form.Recording);
+  EXPECT_EQ(records().size(), 6U);
+}
+
+TEST_F(TickRecoveryTest, LostFirstEndRecordIsWrittenInItsPlaceAtTheClose) {
+  beginPeriod();
+  services.line = true;
+  const long before = fileOperationCount();
+  tickAt(at(2002, 4, 16, 9, 0, 0));
+  const long startOperations = fileOperationCount() - before;
+  services.line = false;
+  tickAt(at(2002, 4, 16, 9, 0, 1));
+
+  // The same start again, its last write (the first end record) failing.
+  services.line = true;
+  setFaultAt(startOperations - 1);
+  tickAt(at(2002, 4, 16, 9, 1, 0));
+  ASSERT_EQ(records().size(), 5U);
+  EXPECT_TRUE(form.Recording);
+  services.line = false;
+  tickAt(at(2002, 4, 16, 9, 1, 30));
+
+  EXPECT_EQ(records(), (Records{kFrom, kTo, kNewStart, "_end : 2002/04/16 09:00:01", "start: 0002/04/16 09:01:00",
+                                "_end : 2002/04/16 09:01:30"}));
+  EXPECT_EQ(services.messages.size(), 1U);
+}
+
+TEST_F(TickRecoveryTest, ClockJumpClosesTheRecordAtTheLastTickSeen) {
+  const struct {
+    const char* name;
+    long long jump;
+    bool lineUp;
+    Records tail;  // records 3 onwards afterwards
+    bool recording;
+  } cases[] = {
+      {"clock set back an hour",
+       -3600,
+       true,
+       {"start: 0002/04/16 09:12:40", "_end : 2002/04/16 09:20:30", "start: 0002/04/16 08:20:30",
+        "_end : 2002/04/16 08:20:30"},
+       true},
+      {"slept 121 seconds",
+       121,
+       true,
+       {"start: 0002/04/16 09:12:40", "_end : 2002/04/16 09:20:30", "start: 0002/04/16 09:22:31",
+        "_end : 2002/04/16 09:22:31"},
+       true},
+      {"120 seconds is still one connection",
+       120,
+       true,
+       {"start: 0002/04/16 09:12:40", "_end : 2002/04/16 09:22:30"},
+       true},
+      {"slept an hour and the line dropped",
+       3600,
+       false,
+       {"start: 0002/04/16 09:12:40", "_end : 2002/04/16 09:20:30"},
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    beginPeriod();
+    form.Recording = false;
+    form.lastTickTime.reset();
+    services.trayPictures.clear();
+    services.line = true;
+    tickAt(at(2002, 4, 16, 9, 12, 40));
+    tickUntil(at(2002, 4, 16, 9, 20, 30));
+    services.line = c.lineUp;
+    tickAt(addSeconds(services.clock, c.jump));
+
+    Records tail = records();
+    tail.erase(tail.begin(), tail.begin() + 2);
+    EXPECT_EQ(tail, c.tail);
+    EXPECT_EQ(form.Recording, c.recording);
+    if (!c.lineUp) {
+      EXPECT_EQ(form["lblEndTime"].caption, "_end : 16 Apr 2002 - 09:20:30 AM");
+      EXPECT_EQ(form.DaysSpanned, 0);
+      EXPECT_EQ(services.trayPictures.back(), kPictureDisconnect);
+    }
+  }
+  EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(TickRecoveryTest, FailedCloseAfterAJumpIsReported) {
+  beginPeriod();
+  services.line = true;
+  tickAt(at(2002, 4, 16, 9, 12, 40));
+  std::filesystem::remove(zvt());
+  std::filesystem::create_directory(zvt());
+  services.line = false;
+  tickAt(at(2002, 4, 16, 11, 0, 0));
+  EXPECT_FALSE(form.Recording);
+  ASSERT_EQ(services.messages.size(), 1U);
+  EXPECT_EQ(services.messages[0].rfind(kWritingDataToFile, 0), 0U);
+  EXPECT_EQ(form.WriteErrors, 1);
+}
+
+TEST_F(TickRecoveryTest, PeriodIsReloadedAtMidnightAndOnANewDay) {
+  // Period 05-20: the 21st lies outside it, so a reload turns recording off.
+  const struct {
+    const char* name;
+    std::optional<DateTime> previous;
+    DateTime now;
+    bool reloaded;
+  } cases[] = {
+      {"midnight", at(2002, 4, 20, 23, 59, 59), at(2002, 4, 21, 0, 0, 0), true},
+      {"last second of the midnight minutes", at(2002, 4, 21, 0, 1, 58), at(2002, 4, 21, 0, 1, 59), true},
+      {"after the midnight minutes", at(2002, 4, 21, 0, 1, 59), at(2002, 4, 21, 0, 2, 0), false},
+      {"slept past midnight", at(2002, 4, 20, 22, 0, 0), at(2002, 4, 21, 7, 0, 0), true},
+      {"clock set back a day", at(2002, 4, 22, 7, 0, 0), at(2002, 4, 21, 7, 0, 0), true},
+      {"same day", at(2002, 4, 21, 7, 0, 0), at(2002, 4, 21, 7, 0, 1), false},
+      {"first tick of the run", std::nullopt, at(2002, 4, 21, 7, 0, 0), false},
+  };
+  writeLog(zvt(), {"From : 05_2002/04/05", "0_To : 20"});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    form.PeriodActive = true;
+    form.lastTickTime = c.previous;
+    tickAt(c.now);
+    EXPECT_EQ(form.PeriodActive, !c.reloaded);
+  }
+}
+
+TEST_F(TickRecoveryTest, SleepOverMidnightKeepsTheNextDayOutOfTheOldPeriod) {
+  writeLog(zvt(), {"From : 05_2002/04/05", "0_To : 20"});
+  form.PeriodActive = true;
+  services.line = true;
+  tickAt(at(2002, 4, 20, 23, 58, 0));
+  tickUntil(at(2002, 4, 20, 23, 59, 10));
+  tickAt(at(2002, 4, 21, 7, 0, 0));
+
+  EXPECT_EQ(records(), (Records{"From : 05_2002/04/05", "0_To : 20", "start: 0002/04/20 23:58:00",
+                                "_end : 2002/04/20 23:59:10"}));
+  EXPECT_FALSE(form.Recording);
+  EXPECT_EQ(form["lblF1NoRecord"].caption, "Record is not progressing");
+}
+
+}  // namespace
+}  // namespace tallix::testing
