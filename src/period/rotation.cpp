@@ -1,0 +1,147 @@
+#include "period/rotation.h"
+
+#include <array>
+
+#include "form/sentences.h"
+#include "period/entry.h"
+#include "store/file_system.h"
+#include "store/numbers.h"
+#include "store/record_file.h"
+#include "store/text_forms.h"
+
+namespace tallix {
+namespace {
+
+std::string archiveFileName(int n) { return std::to_string(n) + ".log"; }
+
+// The separator AppPath ends in, so Oldlog's files are named the same way.
+char separatorOf(const std::string& folder) { return folder.empty() ? '/' : folder.back(); }
+
+// A number is taken when anything of that name stands in the folder: a
+// folder of that name could not be renamed over either.
+bool numberTaken(const MainForm& form, int n) {
+  const std::string path = form.file(archiveFileName(n));
+  return fileExists(path) || folderExists(path);
+}
+
+// The old period could not be closed: its file stays the current one, so the
+// boxes show its days again and editing is locked; nothing else changes.
+void keepOldPeriod(MainForm& form) {
+  PendingError error;
+  std::string record1;
+  std::string record2;
+  if (readPeriodHeaders(form, record1, record2, error)) {
+    form["txtStartDay"].caption = mid(record1, 8, 2);
+    form["txtEndDay"].caption = mid(record2, 8, 2);
+  }
+  reportFailure(form, kLoadingData, error);
+  for (const char* name : {"txtStartDay", "txtEndDay", "cmdConfirm", "cmdRecover"}) form[name].enabled = false;
+}
+
+void writeHeaders(MainForm& form, int s, int e) {
+  PendingError error;
+  const std::string record1 = periodStartHeader(form["txtStartDay"].caption, periodStartDate(form, s, e));
+  const std::string record2 = periodEndHeader(form["chkToBeMin"].value != 0, form["txtEndDay"].caption);
+  RecordFile file(form.file(kCountRecZvt), kRecordLength, error);
+  file.write(1, record1);
+  file.write(2, record2);
+  file.close();
+  form.LineRec = padRecord(record2);
+  reportFailure(form, kSavingData, error);
+}
+
+void resetForNewPeriod(MainForm& form, int s, int e) {
+  form["lblF1NewFileCreated"].caption = kNewFileCreated;
+  form.NewFileCreated = true;
+  for (const char* name : {"txtStartDay", "txtEndDay", "cmdConfirm", "cmdRecover"}) form[name].enabled = false;
+  form.Recording = false;
+  form.DaysSpanned = 0;
+  form["lblStartTime"].caption.clear();
+  form["lblEndTime"].caption.clear();
+  form.PeriodActive = dayInPeriod(s, e, form.services->now().day);
+  if (form.PeriodActive) form["lblF1NoRecord"].caption.clear();
+}
+
+}  // namespace
+
+std::string periodStartHeader(const std::string& startDayText, const std::string& date) {
+  return "From : " + startDayText + "_" + date;
+}
+
+std::string periodEndHeader(bool partMinute, const std::string& endDayText) {
+  return (partMinute ? "1_To : " : "0_To : ") + endDayText;
+}
+
+std::string periodStartDate(MainForm& form, int s, int e) {
+  // A next-month period confirmed before its starting day began last month.
+  if (form.services->now().day < s && s > e) return LastMonthDate(form);
+  return dateText(form.services->now());
+}
+
+bool readPeriodHeaders(MainForm& form, std::string& record1, std::string& record2, PendingError& error) {
+  std::string first = record1;
+  std::string second = record2;
+  RecordFile file(form.file(kCountRecZvt), kRecordLength, error);
+  bool ok = file.read(1, first);
+  ok = file.read(2, second) && ok;
+  ok = file.close() && ok;
+  if (!ok) return false;
+  record1 = first;
+  record2 = second;
+  form.LineRec = second;
+  return true;
+}
+
+std::string chooseArchiveName(MainForm& form, PendingError& error) {
+  // Two passes at most: a full set is moved out once; if that did not free a
+  // number (a copy or a deletion failed) the search ends here.
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int n = 1; n <= kArchiveSetSize; ++n) {
+      if (!numberTaken(form, n)) return archiveFileName(n);
+    }
+    if (pass == 0) archiveFullSet(form, error);
+  }
+  if (!error.pending()) error.raise(kFileAlreadyExists);
+  return {};
+}
+
+void archiveFullSet(MainForm& form, PendingError& error) {
+  const std::string folder = form.file(kOldLogFolder);
+  const std::string into = folder + separatorOf(form.AppPath);
+  makeFolder(folder, error);
+  // Copy the whole set first, then delete only what arrived safely: a log
+  // whose copy failed stays where it is rather than being lost.
+  std::array<bool, kArchiveSetSize + 1> copied{};
+  for (int j = 1; j <= kArchiveSetSize; ++j) {
+    copied[static_cast<size_t>(j)] = copyFile(form.file(archiveFileName(j)), into + archiveFileName(j), error);
+  }
+  for (int j = 1; j <= kArchiveSetSize; ++j) {
+    if (copied[static_cast<size_t>(j)]) deleteFile(form.file(archiveFileName(j)), error);
+  }
+  // CountRec.log is only a copy of the live file, made again when needed.
+  if (fileExists(form.file(kCountRecLog))) deleteFile(form.file(kCountRecLog), error);
+}
+
+void beginNewPeriod(MainForm& form, int s, int e) {
+  const std::string current = form.file(kCountRecZvt);
+  if (fileExists(current)) {
+    PendingError error;
+    std::string name = chooseArchiveName(form, error);
+    bool closed = false;
+    if (!name.empty()) {
+      form.ArchiveName = name;
+      closed = renameFile(current, form.file(name), error);
+    }
+    reportFailure(form, kHandlingFiles, error);
+    // Writing new headers over a file that is still the old period's would
+    // mix its connections into the new period: stop and try another time.
+    if (!closed) {
+      keepOldPeriod(form);
+      return;
+    }
+  }
+  writeHeaders(form, s, e);
+  resetForNewPeriod(form, s, e);
+}
+
+}  // namespace tallix

@@ -1,0 +1,174 @@
+#include "period/entry.h"
+
+#include "form/sentences.h"
+#include "period/period_fixture.h"
+
+namespace tallix {
+namespace {
+
+TEST_F(PeriodTest, KeyFilterPassesDigitsAndBackspaceOnly) {
+  struct Case {
+    int key;
+    bool passes;
+  } cases[] = {{'0', true}, {'9', true}, {8, true}, {'/', false}, {':', false}, {'a', false}, {' ', false}, {'-', false}};
+  int expectedBeeps = 0;
+  for (auto* press : {&txtStartDay_KeyPress, &txtEndDay_KeyPress}) {
+    for (const auto& c : cases) {
+      auto key = static_cast<std::int16_t>(c.key);
+      press(form, key);
+      EXPECT_EQ(key, c.passes ? c.key : 0) << c.key;
+      if (!c.passes) ++expectedBeeps;
+      EXPECT_EQ(services.beeps, expectedBeeps) << c.key;
+    }
+  }
+}
+
+TEST_F(PeriodTest, InputOpensEditingAndClearsTheNewFileNote) {
+  form["lblF1NewFileCreated"].caption = std::string(kNewFileCreated);
+  cmdInput_Click(form);
+  EXPECT_TRUE(periodControlsEnabled(true));
+  EXPECT_EQ(form["lblF1NewFileCreated"].caption, "");
+}
+
+TEST_F(PeriodTest, ConfirmChecksAndPadsTheDays) {
+  struct Case {
+    std::string start, end;
+    std::string_view message;  // empty: accepted
+    std::string shownStart, shownEnd;
+  } cases[] = {
+      {"7", "5", "", "07", "05"},          {"31", "10", "", "31", "10"},
+      {"1", "20", "", "01", "20"},         {"0", "10", kInvalidStartingDay, "00", "10"},
+      {"00", "10", kInvalidStartingDay, "00", "10"}, {"32", "10", kInvalidStartingDay, "32", "10"},
+      {"", "10", kInvalidStartingDay, "", "10"},     {"ab", "10", kInvalidStartingDay, "ab", "10"},
+      {"+5", "10", kInvalidStartingDay, "+5", "10"}, {" 5", "10", kInvalidStartingDay, " 5", "10"},
+      {"5.", "10", kInvalidStartingDay, "5.", "10"}, {"05", "45", kInvalidEndingDay, "05", "45"},
+      {"05", "", kInvalidEndingDay, "05", ""},       {"05", "x", kInvalidEndingDay, "05", "0x"},
+      {"9", "09", kSameDays, "09", "09"},            {"45", "45", kInvalidStartingDay, "45", "45"},
+  };
+  for (const auto& c : cases) {
+    Program p;
+    cmdInput_Click(p.form);
+    p.days(c.start, c.end);
+    cmdConfirm_Click(p.form);
+    const std::string label = c.start + "-" + c.end;
+    EXPECT_EQ(p.form["txtStartDay"].caption, c.shownStart) << label;
+    EXPECT_EQ(p.form["txtEndDay"].caption, c.shownEnd) << label;
+    bool accepted = c.message.empty();
+    EXPECT_EQ(p.services.messages, accepted ? Strings{} : Strings{std::string(c.message)}) << label;
+    EXPECT_EQ(p.exists("CountRec.zvt"), accepted) << label;
+    EXPECT_TRUE(p.periodControlsEnabled(!accepted)) << label;
+    EXPECT_EQ(p.form.NewFileCreated, accepted) << label;
+  }
+}
+
+TEST_F(PeriodTest, HeaderRecordsCarryTheStartMonthAndPartMinuteSetting) {
+  struct Case {
+    std::string start, end;
+    DateTime when;
+    int partMinute;
+    Strings headers;
+  } cases[] = {
+      {"15", "14", {2002, 4, 10}, 0, {"From : 15_2002/03/10", "0_To : 14"}},
+      {"15", "14", {2002, 4, 20}, 1, {"From : 15_2002/04/20", "1_To : 14"}},
+      {"01", "20", {2002, 1, 25}, 0, {"From : 01_2002/01/25", "0_To : 20"}},
+      {"15", "14", {2002, 1, 10}, 1, {"From : 15_2001/12/10", "1_To : 14"}},
+      {"10", "25", {2002, 4, 5}, 0, {"From : 10_2002/04/05", "0_To : 25"}},
+  };
+  for (const auto& c : cases) {
+    Program p;
+    p.services.clock = c.when;
+    p.form["chkToBeMin"].value = c.partMinute;
+    p.days(c.start, c.end);
+    cmdConfirm_Click(p.form);
+    EXPECT_EQ(p.log("CountRec.zvt"), c.headers) << c.start << "-" << c.end;
+  }
+}
+
+TEST_F(PeriodTest, LastMonthDateKeepsTodaysDay) {
+  struct Case {
+    DateTime when;
+    std::string expected;
+  } cases[] = {{{2002, 1, 5}, "2001/12/05"}, {{2002, 3, 30}, "2002/02/30"}, {{2002, 12, 31}, "2002/11/31"}};
+  for (const auto& c : cases) {
+    services.clock = c.when;
+    EXPECT_EQ(LastMonthDate(form), c.expected);
+  }
+}
+
+TEST_F(PeriodTest, ConfirmationDecidesWhetherTodayIsRecorded) {
+  struct Case {
+    std::string start, end;
+    int day;
+    bool active;
+  } cases[] = {{"01", "31", 5, true},  {"10", "25", 5, false}, {"20", "10", 15, false},
+               {"20", "10", 25, true}, {"20", "10", 10, true}, {"15", "14", 14, true}};
+  for (const auto& c : cases) {
+    Program p;
+    p.today(2002, 4, c.day);
+    p.form["lblF1NoRecord"].caption = std::string(kRecordNotProgressing);
+    p.days(c.start, c.end);
+    cmdConfirm_Click(p.form);
+    const std::string label = c.start + "-" + c.end + " on " + std::to_string(c.day);
+    EXPECT_EQ(p.form.PeriodActive, c.active) << label;
+    EXPECT_EQ(p.form["lblF1NoRecord"].caption, c.active ? "" : kRecordNotProgressing) << label;
+  }
+}
+
+TEST_F(PeriodTest, ConfirmationResetsTheViewAndTheConnectionState) {
+  today(2002, 4, 29);
+  form.Recording = true;
+  form.DaysSpanned = 3;
+  form["lblStartTime"].caption = "start";
+  form["lblEndTime"].caption = "end";
+  cmdInput_Click(form);
+  days("15", "14");
+  cmdConfirm_Click(form);
+  EXPECT_EQ(log("CountRec.zvt"), (Strings{"From : 15_2002/04/29", "0_To : 14"}));
+  EXPECT_EQ(form["lblF1NewFileCreated"].caption, kNewFileCreated);
+  EXPECT_TRUE(form.NewFileCreated);
+  EXPECT_TRUE(periodControlsEnabled(false));
+  EXPECT_FALSE(form.Recording);
+  EXPECT_EQ(form.DaysSpanned, 0);
+  EXPECT_EQ(form["lblStartTime"].caption, "");
+  EXPECT_EQ(form["lblEndTime"].caption, "");
+  EXPECT_FALSE(form.confirming);
+}
+
+TEST_F(PeriodTest, NoConfirmationStartsWhileAnotherRuns) {
+  form.confirming = true;
+  days("01", "31");
+  cmdConfirm_Click(form);
+  EXPECT_FALSE(exists("CountRec.zvt"));
+  EXPECT_TRUE(form.confirming);
+}
+
+TEST_F(PeriodTest, RecoverPutsTheConfirmedDaysBack) {
+  cmdInput_Click(form);
+  days("3", "");
+  cmdRecover_Click(form);  // no period file yet: nothing happens
+  EXPECT_EQ(form["txtStartDay"].caption, "3");
+  EXPECT_TRUE(periodControlsEnabled(true));
+  EXPECT_TRUE(services.messages.empty());
+
+  writeLog("CountRec.zvt", {"From : 15_2002/04/15", "1_To : 14", "start: 0002/04/16 09:12:40"});
+  cmdRecover_Click(form);
+  EXPECT_EQ(form["txtStartDay"].caption, "15");
+  EXPECT_EQ(form["txtEndDay"].caption, "14");
+  EXPECT_TRUE(periodControlsEnabled(false));
+}
+
+TEST_F(PeriodTest, RecoverAfterAFailedReadKeepsTheBoxes) {
+  writeLog("CountRec.zvt", {"From : 15_2002/04/15", "1_To : 14"});
+  form.LineRec = "From : 99_stale";
+  cmdInput_Click(form);
+  days("07", "05");
+  setFaultAt(2);  // the read of record 1
+  cmdRecover_Click(form);
+  EXPECT_EQ(form["txtStartDay"].caption, "07");
+  EXPECT_EQ(form["txtEndDay"].caption, "05");
+  EXPECT_TRUE(periodControlsEnabled(false));
+  EXPECT_TRUE(oneReport(kLoadingData));
+}
+
+}  // namespace
+}  // namespace tallix

@@ -1,0 +1,141 @@
+#include "period/reload.h"
+
+#include "form/sentences.h"
+#include "period/entry.h"
+#include "period/period_fixture.h"
+
+namespace tallix {
+namespace {
+
+TEST(ReloadPeriod, FollowsTheCalendarAndRollsOver) {
+  struct Case {
+    const char* name;
+    std::string header1, header2;
+    DateTime when;
+    bool active;
+    std::string newHeader1;  // empty: no rollover
+  } cases[] = {
+      {"01-31 inside", "From : 01_2002/04/05", "0_To : 31", {2002, 4, 20, 9}, true, ""},
+      {"01-31 next month", "From : 01_2002/04/05", "0_To : 31", {2002, 5, 1, 0}, true, "From : 01_2002/05/01"},
+      {"15-14 tail", "From : 15_2002/03/10", "0_To : 14", {2002, 4, 10, 9}, true, ""},
+      {"15-14 last day", "From : 15_2002/03/10", "0_To : 14", {2002, 4, 14, 23}, true, ""},
+      {"15-14 next start", "From : 15_2002/03/10", "0_To : 14", {2002, 4, 15, 0}, true, "From : 15_2002/04/15"},
+      {"15-14 new year tail", "From : 15_2002/12/20", "0_To : 14", {2003, 1, 10, 9}, true, ""},
+      {"15-14 new year start", "From : 15_2002/12/20", "0_To : 14", {2003, 1, 15, 0}, true, "From : 15_2003/01/15"},
+      {"20-10 gap day", "From : 20_2002/04/20", "0_To : 10", {2002, 5, 15, 0}, false, ""},
+      {"20-10 next start", "From : 20_2002/04/20", "0_To : 10", {2002, 5, 20, 0}, true, "From : 20_2002/05/20"},
+      {"10-25 before start", "From : 10_2002/04/05", "0_To : 25", {2002, 4, 9, 0}, false, ""},
+      {"10-25 start day", "From : 10_2002/04/05", "0_To : 25", {2002, 4, 10, 0}, true, "From : 10_2002/04/10"},
+      {"01-20 months later", "From : 01_2002/04/01", "0_To : 20", {2002, 7, 25, 9}, false, ""},
+      {"01-20 next window", "From : 01_2002/04/01", "0_To : 20", {2002, 8, 1, 0}, true, "From : 01_2002/08/01"},
+      {"30-29 in February", "From : 30_2002/01/30", "0_To : 29", {2002, 2, 1, 0}, true, ""},
+      {"30-29 end of February", "From : 30_2002/01/30", "0_To : 29", {2002, 2, 28, 0}, true, ""},
+      {"30-29 March", "From : 30_2002/01/30", "0_To : 29", {2002, 3, 1, 0}, true, "From : 30_2002/02/01"},
+      {"clock set back", "From : 01_2002/04/05", "0_To : 31", {2002, 3, 10, 0}, true, ""},
+      {"clock set back, next-month", "From : 15_2002/04/20", "0_To : 14", {2002, 2, 20, 0}, false, ""},
+      {"days out of range", "From : 45_2002/04/05", "0_To : 31", {2002, 5, 1, 0}, false, ""},
+      {"equal days", "From : 05_2002/04/05", "0_To : 05", {2002, 5, 5, 0}, false, ""},
+  };
+  for (const auto& c : cases) {
+    Program p;
+    p.services.clock = c.when;
+    p.form["lblF1NoRecord"].caption = std::string(kRecordNotProgressing);
+    p.writeLog("CountRec.zvt", {c.header1, c.header2});
+    ReloadPeriod(p.form);
+    EXPECT_EQ(p.form.PeriodActive, c.active) << c.name;
+    EXPECT_EQ(p.form["lblF1NoRecord"].caption, c.active ? "" : kRecordNotProgressing) << c.name;
+    EXPECT_TRUE(p.services.messages.empty()) << c.name;
+    if (c.newHeader1.empty()) {
+      EXPECT_FALSE(p.exists("1.log")) << c.name;
+      EXPECT_EQ(p.log("CountRec.zvt"), (Strings{c.header1, c.header2})) << c.name;
+    } else {
+      EXPECT_EQ(p.log("1.log"), (Strings{c.header1, c.header2})) << c.name;
+      EXPECT_EQ(p.log("CountRec.zvt"), (Strings{c.newHeader1, "0" + c.header2.substr(1)})) << c.name;
+      EXPECT_TRUE(p.periodControlsEnabled(false)) << c.name;
+    }
+  }
+}
+
+TEST_F(PeriodTest, EmptyBoxesReceiveThePlainDaysAndTheRolloverPadsThem) {
+  writeLog("CountRec.zvt", {"From : 05_2002/04/05", "1_To : 04"});
+  today(2002, 4, 20);
+  ReloadPeriod(form);
+  EXPECT_EQ(form["txtStartDay"].caption, "5");
+  EXPECT_EQ(form["txtEndDay"].caption, "4");
+
+  today(2002, 5, 5, 0);
+  ReloadPeriod(form);
+  EXPECT_EQ(form["txtStartDay"].caption, "05");
+  EXPECT_EQ(form["txtEndDay"].caption, "04");
+  EXPECT_EQ(log("CountRec.zvt")[0], "From : 05_2002/05/05");
+}
+
+TEST_F(PeriodTest, UnconfirmedBadBoxesStopTheRolloverWithTheirMessage) {
+  writeLog("CountRec.zvt", {"From : 01_2002/04/05", "0_To : 31"});
+  days("10", "10");
+  today(2002, 5, 1, 0);
+  ReloadPeriod(form);
+  EXPECT_EQ(services.messages, Strings{std::string(kSameDays)});
+  EXPECT_FALSE(exists("1.log"));
+}
+
+TEST(ReloadPeriod, OpenConnectionIsClosedIntoTheOldFileWithoutBreakingPairs) {
+  const Strings headers = {"From : 01_2002/04/05", "0_To : 31"};
+  const std::string pairStart = "start: 0002/04/30 22:00:00";
+  const std::string staleEnd = "_end : 2002/04/30 23:58:00";
+  const std::string newEnd = "_end : 2002/05/01 00:00:30";
+  struct Case {
+    const char* name;
+    Strings body;      // records past the headers
+    Strings expected;  // the same in the archived file
+    int endRecNo;
+  } cases[] = {
+      {"open pair at the end", {pairStart, staleEnd}, {pairStart, newEnd}, 4},
+      {"end never written", {pairStart, staleEnd, pairStart}, {pairStart, staleEnd, pairStart, newEnd}, 6},
+      {"headers only", {}, {"", newEnd}, 4},
+  };
+  for (const auto& c : cases) {
+    Program p;
+    Strings records = headers;
+    records.insert(records.end(), c.body.begin(), c.body.end());
+    p.writeLog("CountRec.zvt", records);
+    p.form.Recording = true;
+    p.form.DaysSpanned = 2;
+    p.today(2002, 5, 1, 0);
+    ReloadPeriod(p.form);
+    Strings expected = headers;
+    expected.insert(expected.end(), c.expected.begin(), c.expected.end());
+    EXPECT_EQ(p.log("1.log"), expected) << c.name;
+    EXPECT_EQ(p.form.EndRecNo, c.endRecNo) << c.name;
+    EXPECT_FALSE(p.form.Recording) << c.name;
+    EXPECT_EQ(p.form.DaysSpanned, 0) << c.name;
+    EXPECT_EQ(p.log("CountRec.zvt"), (Strings{"From : 01_2002/05/01", "0_To : 31"})) << c.name;
+    EXPECT_TRUE(p.services.messages.empty()) << c.name;
+  }
+}
+
+TEST_F(PeriodTest, FailedHeaderReadChangesNothing) {
+  writeLog("CountRec.zvt", {"From : 01_2002/04/05", "0_To : 31"});
+  form.Recording = true;
+  form.LineRec = "From : 01_2002/01/01";
+  today(2002, 5, 1, 0);  // a rollover would be due
+  setFaultAt(2);         // the read of record 1
+  ReloadPeriod(form);
+  EXPECT_TRUE(oneReport(kLoadingBackDays));
+  EXPECT_EQ(form["txtStartDay"].caption, "");
+  EXPECT_FALSE(form.PeriodActive);
+  EXPECT_TRUE(form.Recording);
+  EXPECT_FALSE(exists("1.log"));
+  EXPECT_EQ(log("CountRec.zvt"), (Strings{"From : 01_2002/04/05", "0_To : 31"}));
+}
+
+TEST_F(PeriodTest, NoPeriodFileNoChange) {
+  today(2002, 5, 1, 0);
+  ReloadPeriod(form);
+  EXPECT_FALSE(form.PeriodActive);
+  EXPECT_EQ(form["txtStartDay"].caption, "");
+  EXPECT_FALSE(exists("CountRec.zvt"));
+}
+
+}  // namespace
+}  // namespace tallix
