@@ -2,17 +2,19 @@
 
 #include "store/numbers.h"
 #include "store/record_file.h"
+#include "store/text_forms.h"
 
 namespace tallix {
 
 std::string endRecordText(std::string_view stamp) { return "_end : " + std::string(stamp); }
 
-std::string danglingEndText(std::string_view startRecord) {
+std::string danglingEndText(std::string_view startRecord, std::string_view fallbackStamp) {
   // Positions 10-26 of a start record: "yy/mm/dd hh:mm:ss".
-  return endRecordText("20" + mid(startRecord, 10, 17));
+  const std::string time = mid(startRecord, 10, 17);
+  return endRecordText(parseStamp(time) ? "20" + time : std::string(fallbackStamp));
 }
 
-long placeNewConnection(const std::string& path, PendingError& error) {
+long placeNewConnection(const std::string& path, std::string_view nowStamp, PendingError& error) {
   RecordFile file(path, kRecordLength, error);
   const long long size = file.length();
   if (size < 0) {
@@ -23,7 +25,7 @@ long placeNewConnection(const std::string& path, PendingError& error) {
   if (last <= 2) return file.close() ? 3 : 0;
   if (last % 2 != 0) {
     std::string dangling;
-    if (!file.read(last, dangling) || !file.write(last + 1, danglingEndText(dangling))) {
+    if (!file.read(last, dangling) || !file.write(last + 1, danglingEndText(dangling, nowStamp))) {
       file.close();
       return 0;
     }

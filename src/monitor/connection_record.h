@@ -14,8 +14,8 @@ std::string endRecordText(std::string_view stamp);
 
 // The end record that closes a start record left without one: it carries the
 // start's own time (its two-digit year read as 20yy), so the pair counts as
-// zero length.
-std::string danglingEndText(std::string_view startRecord);
+// zero length. A record with no readable time gets `fallbackStamp`.
+std::string danglingEndText(std::string_view startRecord, std::string_view fallbackStamp);
 
 // The record number where a new connection's start record goes: behind the
 // last record, and 3 when the file holds no more than its two headers. A
@@ -23,7 +23,7 @@ std::string danglingEndText(std::string_view startRecord);
 // the headers) first gets one, so the new start lands on an odd number and
 // every later pair keeps its partner. Returns 0, with the error recorded,
 // when the file could not be read or repaired: nothing may be written then.
-long placeNewConnection(const std::string& path, PendingError& error);
+long placeNewConnection(const std::string& path, std::string_view nowStamp, PendingError& error);
 
 // Writes the open connection's end record as the last record of the file.
 // The end record always lands on an even record number from 4 on, so it

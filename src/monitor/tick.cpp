@@ -89,14 +89,14 @@ void startRecord(MainForm& form, const DateTime& now, PendingError& error) {
   const std::string path = form.file(kCountRecZvt);
   // Without a record file nothing is recorded; the next tick tries again.
   if (!fileExists(path)) return;
-  const long start = placeNewConnection(path, error);
+  form.StampText = stampText(now);
+  const long start = placeNewConnection(path, form.StampText, error);
   if (start == 0) return;
   if (start + 1 > std::numeric_limits<std::int16_t>::max()) {
     error.raise(kOverflow);
     return;
   }
 
-  form.StampText = stampText(now);
   form.StartLine = "start: " + form.StampText;
   form["lblStartTime"].caption = "start : " + longStampText(now);
 

@@ -35,7 +35,7 @@ TEST_F(TickRecoveryTest, NewConnectionKeepsPairsInStep) {
        {kFrom, kTo, "start: 0302/04/12 23:59:58", "_end : 2002/04/12 23:59:58", kNewStart, kNewEnd}},
       {"garbage left without its end",
        {kFrom, kTo, "x"},
-       {kFrom, kTo, "x", "_end : 20", kNewStart, kNewEnd}},
+       {kFrom, kTo, "x", kNewEnd, kNewStart, kNewEnd}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
