@@ -1,0 +1,67 @@
+// A program folder with one log file to load, the main window's form model on
+// it, and small builders for the record texts.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "analysis/loader.h"
+#include "support/fake_services.h"
+
+namespace tallix::testing {
+
+// "start: " + day count + "02/04/16 " + time of day.
+inline std::string startAt(const std::string& time, int days = 0) {
+  return "start: " + std::string(days < 10 ? "0" : "") + std::to_string(days) + "02/04/16 " + time;
+}
+// "_end : 2002/04/16 " + time of day.
+inline std::string endAt(const std::string& time) { return "_end : 2002/04/16 " + time; }
+
+inline const std::vector<std::string> kHeaders = {"From : 15_2002/04/15", "1_To : 14"};
+
+class LogTest : public ::testing::Test {
+ protected:
+  FakeServices services;
+  TempDir dir;
+  MainForm form{services, dir.path()};
+
+  // Writes `name` from its record texts and selects it in File1.
+  void writeAndSelect(const std::vector<std::string>& records, const std::string& name = "1.log") {
+    writeLog(dir.file(name), records);
+    select(name);
+  }
+  void select(const std::string& name) {
+    form["File1"].items = {"2.log", name};
+    form["File1"].listIndex = 1;
+  }
+  // Loads with the part-minute box set or clear.
+  void load(bool partMinute = false) {
+    form["chkToBeMin"].value = partMinute ? 1 : 0;
+    cmdLoad_Click(form);
+  }
+  std::vector<std::string> withHeaders(const std::vector<std::string>& pairs) const {
+    std::vector<std::string> records = kHeaders;
+    records.insert(records.end(), pairs.begin(), pairs.end());
+    return records;
+  }
+  const std::string& label(const char* name) { return form[name].caption; }
+  const std::vector<std::string>& abandoned() { return form["List1"].items; }
+
+  // Every label bare, nothing listed, the totals 0.
+  void expectBare() {
+    EXPECT_EQ(label("lblF2From"), kFromLabel);
+    EXPECT_EQ(label("lblF2To"), kToLabel);
+    EXPECT_EQ(label("lblCreated"), kCreatedBare);
+    EXPECT_EQ(label("lblFirstR"), kFirstRecordLabel);
+    EXPECT_EQ(label("lblLastR"), kLastRecordLabel);
+    EXPECT_EQ(label("lblUseTime"), kTotalTimeBare);
+    EXPECT_TRUE(abandoned().empty());
+    EXPECT_EQ(form.TotalHours, 0);
+    EXPECT_EQ(form.TotalMinutes, 0);
+    EXPECT_EQ(form.TotalSeconds, 0);
+  }
+};
+
+}  // namespace tallix::testing
