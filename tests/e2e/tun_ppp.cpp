@@ -1,0 +1,50 @@
+// Makes a tunnel interface that the kernel reports as a PPP link (link type
+// 512), prints "ready <name>" and keeps it until its standard input closes
+// or a signal ends it; the interface then vanishes, like a hang-up.
+// Exit 77: the tunnel device cannot be had here.
+#include <fcntl.h>
+#include <linux/if.h>
+#include <linux/if_tun.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr unsigned long kLinkTypePpp = 512;  // ARPHRD_PPP
+constexpr int kCannotHere = 77;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* name = argc > 1 ? argv[1] : "ppp0";
+  const int fd = ::open("/dev/net/tun", O_RDWR | O_CLOEXEC);
+  if (fd < 0) {
+    std::fprintf(stderr, "tun_ppp: cannot open /dev/net/tun: %s\n", std::strerror(errno));
+    return kCannotHere;
+  }
+  ifreq request{};
+  request.ifr_flags = IFF_TUN | IFF_NO_PI;
+  std::strncpy(request.ifr_name, name, IFNAMSIZ - 1);
+  if (::ioctl(fd, TUNSETIFF, &request) < 0) {
+    std::fprintf(stderr, "tun_ppp: cannot create %s: %s\n", name, std::strerror(errno));
+    return kCannotHere;
+  }
+  // The link type can only change while the interface is down, so before
+  // anyone brings it up.
+  if (::ioctl(fd, TUNSETLINK, kLinkTypePpp) < 0) {
+    std::fprintf(stderr, "tun_ppp: cannot set link type PPP: %s\n", std::strerror(errno));
+    return 1;
+  }
+  std::printf("ready %s\n", request.ifr_name);
+  std::fflush(stdout);
+
+  char ignored = 0;
+  while (::read(STDIN_FILENO, &ignored, 1) > 0) {
+  }
+  ::close(fd);
+  return 0;
+}
