@@ -1,0 +1,22 @@
+// The companion command's work: loads log files through the Calculation
+// view's own Load and prints what the view would show, or one CSV line per
+// connection pair. Kept here, free of any console, so tests can run it.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tallix {
+
+enum ReportStatus : int { kReportLoaded = 0, kReportRefused = 1, kReportBadArguments = 2 };
+
+// `args` are the command's arguments without the program name. Returns the
+// exit status: 0 when every file loaded, 1 when one was refused (missing,
+// wrong format or a failure report), 2 for bad arguments.
+int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// The command's help text.
+std::string reportUsage();
+
+}  // namespace tallix

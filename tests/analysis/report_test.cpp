@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include "analysis/report.h"
+#include "log_fixture.h"
+
+namespace tallix::testing {
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Outcome report(const std::vector<std::string>& args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  int status = runReport(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+class ReportTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string good = dir.file("1.log");
+  std::string bad = dir.file("2.log");
+  std::string overflowing = dir.file("3.log");
+
+  void SetUp() override {
+    writeLog(good, {"From : 15_2002/03/10", "1_To : 14", "start: 0002/04/16 09:12:40", "_end : 2002/04/16 10:01:02",
+                    "start: 0102/04/17 22:30:00", "_end : 2002/04/18 23:05:31", "start : bad", "_end : bad"});
+    writeLog(bad, {"from : 15_2002/03/10", "1_To : 14"});
+    writeLog(overflowing, {"From : 15_2002/03/10", "1_To : 14", "start: 0002/04/16 09:00:00",
+                           "_end : 2002/04/16 09:00:10", "start: 2302/04/16 09:00:00", "_end : 2002/05/09 09:00:00"});
+  }
+};
+
+TEST_F(ReportTest, PrintsWhatTheViewShows) {
+  Outcome run = report({good});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            " file created : 10 Apr 2002\n"
+            "         from : 15 Mar 2002\n"
+            "             to : 14 Apr 2002\n"
+            "first record : 16 Apr 2002 - 09:12:40 AM\n"
+            " last record : _end : bad\n"  // not a time stamp: shown as it stands
+            "Total time =  25 : 23 : 53\n"
+            "below data are abandoned :\n"
+            "start : bad\n"
+            "_end : bad\n");
+  EXPECT_EQ(run.err, "");
+  EXPECT_NE(report({"--part-minute", good}).out.find("Total time =  25 : 26 : 0\n"), std::string::npos);
+}
+
+TEST_F(ReportTest, RefusalsAndFailures) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string tail;  // the end of the output
+  };
+  const Case cases[] = {
+      {{bad}, 1, "Total time : \n2.log, wrong format\n"},
+      {{dir.file("9.log")}, 1, "Total time : \n9.log, file not found\n"},
+      // A failure report breaks its line at the carriage return.
+      {{overflowing}, 1,
+       "Total time =  0 : 0 : 10\nError occurred when loading data from files, Error #  6\nOverflow\n"},
+      // One refused file among good ones still refuses the run.
+      {{good, bad, good}, 1, "Total time : \n2.log, wrong format\n\n" + good + ":\n file created : 10 Apr 2002\n"},
+  };
+  for (const auto& c : cases) {
+    Outcome run = report(c.args);
+    EXPECT_EQ(run.status, c.status) << c.args[0];
+    ASSERT_GE(run.out.size(), c.tail.size()) << run.out;
+    if (c.args.size() == 1) {
+      EXPECT_EQ(run.out.substr(run.out.size() - c.tail.size()), c.tail) << run.out;
+    } else {
+      EXPECT_NE(run.out.find(c.tail), std::string::npos) << run.out;
+      EXPECT_EQ(run.out.rfind(good + ":\n", 0), 0u) << "each file is named first";
+    }
+  }
+}
+
+TEST_F(ReportTest, BadArguments) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{}, {"--part-minute"}, {"--total", good}, {"-x"}}) {
+    Outcome run = report(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("Usage: tallix-report"), std::string::npos);
+  }
+  Outcome help = report({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--csv"), std::string::npos);
+  // After "--" a name that looks like an option is a file.
+  EXPECT_EQ(report({"--", "-x.log"}).status, 1);
+}
+
+TEST_F(ReportTest, CsvGivesEachPairsShare) {
+  Outcome run = report({"--csv", good, overflowing});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out,
+            "file,start record,start,end,seconds,abandoned\n" +
+                good + ",3,start: 0002/04/16 09:12:40,_end : 2002/04/16 10:01:02,2902,\n" +
+                good + ",5,start: 0102/04/17 22:30:00,_end : 2002/04/18 23:05:31,88531,\n" +
+                good + ",7,start : bad,_end : bad,,wrong shape\n" +
+                overflowing + ",3,start: 0002/04/16 09:00:00,_end : 2002/04/16 09:00:10,10,\n" +
+                overflowing + ",5,start: 2302/04/16 09:00:00,_end : 2002/05/09 09:00:00,,overflow\n");
+  EXPECT_EQ(run.err, overflowing + ": Error occurred when loading data from files, Error #  6\nOverflow\n");
+}
+
+TEST_F(ReportTest, CsvQuotesFieldsThatNeedIt) {
+  writeLog(good, {"From : 15_2002/03/10", "1_To : 14", "start: \"a\",b", "_end : x"});
+  Outcome run = report({"--csv", good});
+  EXPECT_NE(run.out.find(",3,\"start: \"\"a\"\",b\",_end : x,,wrong shape\n"), std::string::npos) << run.out;
+}
+
+#ifndef _WIN32
+// The command itself, run as a separate program beside this test program.
+TEST_F(ReportTest, CommandExitStatus) {
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+  std::filesystem::path command = self.parent_path() / "tallix-report";
+  if (!std::filesystem::exists(command)) GTEST_SKIP() << "tallix-report is not built beside " << self;
+  auto status = [&](const std::string& args) {
+    std::string line = "LC_ALL=C '" + command.string() + "' " + args + " >/dev/null 2>&1";
+    int raw = std::system(line.c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  };
+  EXPECT_EQ(status("'" + good + "'"), 0);
+  EXPECT_EQ(status("--csv '" + good + "'"), 0);
+  EXPECT_EQ(status("'" + bad + "'"), 1);
+  EXPECT_EQ(status("--bogus"), 2);
+  EXPECT_EQ(status(""), 2);
+}
+#endif
+
+}  // namespace
+}  // namespace tallix::testing

@@ -1,0 +1,15 @@
+// tallix-report: prints what the Calculation view would show for log files.
+#include <clocale>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "analysis/report.h"
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_TIME, "");  // month names as the desktop shows them
+  std::vector<std::string> args(argv + 1, argv + argc);
+  int status = tallix::runReport(args, std::cout, std::cerr);
+  std::cout.flush();
+  return std::cout.fail() ? tallix::kReportRefused : status;
+}
