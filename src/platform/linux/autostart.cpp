@@ -1,0 +1,118 @@
+// Start at log-on on a Linux desktop: an autostart entry tallix.desktop in
+// the user's autostart folder ($XDG_CONFIG_HOME/autostart, by default
+// ~/.config/autostart). The entry is written under a temporary name and
+// renamed into place, so a crash never leaves half an entry behind.
+#include "platform/autostart.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace tallix {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path autostartFolder() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  // A relative XDG_CONFIG_HOME is to be ignored, as if it were not set.
+  if (config != nullptr && config[0] == '/') return fs::path(config) / "autostart";
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] == '\0') {
+    const passwd* user = getpwuid(getuid());
+    home = user != nullptr ? user->pw_dir : nullptr;
+  }
+  if (home == nullptr || home[0] == '\0') return {};
+  return fs::path(home) / ".config" / "autostart";
+}
+
+// The program's path as one argument of an Exec line: quoted, with the
+// characters that are special inside quotes escaped, then escaped once more
+// as a value of the entry (a backslash is doubled there), and a per cent sign
+// doubled so it is not taken for a field code.
+std::string execArgument(const std::string& path) {
+  std::string quoted = "\"";
+  for (char c : path) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  quoted += '"';
+  std::string value;
+  for (char c : quoted) {
+    if (c == '\\') {
+      value += "\\\\";
+    } else if (c == '%') {
+      value += "%%";
+    } else {
+      value += c;
+    }
+  }
+  return value;
+}
+
+bool writeAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+    if (wrote < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(wrote);
+  }
+  return true;
+}
+
+}  // namespace
+
+void enableStartAtLogOn(const std::string& executablePath) {
+  // A path with a line break cannot be written as one line of the entry.
+  if (executablePath.empty() || executablePath.find_first_of("\r\n") != std::string::npos) return;
+  const fs::path folder = autostartFolder();
+  if (folder.empty()) return;
+  std::error_code code;
+  fs::create_directories(folder, code);
+  if (code) return;
+
+  const std::string entry =
+      "[Desktop Entry]\n"
+      "Type=Application\n"
+      "Name=Tallix\n"
+      "Comment=Meters the time spent online over a dial-up connection\n"
+      "Exec=" +
+      execArgument(executablePath) +
+      "\n"
+      "Terminal=false\n"
+      "X-GNOME-Autostart-enabled=true\n";
+
+  const fs::path target = folder / "tallix.desktop";
+  const fs::path temporary = folder / (".tallix.desktop." + std::to_string(::getpid()));
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  const bool written = writeAll(fd, entry) && ::fsync(fd) == 0;
+  const bool closed = ::close(fd) == 0;
+  if (!written || !closed || ::rename(temporary.c_str(), target.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    return;
+  }
+  // Make the rename itself durable; a failure here loses nothing written.
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
+
+void disableStartAtLogOn() {
+  const fs::path folder = autostartFolder();
+  if (folder.empty()) return;
+  ::unlink((folder / "tallix.desktop").c_str());
+}
+
+}  // namespace tallix

@@ -1,0 +1,251 @@
+#include "shell/form_widgets.h"
+
+#include <QFont>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include <cmath>
+
+namespace tallix::shell {
+
+int toPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+
+double toTwips(int pixels) { return pixels * kTwipsPerPixel; }
+
+QString fromModel(const std::string& text) {
+  return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string toModel(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+PictureBox::PictureBox(PicturePainter painter, QWidget* parent) : QWidget(parent), painter_(std::move(painter)) {}
+
+void PictureBox::paintEvent(QPaintEvent* /*event*/) {
+  if (!painter_) return;
+  QPainter painter(this);
+  painter_(painter, QRectF(rect()));
+}
+
+LineShape::LineShape(QWidget* parent) : QWidget(parent) {}
+
+void LineShape::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
+  painter.drawLine(QPointF(0, 0.5), QPointF(width(), 0.5));
+}
+
+FilteredLineEdit::FilteredLineEdit(QWidget* parent) : QLineEdit(parent) {
+  // Every character reaches the box through the key filter: no pasting from
+  // a context menu and no dropping of dragged text.
+  setContextMenuPolicy(Qt::NoContextMenu);
+  setAcceptDrops(false);
+}
+
+void FilteredLineEdit::keyPressEvent(QKeyEvent* event) {
+  const QString text = event->text();
+  // Only keys that type a character go through the filter; the delete key
+  // and the movement keys are editing, not characters.
+  if (!filter_ || text.size() != 1 || text.at(0).unicode() == 0x7F) {
+    QLineEdit::keyPressEvent(event);
+    return;
+  }
+  const char16_t typed = text.at(0).unicode();
+  auto keyAscii = static_cast<std::int16_t>(typed);
+  filter_(keyAscii);
+  if (keyAscii == 0) {
+    event->accept();
+    return;
+  }
+  if (keyAscii == static_cast<std::int16_t>(typed)) {
+    QLineEdit::keyPressEvent(event);
+  } else if (keyAscii == 8) {
+    backspace();
+  } else {
+    insert(QString(QChar(static_cast<char16_t>(keyAscii))));
+  }
+}
+
+ReleaseCheckBox::ReleaseCheckBox(QWidget* parent) : QCheckBox(parent) {}
+
+void ReleaseCheckBox::mouseReleaseEvent(QMouseEvent* event) {
+  QCheckBox::mouseReleaseEvent(event);
+  emit mouseReleased();
+}
+
+namespace {
+
+QFont fontOf(const FontSpec& spec) {
+  QFont font;
+  font.setFamilies({QString::fromStdString(spec.family)});
+  font.setPointSizeF(spec.points);
+  font.setBold(spec.bold);
+  return font;
+}
+
+QWidget* makeWidget(const ControlSpec& spec, QWidget* parent) {
+  switch (spec.kind) {
+    case ControlKind::Label: {
+      auto* label = new QLabel(parent);
+      label->setTextFormat(Qt::PlainText);
+      label->setWordWrap(true);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
+    case ControlKind::Button:
+      return new QPushButton(parent);
+    case ControlKind::TextBox: {
+      auto* box = new FilteredLineEdit(parent);
+      if (spec.maxLength > 0) box->setMaxLength(spec.maxLength);
+      return box;
+    }
+    case ControlKind::CheckBox:
+      return new ReleaseCheckBox(parent);
+    case ControlKind::Frame: {
+      auto* frame = new QGroupBox(parent);
+      frame->setAutoFillBackground(true);  // a frame hides what lies behind it
+      return frame;
+    }
+    case ControlKind::Picture:
+      return new PictureBox(pictureFor(spec.name), parent);
+    case ControlKind::FileList:
+    case ControlKind::ListBox: {
+      auto* list = new QListWidget(parent);
+      list->setSelectionMode(QAbstractItemView::SingleSelection);
+      return list;
+    }
+    case ControlKind::Line:
+      return new LineShape(parent);
+    case ControlKind::Timer:
+      return nullptr;
+  }
+  return nullptr;
+}
+
+QRect geometryOf(const ControlSpec& spec, const Control& control) {
+  if (spec.kind == ControlKind::Line) {
+    // A line keeps its second point in width and height.
+    const int x1 = toPixels(control.left);
+    const int y1 = toPixels(control.top);
+    const int x2 = toPixels(control.width);
+    const int y2 = toPixels(control.height);
+    return {std::min(x1, x2), std::min(y1, y2), std::max(1, std::abs(x2 - x1)), std::max(1, std::abs(y2 - y1))};
+  }
+  return {toPixels(control.left), toPixels(control.top), toPixels(control.width), toPixels(control.height)};
+}
+
+// A carriage return alone breaks the line, as it does in the message texts.
+QString labelText(const std::string& caption) {
+  QString text = fromModel(caption);
+  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+
+void syncList(QListWidget* list, const Control& control) {
+  QStringList items;
+  items.reserve(static_cast<qsizetype>(control.items.size()));
+  for (const std::string& item : control.items) items << fromModel(item);
+  const QSignalBlocker block(list);
+  bool same = list->count() == items.size();
+  for (int i = 0; same && i < items.size(); ++i) same = list->item(i)->text() == items[i];
+  if (!same) {
+    list->clear();
+    list->addItems(items);
+  }
+  const int index = control.listIndex >= 0 && control.listIndex < list->count() ? control.listIndex : -1;
+  if (index < 0) {
+    list->clearSelection();
+    list->setCurrentRow(-1);
+  } else if (list->currentRow() != index || !list->item(index)->isSelected()) {
+    list->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+  }
+}
+
+void syncCaption(const ControlSpec& spec, QWidget* widget, const Control& control) {
+  switch (spec.kind) {
+    case ControlKind::Label: {
+      auto* label = static_cast<QLabel*>(widget);
+      const QString text = labelText(control.caption);
+      if (label->text() != text) label->setText(text);
+      break;
+    }
+    case ControlKind::Button: {
+      auto* button = static_cast<QPushButton*>(widget);
+      const QString text = fromModel(control.caption);
+      if (button->text() != text) button->setText(text);
+      break;
+    }
+    case ControlKind::TextBox: {
+      auto* box = static_cast<QLineEdit*>(widget);
+      const QString text = fromModel(control.caption);
+      if (box->text() != text) box->setText(text);
+      break;
+    }
+    case ControlKind::CheckBox: {
+      auto* box = static_cast<QCheckBox*>(widget);
+      const QString text = fromModel(control.caption);
+      if (box->text() != text) box->setText(text);
+      const QSignalBlocker block(box);
+      box->setChecked(control.value == 1);
+      break;
+    }
+    case ControlKind::FileList:
+    case ControlKind::ListBox:
+      syncList(static_cast<QListWidget*>(widget), control);
+      break;
+    case ControlKind::Frame:
+    case ControlKind::Picture:
+    case ControlKind::Line:
+    case ControlKind::Timer:
+      break;
+  }
+}
+
+}  // namespace
+
+FormWidgets::FormWidgets(QWidget* root, const std::vector<ControlSpec>& design) {
+  for (const ControlSpec& spec : design) {
+    QWidget* parent = spec.parent.empty() ? root : widget(spec.parent);
+    if (parent == nullptr) parent = root;
+    QWidget* made = makeWidget(spec, parent);
+    if (made == nullptr) continue;
+    made->setObjectName(QString::fromStdString(spec.name));
+    made->setFont(fontOf(spec.font));
+    if (spec.windowColours) {
+      made->setAutoFillBackground(true);
+      QPalette colours = made->palette();
+      colours.setColor(QPalette::Window, colours.color(QPalette::Base));
+      colours.setColor(QPalette::WindowText, colours.color(QPalette::Text));
+      made->setPalette(colours);
+    }
+    entries_.push_back({&spec, made});
+  }
+}
+
+QWidget* FormWidgets::widget(std::string_view name) const {
+  for (const Entry& entry : entries_)
+    if (entry.spec->name == name) return entry.widget;
+  return nullptr;
+}
+
+void FormWidgets::sync(const ControlSet& controls) const {
+  for (const Entry& entry : entries_) {
+    if (!controls.contains(entry.spec->name)) continue;
+    const Control& control = controls[entry.spec->name];
+    QWidget* widget = entry.widget;
+    const QRect geometry = geometryOf(*entry.spec, control);
+    if (widget->geometry() != geometry) widget->setGeometry(geometry);
+    const QString tip = fromModel(control.tooltip);
+    if (widget->toolTip() != tip) widget->setToolTip(tip);
+    if (widget->isEnabledTo(widget->parentWidget()) != control.enabled) widget->setEnabled(control.enabled);
+    syncCaption(*entry.spec, widget, control);
+    if (widget->isHidden() == control.visible) widget->setVisible(control.visible);
+  }
+}
+
+}  // namespace tallix::shell

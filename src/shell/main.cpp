@@ -1,0 +1,37 @@
+// Tallix: meters the time spent online over a dial-up connection from the
+// notification area.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSystemTrayIcon>
+
+#include "platform/connection_probe.h"
+#include "platform/program_folder.h"
+#include "shell/qt_services.h"
+#include "shell/single_instance.h"
+#include "shell/startup_window.h"
+#include "shell/system_close.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  // Closing a message window or hiding the main window never ends the program.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  const std::string appPath = tallix::withTrailingSeparator(
+      QFile::encodeName(QDir::toNativeSeparators(QCoreApplication::applicationDirPath())).toStdString(),
+      QDir::separator().toLatin1());
+
+  tallix::shell::SingleInstance instance(appPath);
+  if (!instance.acquire()) {
+    tallix::shell::showRefusal();
+    return 0;
+  }
+
+  auto endAtOnce = [] { QCoreApplication::exit(0); };
+  tallix::shell::onSystemCloseRequest(endAtOnce);
+
+  tallix::shell::QtServices services(tallix::makeConnectionProbe());
+  tallix::shell::StartupWindow form3(services, appPath, QSystemTrayIcon::isSystemTrayAvailable(), endAtOnce);
+  form3.start();
+  return QApplication::exec();
+}

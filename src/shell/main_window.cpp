@@ -1,0 +1,151 @@
+#include "shell/main_window.h"
+
+#include <QCloseEvent>
+#include <QLayout>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include "analysis/loader.h"
+#include "form/form1_events.h"
+#include "form/layouts.h"
+#include "monitor/tick.h"
+#include "period/entry.h"
+#include "shell/pictures.h"
+
+namespace tallix::shell {
+namespace {
+
+// The window's outer size is given in twips; its client area is what is left
+// inside the borders, the title bar and the menu bar.
+constexpr double kBorderTwips = 60;
+constexpr double kTitleBarTwips = 330;
+constexpr double kMenuBarTwips = 300;
+
+}  // namespace
+
+MainWindow::MainWindow(MainForm& form, bool trayAvailable, std::function<void()> endProgram)
+    : form_(form), trayAvailable_(trayAvailable), endProgram_(std::move(endProgram)) {
+  setObjectName("Form1");
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setWindowIcon(programIcon());
+  setAttribute(Qt::WA_QuitOnClose, false);
+
+  menuBar()->setNativeMenuBar(false);  // the one item stays in the window
+  closeAction_ = menuBar()->addAction(QString::fromLatin1(kCloseCaption.data(), kCloseCaption.size()));
+  closeAction_->setObjectName("mClose");
+  connect(closeAction_, &QAction::triggered, this, &QWidget::close);
+
+  client_ = new QWidget(this);
+  client_->setObjectName("Form1Client");
+  setCentralWidget(client_);
+  widgets_ = std::make_unique<FormWidgets>(client_, form1Design());
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+  timer1_.setInterval(1000);
+  connect(&timer1_, &QTimer::timeout, this, [this] { runEvent(Timer1_Timer); });
+  wireEvents();
+}
+
+void MainWindow::wireEvents() {
+  auto onClick = [this](const char* name, std::function<void(MainForm&)> handler) {
+    auto* button = widgets_->get<QPushButton>(name);
+    connect(button, &QPushButton::clicked, this, [this, handler = std::move(handler)] { runEvent(handler); });
+  };
+  onClick("cmdMain", [](MainForm& f) { ShowView(f, "Main"); });
+  onClick("cmdSettings", [](MainForm& f) { ShowView(f, "Settings"); });
+  onClick("cmdCaculation", [](MainForm& f) { ShowView(f, "Calculation"); });
+  onClick("cmdInput", cmdInput_Click);
+  onClick("cmdConfirm", cmdConfirm_Click);
+  onClick("cmdRecover", cmdRecover_Click);
+  onClick("cmdLoad", cmdLoad_Click);
+
+  auto dayBox = [this](const char* name, void (*keyPress)(MainForm&, std::int16_t&)) {
+    auto* box = widgets_->get<FilteredLineEdit>(name);
+    box->setKeyFilter([this, keyPress](std::int16_t& keyAscii) {
+      runEvent([&keyAscii, keyPress](MainForm& f) { keyPress(f, keyAscii); });
+    });
+    connect(box, &QLineEdit::textChanged, this, [this, name](const QString& text) { form_[name].caption = toModel(text); });
+  };
+  dayBox("txtStartDay", txtStartDay_KeyPress);
+  dayBox("txtEndDay", txtEndDay_KeyPress);
+
+  auto setting = [this](const char* name, void (*mouseUp)(MainForm&)) {
+    auto* box = widgets_->get<ReleaseCheckBox>(name);
+    connect(box, &QCheckBox::toggled, this, [this, name](bool on) { form_[name].value = on ? 1 : 0; });
+    connect(box, &ReleaseCheckBox::mouseReleased, this, [this, box, name, mouseUp] {
+      form_[name].value = box->isChecked() ? 1 : 0;
+      runEvent(mouseUp);
+    });
+  };
+  setting("chkRunMe", chkRunMe_MouseUp);
+  setting("chkToBeMin", chkToBeMin_MouseUp);
+
+  for (const char* name : {"File1", "List1"}) {
+    auto* list = widgets_->get<QListWidget>(name);
+    connect(list, &QListWidget::itemSelectionChanged, this, [this, list, name] {
+      const QList<QListWidgetItem*> chosen = list->selectedItems();
+      form_[name].listIndex = chosen.isEmpty() ? -1 : list->row(chosen.front());
+    });
+  }
+}
+
+void MainWindow::pullWindowState() {
+  if (!rendered_) return;
+  form_.windowLeft = static_cast<float>(toTwips(pos().x()));
+  form_.windowTop = static_cast<float>(toTwips(pos().y()));
+  appliedLeft_ = form_.windowLeft;
+  appliedTop_ = form_.windowTop;
+  if (isMinimized()) {
+    form_.windowState = WindowState::Minimized;
+  } else if (isMaximized()) {
+    form_.windowState = WindowState::Maximized;
+  } else {
+    form_.windowState = WindowState::Normal;
+  }
+  form_.windowVisible = isVisible();
+}
+
+void MainWindow::runEvent(const std::function<void(MainForm&)>& handler) {
+  pullWindowState();
+  handler(form_);
+  render();
+}
+
+void MainWindow::render() {
+  const QString title = fromModel(form_.Caption);
+  if (windowTitle() != title) setWindowTitle(title);
+
+  const QSize client(toPixels(form_.windowWidth - 2 * kBorderTwips),
+                     toPixels(form_.windowHeight - 2 * kBorderTwips - kTitleBarTwips - kMenuBarTwips));
+  if (client.width() > 0 && client.height() > 0 && client_->size() != client) client_->setFixedSize(client);
+
+  if (form_.placed && (!appliedPlace_ || form_.windowLeft != appliedLeft_ || form_.windowTop != appliedTop_)) {
+    move(toPixels(form_.windowLeft), toPixels(form_.windowTop));
+    appliedLeft_ = form_.windowLeft;
+    appliedTop_ = form_.windowTop;
+    appliedPlace_ = true;
+  }
+
+  widgets_->sync(form_.controls);
+
+  if (form_.windowVisible) {
+    if (form_.windowState == WindowState::Normal && (isMinimized() || isMaximized()))
+      setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    if (!isVisible()) show();
+  } else if (isVisible()) {
+    hide();
+  }
+  rendered_ = true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // The model decides; the window is never closed by Qt itself.
+  event->ignore();
+  CloseOutcome outcome = CloseOutcome::Hide;
+  runEvent([&outcome, this](MainForm& f) { outcome = Form1_Form_QueryUnload(f, trayAvailable_); });
+  if (outcome == CloseOutcome::EndProgram && endProgram_) endProgram_();
+}
+
+}  // namespace tallix::shell

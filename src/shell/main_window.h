@@ -1,0 +1,58 @@
+// The main window (Form1): widgets built from the window's design table,
+// every event handed to the form model's handler, then the whole window
+// rendered again from the model. No rule of the program lives here.
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+#include "form/main_form.h"
+#include "shell/form_widgets.h"
+
+class QAction;
+
+namespace tallix::shell {
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  // `endProgram` ends the program at once; it is used when there is no tray
+  // to bring a hidden window back from.
+  MainWindow(MainForm& form, bool trayAvailable, std::function<void()> endProgram);
+
+  // Runs one handler of the form model with the window's current place and
+  // state, then renders the window from the model.
+  void runEvent(const std::function<void(MainForm&)>& handler);
+  // Brings the window and every widget in line with the model.
+  void render();
+
+  const FormWidgets& widgets() const { return *widgets_; }
+  QTimer& timer1() { return timer1_; }
+  QAction* closeAction() const { return closeAction_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void wireEvents();
+  // Copies the window's place, state and visibility into the model.
+  void pullWindowState();
+
+  MainForm& form_;
+  bool trayAvailable_;
+  std::function<void()> endProgram_;
+  QWidget* client_ = nullptr;
+  std::unique_ptr<FormWidgets> widgets_;
+  QAction* closeAction_ = nullptr;
+  QTimer timer1_;
+  bool rendered_ = false;
+  // The saved place last applied, so a place the user chose is not undone.
+  float appliedLeft_ = 0;
+  float appliedTop_ = 0;
+  bool appliedPlace_ = false;
+};
+
+}  // namespace tallix::shell

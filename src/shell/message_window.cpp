@@ -1,0 +1,67 @@
+#include "shell/message_window.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+#include "form/layouts.h"
+#include "shell/pictures.h"
+
+namespace tallix::shell {
+
+void centreOnScreen(QWidget& window) {
+  QScreen* screen = window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  window.move(area.center() - QPoint(window.width() / 2, window.height() / 2));
+}
+
+MessageWindow::MessageWindow(const std::string& text)
+    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint),
+      controls_(form11Design()) {
+  setObjectName("Form11");
+  setAttribute(Qt::WA_DeleteOnClose);
+  setAttribute(Qt::WA_QuitOnClose, false);
+  setWindowTitle(kMessageTitle);
+  setWindowIcon(programIcon());
+  widgets_ = std::make_unique<FormWidgets>(this, form11Design());
+
+  auto* label = widgets_->get<QLabel>("Label1");
+  label->setAutoFillBackground(true);
+  QPalette colours = label->palette();
+  colours.setColor(QPalette::Window, QColor(192, 192, 192));
+  colours.setColor(QPalette::WindowText, colours.color(QPalette::Text));
+  label->setPalette(colours);
+
+  controls_["Label1"].caption = text;
+  widgets_->sync(controls_);
+  int clientHeight = toPixels(kForm11ClientHeight);
+  // A text taller than the label makes the label, and the window, taller.
+  const int needed = label->heightForWidth(label->width());
+  if (needed > label->height()) {
+    const int extra = needed - label->height();
+    controls_["Label1"].height += static_cast<float>(toTwips(extra));
+    controls_["cmdOk"].top += static_cast<float>(toTwips(extra));
+    clientHeight += extra;
+    widgets_->sync(controls_);
+  }
+  setFixedSize(toPixels(kForm11ClientWidth), clientHeight);
+
+  auto* ok = widgets_->get<QPushButton>("cmdOk");
+  ok->setDefault(true);
+  ok->setFocus();
+  connect(ok, &QPushButton::clicked, this, &QWidget::close);
+}
+
+MessageWindow* MessageWindow::open(const std::string& text) {
+  auto* window = new MessageWindow(text);
+  centreOnScreen(*window);
+  window->show();
+  window->raise();
+  QApplication::beep();
+  return window;
+}
+
+}  // namespace tallix::shell

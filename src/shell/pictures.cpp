@@ -1,0 +1,248 @@
+#include "shell/pictures.h"
+
+#include <QFont>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+
+#include <algorithm>
+
+
+namespace tallix::shell {
+namespace {
+
+const QColor kNavy(0x1f, 0x3a, 0x68);
+const QColor kBlue(0x2f, 0x6d, 0xb5);
+const QColor kGreen(0x2e, 0x9d, 0x48);
+const QColor kDarkGreen(0x1b, 0x5e, 0x20);
+
+QRectF squareIn(const QRectF& box) {
+  const qreal side = std::min(box.width(), box.height());
+  return {box.center().x() - side / 2, box.center().y() - side / 2, side, side};
+}
+
+// A round dial: ring, face, the four quarter marks, and a sector from twelve
+// o'clock clockwise over `twelfths` twelfths of the face.
+void paintDial(QPainter& painter, const QRectF& box, const QColor& ring, const QColor& face, const QColor& fill,
+               int twelfths) {
+  const QRectF square = squareIn(box);
+  const qreal pen = std::max<qreal>(1.0, square.width() / 14);
+  const QRectF dial = square.adjusted(pen, pen, -pen, -pen);
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(face);
+  painter.drawEllipse(dial);
+  if (twelfths > 0) {
+    painter.setBrush(fill);
+    const QRectF inner = dial.adjusted(pen * 0.6, pen * 0.6, -pen * 0.6, -pen * 0.6);
+    if (twelfths >= 12) {
+      painter.drawEllipse(inner);
+    } else {
+      painter.drawPie(inner, 90 * 16, -twelfths * 30 * 16);
+    }
+  }
+  painter.setPen(QPen(ring, pen));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawEllipse(dial);
+  // Quarter marks on the rim.
+  painter.setPen(QPen(ring, std::max<qreal>(1.0, pen * 0.7), Qt::SolidLine, Qt::RoundCap));
+  const QPointF c = dial.center();
+  const qreal r = dial.width() / 2;
+  const QPointF marks[] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+  for (const QPointF& m : marks) painter.drawLine(c + m * (r * 0.62), c + m * (r * 0.9));
+  painter.restore();
+}
+
+QFont logoFont(qreal pixels, bool bold, bool italic) {
+  QFont font;
+  font.setFamilies({"DejaVu Sans", "Arial", "Helvetica"});
+  font.setPixelSize(std::max(1, static_cast<int>(pixels)));
+  font.setBold(bold);
+  font.setItalic(italic);
+  return font;
+}
+
+// The wordmark on a rounded blue plate, with a small dial before it.
+void paintWordmark(QPainter& painter, const QRectF& box, bool withSubtitle) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  const qreal radius = box.height() / 5;
+  QLinearGradient plate(box.topLeft(), box.bottomLeft());
+  plate.setColorAt(0, kBlue);
+  plate.setColorAt(1, kNavy);
+  painter.setPen(QPen(kNavy.darker(130), 1));
+  painter.setBrush(plate);
+  painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+
+  const qreal pad = box.height() * 0.14;
+  const qreal dialSide = box.height() - 2 * pad;
+  const QRectF dial(box.left() + pad, box.top() + pad, dialSide, dialSide);
+  paintDial(painter, dial, Qt::white, QColor(0xe8, 0xf0, 0xfa), kGreen, 4);
+
+  const QRectF text(dial.right() + pad, box.top(), box.right() - dial.right() - 2 * pad, box.height());
+  painter.setPen(Qt::white);
+  if (withSubtitle) {
+    painter.setFont(logoFont(box.height() * 0.42, true, true));
+    painter.drawText(text.adjusted(0, 0, 0, -box.height() * 0.3), Qt::AlignLeft | Qt::AlignVCenter, "Tallix");
+    painter.setPen(QColor(0xd0, 0xe0, 0xf4));
+    painter.setFont(logoFont(box.height() * 0.16, false, false));
+    painter.drawText(text.adjusted(0, box.height() * 0.55, 0, 0), Qt::AlignLeft | Qt::AlignTop, "online time meter");
+  } else {
+    painter.setFont(logoFont(box.height() * 0.5, true, true));
+    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, "Tallix");
+  }
+  painter.restore();
+}
+
+}  // namespace
+
+void paintTrayPicture(QPainter& painter, const QRectF& box, int picture) {
+  if (picture < 0 || picture > 11) {
+    paintDial(painter, box, QColor(0x70, 0x70, 0x70), QColor(0xdc, 0xdc, 0xdc), Qt::transparent, 0);
+    // A short bar across the face: no line.
+    const QRectF square = squareIn(box);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0xb0, 0x30, 0x30), std::max<qreal>(1.5, square.width() / 10), Qt::SolidLine,
+                        Qt::RoundCap));
+    const QPointF c = square.center();
+    const qreal r = square.width() * 0.2;
+    painter.drawLine(c - QPointF(r, 0), c + QPointF(r, 0));
+    painter.restore();
+    return;
+  }
+  paintDial(painter, box, kDarkGreen, Qt::white, kGreen, picture + 1);
+}
+
+void paintProgramIcon(QPainter& painter, const QRectF& box) {
+  paintDial(painter, box, kNavy, Qt::white, kBlue, 4);
+  const QRectF square = squareIn(box);
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(kNavy, std::max<qreal>(1.0, square.width() / 16), Qt::SolidLine, Qt::RoundCap));
+  const QPointF c = square.center();
+  painter.drawLine(c, c + QPointF(0, -square.height() * 0.3));
+  painter.drawLine(c, c + QPointF(square.width() * 0.22, square.height() * 0.1));
+  painter.restore();
+}
+
+void paintWarningIcon(QPainter& painter, const QRectF& box) {
+  const QRectF s = squareIn(box);
+  const qreal pen = std::max<qreal>(1.0, s.width() / 16);
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  QPolygonF triangle;
+  triangle << QPointF(s.center().x(), s.top() + pen) << QPointF(s.right() - pen, s.bottom() - pen * 1.5)
+           << QPointF(s.left() + pen, s.bottom() - pen * 1.5);
+  painter.setPen(QPen(QColor(0x6b, 0x4e, 0x00), pen, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.setBrush(QColor(0xf9, 0xc8, 0x2b));
+  painter.drawPolygon(triangle);
+  painter.setPen(QPen(Qt::black, s.width() / 9, Qt::SolidLine, Qt::RoundCap));
+  const qreal x = s.center().x();
+  painter.drawLine(QPointF(x, s.top() + s.height() * 0.36), QPointF(x, s.top() + s.height() * 0.62));
+  painter.drawPoint(QPointF(x, s.top() + s.height() * 0.76));
+  painter.restore();
+}
+
+void paintGaugeScale(QPainter& painter, const QRectF& box) {
+  painter.save();
+  // Every other quarter hour is shaded, so the eye finds 15, 30 and 45.
+  const qreal step = (box.width() - 1) / 60;
+  for (int quarter = 0; quarter < 4; ++quarter) {
+    const QColor band = quarter % 2 == 0 ? QColor(0xe4, 0xee, 0xf8) : QColor(0xf6, 0xf9, 0xfc);
+    painter.fillRect(QRectF(box.left() + quarter * 15 * step, box.top(), 15 * step + 1, box.height()), band);
+  }
+  painter.setPen(QPen(kNavy, 1));
+  const qreal bottom = box.bottom() - 0.5;
+  painter.drawLine(QPointF(box.left(), bottom), QPointF(box.right(), bottom));
+  for (int minute = 0; minute <= 60; ++minute) {
+    qreal height = box.height() * 0.35;
+    if (minute % 5 == 0) height = box.height() * 0.65;
+    if (minute % 15 == 0) height = box.height();
+    const qreal x = std::min(box.left() + minute * step + 0.5, box.right() - 0.5);
+    painter.drawLine(QPointF(x, bottom), QPointF(x, bottom - height + 0.5));
+  }
+  painter.restore();
+}
+
+void paintGaugePointer(QPainter& painter, const QRectF& box) {
+  const QRectF s = squareIn(box);
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  QPolygonF arrow;
+  arrow << QPointF(s.left() + s.width() * 0.12, s.top() + s.height() * 0.15)
+        << QPointF(s.right() - s.width() * 0.12, s.top() + s.height() * 0.15)
+        << QPointF(s.center().x(), s.bottom() - s.height() * 0.05);
+  painter.setPen(QPen(QColor(0x7a, 0x12, 0x12), std::max<qreal>(1.0, s.width() / 16), Qt::SolidLine, Qt::RoundCap,
+                      Qt::RoundJoin));
+  painter.setBrush(QColor(0xd6, 0x36, 0x2f));
+  painter.drawPolygon(arrow);
+  painter.restore();
+}
+
+void paintSmallLogo(QPainter& painter, const QRectF& box) { paintWordmark(painter, box, false); }
+
+void paintAboutLogo(QPainter& painter, const QRectF& box) { paintWordmark(painter, box, true); }
+
+void paintFramePicture(QPainter& painter, const QRectF& box) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  const qreal radius = std::min(box.width(), box.height()) / 28;
+  QLinearGradient edge(box.topLeft(), box.bottomRight());
+  edge.setColorAt(0, kBlue.lighter(140));
+  edge.setColorAt(0.5, kNavy);
+  edge.setColorAt(1, kBlue.lighter(120));
+  painter.setPen(QPen(kNavy.darker(140), 1));
+  painter.setBrush(edge);
+  painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+  // A light inner field with a fine line along its edge.
+  const qreal inset = std::min(box.width(), box.height()) / 40;
+  const QRectF inner = box.adjusted(inset, inset, -inset, -inset);
+  painter.setPen(QPen(QColor(0xf0, 0xf4, 0xfa), 1));
+  painter.setBrush(QColor(0xdd, 0xe6, 0xf2));
+  painter.drawRoundedRect(inner, radius / 2, radius / 2);
+  painter.restore();
+}
+
+QPixmap renderPicture(const PicturePainter& paint, QSize size) {
+  QPixmap pixmap(size);
+  pixmap.fill(Qt::transparent);
+  if (!paint) return pixmap;
+  QPainter painter(&pixmap);
+  paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+  return pixmap;
+}
+
+namespace {
+
+QIcon iconOf(const PicturePainter& paint) {
+  QIcon icon;
+  for (int side : {16, 32, 48, 64}) icon.addPixmap(renderPicture(paint, {side, side}));
+  return icon;
+}
+
+}  // namespace
+
+QIcon trayIcon(int picture) {
+  return iconOf([picture](QPainter& p, const QRectF& box) { paintTrayPicture(p, box, picture); });
+}
+
+QIcon programIcon() { return iconOf(paintProgramIcon); }
+
+QIcon warningIcon() { return iconOf(paintWarningIcon); }
+
+PicturePainter pictureFor(std::string_view controlName) {
+  if (controlName == "Smallzvt") return paintSmallLogo;
+  if (controlName == "imgFrame") return paintFramePicture;
+  if (controlName == "imgPointer") return paintGaugePointer;
+  if (controlName == "imgScale") return paintGaugeScale;
+  if (controlName == "imgWarningMessage") return paintWarningIcon;
+  if (controlName == "imgMyName") return paintAboutLogo;
+  if (controlName == "imgFlowerIcon") return paintProgramIcon;
+  return {};
+}
+
+}  // namespace tallix::shell

@@ -1,0 +1,43 @@
+#include "shell/qt_services.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QFile>
+
+#include "platform/autostart.h"
+#include "shell/message_window.h"
+#include "shell/tray_icon.h"
+
+namespace tallix::shell {
+
+QtServices::QtServices(std::unique_ptr<ConnectionProbe> probe) : probe_(std::move(probe)) {}
+
+DateTime QtServices::now() {
+  const QDateTime local = QDateTime::currentDateTime();
+  const QDate date = local.date();
+  const QTime time = local.time();
+  return {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
+}
+
+bool QtServices::probeConnection(std::string& detectCaption) {
+  if (!probe_) return false;
+  return probe_->isConnected(detectCaption);
+}
+
+void QtServices::answerOk(const std::string& text) { MessageWindow::open(text); }
+
+void QtServices::notifyIcon(NotifyAction action, const TrayIconData& data) {
+  if (tray_ != nullptr) tray_->notify(action, data);
+}
+
+void QtServices::beep() { QApplication::beep(); }
+
+void QtServices::setStartAtLogOn(bool on) {
+  if (on) {
+    enableStartAtLogOn(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
+  } else {
+    disableStartAtLogOn();
+  }
+}
+
+}  // namespace tallix::shell

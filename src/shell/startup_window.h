@@ -1,0 +1,54 @@
+// The start-up window (Form3), never shown: it loads the main window, owns
+// the tray icon and its popup menu, and runs the menu's four commands.
+#pragma once
+
+#include <QMenu>
+#include <QObject>
+#include <QPoint>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "form/main_form.h"
+#include "shell/main_window.h"
+#include "shell/qt_services.h"
+#include "shell/tray_icon.h"
+
+namespace tallix::shell {
+
+class StartupWindow : public QObject {
+  Q_OBJECT
+ public:
+  // `endProgram` ends the program at once, running no close handler.
+  StartupWindow(QtServices& services, std::string appPath, bool trayAvailable, std::function<void()> endProgram);
+  ~StartupWindow() override;
+
+  // Loads the main window (hidden unless there is no tray), adds the icon
+  // with the offline picture and starts the main window's timer.
+  void start();
+
+  MainForm& form() { return form_; }
+  MainWindow& mainWindow() { return *mainWindow_; }
+  QMenu& popupMenu() { return popup_; }
+  TrayIcon& tray() { return tray_; }
+
+  // Opens the popup menu with its right edge at the point.
+  void openPopupMenu(const QPoint& at);
+
+  void mAbout_Click();
+  void mShow_Click();
+  void mHelp_Click();
+  void mRemove_Click();
+
+ private:
+  QtServices& services_;
+  MainForm form_;
+  bool trayAvailable_;
+  std::function<void()> endProgram_;
+  TrayIcon tray_;
+  QMenu popup_;
+  std::unique_ptr<MainWindow> mainWindow_;
+};
+
+}  // namespace tallix::shell
