@@ -23,13 +23,6 @@ TEST_F(PeriodTest, KeyFilterPassesDigitsAndBackspaceOnly) {
   }
 }
 
-TEST_F(PeriodTest, InputOpensEditingAndClearsTheNewFileNote) {
-  form["lblF1NewFileCreated"].caption = std::string(kNewFileCreated);
-  cmdInput_Click(form);
-  EXPECT_TRUE(periodControlsEnabled(true));
-  EXPECT_EQ(form["lblF1NewFileCreated"].caption, "");
-}
-
 TEST_F(PeriodTest, ConfirmChecksAndPadsTheDays) {
   struct Case {
     std::string start, end;
@@ -61,26 +54,33 @@ TEST_F(PeriodTest, ConfirmChecksAndPadsTheDays) {
   }
 }
 
-TEST_F(PeriodTest, HeaderRecordsCarryTheStartMonthAndPartMinuteSetting) {
+TEST_F(PeriodTest, ConfirmationWritesTheHeadersAndDecidesWhetherTodayIsRecorded) {
   struct Case {
     std::string start, end;
     DateTime when;
     int partMinute;
     Strings headers;
+    bool active;
   } cases[] = {
-      {"15", "14", {2002, 4, 10}, 0, {"From : 15_2002/03/10", "0_To : 14"}},
-      {"15", "14", {2002, 4, 20}, 1, {"From : 15_2002/04/20", "1_To : 14"}},
-      {"01", "20", {2002, 1, 25}, 0, {"From : 01_2002/01/25", "0_To : 20"}},
-      {"15", "14", {2002, 1, 10}, 1, {"From : 15_2001/12/10", "1_To : 14"}},
-      {"10", "25", {2002, 4, 5}, 0, {"From : 10_2002/04/05", "0_To : 25"}},
+      {"15", "14", {2002, 4, 10}, 0, {"From : 15_2002/03/10", "0_To : 14"}, true},
+      {"15", "14", {2002, 4, 20}, 1, {"From : 15_2002/04/20", "1_To : 14"}, true},
+      {"01", "20", {2002, 1, 25}, 0, {"From : 01_2002/01/25", "0_To : 20"}, false},
+      {"15", "14", {2002, 1, 10}, 1, {"From : 15_2001/12/10", "1_To : 14"}, true},
+      {"01", "31", {2002, 4, 5}, 0, {"From : 01_2002/04/05", "0_To : 31"}, true},
+      {"10", "25", {2002, 4, 5}, 0, {"From : 10_2002/04/05", "0_To : 25"}, false},
+      {"20", "10", {2002, 4, 15}, 0, {"From : 20_2002/03/15", "0_To : 10"}, false},
   };
   for (const auto& c : cases) {
     Program p;
     p.services.clock = c.when;
     p.form["chkToBeMin"].value = c.partMinute;
+    p.form["lblF1NoRecord"].caption = std::string(kRecordNotProgressing);
     p.days(c.start, c.end);
     cmdConfirm_Click(p.form);
-    EXPECT_EQ(p.log("CountRec.zvt"), c.headers) << c.start << "-" << c.end;
+    const std::string label = c.start + "-" + c.end + " on " + std::to_string(c.when.day);
+    EXPECT_EQ(p.log("CountRec.zvt"), c.headers) << label;
+    EXPECT_EQ(p.form.PeriodActive, c.active) << label;
+    EXPECT_EQ(p.form["lblF1NoRecord"].caption, c.active ? "" : kRecordNotProgressing) << label;
   }
 }
 
@@ -95,25 +95,6 @@ TEST_F(PeriodTest, LastMonthDateKeepsTodaysDay) {
   }
 }
 
-TEST_F(PeriodTest, ConfirmationDecidesWhetherTodayIsRecorded) {
-  struct Case {
-    std::string start, end;
-    int day;
-    bool active;
-  } cases[] = {{"01", "31", 5, true},  {"10", "25", 5, false}, {"20", "10", 15, false},
-               {"20", "10", 25, true}, {"20", "10", 10, true}, {"15", "14", 14, true}};
-  for (const auto& c : cases) {
-    Program p;
-    p.today(2002, 4, c.day);
-    p.form["lblF1NoRecord"].caption = std::string(kRecordNotProgressing);
-    p.days(c.start, c.end);
-    cmdConfirm_Click(p.form);
-    const std::string label = c.start + "-" + c.end + " on " + std::to_string(c.day);
-    EXPECT_EQ(p.form.PeriodActive, c.active) << label;
-    EXPECT_EQ(p.form["lblF1NoRecord"].caption, c.active ? "" : kRecordNotProgressing) << label;
-  }
-}
-
 TEST_F(PeriodTest, ConfirmationResetsTheViewAndTheConnectionState) {
   today(2002, 4, 29);
   form.Recording = true;
@@ -123,14 +104,12 @@ TEST_F(PeriodTest, ConfirmationResetsTheViewAndTheConnectionState) {
   cmdInput_Click(form);
   days("15", "14");
   cmdConfirm_Click(form);
-  EXPECT_EQ(log("CountRec.zvt"), (Strings{"From : 15_2002/04/29", "0_To : 14"}));
   EXPECT_EQ(form["lblF1NewFileCreated"].caption, kNewFileCreated);
   EXPECT_TRUE(form.NewFileCreated);
   EXPECT_TRUE(periodControlsEnabled(false));
   EXPECT_FALSE(form.Recording);
   EXPECT_EQ(form.DaysSpanned, 0);
-  EXPECT_EQ(form["lblStartTime"].caption, "");
-  EXPECT_EQ(form["lblEndTime"].caption, "");
+  EXPECT_EQ(form["lblStartTime"].caption + form["lblEndTime"].caption, "");
   EXPECT_FALSE(form.confirming);
 }
 

@@ -129,13 +129,5 @@ TEST_F(PeriodTest, FailedHeaderReadChangesNothing) {
   EXPECT_EQ(log("CountRec.zvt"), (Strings{"From : 01_2002/04/05", "0_To : 31"}));
 }
 
-TEST_F(PeriodTest, NoPeriodFileNoChange) {
-  today(2002, 5, 1, 0);
-  ReloadPeriod(form);
-  EXPECT_FALSE(form.PeriodActive);
-  EXPECT_EQ(form["txtStartDay"].caption, "");
-  EXPECT_FALSE(exists("CountRec.zvt"));
-}
-
 }  // namespace
 }  // namespace tallix
