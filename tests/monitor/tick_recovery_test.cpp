@@ -96,31 +96,31 @@ TEST_F(TickRecoveryTest, ClockJumpClosesTheRecordAtTheLastTickSeen) {
   const struct {
     const char* name;
     long long jump;
-    bool lineUp;
     Records tail;  // records 3 onwards afterwards
+    bool lineUp;
     bool recording;
   } cases[] = {
       {"clock set back an hour",
        -3600,
-       true,
        {"start: 0002/04/16 09:12:40", "_end : 2002/04/16 09:20:30", "start: 0002/04/16 08:20:30",
         "_end : 2002/04/16 08:20:30"},
+       true,
        true},
       {"slept 121 seconds",
        121,
-       true,
        {"start: 0002/04/16 09:12:40", "_end : 2002/04/16 09:20:30", "start: 0002/04/16 09:22:31",
         "_end : 2002/04/16 09:22:31"},
+       true,
        true},
       {"120 seconds is still one connection",
        120,
-       true,
        {"start: 0002/04/16 09:12:40", "_end : 2002/04/16 09:22:30"},
+       true,
        true},
       {"slept an hour and the line dropped",
        3600,
-       false,
        {"start: 0002/04/16 09:12:40", "_end : 2002/04/16 09:20:30"},
+       false,
        false},
   };
   for (const auto& c : cases) {
