@@ -188,18 +188,19 @@ TEST_F(TickRecoveryTest, PeriodIsReloadedAtMidnightAndOnANewDay) {
   }
 }
 
-TEST_F(TickRecoveryTest, SleepOverMidnightKeepsTheNextDayOutOfTheOldPeriod) {
-  writeLog(zvt(), {"From : 05_2002/04/05", "0_To : 20"});
+TEST_F(TickRecoveryTest, SleepIntoTheNextPeriodClosesTheOldFileFirst) {
+  writeLog(zvt(), {"From : 01_2002/04/01", "0_To : 31"});
   form.PeriodActive = true;
   services.line = true;
-  tickAt(at(2002, 4, 20, 23, 58, 0));
-  tickUntil(at(2002, 4, 20, 23, 59, 10));
-  tickAt(at(2002, 4, 21, 7, 0, 0));
+  tickAt(at(2002, 4, 30, 23, 50, 0));
+  tickUntil(at(2002, 4, 30, 23, 50, 10));
+  tickAt(at(2002, 5, 1, 8, 0, 0));
 
-  EXPECT_EQ(records(), (Records{"From : 05_2002/04/05", "0_To : 20", "start: 0002/04/20 23:58:00",
-                                "_end : 2002/04/20 23:59:10"}));
-  EXPECT_FALSE(form.Recording);
-  EXPECT_EQ(form["lblF1NoRecord"].caption, "Record is not progressing");
+  EXPECT_EQ(readLog(dir.file("1.log")), (Records{"From : 01_2002/04/01", "0_To : 31", "start: 0002/04/30 23:50:00",
+                                                 "_end : 2002/04/30 23:50:10"}));
+  EXPECT_EQ(records(), (Records{"From : 01_2002/05/01", "0_To : 31", "start: 0002/05/01 08:00:00",
+                                "_end : 2002/05/01 08:00:00"}));
+  EXPECT_TRUE(form.Recording);
 }
 
 }  // namespace
