@@ -1,0 +1,112 @@
+// The start-at-log-on entry on Linux, in a configuration folder of the test's own.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "platform/autostart.h"
+#include "shell/qt_services.h"
+
+namespace {
+
+QString readEntry(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(file.readAll());
+}
+
+QString execLine(const QString& entry) {
+  for (const QString& line : entry.split('\n'))
+    if (line.startsWith("Exec=")) return line.mid(5);
+  return {};
+}
+
+}  // namespace
+
+class Autostart : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    config_ = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", config_->path().toUtf8());
+  }
+
+  void cleanup() { qunsetenv("XDG_CONFIG_HOME"); }
+
+  void entryNamesTheProgramAsOneQuotedArgument_data() {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("exec");
+    QTest::newRow("plain") << "/opt/tallix/tallix" << "\"/opt/tallix/tallix\"";
+    QTest::newRow("blank") << "/home/ann/my programs/tallix" << "\"/home/ann/my programs/tallix\"";
+    // Inside the quotes $ " ` and \ are escaped; as a value, each \ doubles.
+    QTest::newRow("specials") << "/t/a$b\"c`d\\e" << "\"/t/a\\\\$b\\\\\"c\\\\`d\\\\\\\\e\"";
+    QTest::newRow("per cent") << "/t/100%/tallix" << "\"/t/100%%/tallix\"";
+  }
+
+  void entryNamesTheProgramAsOneQuotedArgument() {
+    QFETCH(QString, program);
+    QFETCH(QString, exec);
+    tallix::enableStartAtLogOn(program.toStdString());
+    const QString entry = readEntry(config_->filePath("autostart/tallix.desktop"));
+    QVERIFY(entry.startsWith("[Desktop Entry]\n"));
+    QVERIFY(entry.contains("\nType=Application\n"));
+    QCOMPARE(execLine(entry), exec);
+    // Only the entry itself is left in the folder: no temporary file.
+    QCOMPARE(QDir(config_->filePath("autostart")).entryList(QDir::Files | QDir::Hidden), QStringList{"tallix.desktop"});
+  }
+
+  void enablingAgainReplacesTheEntryAndDisablingRemovesIt() {
+    tallix::enableStartAtLogOn("/old/tallix");
+    tallix::enableStartAtLogOn("/new/tallix");
+    const QString path = config_->filePath("autostart/tallix.desktop");
+    QCOMPARE(execLine(readEntry(path)), QString("\"/new/tallix\""));
+    tallix::disableStartAtLogOn();
+    QVERIFY(!QFile::exists(path));
+    tallix::disableStartAtLogOn();  // nothing there: nothing happens
+    QVERIFY(!QFile::exists(path));
+  }
+
+  void aPathThatCannotBeOneLineWritesNothing() {
+    tallix::enableStartAtLogOn("/t/two\nlines");
+    tallix::enableStartAtLogOn("");
+    QVERIFY(!QFile::exists(config_->filePath("autostart/tallix.desktop")));
+  }
+
+  void anUnwritableFolderIsSkippedSilently() {
+    // A file where the autostart folder should be: nothing can be written there.
+    QFile blocker(config_->filePath("autostart"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    tallix::enableStartAtLogOn("/opt/tallix/tallix");
+    tallix::disableStartAtLogOn();
+    QVERIFY(QFileInfo(config_->filePath("autostart")).isFile());
+  }
+
+  void withoutXdgConfigHomeTheEntryGoesUnderHome() {
+    QTemporaryDir home;
+    const QByteArray savedHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", "relative/is/ignored");
+    tallix::enableStartAtLogOn("/opt/tallix/tallix");
+    const bool written = QFile::exists(home.filePath(".config/autostart/tallix.desktop"));
+    qputenv("HOME", savedHome);
+    QVERIFY(written);
+  }
+
+  void theServiceNamesTheRunningProgram() {
+    tallix::shell::QtServices services(nullptr);
+    services.setStartAtLogOn(true);
+    const QString entry = readEntry(config_->filePath("autostart/tallix.desktop"));
+    QCOMPARE(execLine(entry), "\"" + QCoreApplication::applicationFilePath() + "\"");
+    services.setStartAtLogOn(false);
+    QVERIFY(!QFile::exists(config_->filePath("autostart/tallix.desktop")));
+  }
+
+ private:
+  std::unique_ptr<QTemporaryDir> config_;
+};
+
+QTEST_GUILESS_MAIN(Autostart)
+#include "test_shell_autostart.moc"

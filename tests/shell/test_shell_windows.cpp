@@ -1,0 +1,357 @@
+// The windows under Qt's offscreen platform: built from the design tables,
+// rendered from the form model, events handed to the model.
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+
+#include "form/form1_events.h"
+#include "form/sentences.h"
+#include "form/layouts.h"
+#include "form/main_form.h"
+#include "shell/about_box.h"
+#include "shell/main_window.h"
+#include "shell/message_window.h"
+#include "shell/pictures.h"
+#include "shell/single_instance.h"
+#include "shell/startup_window.h"
+#include "support/fake_services.h"
+
+using tallix::ControlKind;
+using tallix::MainForm;
+using tallix::testing::FakeServices;
+namespace shell = tallix::shell;
+
+namespace {
+
+std::string folderOf(const QTemporaryDir& dir) { return dir.path().toStdString() + "/"; }
+
+QRect pixelsOf(const tallix::ControlSpec& spec) {
+  return {shell::toPixels(spec.left), shell::toPixels(spec.top), shell::toPixels(spec.width),
+          shell::toPixels(spec.height)};
+}
+
+QList<QWidget*> topLevels(const char* objectName) {
+  QList<QWidget*> found;
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->objectName() == objectName && widget->isVisible()) found << widget;
+  return found;
+}
+
+QString captionOf(QWidget* widget, ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Label:
+      return static_cast<QLabel*>(widget)->text();
+    case ControlKind::Button:
+      return static_cast<QPushButton*>(widget)->text();
+    case ControlKind::CheckBox:
+      return static_cast<QCheckBox*>(widget)->text();
+    case ControlKind::TextBox:
+      return static_cast<QLineEdit*>(widget)->text();
+    default:
+      return {};
+  }
+}
+
+void closeAllMessageWindows() {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->objectName() == "Form11" || widget->objectName() == "Form4") widget->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace
+
+class ShellWindows : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void cleanup() { closeAllMessageWindows(); }
+
+  void mainWindowIsBuiltFromTheDesignTable() {
+    QTemporaryDir dir;
+    FakeServices services;
+    MainForm form(services, folderOf(dir));
+    shell::MainWindow window(form, true, {});
+    window.runEvent(tallix::Form1_Form_Load);
+
+    for (const tallix::ControlSpec& spec : tallix::form1Design()) {
+      if (spec.kind == ControlKind::Timer) continue;
+      const QString name = QString::fromStdString(spec.name);
+      auto* widget = window.findChild<QWidget*>(name);
+      QVERIFY2(widget != nullptr, qPrintable(name));
+      QCOMPARE(widget->toolTip(), QString::fromStdString(spec.tooltip));
+      QVERIFY2(widget->font().families().contains(QString::fromStdString(spec.font.family)), qPrintable(name));
+      QCOMPARE(widget->font().bold(), spec.font.bold);
+      if (spec.kind != ControlKind::Line) QCOMPARE(widget->geometry(), pixelsOf(spec));
+      if (spec.parent.empty()) {
+        QCOMPARE(widget->parentWidget()->objectName(), QString("Form1Client"));
+      } else {
+        QCOMPARE(widget->parentWidget()->objectName(), QString::fromStdString(spec.parent));
+      }
+      if (spec.kind == ControlKind::TextBox) QCOMPARE(static_cast<QLineEdit*>(widget)->maxLength(), 2);
+      // Labels the load empties or rewrites are checked against the model.
+      const std::string& caption = form[spec.name].caption;
+      QCOMPARE(captionOf(widget, spec.kind), QString::fromStdString(caption));
+    }
+    QCOMPARE(window.findChild<QPushButton*>("cmdCaculation")->text(), QString("Calculation"));
+    QCOMPARE(window.findChild<QLabel*>("lblThisMonth")->text(),
+             QString("Input the starting day and ending day below"));
+
+    // The three views: only the Main view shows after load.
+    QVERIFY(!window.findChild<QGroupBox*>("fraMain")->isHidden());
+    QVERIFY(window.findChild<QGroupBox*>("fraSettings")->isHidden());
+    QVERIFY(window.findChild<QGroupBox*>("fraCalculate")->isHidden());
+    // The decorative frame lies behind the views.
+    QWidget* client = window.findChild<QWidget*>("Form1Client");
+    QVERIFY(client->children().indexOf(window.findChild<QWidget*>("imgFrame")) <
+            client->children().indexOf(window.findChild<QWidget*>("fraMain")));
+
+    QList<QAction*> bar = window.menuBar()->actions();
+    QCOMPARE(bar.size(), 1);
+    QCOMPARE(bar[0]->text(), QString(" Close"));
+    QCOMPARE(bar[0]->objectName(), QString("mClose"));
+    QCOMPARE(window.windowTitle(), QString());
+    QVERIFY(!window.isVisible());
+  }
+
+  void tickWritesTheTitle() {
+    QTemporaryDir dir;
+    FakeServices services;
+    services.clock = {2002, 4, 29, 17, 5, 9};
+    MainForm form(services, folderOf(dir));
+    shell::MainWindow window(form, true, {});
+    window.runEvent(tallix::Form1_Form_Load);
+    window.timer1().start();
+    QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QString("Vossberry Tallix.....29 Apr 2002 / 05:05 PM"), 3000);
+    QCOMPARE(window.findChild<QLabel*>("lblDetect")->text(), QString(" disconnect"));
+  }
+
+  void dayBoxesTypeOnlyWhatTheKeyFilterPasses() {
+    QTemporaryDir dir;
+    FakeServices services;
+    MainForm form(services, folderOf(dir));
+    shell::MainWindow window(form, true, {});
+    window.runEvent(tallix::Form1_Form_Load);
+    window.show();
+    QTest::mouseClick(window.findChild<QPushButton*>("cmdInput"), Qt::LeftButton);
+    auto* start = window.findChild<QLineEdit*>("txtStartDay");
+    QVERIFY(start->isEnabled());
+    QTest::keyClicks(start, "a1-5 9");
+    QCOMPARE(start->text(), QString("15"));  // letters dropped, then the box is full
+    QCOMPARE(form["txtStartDay"].caption, std::string("15"));
+    QCOMPARE(services.beeps, 3);
+    QTest::keyClick(start, Qt::Key_Backspace);
+    QCOMPARE(form["txtStartDay"].caption, std::string("1"));
+    QTest::keyClick(start, Qt::Key_Home);
+    QTest::keyClick(start, Qt::Key_Delete);  // editing, not a character: no beep
+    QCOMPARE(form["txtStartDay"].caption, std::string());
+    QCOMPARE(services.beeps, 3);
+  }
+
+  void checkBoxesApplyOnMouseReleaseOnly() {
+    QTemporaryDir dir;
+    FakeServices services;
+    MainForm form(services, folderOf(dir));
+    shell::MainWindow window(form, true, {});
+    window.runEvent(tallix::Form1_Form_Load);
+    window.show();
+    QTest::mouseClick(window.findChild<QPushButton*>("cmdSettings"), Qt::LeftButton);
+    auto* runMe = window.findChild<QCheckBox*>("chkRunMe");
+    QVERIFY(runMe->isVisible());
+    QTest::mouseClick(runMe, Qt::LeftButton, {}, QPoint(6, runMe->height() / 2));
+    QCOMPARE(form["chkRunMe"].value, 1);
+    QCOMPARE(services.logOnChanges, std::vector<bool>{true});
+    // A change by keyboard shows in the model but applies nothing.
+    runMe->setFocus();
+    QTest::keyClick(runMe, Qt::Key_Space);
+    QCOMPARE(runMe->isChecked(), false);
+    QCOMPARE(form["chkRunMe"].value, 0);
+    QCOMPARE(services.logOnChanges, std::vector<bool>{true});
+  }
+
+  void calculationViewListsTheLogsAndTracksTheChoice() {
+    QTemporaryDir dir;
+    FakeServices services;
+    MainForm form(services, folderOf(dir));
+    tallix::testing::writeLog(form.file("CountRec.zvt"), {"From : 01_2002/04/16", "0_To : 31"});
+    tallix::testing::writeLog(form.file("2.log"), {"From : 01_2002/03/16", "0_To : 31"});
+    shell::MainWindow window(form, true, {});
+    window.runEvent(tallix::Form1_Form_Load);
+    window.show();
+    QTest::mouseClick(window.findChild<QPushButton*>("cmdCaculation"), Qt::LeftButton);
+    QVERIFY(window.findChild<QGroupBox*>("fraCalculate")->isVisible());
+    QVERIFY(!window.findChild<QGroupBox*>("fraMain")->isVisible());
+    auto* files = window.findChild<QListWidget*>("File1");
+    QCOMPARE(files->count(), 2);
+    QCOMPARE(files->item(1)->text(), QString("CountRec.log"));
+    files->setCurrentRow(1);
+    QCOMPARE(form["File1"].listIndex, 1);
+    QTest::mouseClick(window.findChild<QPushButton*>("cmdLoad"), Qt::LeftButton);
+    QCOMPARE(window.findChild<QLabel*>("lblF2From")->text(), QString("         from : 01 Apr 2002"));
+    QCOMPARE(window.findChild<QLabel*>("lblUseTime")->text(), QString("Total time : "));
+  }
+
+  void closeHidesOrEndsWithoutATray() {
+    for (bool tray : {true, false}) {
+      QTemporaryDir dir;
+      FakeServices services;
+      MainForm form(services, folderOf(dir));
+      int ends = 0;
+      shell::MainWindow window(form, tray, [&ends] { ++ends; });
+      window.runEvent(tallix::Form1_Form_Load);
+      window.runEvent(tallix::Form3_mShow_Click);
+      QVERIFY(window.isVisible());
+      window.move(100, 60);
+      window.closeAction()->trigger();
+      QCOMPARE(ends, tray ? 0 : 1);
+      QCOMPARE(window.isVisible(), !tray);
+      QCOMPARE(form.windowLeft, 1500.0F);
+      std::ifstream ini(form.file("tallix.ini"), std::ios::binary);
+      std::string record(51, '\0');
+      ini.read(record.data(), 51);
+      QCOMPARE(record.substr(0, 12), std::string("[F1Location]"));
+    }
+  }
+
+  void trayMenuAndStartUp() {
+    QTemporaryDir dir;
+    shell::QtServices services(nullptr);
+    int ends = 0;
+    shell::StartupWindow form3(services, folderOf(dir), true, [&ends] { ++ends; });
+    form3.start();
+    QVERIFY(!form3.mainWindow().isVisible());
+    QVERIFY(form3.mainWindow().timer1().isActive());
+    QCOMPARE(form3.tray().picture(), tallix::kPictureDisconnect);
+    QCOMPARE(form3.tray().icon().toolTip(), QString("Zvt"));
+    QVERIFY(form3.tray().icon().isVisible());
+
+    QMenu& menu = form3.popupMenu();
+    QCOMPARE(menu.title(), QString("Popup"));
+    const QList<QAction*> items = menu.actions();
+    const QStringList names{"mAbout", "msep1", "mShow", "mHelp", "msep2", "mRemove"};
+    const QStringList captions{" About", "", " Show", " Help", "", " Remove"};
+    QCOMPARE(items.size(), names.size());
+    for (int i = 0; i < items.size(); ++i) {
+      QCOMPARE(items[i]->objectName(), names[i]);
+      QCOMPARE(items[i]->isSeparator(), captions[i].isEmpty());
+      if (!captions[i].isEmpty()) QCOMPARE(items[i]->text(), captions[i]);
+    }
+
+    // Clicks on the icon do nothing; the menu request opens the menu.
+    for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick}) {
+      emit form3.tray().icon().activated(reason);
+      QVERIFY(!menu.isVisible());
+    }
+    emit form3.tray().icon().activated(QSystemTrayIcon::Context);
+    QVERIFY(menu.isVisible());
+    menu.hide();
+
+    form3.mainWindow().showMinimized();
+    form3.mShow_Click();
+    QVERIFY(form3.mainWindow().isVisible());
+    QVERIFY(!form3.mainWindow().isMinimized());
+
+    form3.mHelp_Click();
+    QList<QWidget*> shown = topLevels("Form11");
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0]->findChild<QLabel*>("Label1")->text(), QString::fromStdString(std::string(tallix::kHelpNotice)));
+
+    QCOMPARE(ends, 0);
+    form3.mRemove_Click();
+    QCOMPARE(ends, 1);
+    QVERIFY(!form3.tray().icon().isVisible());
+  }
+
+  void withoutATrayTheMainWindowShowsAtStartUp() {
+    QTemporaryDir dir;
+    shell::QtServices services(nullptr);
+    shell::StartupWindow form3(services, folderOf(dir), false, [] {});
+    form3.start();
+    QVERIFY(form3.mainWindow().isVisible());
+  }
+
+  void messageWindowPerCallNotModalTopmost() {
+    QTemporaryDir dir;
+    shell::QtServices services(nullptr);
+    MainForm form(services, folderOf(dir));
+    tallix::AnswerOk(form, "first line\rsecond line");
+    tallix::AnswerOk(form, "");
+    QList<QWidget*> shown = topLevels("Form11");
+    QCOMPARE(shown.size(), 2);
+    for (QWidget* window : shown) {
+      QCOMPARE(window->windowTitle(), QString("Tallix Wrning Message"));
+      QVERIFY(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+      QCOMPARE(window->windowModality(), Qt::NonModal);
+      QVERIFY(QApplication::activeModalWidget() == nullptr);
+      auto* label = window->findChild<QLabel*>("Label1");
+      QCOMPARE(label->palette().color(QPalette::Window), QColor(192, 192, 192));
+      QVERIFY(label->autoFillBackground());
+      const QRect screen = window->screen()->availableGeometry();
+      // Within the few pixels a window frame adds.
+      QVERIFY((window->frameGeometry().center() - screen.center()).manhattanLength() <= 4);
+    }
+    QStringList texts;
+    for (QWidget* window : shown) texts << window->findChild<QLabel*>("Label1")->text();
+    QVERIFY(texts.contains("first line\nsecond line"));
+    QVERIFY(texts.contains(""));
+
+    QPointer<QWidget> first = shown[0];
+    QTest::mouseClick(first->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
+    QTRY_VERIFY(first.isNull());
+    QCOMPARE(topLevels("Form11").size(), 1);
+  }
+
+  void longMessagesGrowTheWindowInsteadOfBeingCut() {
+    shell::MessageWindow* window = shell::MessageWindow::open(
+        "Error occurred when loading back starting or ending day, Error #  53\rFile not found, and more words "
+        "so that the text runs well past the four lines the label has room for at this width");
+    auto* label = window->findChild<QLabel*>("Label1");
+    QVERIFY(label->height() >= label->heightForWidth(label->width()));
+    QVERIFY(window->findChild<QPushButton*>("cmdOk")->geometry().top() >= label->geometry().bottom());
+    QVERIFY(window->findChild<QPushButton*>("cmdOk")->geometry().bottom() < window->height());
+  }
+
+  void aboutBoxIsOneSharedWindowMadeAfreshAfterOk() {
+    QPointer<shell::AboutBox> first = shell::AboutBox::showShared();
+    QCOMPARE(shell::AboutBox::showShared(), first.data());
+    QCOMPARE(topLevels("Form4").size(), 1);
+    QVERIFY(first->windowTitle().isEmpty());
+    QTest::mouseClick(first->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
+    QTRY_VERIFY(first.isNull());
+    QVERIFY(shell::AboutBox::current() == nullptr);
+    QVERIFY(shell::AboutBox::showShared() != nullptr);
+    QCOMPARE(topLevels("Form4").size(), 1);
+  }
+
+  void refusalBox() {
+    auto box = shell::makeRefusalBox();
+    QCOMPARE(box->windowTitle(), QString("Vossberry Tallix"));
+    QCOMPARE(box->text(), QString("Application is already running!"));
+    QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(box->icon(), QMessageBox::NoIcon);
+  }
+
+  void theThirteenTrayPicturesDiffer() {
+    QList<QImage> seen;
+    for (int picture = tallix::kPictureDisconnect; picture <= 11; ++picture) {
+      const QImage image = shell::renderPicture(
+          [picture](QPainter& p, const QRectF& box) { shell::paintTrayPicture(p, box, picture); }, {32, 32})
+                               .toImage();
+      for (const QImage& earlier : seen) QVERIFY(image != earlier);
+      seen << image;
+    }
+  }
+};
+
+QTEST_MAIN(ShellWindows)
+#include "test_shell_windows.moc"
