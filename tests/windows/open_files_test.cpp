@@ -1,7 +1,7 @@
-// Closing a period on Windows: the program folder is named with
-// backslashes, and a file another program holds open cannot be renamed or
-// deleted. The confirmation must then keep every record where it can be
-// found again.
+// Files on Windows: the program folder is named with backslashes, and a
+// file another program holds open cannot be renamed, replaced or deleted.
+// Every step must then report the failure and keep each record where it can
+// be found again.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +13,7 @@
 #include "form/sentences.h"
 #include "period/entry.h"
 #include "store/file_system.h"
+#include "store/record_file.h"
 #include "support/fake_services.h"
 
 namespace tallix {
@@ -63,6 +64,35 @@ class HeldOpen {
  private:
   std::FILE* file_;
 };
+
+TEST(WindowsFiles, CopyOverAnOpenLogFailsAndKeepsTheOldCopy) {
+  WindowsProgram p;
+  p.writeLog("CountRec.zvt", kOldPeriod);
+  p.writeLog("CountRec.log", {"From : 20_2002/02/20", "0_To : 10"});
+  PendingError error;
+  {
+    HeldOpen viewer(p.file("CountRec.log"));
+    ASSERT_TRUE(viewer.ok());
+    EXPECT_FALSE(copyFile(p.file("CountRec.zvt"), p.file("CountRec.log"), error));
+  }
+  EXPECT_TRUE(error.pending());
+  EXPECT_EQ(p.log("CountRec.log"), (Strings{"From : 20_2002/02/20", "0_To : 10"}));
+  EXPECT_FALSE(fileExists(p.file("CountRec.log.part")));
+  error.clear();
+  EXPECT_TRUE(copyFile(p.file("CountRec.zvt"), p.file("CountRec.log"), error));
+  EXPECT_EQ(p.log("CountRec.log"), kOldPeriod);
+}
+
+TEST(WindowsFiles, RecordsAreWrittenWhileAViewerHasTheFileOpen) {
+  WindowsProgram p;
+  p.writeLog("CountRec.zvt", {"From : 20_2002/03/20", "0_To : 10"});
+  HeldOpen viewer(p.file("CountRec.zvt"));
+  ASSERT_TRUE(viewer.ok());
+  PendingError error;
+  EXPECT_TRUE(writeRecord(p.file("CountRec.zvt"), 3, "start: 00 2002/04/16 09:00:00", error));
+  EXPECT_EQ(recordCount(p.file("CountRec.zvt"), error), 3);
+  EXPECT_FALSE(error.pending());
+}
 
 TEST(WindowsRotation, AnOpenRecordFileStaysCurrentUntilItIsReleased) {
   WindowsProgram p;
