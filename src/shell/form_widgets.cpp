@@ -80,8 +80,15 @@ void ReleaseCheckBox::mouseReleaseEvent(QMouseEvent* event) {
 namespace {
 
 QFont fontOf(const FontSpec& spec) {
+  // Where the designed face is missing, a face of about the same width keeps
+  // the texts inside controls sized for it: the Ming face's Latin letters are
+  // serif and narrow, like Times.
+  static const QStringList serif{"Times New Roman", "Liberation Serif", "Nimbus Roman", "Times"};
+  static const QStringList sans{"Arial", "Liberation Sans", "Nimbus Sans", "Helvetica"};
+  const QString family = QString::fromStdString(spec.family);
+  const bool serifFace = family == "PMingLiU" || family == "Times New Roman";
   QFont font;
-  font.setFamilies({QString::fromStdString(spec.family)});
+  font.setFamilies(QStringList{family} + (serifFace ? serif : sans));
   font.setPointSizeF(spec.points);
   font.setBold(spec.bold);
   return font;

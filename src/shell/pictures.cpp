@@ -1,6 +1,7 @@
 #include "shell/pictures.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -55,12 +56,16 @@ void paintDial(QPainter& painter, const QRectF& box, const QColor& ring, const Q
   painter.restore();
 }
 
-QFont logoFont(qreal pixels, bool bold, bool italic) {
+// A logo face at the given height, made smaller until the text fits the width.
+QFont logoFont(qreal pixels, bool bold, bool italic, const QString& text, qreal width) {
   QFont font;
   font.setFamilies({"DejaVu Sans", "Arial", "Helvetica"});
-  font.setPixelSize(std::max(1, static_cast<int>(pixels)));
   font.setBold(bold);
   font.setItalic(italic);
+  for (int size = std::max(1, static_cast<int>(pixels)); size >= 1; --size) {
+    font.setPixelSize(size);
+    if (QFontMetricsF(font).horizontalAdvance(text) <= width) break;
+  }
   return font;
 }
 
@@ -84,15 +89,17 @@ void paintWordmark(QPainter& painter, const QRectF& box, bool withSubtitle) {
 
   const QRectF text(dial.right() + pad, box.top(), box.right() - dial.right() - 2 * pad, box.height());
   painter.setPen(Qt::white);
+  const QString name = "Tallix";
   if (withSubtitle) {
-    painter.setFont(logoFont(box.height() * 0.42, true, true));
-    painter.drawText(text.adjusted(0, 0, 0, -box.height() * 0.3), Qt::AlignLeft | Qt::AlignVCenter, "Tallix");
+    const QString subtitle = "online time meter";
+    painter.setFont(logoFont(box.height() * 0.42, true, true, name, text.width()));
+    painter.drawText(text.adjusted(0, 0, 0, -box.height() * 0.3), Qt::AlignLeft | Qt::AlignVCenter, name);
     painter.setPen(QColor(0xd0, 0xe0, 0xf4));
-    painter.setFont(logoFont(box.height() * 0.16, false, false));
-    painter.drawText(text.adjusted(0, box.height() * 0.55, 0, 0), Qt::AlignLeft | Qt::AlignTop, "online time meter");
+    painter.setFont(logoFont(box.height() * 0.16, false, false, subtitle, text.width()));
+    painter.drawText(text.adjusted(0, box.height() * 0.55, 0, 0), Qt::AlignLeft | Qt::AlignTop, subtitle);
   } else {
-    painter.setFont(logoFont(box.height() * 0.5, true, true));
-    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, "Tallix");
+    painter.setFont(logoFont(box.height() * 0.5, true, true, name, text.width()));
+    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, name);
   }
   painter.restore();
 }
