@@ -1,5 +1,9 @@
 #include "monitor/connection_record.h"
 
+#include <algorithm>
+#include <limits>
+
+#include "form/sentences.h"
 #include "store/numbers.h"
 #include "store/record_file.h"
 #include "store/text_forms.h"
@@ -34,20 +38,41 @@ long placeNewConnection(const std::string& path, std::string_view nowStamp, Pend
   return file.close() ? last + 1 : 0;
 }
 
-bool writeClosingEnd(const std::string& path, std::string_view stamp, PendingError& error) {
-  RecordFile file(path, kRecordLength, error);
-  const long long size = file.length();
-  bool written = false;
-  if (size >= 0) {
-    long n = recordsInLength(size, kRecordLength);
-    if (n < 4) {
-      n = 4;
-    } else if (n % 2 != 0) {
-      ++n;
-    }
-    written = file.write(n, endRecordText(stamp));
+std::string startRecordText(std::string_view startLine, long days) {
+  constexpr long kMostDaysShown = 99;
+  const long shown = std::clamp<long>(days, 0, kMostDaysShown);
+  const auto length = static_cast<long>(startLine.size());
+  return left(startLine, 7) + twoDigits(shown) + right(startLine, length - 9);
+}
+
+bool writeOpenPair(MainForm& form, std::string_view endStamp, PendingError& error) {
+  if (form.EndRecNo < 4) {
+    error.raise(kBadFileNameOrNumber);
+    return false;
   }
+  const std::string pair = padRecord(startRecordText(form.StartLine, form.DaysSpanned)) + padRecord(endRecordText(endStamp));
+  form.LineRec = padRecord(endRecordText(endStamp));
+  RecordFile file(form.file(kCountRecZvt), kRecordLength, error);
+  const bool written = file.writeSpan(form.EndRecNo - 1, pair);
   return file.close() && written;
+}
+
+bool countDayIfDue(MainForm& form, const DateTime& when) {
+  if (when.minute != wholeValue(form.StartMinuteText) || when.hour != wholeValue(form.StartHourText) ||
+      when.day == wholeValue(form.DayText))
+    return false;
+  if (form.DaysSpanned < std::numeric_limits<std::int16_t>::max()) ++form.DaysSpanned;
+  form.DayText = std::to_string(when.day);
+  return true;
+}
+
+void closeConnection(MainForm& form, const DateTime& when, PendingError& error) {
+  countDayIfDue(form, when);
+  form.StampText = stampText(when);
+  writeOpenPair(form, form.StampText, error);
+  form["lblEndTime"].caption = "_end : " + longStampText(when);
+  form.Recording = false;
+  form.DaysSpanned = 0;
 }
 
 }  // namespace tallix

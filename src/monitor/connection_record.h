@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "form/main_form.h"
+#include "store/date_time.h"
 #include "store/pending_error.h"
 
 namespace tallix {
@@ -25,10 +27,25 @@ std::string danglingEndText(std::string_view startRecord, std::string_view fallb
 // when the file could not be read or repaired: nothing may be written then.
 long placeNewConnection(const std::string& path, std::string_view nowStamp, PendingError& error);
 
-// Writes the open connection's end record as the last record of the file.
-// The end record always lands on an even record number from 4 on, so it
-// never overwrites a start record or a header, even when the end record
-// written at the start was lost.
-bool writeClosingEnd(const std::string& path, std::string_view stamp, PendingError& error);
+// The open connection's start record: "start: ", the day count in two digits
+// (99 at most: the field has no room for more) and the start time without
+// the first two digits of its year, built from the 26-character StartLine.
+std::string startRecordText(std::string_view startLine, long days);
+
+// Writes the open connection's start record (EndRecNo - 1, with the current
+// day count) and its end record (EndRecNo, with `endStamp`) in one write, so
+// the file never holds a day count that disagrees with its end time, and a
+// start record whose own write failed is written again.
+bool writeOpenPair(MainForm& form, std::string_view endStamp, PendingError& error);
+
+// When `when` has come back to the start's hour and minute on a later day,
+// counts one more whole day (DaysSpanned, DayText). Returns whether it did.
+bool countDayIfDue(MainForm& form, const DateTime& when);
+
+// Closes the connection being recorded at `when`: a whole day that is due is
+// counted first, so a line that drops in the start's minute of a later day
+// loses no day; then its pair is written with `when` as the end, lblEndTime
+// shows the end, and Recording and DaysSpanned are reset.
+void closeConnection(MainForm& form, const DateTime& when, PendingError& error);
 
 }  // namespace tallix

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "form/sentences.h"
+#include "monitor/connection_record.h"
 #include "store/numbers.h"
 #include "store/record_file.h"
 
@@ -14,8 +15,6 @@ namespace {
 constexpr int kMinutesPerHour = 60;
 constexpr int kMinutesPerPicture = 5;
 constexpr int kOnlinePictures = 12;
-// The start record has room for two digits of day count.
-constexpr long kMostDaysShown = 99;
 
 }  // namespace
 
@@ -48,10 +47,7 @@ void UpdateHourGauge(MainForm& form, std::int16_t minute) {
 }
 
 void UpdateDaySpent(MainForm& form) {
-  const long days = std::clamp<long>(form.DaysSpanned, 0, kMostDaysShown);
-  const long length = static_cast<long>(form.StartLine.size());
-  // "start: ", the day count, then the start time without its century.
-  form.LineRec = padRecord(left(form.StartLine, 7) + twoDigits(days) + right(form.StartLine, length - 9));
+  form.LineRec = padRecord(startRecordText(form.StartLine, form.DaysSpanned));
   PendingError error;
   writeRecord(form.file(kCountRecZvt), form.EndRecNo - 1, form.LineRec, error);
   reportFailure(form, kUpdatingDaySpent, error);

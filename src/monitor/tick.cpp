@@ -43,17 +43,6 @@ void showIcon(MainForm& form, int picture) {
   Shell_NotifyIcon(form, NotifyAction::Modify);
 }
 
-// Writes the open connection's end record with `when` and marks the record
-// closed.
-void closeRecord(MainForm& form, const DateTime& when, PendingError& error) {
-  form.StampText = stampText(when);
-  form.LineRec = endRecordText(form.StampText);
-  writeClosingEnd(form.file(kCountRecZvt), form.StampText, error);
-  form["lblEndTime"].caption = "_end : " + longStampText(when);
-  form.Recording = false;
-  form.DaysSpanned = 0;
-}
-
 // The line is seen down: the icon goes back to the offline picture.
 void markDisconnected(MainForm& form) {
   form.NewFileCreated = false;
@@ -120,16 +109,18 @@ void continueRecord(MainForm& form, const DateTime& now, PendingError& error) {
   UpdateHourGauge(form, minute);
 
   // Back at the start's hour and minute on a later day: one more whole day.
-  if (minute == wholeValue(form.StartMinuteText) && now.hour == wholeValue(form.StartHourText) &&
-      now.day != wholeValue(form.DayText)) {
-    if (form.DaysSpanned < std::numeric_limits<std::int16_t>::max()) ++form.DaysSpanned;
-    UpdateDaySpent(form);
-    form.DayText = std::to_string(now.day);
+  // The start record is written together with a fresh end record, so a stop
+  // right after can never leave the new day count beside an older end time.
+  if (countDayIfDue(form, now)) {
+    PendingError dayError;
+    writeOpenPair(form, stampText(now), dayError);
+    reportFailure(form, kUpdatingDaySpent, dayError);
   }
 
+  // The even-minute refresh writes the whole open pair: the end moves on,
+  // and a start record whose own write failed is put back.
   if (minute % 2 == 0 && minute != form.LastSaveMinute) {
-    form.LineRec = endRecordText(stampText(now));
-    writeRecord(form.file(kCountRecZvt), form.EndRecNo, form.LineRec, error);
+    writeOpenPair(form, stampText(now), error);
     form.LastSaveMinute = minute;
   }
 }
@@ -150,7 +141,7 @@ void Timer1_Timer(MainForm& form) {
   // before the reload can move on to a new period.
   bool closedOnJump = false;
   if (previous && form.Recording && clockJumped(*previous, now)) {
-    closeRecord(form, *previous, error);
+    closeConnection(form, *previous, error);
     closedOnJump = true;
   }
 
@@ -168,7 +159,7 @@ void Timer1_Timer(MainForm& form) {
       form["lblF1NoRecord"].caption = std::string(kRecordNotProgressing);
       if (form.Recording) {
         PendingError unreported;
-        closeRecord(form, now, unreported);
+        closeConnection(form, now, unreported);
       }
     } else if (form.Recording) {
       continueRecord(form, now, error);
@@ -178,7 +169,7 @@ void Timer1_Timer(MainForm& form) {
   } else {
     form["lblDetect"].caption = " disconnect";
     if (form.Recording) {
-      closeRecord(form, now, error);
+      closeConnection(form, now, error);
       markDisconnected(form);
     } else if (closedOnJump) {
       markDisconnected(form);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "form/sentences.h"
+#include "monitor/connection_record.h"
 #include "period/entry.h"
 #include "period/rotation.h"
 #include "store/file_system.h"
@@ -42,34 +43,12 @@ PeriodHeader parseHeaders(const std::string& record1, const std::string& record2
   return h;
 }
 
-// The end record of an open connection goes at the last record when the
-// records past the headers pair up (that last one is the open end), and
-// right after it when the count is odd (the end was never written), so an
-// end never lands on a start record's position.
-long endRecordNumber(long count) {
-  if (count <= 2) return 4;
-  return count % 2 == 0 ? count : count + 1;
-}
-
 // Closes the connection being recorded into the old file before it is
-// archived: its end record gets the current time.
+// archived: its pair gets the current time as its end.
 void closeOpenConnection(MainForm& form) {
-  const DateTime now = form.services->now();
   PendingError error;
-  {
-    RecordFile file(form.file(kCountRecZvt), kRecordLength, error);
-    long count = file.count();
-    // Without a true count the position of the end is unknown: write nothing.
-    if (!error.pending() && storeInt16(endRecordNumber(count), form.EndRecNo, error)) {
-      form.LineRec = padRecord("_end : " + stampText(now));
-      file.write(form.EndRecNo, form.LineRec);
-    }
-    file.close();
-  }
+  closeConnection(form, form.services->now(), error);
   reportFailure(form, kWritingDataToDisk, error);
-  form["lblEndTime"].caption = "_end : " + longStampText(now);
-  form.Recording = false;
-  form.DaysSpanned = 0;
 }
 
 // Whether today lies inside the file's own period. A next-month period is

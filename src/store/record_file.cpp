@@ -1,5 +1,6 @@
 #include "store/record_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -126,13 +127,18 @@ bool RecordFile::read(long n, std::string& buffer) {
 }
 
 bool RecordFile::write(long n, std::string_view bytes) {
+  return writeSpan(n, bytes.substr(0, static_cast<size_t>(recordLength_)));
+}
+
+bool RecordFile::writeSpan(long n, std::string_view bytes) {
   if (!ready()) return false;
   if (n < 1) {
     error_.raise(kBadFileNameOrNumber);
     return false;
   }
-  std::string record(bytes.substr(0, static_cast<size_t>(recordLength_)));
-  record.resize(static_cast<size_t>(recordLength_), fill_);
+  const auto unit = static_cast<size_t>(recordLength_);
+  std::string record(bytes);
+  record.resize(std::max<size_t>(1, (record.size() + unit - 1) / unit) * unit, fill_);
   long long offset = static_cast<long long>(n - 1) * recordLength_;
   errno = 0;
   long long size = fileLength(file_);

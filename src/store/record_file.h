@@ -43,6 +43,10 @@ class RecordFile {
   // Writes record n, cut or padded with the fill character; writing past the
   // end extends the file (a gap is filled with the fill character).
   bool write(long n, std::string_view bytes);
+  // Writes consecutive records from record n in one write; the last one is
+  // padded with the fill character. Either all of them reach the file or the
+  // step fails.
+  bool writeSpan(long n, std::string_view bytes);
   // Closes the file; false (and an error) when the close failed.
   bool close();
 

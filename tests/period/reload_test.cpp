@@ -3,6 +3,7 @@
 #include "form/sentences.h"
 #include "period/entry.h"
 #include "period/period_fixture.h"
+#include "store/numbers.h"
 
 namespace tallix {
 namespace {
@@ -87,12 +88,19 @@ TEST(ReloadPeriod, OpenConnectionIsClosedIntoTheOldFileWithoutBreakingPairs) {
   struct Case {
     const char* name;
     Strings body;      // records past the headers
-    Strings expected;  // the same in the archived file
-    int endRecNo;
+    const char* startLine;
+    int days;          // whole days counted so far
+    int endRecNo;      // the open pair's end record, as the tick keeps it
+    Strings expected;  // the records past the headers in the archived file
   } cases[] = {
-      {"open pair at the end", {pairStart, staleEnd}, {pairStart, newEnd}, 4},
-      {"end never written", {pairStart, staleEnd, pairStart}, {pairStart, staleEnd, pairStart, newEnd}, 6},
-      {"headers only", {}, {"", newEnd}, 4},
+      {"open pair at the end", {pairStart, staleEnd}, "start: 2002/04/30 22:00:00", 0, 4, {pairStart, newEnd}},
+      {"first end never written", {pairStart, staleEnd, pairStart}, "start: 2002/04/30 22:00:00", 0, 6,
+       {pairStart, staleEnd, pairStart, newEnd}},
+      {"start and end never written", {}, "start: 2002/04/30 22:00:00", 0, 4, {pairStart, newEnd}},
+      // Started two days before in the minute after midnight: the second
+      // whole day is due at this very tick and is counted before the close.
+      {"a day due at the close", {"start: 0102/04/29 00:00:10", "_end : 2002/04/30 23:58:00"},
+       "start: 2002/04/29 00:00:10", 1, 4, {"start: 0202/04/29 00:00:10", newEnd}},
   };
   for (const auto& c : cases) {
     Program p;
@@ -100,13 +108,17 @@ TEST(ReloadPeriod, OpenConnectionIsClosedIntoTheOldFileWithoutBreakingPairs) {
     records.insert(records.end(), c.body.begin(), c.body.end());
     p.writeLog("CountRec.zvt", records);
     p.form.Recording = true;
-    p.form.DaysSpanned = 2;
+    p.form.StartLine = c.startLine;
+    p.form.StartHourText = mid(c.startLine, 19, 2);
+    p.form.StartMinuteText = mid(c.startLine, 22, 2);
+    p.form.DayText = "30";  // the day of the start or of the last day counted
+    p.form.DaysSpanned = static_cast<std::int16_t>(c.days);
+    p.form.EndRecNo = static_cast<std::int16_t>(c.endRecNo);
     p.today(2002, 5, 1, 0);
     ReloadPeriod(p.form);
     Strings expected = headers;
     expected.insert(expected.end(), c.expected.begin(), c.expected.end());
     EXPECT_EQ(p.log("1.log"), expected) << c.name;
-    EXPECT_EQ(p.form.EndRecNo, c.endRecNo) << c.name;
     EXPECT_FALSE(p.form.Recording) << c.name;
     EXPECT_EQ(p.form.DaysSpanned, 0) << c.name;
     EXPECT_EQ(p.log("CountRec.zvt"), (Strings{"From : 01_2002/05/01", "0_To : 31"})) << c.name;
