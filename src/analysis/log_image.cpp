@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 
 #include "store/fault.h"
 #include "store/record_file.h"
@@ -23,9 +24,24 @@ long long lengthOf(std::FILE* file) {
 
 }  // namespace
 
+LogImage::LogImage(std::string_view bytes)
+    : length_(static_cast<long long>(bytes.size())),
+      data_(std::make_unique_for_overwrite<char[]>(bytes.size())),
+      kept_(bytes.size()) {
+  bytes.copy(data_.get(), kept_);
+  keepCount();
+}
+
+void LogImage::keepCount() {
+  constexpr auto kWidth = static_cast<size_t>(kRecordLength);
+  recordsKept_ = (kept_ + kWidth - 1) / kWidth;
+}
+
 bool LogImage::load(const std::string& path, PendingError& error, long long keepAtMost) {
   length_ = 0;
-  bytes_.clear();
+  kept_ = 0;
+  keepCount();
+  data_.reset();
   if (injectFault(error)) return false;
   errno = 0;
   std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -36,8 +52,11 @@ bool LogImage::load(const std::string& path, PendingError& error, long long keep
   long long size = lengthOf(file);
   bool ok = size >= 0;
   if (ok) {
-    bytes_.resize(static_cast<size_t>(size < keepAtMost ? size : keepAtMost));
-    ok = std::fread(bytes_.data(), 1, bytes_.size(), file) == bytes_.size();
+    const auto keep = static_cast<size_t>(size < keepAtMost ? size : keepAtMost);
+    data_ = std::make_unique_for_overwrite<char[]>(keep);
+    ok = std::fread(data_.get(), 1, keep, file) == keep;
+    if (ok) kept_ = keep;
+    keepCount();
   }
   int failure = ok ? 0 : (errno != 0 ? errno : EIO);
   if (std::fclose(file) != 0 && ok) {
@@ -46,7 +65,9 @@ bool LogImage::load(const std::string& path, PendingError& error, long long keep
   }
   if (!ok) {
     error.raiseErrno(failure);
-    bytes_.clear();
+    kept_ = 0;
+    keepCount();
+    data_.reset();
     return false;
   }
   length_ = size;
@@ -56,11 +77,8 @@ bool LogImage::load(const std::string& path, PendingError& error, long long keep
 long LogImage::count() const { return recordsInLength(length_, kRecordLength); }
 
 void LogImage::record(long n, std::string& buffer) const {
-  const auto width = static_cast<size_t>(kRecordLength);
-  const size_t started = (bytes_.size() + width - 1) / width;  // records with at least one byte kept
-  buffer.clear();
-  if (n >= 1 && static_cast<size_t>(n - 1) < started) buffer.assign(bytes_, static_cast<size_t>(n - 1) * width, width);
-  buffer.resize(width, ' ');
+  buffer.assign(recordView(n));
+  buffer.resize(static_cast<size_t>(kRecordLength), ' ');
 }
 
 std::string LogImage::record(long n) const {

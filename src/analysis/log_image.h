@@ -4,11 +4,13 @@
 // runs past the end of the file reads padded with blanks.
 #pragma once
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "store/pending_error.h"
+#include "store/record_file.h"
 
 namespace tallix {
 
@@ -20,7 +22,7 @@ inline constexpr long long kMostLogBytes = 32768LL * 29;
 class LogImage {
  public:
   LogImage() = default;
-  explicit LogImage(std::string bytes) : length_(static_cast<long long>(bytes.size())), bytes_(std::move(bytes)) {}
+  explicit LogImage(std::string_view bytes);
 
   // Opens the file for reading only, takes its length, reads it (up to
   // `keepAtMost` bytes) with one read and closes it again. On failure records
@@ -35,11 +37,24 @@ class LogImage {
   // buffer's storage. A record number below 1 gives blanks.
   void record(long n, std::string& buffer) const;
   std::string record(long n) const;
-  const std::string& bytes() const { return bytes_; }
+  // The bytes of record n that the file holds: up to 29, fewer (or none) at
+  // its end. The same as the record with its padding blanks left off.
+  std::string_view recordView(long n) const {
+    if (n < 1 || static_cast<unsigned long long>(n - 1) >= recordsKept_) return {};
+    const auto at = static_cast<size_t>(n - 1) * static_cast<size_t>(kRecordLength);
+    return {data_.get() + at, std::min(kept_ - at, static_cast<size_t>(kRecordLength))};
+  }
+  // The bytes kept.
+  std::string_view bytes() const { return {data_.get(), kept_}; }
 
  private:
+  void keepCount();
+
   long long length_ = 0;
-  std::string bytes_;
+  // Held without the zero fill a string would give before the read overwrites it.
+  std::unique_ptr<char[]> data_;
+  size_t kept_ = 0;
+  unsigned long long recordsKept_ = 0;  // records with at least one byte kept
 };
 
 }  // namespace tallix

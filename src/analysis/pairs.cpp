@@ -1,5 +1,7 @@
 #include "analysis/pairs.h"
 
+#include <cstdint>
+
 #include "store/numbers.h"
 #include "store/record_file.h"
 
@@ -11,36 +13,49 @@ constexpr std::string_view kEndMark = "_end :";
 constexpr size_t kPairTextLength = 26;
 constexpr size_t kTimeTailLength = 19;
 
-// Trims blanks at both ends without giving up the string's storage.
-void trimInPlace(std::string& text) {
-  size_t end = text.find_last_not_of(' ');
-  if (end == std::string::npos) {
-    text.clear();
-    return;
+// Blanks trimmed at both ends.
+inline std::string_view trimmed(std::string_view text) {
+  // The usual record: a 26-character pair text and three blanks.
+  if (text.size() == 29 && text[0] != ' ' && text[25] != ' ' && text.ends_with("   ")) [[likely]]
+    return {text.data(), 26};
+  size_t end = text.size();
+  while (end > 0 && text[end - 1] == ' ') --end;
+  size_t begin = 0;
+  while (begin < end && text[begin] == ' ') ++begin;
+  return text.substr(begin, end - begin);
+}
+
+int generalFieldValue(std::string_view field) { return static_cast<int>(wholeValue(field)); }
+
+// The numeric value of the two characters at `field` as a whole number. Two
+// digits are by far the usual case and are read directly; anything else
+// takes the general rule, which gives the same answer for digits.
+inline int fieldValue(const char* field) {
+  const unsigned tens = static_cast<unsigned char>(field[0]) - unsigned{'0'};
+  const unsigned ones = static_cast<unsigned char>(field[1]) - unsigned{'0'};
+  if (tens < 10 && ones < 10) [[likely]]
+    return static_cast<int>(tens * 10 + ones);
+  return generalFieldValue(std::string_view(field, 2));
+}
+
+// Adds to a 16-bit total; a sum out of its range is an overflow.
+inline bool addTo(std::int16_t& field, long long amount, PendingError& error) {
+  const long long sum = field + amount;
+  if (static_cast<unsigned long long>(sum - INT16_MIN) <= UINT16_MAX) {  // INT16_MIN <= sum <= INT16_MAX
+    field = static_cast<std::int16_t>(sum);
+    return true;
   }
-  text.erase(end + 1);
-  text.erase(0, text.find_first_not_of(' '));
+  return storeInt16(sum, field, error);  // records the overflow
 }
 
-// The numeric value of a two-character field as a whole number. Two digits
-// are by far the usual case and are read directly; anything else takes the
-// general rule, which gives the same answer for digits.
-int fieldValue(std::string_view text, size_t at) {
-  std::string_view field = text.substr(at, 2);
-  if (field.size() == 2 && field[0] >= '0' && field[0] <= '9' && field[1] >= '0' && field[1] <= '9')
-    return (field[0] - '0') * 10 + (field[1] - '0');
-  return static_cast<int>(wholeValue(field));
-}
-
-bool addTo(std::int16_t& field, long long amount, PendingError& error) {
-  return storeInt16(static_cast<long long>(field) + amount, field, error);
+bool moveSixties(std::int16_t& lower, std::int16_t& upper, PendingError& error) {
+  long long q = lower / 60;
+  return addTo(upper, q, error) && addTo(lower, -60 * q, error);
 }
 
 // Moves whole sixties of `lower` into `upper`.
-bool carrySixties(std::int16_t& lower, std::int16_t& upper, PendingError& error) {
-  if (lower < 60) return true;
-  long long q = lower / 60;
-  return addTo(upper, q, error) && addTo(lower, -60 * q, error);
+inline bool carrySixties(std::int16_t& lower, std::int16_t& upper, PendingError& error) {
+  return lower < 60 || moveSixties(lower, upper, error);
 }
 
 long long inSeconds(const MainForm& form) {
@@ -48,16 +63,65 @@ long long inSeconds(const MainForm& form) {
          form.TotalSeconds;
 }
 
+// The seconds step with the part-minute setting already read.
+bool secondsPart(MainForm& form, int sS, int eS, bool partMinute, PendingError& error) {
+  if (partMinute) {
+    // Part-minutes count whole: the start's seconds are dropped and an end
+    // inside a minute counts that minute.
+    return eS == 0 || addTo(form.TotalMinutes, 1, error);
+  }
+  if (eS > sS) return addTo(form.TotalSeconds, eS - sS, error);
+  if (eS < sS) {
+    form.MinuteBorrow = true;
+    return addTo(form.TotalSeconds, 60 - sS + eS, error);
+  }
+  return true;
+}
+
+inline bool hoursPart(MainForm& form, int sH, int eH, int hourDifference, PendingError& error) {
+  if (hourDifference < 0) return addTo(form.TotalMinutes, (24LL - sH + eH) * 60, error);  // passed midnight
+  if (hourDifference > 0) return addTo(form.TotalMinutes, (static_cast<long long>(eH) - sH) * 60, error);
+  if (form.HourBorrow) {
+    // Same hour, end minute before the start minute: all but one hour of a day.
+    form.HourBorrow = false;
+    return addTo(form.TotalMinutes, 1380, error);
+  }
+  return true;
+}
+
+inline bool minutesPart(MainForm& form, int sS, int eS, int sM, int eM, int sH, int eH, PendingError& error) {
+  if (eM > sM) {
+    if (!addTo(form.TotalMinutes, eM - sM, error)) return false;
+  } else if (eM < sM) {
+    if (!addTo(form.TotalMinutes, 60 - sM + eM, error)) return false;
+    form.HourBorrow = true;
+  }
+  if (!hoursPart(form, sH, eH, eH - sH, error)) return false;
+  if (form.MinuteBorrow) {
+    // Within one minute of the same hour an end before the start counts as
+    // nothing: take the seconds back instead of borrowing a minute.
+    bool ok = (eM == sM && eH == sH) ? addTo(form.TotalSeconds, -(60 - sS + eS), error)
+                                     : addTo(form.TotalMinutes, -1, error);
+    form.MinuteBorrow = false;
+    if (!ok) return false;
+  }
+  if (form.HourBorrow) {
+    form.HourBorrow = false;
+    return addTo(form.TotalMinutes, -60, error);
+  }
+  return true;
+}
+
 // Puts a worked text back into its record buffer, padded to a whole record.
-void backInto(std::string& buffer, const std::string& text) {
-  buffer.assign(text, 0, static_cast<size_t>(kRecordLength));
+void backInto(std::string& buffer, std::string_view text) {
+  buffer.assign(text.substr(0, static_cast<size_t>(kRecordLength)));
   buffer.resize(static_cast<size_t>(kRecordLength), ' ');
 }
 
-void listPair(MainForm& form, const std::string& start, const std::string& end) {
+void listPair(MainForm& form, std::string_view start, std::string_view end) {
   auto& items = form["List1"].items;
-  items.push_back(start);
-  items.push_back(end);
+  items.emplace_back(start);
+  items.emplace_back(end);
 }
 
 }  // namespace
@@ -77,76 +141,58 @@ void CheckSixty(MainForm& form, int a, int b) {
 }
 
 bool AddSecondsPart(MainForm& form, int sS, int eS, PendingError& error) {
-  if (form["chkToBeMin"].value == 1) {
-    // Part-minutes count whole: the start's seconds are dropped and an end
-    // inside a minute counts that minute.
-    return eS == 0 || addTo(form.TotalMinutes, 1, error);
-  }
-  if (eS > sS) return addTo(form.TotalSeconds, eS - sS, error);
-  if (eS < sS) {
-    form.MinuteBorrow = true;
-    return addTo(form.TotalSeconds, 60 - sS + eS, error);
-  }
-  return true;
+  return secondsPart(form, sS, eS, form["chkToBeMin"].value == 1, error);
 }
 
 bool AddMinutesPart(MainForm& form, int sS, int eS, int sM, int eM, int sH, int eH, PendingError& error) {
-  if (eM > sM) {
-    if (!addTo(form.TotalMinutes, eM - sM, error)) return false;
-  } else if (eM < sM) {
-    if (!addTo(form.TotalMinutes, 60 - sM + eM, error)) return false;
-    form.HourBorrow = true;
-  }
-  if (!AddHoursPart(form, sH, eH, eH - sH, error)) return false;
-  if (form.MinuteBorrow) {
-    // Within one minute of the same hour an end before the start counts as
-    // nothing: take the seconds back instead of borrowing a minute.
-    bool ok = (eM == sM && eH == sH) ? addTo(form.TotalSeconds, -(60 - sS + eS), error)
-                                     : addTo(form.TotalMinutes, -1, error);
-    form.MinuteBorrow = false;
-    if (!ok) return false;
-  }
-  if (form.HourBorrow) {
-    form.HourBorrow = false;
-    return addTo(form.TotalMinutes, -60, error);
-  }
-  return true;
+  return minutesPart(form, sS, eS, sM, eM, sH, eH, error);
 }
 
 bool AddHoursPart(MainForm& form, int sH, int eH, int hourDifference, PendingError& error) {
-  if (hourDifference < 0) return addTo(form.TotalMinutes, (24LL - sH + eH) * 60, error);  // passed midnight
-  if (hourDifference > 0) return addTo(form.TotalMinutes, (static_cast<long long>(eH) - sH) * 60, error);
-  if (form.HourBorrow) {
-    // Same hour, end minute before the start minute: all but one hour of a day.
-    form.HourBorrow = false;
-    return addTo(form.TotalMinutes, 1380, error);
-  }
-  return true;
+  return hoursPart(form, sH, eH, hourDifference, error);
 }
 
-PairOutcome AddConnectionTime(MainForm& form, std::string& start, std::string& end, PendingError& error) {
+namespace {
+
+// Adds the whole days of a start record's day count, worked in 16 bits as
+// the total is: D * 24, then * 60, then added to the minutes.
+bool addDays(MainForm& form, int days, PendingError& error) {
+  std::int16_t dayHours = 0;
+  std::int16_t dayMinutes = 0;
+  return addTo(dayHours, days * 24LL, error) && addTo(dayMinutes, dayHours * 60LL, error) &&
+         addTo(form.TotalMinutes, dayMinutes, error);
+}
+
+// One pair's check and sum, on views of its two texts, which it narrows as
+// the pair reader's buffers would be worked. It does not show the total:
+// the reader shows it once, after its last pair, as nothing can be seen in
+// between.
+PairOutcome addPair(MainForm& form, std::string_view& start, std::string_view& end, bool partMinute,
+                    PendingError& error) {
   form.PairValid = true;
   form.MinuteBorrow = false;
   form.HourBorrow = false;
-  trimInPlace(start);
-  trimInPlace(end);
+  start = trimmed(start);
+  end = trimmed(end);
   if (!end.starts_with(kEndMark) || !start.starts_with(kStartMark) || start.size() != kPairTextLength ||
       end.size() != kPairTextLength) {
     listPair(form, start, end);
     return PairOutcome::WrongShape;
   }
-  const int days = fieldValue(start, 7);  // the day count, positions 8-9 of the start record
-  start.erase(0, start.size() - kTimeTailLength);
-  end.erase(0, end.size() - kTimeTailLength);
+  // Both texts are 26 characters long from here on.
+  const int days = fieldValue(start.data() + 7);  // the day count, positions 8-9 of the start record
+  start.remove_prefix(start.size() - kTimeTailLength);
+  end.remove_prefix(end.size() - kTimeTailLength);
 
-  const int sS = fieldValue(start, 17);
-  const int eS = fieldValue(end, 17);
+  // In the last 19 characters: hours at 12-13, minutes at 15-16, seconds at 18-19.
+  const int sS = fieldValue(start.data() + 17);
+  const int eS = fieldValue(end.data() + 17);
   CheckSixty(form, sS, eS);
-  const int sM = fieldValue(start, 14);
-  const int eM = fieldValue(end, 14);
+  const int sM = fieldValue(start.data() + 14);
+  const int eM = fieldValue(end.data() + 14);
   CheckSixty(form, sM, eM);
-  const int sH = fieldValue(start, 11);
-  const int eH = fieldValue(end, 11);
+  const int sH = fieldValue(start.data() + 11);
+  const int eH = fieldValue(end.data() + 11);
   if (sH < 0 || sH > 23 || eH < 0 || eH > 23) form.PairValid = false;
   if (!form.PairValid) {
     listPair(form, start, end);
@@ -156,13 +202,9 @@ PairOutcome AddConnectionTime(MainForm& form, std::string& start, std::string& e
   const std::int16_t hours = form.TotalHours;
   const std::int16_t minutes = form.TotalMinutes;
   const std::int16_t seconds = form.TotalSeconds;
-  std::int16_t dayHours = 0;
-  std::int16_t dayMinutes = 0;
-  // The day count is worked in 16 bits as the total is: D * 24, then * 60.
-  bool ok = AddSecondsPart(form, sS, eS, error) && AddMinutesPart(form, sS, eS, sM, eM, sH, eH, error) &&
-            carrySixties(form.TotalSeconds, form.TotalMinutes, error) &&
-            storeInt16(days * 24LL, dayHours, error) && storeInt16(dayHours * 60LL, dayMinutes, error) &&
-            addTo(form.TotalMinutes, dayMinutes, error) && carrySixties(form.TotalMinutes, form.TotalHours, error);
+  bool ok = secondsPart(form, sS, eS, partMinute, error) && minutesPart(form, sS, eS, sM, eM, sH, eH, error) &&
+            carrySixties(form.TotalSeconds, form.TotalMinutes, error) && (days == 0 || addDays(form, days, error)) &&
+            carrySixties(form.TotalMinutes, form.TotalHours, error);
   if (!ok) {
     form.TotalHours = hours;
     form.TotalMinutes = minutes;
@@ -171,43 +213,60 @@ PairOutcome AddConnectionTime(MainForm& form, std::string& start, std::string& e
     form.HourBorrow = false;
     return PairOutcome::Failed;
   }
-  form["lblUseTime"].caption = useTimeText(form.TotalHours, form.TotalMinutes, form.TotalSeconds);
   return PairOutcome::Counted;
+}
+
+void showTotal(MainForm& form) {
+  form["lblUseTime"].caption = useTimeText(form.TotalHours, form.TotalMinutes, form.TotalSeconds);
+}
+
+}  // namespace
+
+PairOutcome AddConnectionTime(MainForm& form, std::string& start, std::string& end, PendingError& error) {
+  std::string_view startView = start;
+  std::string_view endView = end;
+  PairOutcome outcome = addPair(form, startView, endView, form["chkToBeMin"].value == 1, error);
+  start = std::string(startView);
+  end = std::string(endView);
+  if (outcome == PairOutcome::Counted) showTotal(form);
+  return outcome;
 }
 
 void ReadRecordPairs(MainForm& form, std::int16_t N, const LogImage& log, PendingError& error,
                      const PairObserver& observer) {
-  std::string start;
-  std::string end;
-  std::string startShown;
-  std::string endShown;
-  for (long i = 3; i <= N; ++i) {
-    if (i % 2 != 0) {
-      log.record(i, form.LoadRec);
-      if (i == N && observer) {
-        startShown = form.LoadRec;
-        trimInPlace(startShown);
-        observer(PairReport{i, startShown, {}, PairOutcome::Unpaired, 0});
-      }
-      continue;
+  const bool partMinute = form["chkToBeMin"].value == 1;  // as the box stands at the load
+  bool counted = false;
+  bool failed = false;
+  // The records are worked as views into the file's bytes; only the last
+  // texts, which are all that can be seen afterwards, go into the buffers.
+  std::string_view start;
+  std::string_view end;
+  long i = 3;
+  for (; i + 1 <= N; i += 2) {
+    start = log.recordView(i);
+    end = log.recordView(i + 1);
+    const std::string_view startShown = observer ? trimmed(start) : std::string_view();
+    const std::string_view endShown = observer ? trimmed(end) : std::string_view();
+    const long long before = observer ? inSeconds(form) : 0;
+    PairOutcome outcome = addPair(form, start, end, partMinute, error);
+    counted = counted || outcome == PairOutcome::Counted;
+    if (observer) observer(PairReport{i, startShown, endShown, outcome, inSeconds(form) - before});
+    if (outcome == PairOutcome::Failed) {
+      failed = true;
+      break;
     }
-    log.record(i, form.LoadEndRec);
-    start = form.LoadRec;
-    end = form.LoadEndRec;
-    long long before = 0;
-    if (observer) {
-      startShown = start;
-      endShown = end;
-      trimInPlace(startShown);
-      trimInPlace(endShown);
-      before = inSeconds(form);
-    }
-    PairOutcome outcome = AddConnectionTime(form, start, end, error);
+  }
+  if (i > 3 || failed) {
     backInto(form.LoadRec, start);
     backInto(form.LoadEndRec, end);
-    if (observer) observer(PairReport{i - 1, startShown, endShown, outcome, inSeconds(form) - before});
-    if (outcome == PairOutcome::Failed) return;
   }
+  if (!failed && i == N) {
+    // A start record at the end without its end record: read, and nothing more.
+    log.record(N, form.LoadRec);
+    if (observer) observer(PairReport{N, trimmed(log.recordView(N)), {}, PairOutcome::Unpaired, 0});
+  }
+  // The total after the last good pair (a failed pair's sums were taken back).
+  if (counted) showTotal(form);
 }
 
 }  // namespace tallix

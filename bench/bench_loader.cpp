@@ -1,0 +1,133 @@
+// The Calculation view's Load on the longest log a period can hold (32767
+// records: the two headers, 16382 pairs and a last start record), beside
+// merely reading the same file's bytes in one call. Prints both times and
+// how many plain reads one load costs.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/loader.h"
+#include "form/main_form.h"
+#include "form/services.h"
+#include "store/record_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr long kRecords = 32767;
+
+class BenchServices : public tallix::Services {
+ public:
+  tallix::DateTime now() override { return {}; }
+  bool probeConnection(std::string&) override { return false; }
+  void answerOk(const std::string&) override {}
+  void notifyIcon(tallix::NotifyAction, const tallix::TrayIconData&) override {}
+  void beep() override {}
+  void setStartAtLogOn(bool) override {}
+};
+
+std::string two(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
+// A folder holding one full period's log of connections of up to two hours.
+const std::string& logFolder() {
+  static const std::string folder = [] {
+    fs::path path = fs::temp_directory_path() / ("tallix-bench-" + std::to_string(std::random_device{}()));
+    fs::create_directories(path);
+    std::mt19937 random(2002);
+    std::ofstream out(path / "1.log", std::ios::binary);
+    out << tallix::padRecord("From : 15_2002/04/15") << tallix::padRecord("1_To : 14");
+    for (long n = 3; n <= kRecords; n += 2) {
+      int start = static_cast<int>(random() % 86400);
+      int end = (start + static_cast<int>(random() % 7200)) % 86400;
+      auto clock = [](int s) { return two(s / 3600) + ":" + two(s / 60 % 60) + ":" + two(s % 60); };
+      out << tallix::padRecord("start: 0002/04/16 " + clock(start));
+      if (n + 1 <= kRecords) {
+        // One pair in a thousand is left out for a time out of range.
+        std::string stop = n % 2000 == 1 ? "24:00:00" : clock(end);
+        out << tallix::padRecord("_end : 2002/04/16 " + stop);
+      }
+    }
+    return path.string() + "/";
+  }();
+  return folder;
+}
+
+void LoadAndTotal(benchmark::State& state) {
+  BenchServices services;
+  tallix::MainForm form(services, logFolder());
+  form["File1"].items = {"1.log"};
+  form["File1"].listIndex = 0;
+  for (auto _ : state) {
+    tallix::cmdLoad_Click(form);
+    benchmark::DoNotOptimize(form.TotalHours);
+  }
+  state.SetLabel(form["lblUseTime"].caption);
+}
+
+void ReadBytesOnly(benchmark::State& state) {
+  const std::string path = logFolder() + "1.log";
+  std::string bytes;
+  for (auto _ : state) {
+    tallix::PendingError error;
+    tallix::readWholeFile(path, bytes, error);
+    benchmark::DoNotOptimize(bytes.data());
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<long long>(bytes.size()));
+}
+
+// Several repetitions each: the best of them is the figure least disturbed
+// by whatever else the machine is doing.
+BENCHMARK(LoadAndTotal)->Unit(benchmark::kMicrosecond)->Repetitions(5)->DisplayAggregatesOnly(false);
+BENCHMARK(ReadBytesOnly)->Unit(benchmark::kMicrosecond)->Repetitions(5)->DisplayAggregatesOnly(false);
+
+struct Best {
+  double real = 0;
+  double cpu = 0;
+};
+
+// Keeps each benchmark's best time per iteration to compare them at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  std::map<std::string, Best> best;
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const auto& run : runs) {
+      if (run.run_type != Run::RT_Iteration) continue;
+      std::string name = run.run_name.function_name;
+      Best& b = best[name];
+      double real = run.GetAdjustedRealTime();
+      double cpu = run.GetAdjustedCPUTime();
+      if (b.real == 0 || real < b.real) b.real = real;
+      if (b.cpu == 0 || cpu < b.cpu) b.cpu = cpu;
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  auto load = reporter.best.find("LoadAndTotal");
+  auto read = reporter.best.find("ReadBytesOnly");
+  if (load != reporter.best.end() && read != reporter.best.end() && read->second.real > 0 && read->second.cpu > 0) {
+    const Best& l = load->second;
+    const Best& r = read->second;
+    std::printf("\nBest of the repetitions, per call:\n");
+    std::printf("  load and total of %ld records: %8.1f us (CPU %8.1f us)\n", kRecords, l.real, l.cpu);
+    std::printf("  plain read of the same bytes:   %8.1f us (CPU %8.1f us)\n", r.real, r.cpu);
+    std::printf("  load / read: %.1f (CPU %.1f)\n", l.real / r.real, l.cpu / r.cpu);
+  }
+  std::error_code code;
+  fs::remove_all(logFolder(), code);
+  return 0;
+}

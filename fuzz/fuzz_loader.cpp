@@ -1,0 +1,83 @@
+// Feeds arbitrary bytes as a .log file through the Calculation view's Load,
+// with the part-minute box clear and set. Besides the sanitizers' checks it
+// stops on any result the view could not show: a label without its own
+// prefix, an odd number of listed texts, more than one message per load, or
+// a log that was changed by loading it.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include <unistd.h>
+
+#include "analysis/loader.h"
+#include "form/main_form.h"
+#include "form/services.h"
+#include "store/record_file.h"
+
+namespace {
+
+class QuietServices : public tallix::Services {
+ public:
+  int messages = 0;
+  tallix::DateTime now() override { return {}; }
+  bool probeConnection(std::string&) override { return false; }
+  void answerOk(const std::string&) override { ++messages; }
+  void notifyIcon(tallix::NotifyAction, const tallix::TrayIconData&) override {}
+  void beep() override {}
+  void setStartAtLogOn(bool) override {}
+};
+
+const std::string& folder() {
+  static const std::string path = [] {
+    const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    std::string pattern = std::string(base) + "/tallix-fuzz-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) std::abort();
+    return pattern + "/";
+  }();
+  return path;
+}
+
+void require(bool condition) {
+  if (!condition) std::abort();
+}
+
+bool startsWith(const std::string& text, std::string_view prefix) { return text.starts_with(prefix); }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  const std::string path = folder() + "f.log";
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) std::abort();
+  if (size > 0 && std::fwrite(bytes.data(), 1, size, file) != size) std::abort();
+  std::fclose(file);
+
+  for (int partMinute : {0, 1}) {
+    QuietServices services;
+    tallix::MainForm form(services, folder());
+    form["File1"].items = {"f.log"};
+    form["File1"].listIndex = 0;
+    form["chkToBeMin"].value = partMinute;
+    tallix::cmdLoad_Click(form);
+
+    require(services.messages <= 1);
+    require(form["List1"].items.size() % 2 == 0);
+    require(startsWith(form["lblF2From"].caption, tallix::kFromLabel));
+    require(startsWith(form["lblF2To"].caption, tallix::kToLabel));
+    require(startsWith(form["lblCreated"].caption, tallix::kCreatedBare) ||
+            startsWith(form["lblCreated"].caption, tallix::kCreatedFilled));
+    require(startsWith(form["lblFirstR"].caption, tallix::kFirstRecordLabel));
+    require(startsWith(form["lblLastR"].caption, tallix::kLastRecordLabel));
+    require(form["lblUseTime"].caption == tallix::kTotalTimeBare ||
+            form["lblUseTime"].caption ==
+                tallix::useTimeText(form.TotalHours, form.TotalMinutes, form.TotalSeconds));
+  }
+
+  std::string after;
+  tallix::PendingError error;
+  require(tallix::readWholeFile(path, after, error) && after == bytes);
+  return 0;
+}
