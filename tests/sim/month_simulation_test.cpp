@@ -1,0 +1,313 @@
+// A month and more of the real program over a fake clock and a fake line.
+//
+// The simulation drives connections of random length (seconds to more than a
+// day, some across midnight and across the end of a period), sleeps of the
+// machine (the clock jumps hours between two ticks and the line drops),
+// clock changes while online, and restarts of the program in the middle of
+// connections. It keeps its own account of the time online, tick by tick,
+// from the tick that first saw the line up to the tick that saw it down, and
+// at the end loads every log the program left and compares the totals, with
+// the part-minute setting off and on.
+//
+// Differences the account allows, each named where it is made:
+// - A restart loses the time since the last refresh of the end record: the
+//   account ends such a connection where the file ends it, after checking
+//   that this lies at most a little over two minutes before the stop.
+// - A clock change (or a sleep) ends the connection at the last tick before
+//   it; time across the change is counted by neither clock.
+// - The totals count an end that falls in the start's clock minute on a later
+//   day, with fewer seconds than the start, as whole days: up to 59 seconds
+//   more than the connection lasted.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/loader.h"
+#include "form/form1_events.h"
+#include "form/main_form.h"
+#include "form/sentences.h"
+#include "monitor/tick.h"
+#include "period/entry.h"
+#include "period/reload.h"
+#include "store/fault.h"
+#include "store/file_system.h"
+#include "store/numbers.h"
+#include "store/record_file.h"
+#include "store/text_forms.h"
+#include "support/fake_services.h"
+
+namespace tallix {
+namespace {
+
+using testing::FakeServices;
+using testing::TempDir;
+
+constexpr long long kDay = 86400;
+
+struct Segment {
+  long long start;  // serial seconds of the wall clock
+  long long end;
+};
+
+// The period (15th to 14th) that a moment belongs to, named by its first day.
+std::string periodOf(long long t) {
+  DateTime w = fromSerialSeconds(t);
+  if (w.day < 15) {
+    if (--w.month == 0) {
+      w.month = 12;
+      --w.year;
+    }
+  }
+  w.day = 15;
+  return dateText(w);
+}
+
+// What the totals of a log should count for one connection.
+struct Counted {
+  long long seconds = 0;      // part-minute setting off
+  long long partMinutes = 0;  // part-minute setting on
+};
+
+Counted expectedCount(const Segment& s) {
+  const DateTime a = fromSerialSeconds(s.start);
+  const DateTime b = fromSerialSeconds(s.end);
+  const long long length = s.end - s.start;
+  // Whole days: the clock came back to the start's hour and minute on a later day.
+  const long long days = (length + a.second) / kDay;
+  Counted c;
+  c.seconds = length;
+  if (days > 0 && b.hour == a.hour && b.minute == a.minute && b.second < a.second) {
+    c.seconds = days * kDay;  // the named difference: counted up to the whole day
+  }
+  const long long startMinute = a.hour * 60 + a.minute;
+  const long long endMinute = b.hour * 60 + b.minute;
+  c.partMinutes = ((endMinute - startMinute) % 1440 + 1440) % 1440 + (b.second != 0 ? 1 : 0) + days * 1440;
+  return c;
+}
+
+class MonthSimulation {
+ public:
+  explicit MonthSimulation(std::uint64_t seed) : rng_(seed) {
+    svc_.clock = DateTime{2002, 4, 10, 9, 0, 0};
+    now_ = toSerialSeconds(svc_.clock);
+    startProgram();
+    (*form_)["txtStartDay"].caption = "15";
+    (*form_)["txtEndDay"].caption = "14";
+    cmdInput_Click(*form_);
+    cmdConfirm_Click(*form_);
+  }
+
+  void run(long ticks) {
+    for (long i = 0; i < ticks; ++i) {
+      events();
+      tickOnce();
+      ++ticks_;
+    }
+    // Hang up and let the program see it, so every connection is closed.
+    up_ = false;
+    advance(1);
+    tickOnce();
+  }
+
+  void check() {
+    ASSERT_TRUE(svc_.messages.empty()) << svc_.messages.front();
+    std::map<std::string, Counted> expected;
+    for (const Segment& s : segments_) {
+      Counted c = expectedCount(s);
+      Counted& e = expected[periodOf(s.start)];
+      e.seconds += c.seconds;
+      e.partMinutes += c.partMinutes;
+    }
+    PendingError error;
+    ASSERT_TRUE(copyFile(dir_.file("CountRec.zvt"), dir_.file("CountRec.log"), error));
+    std::vector<std::string> folders = {dir_.path()};
+    if (folderExists(dir_.file("Oldlog"))) folders.push_back(dir_.file("Oldlog/"));
+    std::map<std::string, int> seen;
+    for (const std::string& folder : folders) {
+      std::vector<std::string> names;
+      ASSERT_TRUE(listFiles(folder, ".log", names, error));
+      for (const std::string& name : names) checkLog(folder, name, expected, seen);
+    }
+    for (const auto& [period, counted] : expected) {
+      if (counted.seconds > 0) {
+        EXPECT_EQ(seen[period], 1) << "no single log for the period from " << period;
+      }
+    }
+  }
+
+  long ticks() const { return ticks_; }
+  std::string summary() const {
+    return std::to_string(ticks_) + " ticks, " + std::to_string(segments_.size()) + " recorded stretches, " +
+           std::to_string(connections_) + " connections, " + std::to_string(sleeps_) + " sleeps, " +
+           std::to_string(clockChanges_) + " clock changes, " + std::to_string(restarts_) + " restarts";
+  }
+
+ private:
+  void startProgram() {
+    form_ = std::make_unique<MainForm>(svc_, dir_.path());
+    Form1_Form_Load(*form_);
+  }
+
+  void advance(long long seconds) {
+    now_ += seconds;
+    svc_.clock = fromSerialSeconds(now_);
+  }
+
+  long long uniform(long long lo, long long hi) { return std::uniform_int_distribution<long long>(lo, hi)(rng_); }
+  bool chance(double p) { return std::bernoulli_distribution(p)(rng_); }
+
+  long long connectionLength() {
+    double pick = std::uniform_real_distribution<double>(0, 1)(rng_);
+    if (pick < 0.35) return uniform(1, 120);
+    if (pick < 0.75) return uniform(121, 3 * 3600);
+    if (pick < 0.93) return uniform(3 * 3600, 20 * 3600);
+    return uniform(24 * 3600, 40 * 3600);
+  }
+
+  void endSegment(long long end) {
+    if (segmentStart_) segments_.push_back({*segmentStart_, end});
+    segmentStart_.reset();
+  }
+
+  // Things that happen between the previous tick and the next one.
+  void events() {
+    const long long last = now_;
+    const DateTime wall = fromSerialSeconds(now_);
+    const bool quietHours = wall.hour >= 3 && wall.hour < 21;  // far from midnight and the period's end
+    if (chance(1.0 / 300000)) {
+      // The machine sleeps: the line drops with it, the clock jumps hours.
+      ++sleeps_;
+      up_ = false;
+      endSegment(last);
+      advance(uniform(3600, 10 * 3600));
+      return;
+    }
+    if (up_ && quietHours && chance(1.0 / 150000)) {
+      // The clock is set back or forward while online.
+      ++clockChanges_;
+      endSegment(last);
+      advance(chance(0.5) ? -uniform(1, 7200) : uniform(121, 7200));
+      return;
+    }
+    if (chance(up_ ? 1.0 / 150000 : 1.0 / 1500000)) {
+      // The program is stopped without warning and started again.
+      ++restarts_;
+      if (segmentStart_) {
+        long long recordedEnd = lastRecordedEnd();
+        EXPECT_LE(recordedEnd, last);
+        EXPECT_GE(recordedEnd, std::max(*segmentStart_, last - 125)) << "more than two minutes lost at a stop";
+        endSegment(recordedEnd);
+      }
+      advance(uniform(1, 120));
+      startProgram();
+      if (up_ && --remaining_ <= 0) up_ = false;
+      return;
+    }
+    advance(1);
+    if (up_) {
+      if (--remaining_ <= 0) up_ = false;
+    } else if (chance(1.0 / 1800)) {
+      ++connections_;
+      up_ = true;
+      remaining_ = connectionLength();
+    }
+  }
+
+  void tickOnce() {
+    svc_.line = up_;
+    // A period's end splits an open connection at the first tick of the new period.
+    if (segmentStart_ && periodOf(now_) != periodOf(*segmentStart_)) {
+      endSegment(now_);
+      if (up_) segmentStart_ = now_;
+    }
+    Timer1_Timer(*form_);
+    if (up_ && !segmentStart_) segmentStart_ = now_;
+    if (!up_ && segmentStart_) endSegment(now_);
+  }
+
+  long long lastRecordedEnd() {
+    PendingError error;
+    const std::string path = dir_.file("CountRec.zvt");
+    long n = recordCount(path, error);
+    std::string record;
+    readRecord(path, n, record, error);
+    auto when = parseStamp(trimRight(record).substr(7));
+    EXPECT_TRUE(when.has_value()) << record;
+    return when ? toSerialSeconds(*when) : 0;
+  }
+
+  void checkLog(const std::string& folder, const std::string& name, const std::map<std::string, Counted>& expected,
+                std::map<std::string, int>& seen) {
+    SCOPED_TRACE(folder + name);
+    std::vector<std::string> records = testing::readLog(folder + name);
+    ASSERT_GE(records.size(), 2u);
+    EXPECT_EQ(records.size() % 2, 0u) << "a start record without its end";
+    for (size_t i = 2; i < records.size(); ++i) {
+      EXPECT_EQ(records[i].substr(0, 6), i % 2 == 0 ? "start:" : "_end :") << "record " << i + 1;
+    }
+    FakeServices quiet;
+    MainForm loader(quiet, folder);
+    GetPeriodStart(loader, padRecord(records[0]));
+    const std::string period = loader.PeriodDateText;
+    ++seen[period];
+    auto it = expected.find(period);
+    Counted want = it == expected.end() ? Counted{} : it->second;
+    for (int partMinute = 0; partMinute <= 1; ++partMinute) {
+      loader["File1"].items = {name};
+      loader["File1"].listIndex = 0;
+      loader["chkToBeMin"].value = partMinute;
+      cmdLoad_Click(loader);
+      EXPECT_TRUE(quiet.messages.empty()) << quiet.messages.front();
+      EXPECT_TRUE(loader["List1"].items.empty()) << "abandoned: " << loader["List1"].items.front();
+      long long total = loader.TotalHours * 3600LL + loader.TotalMinutes * 60LL + loader.TotalSeconds;
+      if (partMinute == 0) {
+        std::printf("  %-14s %-10s %6zu records, %7lld s online\n", name.c_str(), period.c_str(), records.size(), total);
+        EXPECT_EQ(total, want.seconds) << "period from " << period;
+      } else {
+        EXPECT_EQ(total, want.partMinutes * 60) << "period from " << period << " with the part-minute setting";
+      }
+    }
+  }
+
+  FakeServices svc_;
+  TempDir dir_;
+  std::unique_ptr<MainForm> form_;
+  std::mt19937_64 rng_;
+  long long now_ = 0;
+  bool up_ = false;
+  long long remaining_ = 0;
+  std::optional<long long> segmentStart_;
+  std::vector<Segment> segments_;
+  long ticks_ = 0;
+  int connections_ = 0;
+  int sleeps_ = 0;
+  int clockChanges_ = 0;
+  int restarts_ = 0;
+};
+
+std::uint64_t simulationSeed() {
+  const char* text = std::getenv("TALLIX_SIM_SEED");
+  return text != nullptr ? std::strtoull(text, nullptr, 10) : 20020415;
+}
+
+TEST(MonthSimulation, EveryLogTotalsTheTimeOnline) {
+  setDurableWrites(false);
+  const std::uint64_t seed = simulationSeed();
+  SCOPED_TRACE("seed " + std::to_string(seed) + " (set TALLIX_SIM_SEED to repeat)");
+  MonthSimulation sim(seed);
+  sim.run(3'000'000);
+  std::printf("simulated %s\n", sim.summary().c_str());
+  sim.check();
+  setDurableWrites(true);
+}
+
+}  // namespace
+}  // namespace tallix
