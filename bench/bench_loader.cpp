@@ -63,7 +63,7 @@ void LoadAndTotal(benchmark::State& state) {
   tallix::MainForm form(services, logFolder());
   form["File1"].items = {"1.log"};
   form["File1"].listIndex = 0;
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     tallix::cmdLoad_Click(form);
     benchmark::DoNotOptimize(form.TotalHours);
   }
@@ -73,7 +73,7 @@ void LoadAndTotal(benchmark::State& state) {
 void ReadBytesOnly(benchmark::State& state) {
   const std::string path = logFolder() + "1.log";
   std::string bytes;
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     tallix::PendingError error;
     tallix::readWholeFile(path, bytes, error);
     benchmark::DoNotOptimize(bytes.data());

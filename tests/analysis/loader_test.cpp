@@ -181,30 +181,6 @@ TEST_F(LogTest, NumbersThatAreNotNumbersAreReported) {
   EXPECT_EQ(services.messages, std::vector<std::string>{report(kTypeMismatch)});
 }
 
-TEST_F(LogTest, PartMinuteSettingIsReadAtEachLoad) {
-  // Record 2 says 0; the box decides.
-  writeAndSelect({"From : 15_2002/04/15", "0_To : 14", startAt("09:00:30"), endAt("09:10:10")});
-  load(false);
-  EXPECT_EQ(label("lblUseTime"), "Total time =  0 : 9 : 40");
-  load(true);
-  EXPECT_EQ(label("lblUseTime"), "Total time =  0 : 11 : 0");
-}
-
-TEST_F(LogTest, TheLoaderNeverWrites) {
-  const std::vector<std::string> records = withHeaders({startAt("09:00:00"), endAt("09:10:00"), "odd"});
-  writeAndSelect(records);
-  std::ofstream(dir.file("1.log"), std::ios::app | std::ios::binary) << "tail";  // not a whole record
-  auto before = std::filesystem::last_write_time(dir.file("1.log"));
-  std::string bytes;
-  PendingError error;
-  ASSERT_TRUE(readWholeFile(dir.file("1.log"), bytes, error));
-  load();
-  std::string after;
-  ASSERT_TRUE(readWholeFile(dir.file("1.log"), after, error));
-  EXPECT_EQ(after, bytes);
-  EXPECT_EQ(std::filesystem::last_write_time(dir.file("1.log")), before);
-}
-
 // Records taken from memory must be exactly what reading them one by one
 // from the disk gives, part records and records past the end included.
 TEST(LogImageTest, MatchesRecordByRecordReading) {

@@ -80,21 +80,21 @@ TEST_F(LogTest, SecondsAndMinutesCarryAcrossPairs) {
 }
 
 struct DayCount {
-  int days;
   const char* start;
   const char* end;
   const char* shown;  // lblUseTime after the load
+  int days;
   bool overflows;
 };
 
 // The day step is worked in 16 bits: D * 24 * 60 minutes plus the pair's own.
 TEST_F(LogTest, DayCountsAndTheirSixteenBitLimit) {
   const DayCount cases[] = {
-      {5, "10:00:00", "10:00:00", "Total time =  120 : 30 : 0", false},  // exactly 120 hours more
-      {22, "10:00:00", "10:30:00", "Total time =  529 : 0 : 0", false},
-      {22, "00:00:00", "23:00:00", "Total time =  0 : 30 : 0", true},  // 31680 + 1380 minutes
-      {23, "10:00:00", "10:00:00", "Total time =  0 : 30 : 0", true},
-      {99, "10:00:00", "10:00:00", "Total time =  0 : 30 : 0", true},
+      {"10:00:00", "10:00:00", "Total time =  120 : 30 : 0", 5, false},  // exactly 120 hours more
+      {"10:00:00", "10:30:00", "Total time =  529 : 0 : 0", 22, false},
+      {"00:00:00", "23:00:00", "Total time =  0 : 30 : 0", 22, true},  // 31680 + 1380 minutes
+      {"10:00:00", "10:00:00", "Total time =  0 : 30 : 0", 23, true},
+      {"10:00:00", "10:00:00", "Total time =  0 : 30 : 0", 99, true},
   };
   for (const auto& c : cases) {
     services.messages.clear();
@@ -161,13 +161,6 @@ TEST_F(LogTest, BadPairsAreListedAndNotCounted) {
   }
 }
 
-TEST_F(LogTest, NoGoodPairLeavesTheTotalBare) {
-  writeAndSelect(withHeaders({"start: x", "_end : y"}));
-  load();
-  EXPECT_EQ(label("lblUseTime"), kTotalTimeBare);
-  EXPECT_EQ(abandoned(), (std::vector<std::string>{"start: x", "_end : y"}));
-}
-
 TEST_F(LogTest, AnUnpairedLastStartIsIgnored) {
   struct Case {
     std::vector<std::string> pairs;
@@ -211,35 +204,6 @@ TEST_F(LogTest, LongLogsPairUpAllTheWay) {
       EXPECT_TRUE(abandoned().empty());
     }
   }
-}
-
-TEST_F(LogTest, PairBuffersHoldTheWorkedTexts) {
-  writeAndSelect(withHeaders({startAt("09:00:00"), endAt("09:10:00")}));
-  load();
-  EXPECT_EQ(form.LoadRec, "0002/04/16 09:00:00          ");
-  EXPECT_EQ(form.LoadEndRec, "2002/04/16 09:10:00          ");
-}
-
-TEST_F(LogTest, ObserverSharesMatchTheTotal) {
-  writeAndSelect(withHeaders({startAt("09:00:00"), endAt("09:10:30"), "bad", endAt("09:00:00"), startAt("22:00:00", 1),
-                              endAt("01:00:05"), startAt("10:00:00")}));
-  form["chkToBeMin"].value = 0;
-  std::vector<PairReport> seen;
-  std::vector<std::string> texts;
-  loadSelectedLog(form, [&](const PairReport& pair) {
-    seen.push_back(pair);
-    texts.push_back(std::string(pair.startText) + "|" + std::string(pair.endText));
-  });
-  ASSERT_EQ(seen.size(), 4u);
-  EXPECT_EQ(seen[0].startRecord, 3);
-  EXPECT_EQ(seen[0].seconds, 630);
-  EXPECT_EQ(seen[1].outcome, PairOutcome::WrongShape);
-  EXPECT_EQ(texts[1], "bad|" + endAt("09:00:00"));
-  EXPECT_EQ(seen[2].seconds, 27 * 3600 + 5);
-  EXPECT_EQ(seen[3].outcome, PairOutcome::Unpaired);
-  EXPECT_EQ(seen[3].startRecord, 9);
-  EXPECT_EQ(seen[0].seconds + seen[2].seconds,
-            form.TotalHours * 3600LL + form.TotalMinutes * 60LL + form.TotalSeconds);
 }
 
 }  // namespace
