@@ -38,27 +38,38 @@ void keepOldPeriod(MainForm& form) {
   for (const char* name : {"txtStartDay", "txtEndDay", "cmdConfirm", "cmdRecover"}) form[name].enabled = false;
 }
 
-void writeHeaders(MainForm& form, int s, int e) {
+// Writes the two header records of the new CountRec.zvt in one write. A file
+// that did not get both is removed again: connections recorded behind
+// missing headers could never be loaded. Returns whether the file stands.
+bool writeHeaders(MainForm& form, int s, int e) {
   PendingError error;
   const std::string record1 = periodStartHeader(form["txtStartDay"].caption, periodStartDate(form, s, e));
   const std::string record2 = periodEndHeader(form["chkToBeMin"].value != 0, form["txtEndDay"].caption);
-  RecordFile file(form.file(kCountRecZvt), kRecordLength, error);
-  file.write(1, record1);
-  file.write(2, record2);
-  file.close();
+  bool written = false;
+  {
+    RecordFile file(form.file(kCountRecZvt), kRecordLength, error);
+    written = file.writeSpan(1, padRecord(record1) + padRecord(record2));
+    written = file.close() && written;
+  }
+  if (!written && fileExists(form.file(kCountRecZvt))) {
+    PendingError ignored;
+    deleteFile(form.file(kCountRecZvt), ignored);
+  }
   form.LineRec = padRecord(record2);
   reportFailure(form, kSavingData, error);
+  return written;
 }
 
-void resetForNewPeriod(MainForm& form, int s, int e) {
-  form["lblF1NewFileCreated"].caption = kNewFileCreated;
+void resetForNewPeriod(MainForm& form, int s, int e, bool created) {
+  if (created) form["lblF1NewFileCreated"].caption = kNewFileCreated;
   form.NewFileCreated = true;
   for (const char* name : {"txtStartDay", "txtEndDay", "cmdConfirm", "cmdRecover"}) form[name].enabled = false;
   form.Recording = false;
   form.DaysSpanned = 0;
   form["lblStartTime"].caption.clear();
   form["lblEndTime"].caption.clear();
-  form.PeriodActive = dayInPeriod(s, e, form.services->now().day);
+  // Without a period file nothing can be recorded until a confirmation succeeds.
+  form.PeriodActive = created && dayInPeriod(s, e, form.services->now().day);
   if (form.PeriodActive) form["lblF1NoRecord"].caption.clear();
 }
 
@@ -140,8 +151,8 @@ void beginNewPeriod(MainForm& form, int s, int e) {
       return;
     }
   }
-  writeHeaders(form, s, e);
-  resetForNewPeriod(form, s, e);
+  const bool created = writeHeaders(form, s, e);
+  resetForNewPeriod(form, s, e, created);
 }
 
 }  // namespace tallix

@@ -1,0 +1,271 @@
+// Every file operation of a day in the program's life, made to fail in turn.
+//
+// The scenario: start-up, a confirmation that archives the old period as the
+// 99th log, a connection held for more than a day (start, refreshes, a day
+// count, the close), the part-minute click, a connection across the end of
+// the month whose rollover finds all 99 numbers taken and moves the set into
+// Oldlog, the Calculation view's copy and a load. A fault-free run counts its
+// file operations; then each one in turn is made to fail. After every run:
+// the failure was told with the sentence of the procedure that met it (the
+// settings file alone fails silently), the tick told at most two, every
+// record file keeps its records in step, and no log was lost.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/loader.h"
+#include "form/form1_events.h"
+#include "form/main_form.h"
+#include "form/sentences.h"
+#include "monitor/tick.h"
+#include "period/entry.h"
+#include "store/fault.h"
+#include "store/file_system.h"
+#include "store/record_file.h"
+#include "support/fake_services.h"
+
+namespace fs = std::filesystem;
+
+namespace tallix {
+namespace {
+
+using testing::FakeServices;
+using testing::TempDir;
+
+struct Step {
+  std::string name;
+  std::vector<std::string_view> sentences;  // what a failure in this step may be told with
+  long firstOperation = 0;                  // operations of the fault-free run, (first, last]
+  long lastOperation = 0;
+};
+
+std::string bytesOf(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class Scenario {
+ public:
+  Scenario() : form_(svc_, dir_.path()) {
+    // 98 closed periods, each with a content of its own, and the live file.
+    for (int j = 1; j <= 98; ++j) {
+      char start[32];
+      std::snprintf(start, sizeof start, "start: 0001/%02d/%02d 10:%02d:00", 1 + j % 12, 1 + j % 28, j % 60);
+      testing::writeLog(dir_.file(std::to_string(j) + ".log"),
+                        {"From : 01_2001/01/01", "0_To : 31", start, "_end : 2001/01/01 11:00:00"});
+    }
+    testing::writeLog(dir_.file("CountRec.zvt"), {"From : 01_2002/04/05", "0_To : 31"});
+    for (const auto& entry : fs::directory_iterator(dir_.path())) {
+      if (entry.is_regular_file() && entry.path().filename() != "CountRec.zvt") before_.insert(bytesOf(entry.path()));
+    }
+    svc_.clock = DateTime{2002, 4, 29, 9, 0, 0};
+  }
+
+  // Runs the scenario; `mark` is called at the end of each step with its index.
+  template <typename Mark>
+  void run(Mark mark) {
+    Form1_Form_Load(form_);
+    mark(0);
+
+    cmdInput_Click(form_);
+    form_["txtStartDay"].caption = "01";
+    form_["txtEndDay"].caption = "31";
+    cmdConfirm_Click(form_);
+    mark(1);
+
+    // Online for a day and a minute, ticking once a minute: start, the
+    // even-minute refreshes, the day count at 09:00 the next day, the close.
+    svc_.line = true;
+    tickEvery(60, DateTime{2002, 4, 30, 9, 1, 0});
+    svc_.line = false;
+    tick(1);
+    mark(2);
+
+    form_["chkToBeMin"].value = 1;
+    chkToBeMin_MouseUp(form_);
+    mark(3);
+
+    // Online across the end of the month: the rollover closes the pair into
+    // the old file and moves the full set into Oldlog.
+    svc_.clock = DateTime{2002, 4, 30, 23, 58, 0};
+    svc_.line = true;
+    tickEvery(20, DateTime{2002, 5, 1, 0, 1, 0});
+    svc_.line = false;
+    tick(1);
+    mark(4);
+
+    ShowView(form_, "Calculation");
+    mark(5);
+
+    auto& list = form_["File1"];
+    for (size_t i = 0; i < list.items.size(); ++i) {
+      if (list.items[i] == "1.log") list.listIndex = static_cast<int>(i);
+    }
+    cmdLoad_Click(form_);
+    mark(6);
+  }
+
+  const std::vector<std::string>& messages() const { return svc_.messages; }
+
+  // Every record file keeps its headers and its pairs in step.
+  void expectRecordsInStep() const {
+    for (const fs::path& folder : {fs::path(dir_.path()), fs::path(dir_.file("Oldlog"))}) {
+      if (!fs::is_directory(folder)) continue;
+      for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (!entry.is_regular_file() || name == "tallix.ini") continue;
+        const std::string bytes = bytesOf(entry.path());
+        SCOPED_TRACE(entry.path().string());
+        ASSERT_EQ(bytes.size() % kRecordLength, 0u) << "a part of a record";
+        const size_t count = bytes.size() / kRecordLength;
+        if (count == 0) continue;
+        ASSERT_GE(count, 2u);
+        EXPECT_EQ(bytes.substr(0, 4), "From");
+        EXPECT_TRUE(bytes.substr(29, 4) == "0_To" || bytes.substr(29, 4) == "1_To");
+        EXPECT_EQ(count % 2, 0u) << "a start record without its end";
+        for (size_t i = 2; i < count; ++i) {
+          EXPECT_EQ(bytes.substr(i * kRecordLength, 6), i % 2 == 0 ? "start:" : "_end :") << "record " << i + 1;
+        }
+      }
+    }
+  }
+
+  // Every file the folder held before is still there, in the folder or in Oldlog.
+  void expectNothingLost(bool periodBegun) const {
+    std::set<std::string> now;
+    for (const fs::path& folder : {fs::path(dir_.path()), fs::path(dir_.file("Oldlog"))}) {
+      if (!fs::is_directory(folder)) continue;
+      for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.is_regular_file()) now.insert(bytesOf(entry.path()));
+      }
+    }
+    int lost = 0;
+    for (const std::string& bytes : before_) lost += now.count(bytes) == 0 ? 1 : 0;
+    EXPECT_EQ(lost, 0) << "logs lost";
+    // The period that was live at the start lives on, archived or still live
+    // (the part-minute click may have changed its second record since), and
+    // so does the period recorded during the run.
+    bool kept = false;
+    bool recorded = false;
+    for (const std::string& bytes : now) {
+      kept = kept || bytes.rfind("From : 01_2002/04/05", 0) == 0;
+      recorded = recorded || bytes.rfind("From : 01_2002/04/29", 0) == 0;
+    }
+    EXPECT_TRUE(kept) << "the period of 5 April is gone";
+    if (periodBegun) {
+      EXPECT_TRUE(recorded) << "the period of 29 April is gone";
+    }
+  }
+
+ private:
+  void tick(long seconds) {
+    svc_.advance(seconds);
+    Timer1_Timer(form_);
+  }
+  void tickEvery(long seconds, const DateTime& until) {
+    Timer1_Timer(form_);
+    while (toSerialSeconds(svc_.clock) < toSerialSeconds(until)) tick(seconds);
+  }
+
+  FakeServices svc_;
+  TempDir dir_;
+  MainForm form_;
+  std::set<std::string> before_;
+};
+
+std::vector<Step> scenarioSteps() {
+  return {
+      {"start-up", {kLoadingData, kLoadingBackDays}},
+      {"confirmation", {kHandlingFiles, kSavingData, kLoadingData}},
+      {"a day online", {kWritingDataToFile, kUpdatingDaySpent, kLoadingBackDays}},
+      {"part-minute click", {kSavingSettings}},
+      {"rollover online", {kWritingDataToFile, kUpdatingDaySpent, kLoadingBackDays, kWritingDataToDisk,
+                           kHandlingFiles, kSavingData, kLoadingData}},
+      {"Calculation view", {kUpdatingCountRecLog}},
+      {"load", {kLoadingData}},
+  };
+}
+
+bool startsWithOneOf(const std::string& text, const std::vector<std::string_view>& sentences) {
+  for (std::string_view s : sentences) {
+    if (text.rfind(s, 0) == 0) return true;
+  }
+  return false;
+}
+
+TEST(FaultWalk, EveryFileOperationMayFailWithoutLossOrMisalignment) {
+  setDurableWrites(false);
+  std::vector<Step> steps = scenarioSteps();
+  {
+    Scenario clean;
+    setFaultAt(0);
+    resetFileOperationCount();
+    clean.run([&](int i) {
+      steps[static_cast<size_t>(i)].firstOperation = i == 0 ? 0 : steps[static_cast<size_t>(i) - 1].lastOperation;
+      steps[static_cast<size_t>(i)].lastOperation = fileOperationCount();
+    });
+    ASSERT_TRUE(clean.messages().empty()) << clean.messages().front();
+    clean.expectRecordsInStep();
+    clean.expectNothingLost(true);
+  }
+  const long total = steps.back().lastOperation;
+  ASSERT_GT(total, 300) << "the scenario reaches every kind of file step";
+
+  // The settings file's own steps at the end of start-up fail silently.
+  const long silentFrom = steps[0].lastOperation - 4;
+  // A day online repeats the same refresh hundreds of times: its first and
+  // last hundred operations are walked one by one, the stretch between them
+  // every tenth.
+  const Step& day = steps[2];
+  auto walked = [&day](long n) {
+    return n <= day.firstOperation + 100 || n > day.lastOperation - 100 || n % 10 == 0;
+  };
+  long told = 0;
+  long points = 0;
+  for (long n = 1; n <= total; ++n) {
+    if (!walked(n)) continue;
+    ++points;
+    const Step* step = nullptr;
+    for (const Step& s : steps) {
+      if (n > s.firstOperation && n <= s.lastOperation) step = &s;
+    }
+    ASSERT_NE(step, nullptr);
+    SCOPED_TRACE("operation " + std::to_string(n) + " of " + std::to_string(total) + ", in the " + step->name);
+    Scenario faulty;
+    resetFileOperationCount();
+    setFaultAt(n);
+    faulty.run([](int) {});
+    setFaultAt(0);
+
+    const auto& messages = faulty.messages();
+    std::vector<std::string_view> known = steps.front().sentences;
+    for (const Step& s : steps) known.insert(known.end(), s.sentences.begin(), s.sentences.end());
+    for (const std::string& m : messages) EXPECT_TRUE(startsWithOneOf(m, known)) << m;
+    const bool silentByDesign = step == &steps[0] && n > silentFrom;
+    if (!silentByDesign) {
+      ASSERT_FALSE(messages.empty()) << "a failure nobody was told of";
+      EXPECT_TRUE(startsWithOneOf(messages.front(), step->sentences)) << messages.front();
+      ++told;
+    }
+    long tickReports = 0;
+    for (const std::string& m : messages) tickReports += m.rfind(kWritingDataToFile, 0) == 0 ? 1 : 0;
+    EXPECT_LE(tickReports, 2);
+    faulty.expectRecordsInStep();
+    // A confirmation that failed begins no period of 29 April.
+    faulty.expectNothingLost(step != &steps[1]);
+  }
+  std::printf("walked %ld fault points of %ld file operations; %ld told in the program's words, %ld silent (settings file)\n",
+              points, total, told, points - told);
+  setDurableWrites(true);
+}
+
+}  // namespace
+}  // namespace tallix
