@@ -30,7 +30,10 @@ void showRefusal() {
   std::unique_ptr<QMessageBox> box = makeRefusalBox();
   bool ok = false;
   const int dismissAfter = qEnvironmentVariableIntValue("TALLIX_DISMISS_REFUSAL_MS", &ok);
-  if (ok && dismissAfter >= 0) QTimer::singleShot(dismissAfter, box.get(), &QMessageBox::accept);
+  QTimer dismiss;
+  dismiss.setSingleShot(true);
+  QObject::connect(&dismiss, &QTimer::timeout, box.get(), &QMessageBox::accept);
+  if (ok && dismissAfter >= 0) dismiss.start(dismissAfter);
   box->exec();
 }
 

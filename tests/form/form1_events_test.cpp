@@ -65,22 +65,6 @@ TEST_F(Form1Load, FirstStartInAnEmptyFolder) {
   EXPECT_FLOAT_EQ(form.PointerOrigin, 1104);
 }
 
-TEST_F(Form1Load, ResetsTheStateLeftByAnEarlierRun) {
-  form.Recording = form.Connected = form.NewFileCreated = true;
-  form.DotStep = 3;
-  form.WriteErrors = 2;
-  form.DaysSpanned = 5;
-  form.HoursSpent = 7;
-  form["lblStartTime"].caption = "start : x";
-  form["fraCalculate"].visible = true;
-  Form1_Form_Load(form);
-  EXPECT_FALSE(form.Recording || form.Connected || form.NewFileCreated);
-  EXPECT_EQ(form.DotStep + form.WriteErrors + form.DaysSpanned + form.HoursSpent, 0);
-  EXPECT_EQ(form["lblStartTime"].caption, "");
-  EXPECT_FALSE(form["fraCalculate"].visible);
-  EXPECT_EQ(form["lblThisMonth"].caption, kThisMonthPrompt);
-}
-
 TEST_F(Form1Load, AppliesTheSettingsFile) {
   struct Case {
     std::vector<SettingsRecord> records;
@@ -339,16 +323,6 @@ TEST_F(StartUp, LoadsHiddenWithTheOfflineIconOrShownWithoutATray) {
     EXPECT_EQ(fresh.trayIconData.tip, "Zvt");
     EXPECT_TRUE(std::filesystem::exists(folder.file("tallix.ini")));
   }
-}
-
-TEST_F(StartUp, ShowRestoresAMinimizedWindowAndHelpAlwaysAnswers) {
-  std::ofstream(dir.file("tallix.hlp")) << "help";
-  form.windowState = WindowState::Minimized;
-  Form3_mShow_Click(form);
-  EXPECT_TRUE(form.windowVisible);
-  EXPECT_EQ(form.windowState, WindowState::Normal);
-  Form3_mHelp_Click(form);
-  EXPECT_EQ(services.messages, (std::vector<std::string>{std::string(kHelpNotice)}));
 }
 
 }  // namespace
