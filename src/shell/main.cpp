@@ -7,6 +7,7 @@
 
 #include "platform/connection_probe.h"
 #include "platform/program_folder.h"
+#include "shell/pictures.h"
 #include "shell/qt_services.h"
 #include "shell/single_instance.h"
 #include "shell/startup_window.h"
@@ -16,6 +17,7 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   // Closing a message window or hiding the main window never ends the program.
   QApplication::setQuitOnLastWindowClosed(false);
+  QApplication::setWindowIcon(tallix::shell::programIcon());
 
   const std::string appPath = tallix::withTrailingSeparator(
       QFile::encodeName(QDir::toNativeSeparators(QCoreApplication::applicationDirPath())).toStdString(),
