@@ -173,32 +173,28 @@ void syncList(QListWidget* list, const Control& control) {
   }
 }
 
+// Sets a widget's text only when it differs, so a text box keeps its cursor.
+template <class W>
+void setTextOf(QWidget* widget, const QString& text) {
+  auto* typed = static_cast<W*>(widget);
+  if (typed->text() != text) typed->setText(text);
+}
+
 void syncCaption(const ControlSpec& spec, QWidget* widget, const Control& control) {
   switch (spec.kind) {
-    case ControlKind::Label: {
-      auto* label = static_cast<QLabel*>(widget);
-      const QString text = labelText(control.caption);
-      if (label->text() != text) label->setText(text);
+    case ControlKind::Label:
+      setTextOf<QLabel>(widget, labelText(control.caption));
       break;
-    }
-    case ControlKind::Button: {
-      auto* button = static_cast<QPushButton*>(widget);
-      const QString text = fromModel(control.caption);
-      if (button->text() != text) button->setText(text);
+    case ControlKind::Button:
+      setTextOf<QPushButton>(widget, fromModel(control.caption));
       break;
-    }
-    case ControlKind::TextBox: {
-      auto* box = static_cast<QLineEdit*>(widget);
-      const QString text = fromModel(control.caption);
-      if (box->text() != text) box->setText(text);
+    case ControlKind::TextBox:
+      setTextOf<QLineEdit>(widget, fromModel(control.caption));
       break;
-    }
     case ControlKind::CheckBox: {
-      auto* box = static_cast<QCheckBox*>(widget);
-      const QString text = fromModel(control.caption);
-      if (box->text() != text) box->setText(text);
-      const QSignalBlocker block(box);
-      box->setChecked(control.value == 1);
+      setTextOf<QCheckBox>(widget, fromModel(control.caption));
+      const QSignalBlocker block(widget);
+      static_cast<QCheckBox*>(widget)->setChecked(control.value == 1);
       break;
     }
     case ControlKind::FileList:

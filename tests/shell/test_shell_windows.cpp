@@ -63,6 +63,18 @@ QString captionOf(QWidget* widget, ControlKind kind) {
   }
 }
 
+// A main window over a fresh program folder, loaded and hidden.
+struct LoadedWindow {
+  explicit LoadedWindow(bool tray = true, std::function<void()> endProgram = {})
+      : window(form, tray, std::move(endProgram)) {
+    window.runEvent(tallix::Form1_Form_Load);
+  }
+  QTemporaryDir dir;
+  FakeServices services;
+  MainForm form{services, folderOf(dir)};
+  shell::MainWindow window;
+};
+
 void closeAllMessageWindows() {
   for (QWidget* widget : QApplication::topLevelWidgets())
     if (widget->objectName() == "Form11" || widget->objectName() == "Form4") widget->close();
@@ -78,11 +90,8 @@ class ShellWindows : public QObject {
   void cleanup() { closeAllMessageWindows(); }
 
   void mainWindowIsBuiltFromTheDesignTable() {
-    QTemporaryDir dir;
-    FakeServices services;
-    MainForm form(services, folderOf(dir));
-    shell::MainWindow window(form, true, {});
-    window.runEvent(tallix::Form1_Form_Load);
+    LoadedWindow loaded;
+    auto& [dir, services, form, window] = loaded;
 
     for (const tallix::ControlSpec& spec : tallix::form1Design()) {
       if (spec.kind == ControlKind::Timer) continue;
@@ -125,23 +134,17 @@ class ShellWindows : public QObject {
   }
 
   void tickWritesTheTitle() {
-    QTemporaryDir dir;
-    FakeServices services;
+    LoadedWindow loaded;
+    auto& [dir, services, form, window] = loaded;
     services.clock = {2002, 4, 29, 17, 5, 9};
-    MainForm form(services, folderOf(dir));
-    shell::MainWindow window(form, true, {});
-    window.runEvent(tallix::Form1_Form_Load);
     window.timer1().start();
     QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QString("Vossberry Tallix.....29 Apr 2002 / 05:05 PM"), 3000);
     QCOMPARE(window.findChild<QLabel*>("lblDetect")->text(), QString(" disconnect"));
   }
 
   void dayBoxesTypeOnlyWhatTheKeyFilterPasses() {
-    QTemporaryDir dir;
-    FakeServices services;
-    MainForm form(services, folderOf(dir));
-    shell::MainWindow window(form, true, {});
-    window.runEvent(tallix::Form1_Form_Load);
+    LoadedWindow loaded;
+    auto& [dir, services, form, window] = loaded;
     window.show();
     QTest::mouseClick(window.findChild<QPushButton*>("cmdInput"), Qt::LeftButton);
     auto* start = window.findChild<QLineEdit*>("txtStartDay");
@@ -159,11 +162,8 @@ class ShellWindows : public QObject {
   }
 
   void checkBoxesApplyOnMouseReleaseOnly() {
-    QTemporaryDir dir;
-    FakeServices services;
-    MainForm form(services, folderOf(dir));
-    shell::MainWindow window(form, true, {});
-    window.runEvent(tallix::Form1_Form_Load);
+    LoadedWindow loaded;
+    auto& [dir, services, form, window] = loaded;
     window.show();
     QTest::mouseClick(window.findChild<QPushButton*>("cmdSettings"), Qt::LeftButton);
     auto* runMe = window.findChild<QCheckBox*>("chkRunMe");
@@ -180,13 +180,10 @@ class ShellWindows : public QObject {
   }
 
   void calculationViewListsTheLogsAndTracksTheChoice() {
-    QTemporaryDir dir;
-    FakeServices services;
-    MainForm form(services, folderOf(dir));
+    LoadedWindow loaded;
+    auto& [dir, services, form, window] = loaded;
     tallix::testing::writeLog(form.file("CountRec.zvt"), {"From : 01_2002/04/16", "0_To : 31"});
     tallix::testing::writeLog(form.file("2.log"), {"From : 01_2002/03/16", "0_To : 31"});
-    shell::MainWindow window(form, true, {});
-    window.runEvent(tallix::Form1_Form_Load);
     window.show();
     QTest::mouseClick(window.findChild<QPushButton*>("cmdCaculation"), Qt::LeftButton);
     QVERIFY(window.findChild<QGroupBox*>("fraCalculate")->isVisible());
@@ -203,12 +200,9 @@ class ShellWindows : public QObject {
 
   void closeHidesOrEndsWithoutATray() {
     for (bool tray : {true, false}) {
-      QTemporaryDir dir;
-      FakeServices services;
-      MainForm form(services, folderOf(dir));
       int ends = 0;
-      shell::MainWindow window(form, tray, [&ends] { ++ends; });
-      window.runEvent(tallix::Form1_Form_Load);
+      LoadedWindow loaded(tray, [&ends] { ++ends; });
+      auto& [dir, services, form, window] = loaded;
       window.runEvent(tallix::Form3_mShow_Click);
       QVERIFY(window.isVisible());
       window.move(100, 60);
