@@ -6,6 +6,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${1:-$root/build}"
 out="$root/docs/screenshots"
+"$root/scripts/deps" screenshots
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 

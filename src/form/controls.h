@@ -55,6 +55,8 @@ struct Control {
   int listIndex = -1;              // selected entry, -1 for none
   std::string path;                // file list: its folder
   std::string pattern;             // file list: its pattern
+
+  friend bool operator==(const Control&, const Control&) = default;
 };
 
 // A window's controls keyed by name, made from its design table.

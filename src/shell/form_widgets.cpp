@@ -226,7 +226,7 @@ FormWidgets::FormWidgets(QWidget* root, const std::vector<ControlSpec>& design) 
       colours.setColor(QPalette::WindowText, colours.color(QPalette::Text));
       made->setPalette(colours);
     }
-    entries_.push_back({&spec, made});
+    entries_.push_back({&spec, made, std::nullopt});
   }
 }
 
@@ -240,6 +240,8 @@ void FormWidgets::sync(const ControlSet& controls) const {
   for (const Entry& entry : entries_) {
     if (!controls.contains(entry.spec->name)) continue;
     const Control& control = controls[entry.spec->name];
+    if (entry.synced && *entry.synced == control) continue;
+    entry.synced = control;
     QWidget* widget = entry.widget;
     const QRect geometry = geometryOf(*entry.spec, control);
     if (widget->geometry() != geometry) widget->setGeometry(geometry);

@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <optional>
 #include <vector>
 
 #include "form/controls.h"
@@ -96,6 +97,9 @@ class FormWidgets {
   struct Entry {
     const ControlSpec* spec;
     QWidget* widget;
+    // The control as last pushed to the widget: a control that has not
+    // changed since costs one comparison, not a round of Qt calls.
+    mutable std::optional<Control> synced;
   };
   std::vector<Entry> entries_;
 };

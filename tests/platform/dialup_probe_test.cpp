@@ -126,6 +126,23 @@ TEST(DialupProbeTest, UnlistableFolderGivesTheFailureCode) {
   EXPECT_EQ(failureCode, "2");  // ENOENT
 }
 
+// One probe lives for the whole run: an interface that comes and goes is
+// judged afresh each time it appears.
+TEST(DialupProbeTest, InterfacesThatComeAndGoAreJudgedWhenTheyAppear) {
+  TempDir dir;
+  DialupProbe probe(dir.path());
+  std::string failure;
+  layOut(dir.path(), {kLoopback, kEthernetUp});
+  EXPECT_FALSE(probe.isConnected(failure));
+  layOut(dir.path(), {ppp("modem0", "3", "0x1091", "1\n")});  // a PPP link under another name
+  EXPECT_TRUE(probe.isConnected(failure));
+  fs::remove_all(fs::path(dir.path()) / "modem0");
+  EXPECT_FALSE(probe.isConnected(failure));
+  layOut(dir.path(), {{"modem0", "1\n", "4\n", "0x1003\n", "1\n"}});  // the name again, now not dial-up
+  EXPECT_FALSE(probe.isConnected(failure));
+  EXPECT_TRUE(failure.empty());
+}
+
 }  // namespace
 }  // namespace tallix::testing
 

@@ -71,11 +71,15 @@ bool DialupProbe::isConnected(std::string& failureCode) {
   std::string first;
   unsigned long firstIndex = ULONG_MAX;
   bool found = false;
+  std::map<std::string, bool, std::less<>> listed;
   while (const dirent* entry = ::readdir(listing)) {
     const std::string_view name(entry->d_name);
     if (name.empty() || name.front() == '.') continue;
     const std::string folder = root_ + std::string(name) + "/";
-    if (!isDialup(folder, name)) continue;
+    const auto known = dialup_.find(name);
+    const bool dialup = known != dialup_.end() ? known->second : isDialup(folder, name);
+    listed.emplace(std::string(name), dialup);
+    if (!dialup) continue;
     const unsigned long index = numberIn(folder + "ifindex", 10).value_or(ULONG_MAX);
     if (!found || index < firstIndex || (index == firstIndex && name < first)) {
       first = std::string(name);
@@ -84,6 +88,7 @@ bool DialupProbe::isConnected(std::string& failureCode) {
     }
   }
   ::closedir(listing);
+  dialup_ = std::move(listed);  // a vanished interface is forgotten
   if (!found) return false;
 
   const std::string folder = root_ + first + "/";

@@ -1,6 +1,7 @@
 // The Linux probe: reads the kernel's list of network interfaces from sysfs.
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "platform/connection_probe.h"
@@ -19,6 +20,9 @@ class DialupProbe : public ConnectionProbe {
 
  private:
   std::string root_;  // ends in '/'
+  // Whether each interface of the last listing is a dial-up one: its link
+  // type is read once when it appears, not on every tick.
+  std::map<std::string, bool, std::less<>> dialup_;
 };
 
 }  // namespace tallix
