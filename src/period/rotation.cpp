@@ -24,20 +24,6 @@ bool numberTaken(const MainForm& form, int n) {
   return fileExists(path) || folderExists(path);
 }
 
-// The old period could not be closed: its file stays the current one, so the
-// boxes show its days again and editing is locked; nothing else changes.
-void keepOldPeriod(MainForm& form) {
-  PendingError error;
-  std::string record1;
-  std::string record2;
-  if (readPeriodHeaders(form, record1, record2, error)) {
-    form["txtStartDay"].caption = mid(record1, 8, 2);
-    form["txtEndDay"].caption = mid(record2, 8, 2);
-  }
-  reportFailure(form, kLoadingData, error);
-  for (const char* name : {"txtStartDay", "txtEndDay", "cmdConfirm", "cmdRecover"}) form[name].enabled = false;
-}
-
 // Writes the two header records of the new CountRec.zvt in one write. A file
 // that did not get both is removed again: connections recorded behind
 // missing headers could never be loaded. Returns whether the file stands.
@@ -147,7 +133,9 @@ void beginNewPeriod(MainForm& form, int s, int e) {
     // Writing new headers over a file that is still the old period's would
     // mix its connections into the new period: stop and try another time.
     if (!closed) {
-      keepOldPeriod(form);
+      // The old period stays the current one: the boxes show its days
+      // again and editing is locked, as Recover does; nothing else changes.
+      cmdRecover_Click(form);
       return;
     }
   }

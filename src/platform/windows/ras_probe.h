@@ -2,13 +2,7 @@
 // active dial-up connections and for the state of the first one listed.
 #pragma once
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/windows/windows_api.h"
 // windows.h must come first.
 #include <ras.h>
 

@@ -1,13 +1,7 @@
 // Start with Windows: the value "tallix.exe" under the machine's Run key.
 #pragma once
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/windows/windows_api.h"
 
 #include <string>
 
