@@ -35,7 +35,9 @@ class IdleServices : public Services {
 void idleTick(benchmark::State& state) {
   IdleServices services(state.range(0) != 0);
   MainForm form(services, "/nonexistent/");
-  for (auto _ : state) Timer1_Timer(form);
+  for ([[maybe_unused]] auto _ : state) {
+    Timer1_Timer(form);
+  }
   state.SetLabel(state.range(0) != 0 ? "real probe" : "no probe");
 }
 BENCHMARK(idleTick)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
