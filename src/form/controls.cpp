@@ -5,17 +5,17 @@
 namespace tallix {
 
 ControlSet::ControlSet(const std::vector<ControlSpec>& design) : design_(&design) {
-  for (const ControlSpec& spec : design) {
+  for (const ControlSpec& row : design) {
     Control control;
-    control.caption = spec.caption;
-    control.tooltip = spec.tooltip;
-    control.enabled = spec.enabled;
-    control.visible = spec.visible;
-    control.left = spec.left;
-    control.top = spec.top;
-    control.width = spec.width;
-    control.height = spec.height;
-    controls_.emplace(spec.name, std::move(control));
+    control.caption = row.caption;
+    control.tooltip = row.tooltip;
+    control.enabled = row.enabled;
+    control.visible = row.visible;
+    control.left = row.left;
+    control.top = row.top;
+    control.width = row.width;
+    control.height = row.height;
+    controls_.emplace(row.name, std::move(control));
   }
 }
 

@@ -12,7 +12,7 @@ FontSpec comic() { return FontSpec{"Comic Sans MS", 9.0, false, 0}; }
 
 std::vector<ControlSpec> makeForm1() {
   std::vector<ControlSpec> d;
-  auto add = [&d](ControlSpec spec) { d.push_back(std::move(spec)); };
+  auto add = [&d](ControlSpec row) { d.push_back(std::move(row)); };
   // Directly on the window.
   add({"cmdMain", K::Button, "", "Main", "", arial(), 120, 480, 732, 252});
   add({"cmdCaculation", K::Button, "", "Calculation", "", arial(), 840, 480, 1092, 252});

@@ -79,23 +79,23 @@ void ReleaseCheckBox::mouseReleaseEvent(QMouseEvent* event) {
 
 namespace {
 
-QFont fontOf(const FontSpec& spec) {
+QFont fontOf(const FontSpec& row) {
   // Where the designed face is missing, a face of about the same width keeps
   // the texts inside controls sized for it: the Ming face's Latin letters are
   // serif and narrow, like Times.
   static const QStringList serif{"Times New Roman", "Liberation Serif", "Nimbus Roman", "Times"};
   static const QStringList sans{"Arial", "Liberation Sans", "Nimbus Sans", "Helvetica"};
-  const QString family = QString::fromStdString(spec.family);
+  const QString family = QString::fromStdString(row.family);
   const bool serifFace = family == "PMingLiU" || family == "Times New Roman";
   QFont font;
   font.setFamilies(QStringList{family} + (serifFace ? serif : sans));
-  font.setPointSizeF(spec.points);
-  font.setBold(spec.bold);
+  font.setPointSizeF(row.points);
+  font.setBold(row.bold);
   return font;
 }
 
-QWidget* makeWidget(const ControlSpec& spec, QWidget* parent) {
-  switch (spec.kind) {
+QWidget* makeWidget(const ControlSpec& row, QWidget* parent) {
+  switch (row.kind) {
     case ControlKind::Label: {
       auto* label = new QLabel(parent);
       label->setTextFormat(Qt::PlainText);
@@ -107,7 +107,7 @@ QWidget* makeWidget(const ControlSpec& spec, QWidget* parent) {
       return new QPushButton(parent);
     case ControlKind::TextBox: {
       auto* box = new FilteredLineEdit(parent);
-      if (spec.maxLength > 0) box->setMaxLength(spec.maxLength);
+      if (row.maxLength > 0) box->setMaxLength(row.maxLength);
       return box;
     }
     case ControlKind::CheckBox:
@@ -118,7 +118,7 @@ QWidget* makeWidget(const ControlSpec& spec, QWidget* parent) {
       return frame;
     }
     case ControlKind::Picture:
-      return new PictureBox(pictureFor(spec.name), parent);
+      return new PictureBox(pictureFor(row.name), parent);
     case ControlKind::FileList:
     case ControlKind::ListBox: {
       auto* list = new QListWidget(parent);
@@ -133,8 +133,8 @@ QWidget* makeWidget(const ControlSpec& spec, QWidget* parent) {
   return nullptr;
 }
 
-QRect geometryOf(const ControlSpec& spec, const Control& control) {
-  if (spec.kind == ControlKind::Line) {
+QRect geometryOf(const ControlSpec& row, const Control& control) {
+  if (row.kind == ControlKind::Line) {
     // A line keeps its second point in width and height.
     const int x1 = toPixels(control.left);
     const int y1 = toPixels(control.top);
@@ -180,8 +180,8 @@ void setTextOf(QWidget* widget, const QString& text) {
   if (typed->text() != text) typed->setText(text);
 }
 
-void syncCaption(const ControlSpec& spec, QWidget* widget, const Control& control) {
-  switch (spec.kind) {
+void syncCaption(const ControlSpec& row, QWidget* widget, const Control& control) {
+  switch (row.kind) {
     case ControlKind::Label:
       setTextOf<QLabel>(widget, labelText(control.caption));
       break;
@@ -212,43 +212,43 @@ void syncCaption(const ControlSpec& spec, QWidget* widget, const Control& contro
 }  // namespace
 
 FormWidgets::FormWidgets(QWidget* root, const std::vector<ControlSpec>& design) {
-  for (const ControlSpec& spec : design) {
-    QWidget* parent = spec.parent.empty() ? root : widget(spec.parent);
+  for (const ControlSpec& row : design) {
+    QWidget* parent = row.parent.empty() ? root : widget(row.parent);
     if (parent == nullptr) parent = root;
-    QWidget* made = makeWidget(spec, parent);
+    QWidget* made = makeWidget(row, parent);
     if (made == nullptr) continue;
-    made->setObjectName(QString::fromStdString(spec.name));
-    made->setFont(fontOf(spec.font));
-    if (spec.windowColours) {
+    made->setObjectName(QString::fromStdString(row.name));
+    made->setFont(fontOf(row.font));
+    if (row.windowColours) {
       made->setAutoFillBackground(true);
       QPalette colours = made->palette();
       colours.setColor(QPalette::Window, colours.color(QPalette::Base));
       colours.setColor(QPalette::WindowText, colours.color(QPalette::Text));
       made->setPalette(colours);
     }
-    entries_.push_back({&spec, made, std::nullopt});
+    entries_.push_back({&row, made, std::nullopt});
   }
 }
 
 QWidget* FormWidgets::widget(std::string_view name) const {
   for (const Entry& entry : entries_)
-    if (entry.spec->name == name) return entry.widget;
+    if (entry.row->name == name) return entry.widget;
   return nullptr;
 }
 
 void FormWidgets::sync(const ControlSet& controls) const {
   for (const Entry& entry : entries_) {
-    if (!controls.contains(entry.spec->name)) continue;
-    const Control& control = controls[entry.spec->name];
+    if (!controls.contains(entry.row->name)) continue;
+    const Control& control = controls[entry.row->name];
     if (entry.synced && *entry.synced == control) continue;
     entry.synced = control;
     QWidget* widget = entry.widget;
-    const QRect geometry = geometryOf(*entry.spec, control);
+    const QRect geometry = geometryOf(*entry.row, control);
     if (widget->geometry() != geometry) widget->setGeometry(geometry);
     const QString tip = fromModel(control.tooltip);
     if (widget->toolTip() != tip) widget->setToolTip(tip);
     if (widget->isEnabledTo(widget->parentWidget()) != control.enabled) widget->setEnabled(control.enabled);
-    syncCaption(*entry.spec, widget, control);
+    syncCaption(*entry.row, widget, control);
     if (widget->isHidden() == control.visible) widget->setVisible(control.visible);
   }
 }

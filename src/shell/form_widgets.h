@@ -95,7 +95,7 @@ class FormWidgets {
 
  private:
   struct Entry {
-    const ControlSpec* spec;
+    const ControlSpec* row;
     QWidget* widget;
     // The control as last pushed to the widget: a control that has not
     // changed since costs one comparison, not a round of Qt calls.
