@@ -4,10 +4,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "form/sentences.h"
 #include "store/fault.h"
+#include "store/record_file.h"
 #include "store/settings_file.h"
 #include "support/fake_services.h"
 
@@ -18,10 +18,13 @@ using testing::FakeServices;
 using testing::readLog;
 using testing::TempDir;
 using testing::writeLog;
+using Strings = std::vector<std::string>;
 
 std::string bytesOf(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string bytes;
+  PendingError error;
+  readWholeFile(path, bytes, error);
+  return bytes;
 }
 
 void writeSettings(const std::string& path, const std::vector<SettingsRecord>& records) {
@@ -30,83 +33,68 @@ void writeSettings(const std::string& path, const std::vector<SettingsRecord>& r
 }
 
 SettingsRecord settingsRecord(const std::string& path, long n) {
-  const std::string bytes = bytesOf(path);
-  const auto at = static_cast<size_t>((n - 1) * kSettingsRecordLength);
-  if (bytes.size() < at + kSettingsRecordLength) return {};
-  return decodeSettingsRecord(bytes.substr(at, kSettingsRecordLength));
+  SettingsRecord record;
+  PendingError error;
+  readSettingsRecord(path, n, record, error);
+  return record;
 }
 
-struct Fixture : ::testing::Test {
+bool reported(const FakeServices& services, std::string_view sentence) {
+  return services.messages.size() == 1 && services.messages[0].rfind(std::string(sentence) + "Error # ", 0) == 0;
+}
+
+struct Form1Test : ::testing::Test {
   TempDir dir;
   FakeServices services;
   MainForm form{services, dir.path()};
   void TearDown() override { setFaultAt(0); }
 };
 
-using Form1Load = Fixture;
-
-TEST_F(Form1Load, FirstStartInAnEmptyFolder) {
+TEST_F(Form1Test, FirstStartInAnEmptyFolder) {
   Form1_Form_Load(form);
-  EXPECT_EQ(form["chkToBeMin"].value, 0);
-  EXPECT_EQ(form["chkRunMe"].value, 0);
+  EXPECT_EQ(form["chkToBeMin"].value + form["chkRunMe"].value, 0);
   EXPECT_TRUE(form["fraMain"].visible);
-  EXPECT_FALSE(form["fraSettings"].visible);
-  EXPECT_FALSE(form["fraCalculate"].visible);
-  EXPECT_FALSE(form["cmdConfirm"].enabled);
-  EXPECT_FALSE(form["cmdRecover"].enabled);
-  EXPECT_FALSE(form.placed);
-  EXPECT_FALSE(form.PeriodActive);
+  EXPECT_FALSE(form["fraSettings"].visible || form["fraCalculate"].visible);
+  EXPECT_FALSE(form["cmdConfirm"].enabled || form["cmdRecover"].enabled);
+  EXPECT_FALSE(form.placed || form.PeriodActive);
+  EXPECT_EQ(bytesOf(dir.file("tallix.ini")), "");
   EXPECT_TRUE(std::filesystem::exists(dir.file("tallix.ini")));
-  EXPECT_EQ(std::filesystem::file_size(dir.file("tallix.ini")), 0U);
   EXPECT_FALSE(std::filesystem::exists(dir.file("CountRec.zvt")));
   EXPECT_TRUE(services.messages.empty());
-  // The gauge's constants come from the layout.
-  EXPECT_FLOAT_EQ(form.TwipsPerMinute, 3816.0F / 60);
+  EXPECT_FLOAT_EQ(form.TwipsPerMinute, 3816.0F / 60);  // the gauge's scale comes from the layout
   EXPECT_FLOAT_EQ(form.PointerOrigin, 1104);
 }
 
-TEST_F(Form1Load, AppliesTheSettingsFile) {
-  struct Case {
+TEST_F(Form1Test, LoadAppliesTheSettingsFileAndThePartMinuteSetting) {
+  const struct {
     std::vector<SettingsRecord> records;
     bool placed;
-    float top;
-    float left;
     int runMe;
+  } settings[] = {
+      {{{"[F1Location]", 1500, 2400}, {"[CheckedRunMe]", 1, 0}}, true, 1},
+      {{{"[F1Location]     ", -30, 0}, {"  [CheckedRunMe]", 0, 0}}, true, 0},
+      {{{"[F1location]", 1500, 2400}, {"[CheckedRunMe]", 2, 0}}, false, 0},
+      {{{"", 0, 0}, {"[CheckedRunMe]", 1, 0}}, false, 1},
   };
-  const Case cases[] = {
-      {{{"[F1Location]", 1500, 2400}, {"[CheckedRunMe]", 1, 0}}, true, 1500, 2400, 1},
-      {{{"[F1Location]     ", -30, 0}, {"  [CheckedRunMe]", 0, 0}}, true, -30, 0, 0},
-      {{{"[F1location]", 1500, 2400}, {"[CheckedRunMe]", 2, 0}}, false, 0, 0, 0},
-      {{{"", 0, 0}, {"[CheckedRunMe]", 1, 0}}, false, 0, 0, 1},
-      {{{"[F1Location]", 90, 45}}, true, 90, 45, 0},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : settings) {
     TempDir folder;
     MainForm fresh(services, folder.path());
     writeSettings(folder.file("tallix.ini"), c.records);
     Form1_Form_Load(fresh);
     EXPECT_EQ(fresh.placed, c.placed) << c.records[0].label;
     if (c.placed) {
-      EXPECT_EQ(fresh.windowTop, c.top);
-      EXPECT_EQ(fresh.windowLeft, c.left);
+      EXPECT_EQ(fresh.windowTop, c.records[0].value1);
+      EXPECT_EQ(fresh.windowLeft, c.records[0].value2);
     }
     EXPECT_EQ(fresh["chkRunMe"].value, c.runMe) << c.records[0].label;
   }
-  EXPECT_TRUE(services.messages.empty());
-}
-
-TEST_F(Form1Load, ReadsThePartMinuteSettingFromRecord2) {
-  struct Case {
+  // Record 2 of the period file: "0" or "1" first sets the box, another digit keeps it.
+  const struct {
     std::string record2;
-    int before;
-    int after;
-  };
-  const Case cases[] = {
-      {"1_To : 14", 0, 1}, {"0_To : 14", 1, 0}, {"   1_To : 14", 0, 1},
-      {"", 1, 0},          {"x_To : 14", 1, 0}, {"7_To : 14", 1, 1},
-      {"7_To : 14", 0, 0}, {"-1", 1, 0},
-  };
-  for (const Case& c : cases) {
+    int before, after;
+  } partMinute[] = {{"1_To : 14", 0, 1}, {"0_To : 14", 1, 0}, {"   1_To : 14", 0, 1}, {"x_To : 14", 1, 0},
+                    {"7_To : 14", 1, 1}};
+  for (const auto& c : partMinute) {
     TempDir folder;
     MainForm fresh(services, folder.path());
     writeLog(folder.file("CountRec.zvt"), {"From : 01_2002/04/16", c.record2});
@@ -114,152 +102,113 @@ TEST_F(Form1Load, ReadsThePartMinuteSettingFromRecord2) {
     Form1_Form_Load(fresh);
     EXPECT_EQ(fresh["chkToBeMin"].value, c.after) << '"' << c.record2 << "\" from " << c.before;
   }
+  EXPECT_TRUE(services.messages.empty());
 }
 
-TEST_F(Form1Load, ReportsAFailedReadOfThePartMinuteSettingAndGoesOn) {
+TEST_F(Form1Test, LoadReportsAFailedReadOfThePartMinuteSettingAndGoesOn) {
   writeLog(dir.file("CountRec.zvt"), {"From : 01_2002/04/16", "1_To : 31"});
   writeSettings(dir.file("tallix.ini"), {{"[F1Location]", 10, 20}});
   setFaultAt(2);  // the read of record 2
   Form1_Form_Load(form);
-  ASSERT_EQ(services.messages.size(), 1U);
-  EXPECT_EQ(services.messages[0].rfind(std::string(kLoadingData) + "Error # ", 0), 0U);
-  EXPECT_TRUE(form.placed);  // the rest of the load still ran
-  EXPECT_TRUE(form.PeriodActive);
+  EXPECT_TRUE(reported(services, kLoadingData));
+  EXPECT_TRUE(form.placed && form.PeriodActive);  // the rest of the load still ran
 }
 
-using ViewSwitch = Fixture;
-
-TEST_F(ViewSwitch, ShowsExactlyTheChosenFrame) {
-  struct Case {
-    const char* view;
-    bool main;
-    bool settings;
-    bool calculate;
-  };
-  const Case cases[] = {
-      {"Settings", false, true, false}, {"Calculation", false, false, true}, {"Main", true, false, false},
-      {"main", true, false, false},     {"", true, false, false},
-  };
+TEST_F(Form1Test, ViewSwitchShowsExactlyTheChosenFrame) {
   Form1_Form_Load(form);
-  for (const Case& c : cases) {
-    ShowView(form, c.view);
-    EXPECT_EQ(form["fraMain"].visible, c.main) << c.view;
-    EXPECT_EQ(form["fraSettings"].visible, c.settings) << c.view;
-    EXPECT_EQ(form["fraCalculate"].visible, c.calculate) << c.view;
+  for (const auto& [view, shown] : {std::pair{"Settings", "fraSettings"}, {"other", "fraSettings"},
+                                    {"Calculation", "fraCalculate"}, {"Main", "fraMain"}}) {
+    ShowView(form, view);
+    for (const char* frame : {"fraMain", "fraSettings", "fraCalculate"})
+      EXPECT_EQ(form[frame].visible, std::string(frame) == shown) << view << " " << frame;
   }
-  EXPECT_TRUE(services.messages.empty());
 }
 
-TEST_F(ViewSwitch, CalculationCopiesTheRecordFileAfreshEachTime) {
+TEST_F(Form1Test, CalculationViewCopiesTheRecordFileAfreshEachTime) {
   writeLog(dir.file("CountRec.zvt"), {"From : 01_2002/04/16", "0_To : 31"});
   writeLog(dir.file("CountRec.log"), {"stale"});
   writeLog(dir.file("10.log"), {"From : 01_2002/02/01"});
   writeLog(dir.file("2.log"), {"From : 01_2002/03/01"});
   writeLog(dir.file("notes.txt"), {"x"});
   Form1_Form_Load(form);
-
   ShowView(form, "Calculation");
   EXPECT_EQ(bytesOf(dir.file("CountRec.log")), bytesOf(dir.file("CountRec.zvt")));
-  EXPECT_EQ(form["File1"].items, (std::vector<std::string>{"2.log", "10.log", "CountRec.log"}));
+  EXPECT_EQ(form["File1"].items, (Strings{"2.log", "10.log", "CountRec.log"}));
   EXPECT_EQ(form["File1"].pattern, "*.log");
   EXPECT_EQ(form["File1"].path, dir.path());
 
   // A second visit sees what the tick wrote meanwhile; the chosen entry stays chosen.
   form["File1"].listIndex = 1;
-  writeLog(dir.file("CountRec.zvt"),
-           {"From : 01_2002/04/16", "0_To : 31", "start: 002/04/16 09:00:00", "_end : 2002/04/16 09:30:00"});
+  writeLog(dir.file("CountRec.zvt"), {"From : 01_2002/04/16", "0_To : 31", "start: 002/04/16 09:00:00"});
   writeLog(dir.file("1.log"), {"From : 01_2002/01/01"});
   ShowView(form, "Main");
   ShowView(form, "Calculation");
-  EXPECT_EQ(readLog(dir.file("CountRec.log")).size(), 4U);
-  EXPECT_EQ(form["File1"].items, (std::vector<std::string>{"1.log", "2.log", "10.log", "CountRec.log"}));
+  EXPECT_EQ(readLog(dir.file("CountRec.log")).size(), 3U);
+  EXPECT_EQ(form["File1"].items, (Strings{"1.log", "2.log", "10.log", "CountRec.log"}));
   EXPECT_EQ(form["File1"].listIndex, 2);
   EXPECT_TRUE(services.messages.empty());
-}
 
-TEST_F(ViewSwitch, WithoutARecordFileAnOlderCopyIsLeftAlone) {
-  writeLog(dir.file("CountRec.log"), {"From : 01_2002/01/01", "0_To : 31"});
+  // Without a record file the last copy is left alone.
+  std::filesystem::remove(dir.file("CountRec.zvt"));
   const std::string before = bytesOf(dir.file("CountRec.log"));
-  Form1_Form_Load(form);
   ShowView(form, "Calculation");
   EXPECT_EQ(bytesOf(dir.file("CountRec.log")), before);
-  EXPECT_EQ(form["File1"].items, (std::vector<std::string>{"CountRec.log"}));
   EXPECT_TRUE(services.messages.empty());
 }
 
-TEST_F(ViewSwitch, AFailedCopyIsReportedAndTheListStillFilled) {
+TEST_F(Form1Test, AFailedCopyIsReportedAndTheListStillFilled) {
   writeLog(dir.file("CountRec.zvt"), {"From : 01_2002/04/16", "0_To : 31"});
   writeLog(dir.file("3.log"), {"From : 01_2002/02/01"});
   Form1_Form_Load(form);
   setFaultAt(1);  // the copy
   ShowView(form, "Calculation");
   EXPECT_TRUE(form["fraCalculate"].visible);
-  EXPECT_EQ(form["File1"].items, (std::vector<std::string>{"3.log"}));
-  ASSERT_EQ(services.messages.size(), 1U);
-  EXPECT_EQ(services.messages[0].rfind(std::string(kUpdatingCountRecLog) + "Error # ", 0), 0U);
+  EXPECT_EQ(form["File1"].items, Strings{"3.log"});
+  EXPECT_TRUE(reported(services, kUpdatingCountRecLog));
 }
 
-using Settings = Fixture;
-
-TEST_F(Settings, PartMinuteClickRewritesOnlyTheFirstCharacterOfRecord2) {
-  struct Case {
+TEST_F(Form1Test, PartMinuteClickRewritesOnlyTheFirstCharacterOfRecord2) {
+  const struct {
     std::string record2;
     int box;
     std::string stored;
-  };
-  const Case cases[] = {
-      {"1_To : 14", 0, "0_To : 14"}, {"0_To : 14", 1, "1_To : 14"}, {"1_To : 14", 1, "1_To : 14"},
-      {"  0_To : 05", 1, "1_To : 05"}, {"", 1, "1"}, {"", 0, "0"},
-  };
-  for (const Case& c : cases) {
+  } cases[] = {{"1_To : 14", 0, "0_To : 14"}, {"0_To : 14", 1, "1_To : 14"}, {"  0_To : 05", 1, "1_To : 05"},
+               {"", 1, "1"}, {"", 0, "0"}};
+  for (const auto& c : cases) {
     TempDir folder;
     MainForm fresh(services, folder.path());
-    writeLog(folder.file("CountRec.zvt"),
-             {"From : 15_2002/04/16", c.record2, "start: 002/04/16 09:00:00", "_end : 2002/04/16 09:30:00"});
+    writeLog(folder.file("CountRec.zvt"), {"From : 15_2002/04/16", c.record2, "start: 002/04/16 09:00:00"});
     fresh["chkToBeMin"].value = c.box;
     chkToBeMin_MouseUp(fresh);
-    const auto records = readLog(folder.file("CountRec.zvt"));
-    ASSERT_EQ(records.size(), 4U);
-    EXPECT_EQ(records[1], c.stored) << '"' << c.record2 << '"';
-    EXPECT_EQ(records[0], "From : 15_2002/04/16");
-    EXPECT_EQ(records[3], "_end : 2002/04/16 09:30:00");
+    EXPECT_EQ(readLog(folder.file("CountRec.zvt")),
+              (Strings{"From : 15_2002/04/16", c.stored, "start: 002/04/16 09:00:00"}))
+        << '"' << c.record2 << '"';
   }
-  EXPECT_TRUE(services.messages.empty());
-}
-
-TEST_F(Settings, PartMinuteClickWithoutARecordFileStoresNothing) {
+  // Without a record file nothing is made.
   form["chkToBeMin"].value = 1;
   chkToBeMin_MouseUp(form);
   EXPECT_FALSE(std::filesystem::exists(dir.file("CountRec.zvt")));
   EXPECT_TRUE(services.messages.empty());
 }
 
-TEST_F(Settings, PartMinuteClickThatCannotReadRecord2WritesNothing) {
+TEST_F(Form1Test, PartMinuteClickThatCannotReadRecord2WritesNothing) {
   writeLog(dir.file("CountRec.zvt"), {"From : 15_2002/04/16", "1_To : 14", "start: 002/04/16 09:00:00"});
   const std::string before = bytesOf(dir.file("CountRec.zvt"));
   form.LineRec = "start: 002/04/16 09:00:00";  // what an earlier step left in the buffer
-  form["chkToBeMin"].value = 0;
-  setFaultAt(2);  // the read of record 2
+  setFaultAt(2);                               // the read of record 2
   chkToBeMin_MouseUp(form);
   EXPECT_EQ(bytesOf(dir.file("CountRec.zvt")), before);
-  ASSERT_EQ(services.messages.size(), 1U);
-  EXPECT_EQ(services.messages[0].rfind(std::string(kSavingSettings) + "Error # ", 0), 0U);
-  EXPECT_EQ(form["chkToBeMin"].value, 0);  // the box keeps its new state
+  EXPECT_TRUE(reported(services, kSavingSettings));
 }
 
-TEST_F(Settings, StartAtLogOnClickIsStoredAndReadBackAtTheNextLoad) {
+TEST_F(Form1Test, StartAtLogOnClickIsStoredAndReadBackAtTheNextLoad) {
   form["chkRunMe"].value = 1;
   chkRunMe_MouseUp(form);
-  SettingsRecord stored = settingsRecord(dir.file("tallix.ini"), 2);
-  EXPECT_EQ(stored.label, "[CheckedRunMe]   ");
-  EXPECT_EQ(stored.value1, 1);
-  EXPECT_EQ(stored.value2, 0);
-  EXPECT_EQ(bytesOf(dir.file("tallix.ini")).substr(kSettingsRecordLength + 21), std::string(30, '\0'));
-
+  EXPECT_EQ(bytesOf(dir.file("tallix.ini")).substr(kSettingsRecordLength),
+            encodeSettingsRecord({"[CheckedRunMe]", 1, 0}));
   MainForm next(services, dir.path());
   Form1_Form_Load(next);
   EXPECT_EQ(next["chkRunMe"].value, 1);
-
   next["chkRunMe"].value = 0;
   chkRunMe_MouseUp(next);
   EXPECT_EQ(settingsRecord(dir.file("tallix.ini"), 2).value1, 0);
@@ -267,58 +216,43 @@ TEST_F(Settings, StartAtLogOnClickIsStoredAndReadBackAtTheNextLoad) {
   EXPECT_TRUE(services.messages.empty());
 }
 
-using CloseRequest = Fixture;
-
-TEST_F(CloseRequest, SavesThePositionOnlyInTheNormalState) {
-  struct Case {
+TEST_F(Form1Test, CloseRequestSavesThePositionOnlyInTheNormalState) {
+  const struct {
     WindowState state;
-    float top;
-    float left;
-    std::int16_t storedTop;
-    std::int16_t storedLeft;
+    bool tray;
+    float top, left;
+    std::int16_t storedTop, storedLeft;
+  } cases[] = {
+      {WindowState::Normal, true, 1234.5F, 300.6F, 1234, 301},
+      {WindowState::Normal, true, 1235.5F, -15, 1236, -15},
+      {WindowState::Normal, true, 40000, 90, 0, 90},  // beyond 16 bits: stays 0
+      {WindowState::Minimized, true, 900, 900, 111, 222},
+      {WindowState::Maximized, true, 0, 0, 111, 222},
+      {WindowState::Normal, false, 600, 750, 600, 750},  // no tray: the program ends
   };
-  const Case cases[] = {
-      {WindowState::Normal, 1234.5F, 300.6F, 1234, 301},
-      {WindowState::Normal, 1235.5F, -15, 1236, -15},
-      {WindowState::Normal, 40000, 90, 0, 90},  // beyond 16 bits: stays 0
-      {WindowState::Minimized, 900, 900, 111, 222},
-      {WindowState::Maximized, 0, 0, 111, 222},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     writeSettings(dir.file("tallix.ini"), {{"[F1Location]", 111, 222}, {"[CheckedRunMe]", 1, 0}});
     form.windowVisible = true;
     form.windowState = c.state;
     form.windowTop = c.top;
     form.windowLeft = c.left;
-    EXPECT_EQ(Form1_Form_QueryUnload(form, true), CloseOutcome::Hide);
-    EXPECT_FALSE(form.windowVisible);
-    const SettingsRecord location = settingsRecord(dir.file("tallix.ini"), 1);
-    EXPECT_EQ(location.label, "[F1Location]     ");
-    EXPECT_EQ(location.value1, c.storedTop) << c.top;
-    EXPECT_EQ(location.value2, c.storedLeft) << c.left;
-    EXPECT_EQ(settingsRecord(dir.file("tallix.ini"), 2).value1, 1);
+    EXPECT_EQ(Form1_Form_QueryUnload(form, c.tray), c.tray ? CloseOutcome::Hide : CloseOutcome::EndProgram);
+    EXPECT_EQ(form.windowVisible, !c.tray);
+    EXPECT_EQ(bytesOf(dir.file("tallix.ini")),
+              encodeSettingsRecord({"[F1Location]", c.storedTop, c.storedLeft}) +
+                  encodeSettingsRecord({"[CheckedRunMe]", 1, 0}))
+        << c.top << " " << c.left;
   }
 }
 
-TEST_F(CloseRequest, WithoutATraySavesThePositionAndEndsTheProgram) {
-  form.windowVisible = true;
-  form.windowTop = 600;
-  form.windowLeft = 750;
-  EXPECT_EQ(Form1_Form_QueryUnload(form, false), CloseOutcome::EndProgram);
-  EXPECT_EQ(settingsRecord(dir.file("tallix.ini"), 1).value1, 600);
-  EXPECT_EQ(settingsRecord(dir.file("tallix.ini"), 1).value2, 750);
-}
-
-using StartUp = Fixture;
-
-TEST_F(StartUp, LoadsHiddenWithTheOfflineIconOrShownWithoutATray) {
+TEST_F(Form1Test, StartUpLoadsHiddenWithTheOfflineIconOrShownWithoutATray) {
   for (bool tray : {true, false}) {
     TempDir folder;
     FakeServices fake;
     MainForm fresh(fake, folder.path());
     Form3_Form_Load(fresh, tray);
     EXPECT_EQ(fresh.windowVisible, !tray);
-    ASSERT_EQ(fake.trayActions, (std::vector<NotifyAction>{NotifyAction::Add}));
+    EXPECT_EQ(fake.trayActions, std::vector<NotifyAction>{NotifyAction::Add});
     EXPECT_EQ(fresh.trayIconData.hIcon, kPictureDisconnect);
     EXPECT_EQ(fresh.trayIconData.tip, "Zvt");
     EXPECT_TRUE(std::filesystem::exists(folder.file("tallix.ini")));
