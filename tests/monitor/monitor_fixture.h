@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "support/fake_services.h"
 
 namespace tallix::testing {
+
+using Records = std::vector<std::string>;
 
 class MonitorTest : public ::testing::Test {
  protected:
@@ -28,11 +31,24 @@ class MonitorTest : public ::testing::Test {
   }
 
   std::string zvt() const { return dir.file(std::string(kCountRecZvt)); }
-  std::vector<std::string> records() const { return readLog(zvt()); }
-  // A period 15-14 begun on 15 April 2002, in force.
+  Records records() const { return readLog(zvt()); }
+  // A period 15-14 begun on 15 April 2002, in force, and a run not yet ticked.
   void beginPeriod() {
     writeLog(zvt(), {"From : 15_2002/04/15", "1_To : 14"});
     form.PeriodActive = true;
+    form.Recording = false;
+    form.lastTickTime.reset();
+  }
+  // A folder where the record file was: every write fails for real.
+  void breakRecordFile() const {
+    std::filesystem::remove(zvt());
+    std::filesystem::create_directory(zvt());
+  }
+  bool onlyReports(std::string_view sentence, size_t count) const {
+    if (services.messages.size() != count) return false;
+    for (const std::string& message : services.messages)
+      if (message.rfind(sentence, 0) != 0) return false;
+    return true;
   }
 
   void tickAt(const DateTime& when) {

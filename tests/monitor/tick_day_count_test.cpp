@@ -1,22 +1,15 @@
 // The day count and the end time of an open pair always agree on disk.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "monitor/tick.h"
 #include "monitor_fixture.h"
-#include "store/fault.h"
 #include "store/text_forms.h"
 
 namespace tallix::testing {
 namespace {
 
 using DayCountTest = MonitorTest;
-using Records = std::vector<std::string>;
 
-// A line that drops at the very first second of the start's minute on a
-// later day was never seen up in that minute; the close still counts the
-// day, or the pair would read a whole day short.
 // One program on its own folder, for a table row.
 struct OneProgram : MonitorTest {
   void TestBody() override {}
@@ -27,10 +20,12 @@ struct OneProgram : MonitorTest {
   using MonitorTest::tickUntil;
 };
 
+// A line that drops at the very first second of the start's minute on a
+// later day was never seen up in that minute; the close still counts the
+// day, or the pair would read a whole day short.
 TEST(DayCount, LineDroppingInTheStartMinuteOfALaterDayKeepsItsDay) {
-  struct Case {
-    DateTime start;
-    DateTime drop;
+  const struct {
+    DateTime start, drop;
     Records pair;
   } cases[] = {
       {at(2002, 4, 16, 9, 12, 0), at(2002, 4, 17, 9, 12, 0),
@@ -48,7 +43,7 @@ TEST(DayCount, LineDroppingInTheStartMinuteOfALaterDayKeepsItsDay) {
     run.tickUntil(addSeconds(c.drop, -1));
     run.services.line = false;
     run.tickUntil(c.drop);
-    Records all = run.records();
+    const Records all = run.records();
     ASSERT_EQ(all.size(), 4u);
     EXPECT_EQ((Records{all[2], all[3]}), c.pair) << stampText(c.drop);
   }
