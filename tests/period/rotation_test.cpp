@@ -29,15 +29,6 @@ void confirm(Program& p, const std::string& start, const std::string& end) {
 
 using RotationTest = PeriodTest;
 
-TEST_F(RotationTest, FirstConfirmationArchivesNothing) {
-  today(2002, 4, 5);
-  confirm(*this, "01", "31");
-  EXPECT_EQ(log("CountRec.zvt"), (Strings{"From : 01_2002/04/05", "0_To : 31"}));
-  EXPECT_EQ(fs::file_size(dir.file("CountRec.zvt")), 58U);
-  EXPECT_FALSE(exists("1.log"));
-  EXPECT_TRUE(services.messages.empty());
-}
-
 TEST_F(RotationTest, ClosedPeriodTakesTheLowestFreeNumber) {
   std::vector<int> allButLast;
   for (int j = 1; j < kArchiveSetSize; ++j) allButLast.push_back(j);
