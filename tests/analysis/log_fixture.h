@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/loader.h"
+#include "form/sentences.h"
 #include "support/fake_services.h"
 
 namespace tallix::testing {
@@ -20,6 +21,13 @@ inline std::string startAt(const std::string& time, int days = 0) {
 inline std::string endAt(const std::string& time) { return "_end : 2002/04/16 " + time; }
 
 inline const std::vector<std::string> kHeaders = {"From : 15_2002/04/15", "1_To : 14"};
+
+// The failure report of a load that met error `number`.
+inline std::string loadReport(int number) {
+  PendingError error;
+  error.raise(number);
+  return failureReport(kLoadingData, error);
+}
 
 class LogTest : public ::testing::Test {
  protected:
@@ -51,16 +59,12 @@ class LogTest : public ::testing::Test {
 
   // Every label bare, nothing listed, the totals 0.
   void expectBare() {
-    EXPECT_EQ(label("lblF2From"), kFromLabel);
-    EXPECT_EQ(label("lblF2To"), kToLabel);
-    EXPECT_EQ(label("lblCreated"), kCreatedBare);
-    EXPECT_EQ(label("lblFirstR"), kFirstRecordLabel);
-    EXPECT_EQ(label("lblLastR"), kLastRecordLabel);
-    EXPECT_EQ(label("lblUseTime"), kTotalTimeBare);
+    const std::pair<const char*, std::string_view> bare[] = {
+        {"lblF2From", kFromLabel},         {"lblF2To", kToLabel},           {"lblCreated", kCreatedBare},
+        {"lblFirstR", kFirstRecordLabel}, {"lblLastR", kLastRecordLabel}, {"lblUseTime", kTotalTimeBare}};
+    for (const auto& [name, text] : bare) EXPECT_EQ(label(name), text) << name;
     EXPECT_TRUE(abandoned().empty());
-    EXPECT_EQ(form.TotalHours, 0);
-    EXPECT_EQ(form.TotalMinutes, 0);
-    EXPECT_EQ(form.TotalSeconds, 0);
+    EXPECT_EQ(form.TotalHours + form.TotalMinutes + form.TotalSeconds, 0);
   }
 };
 
