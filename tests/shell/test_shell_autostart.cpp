@@ -10,13 +10,12 @@
 
 namespace {
 
-QString readEntry(const QString& path) {
+// The entry's Exec value; empty when there is no entry.
+QString execOf(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return {};
-  return QString::fromUtf8(file.readAll());
-}
-
-QString execLine(const QString& entry) {
+  const QString entry = QString::fromUtf8(file.readAll());
+  if (!entry.startsWith("[Desktop Entry]\n") || !entry.contains("\nType=Application\n")) return "not an entry";
   for (const QString& line : entry.split('\n'))
     if (line.startsWith("Exec=")) return line.mid(5);
   return {};
@@ -31,14 +30,13 @@ class Autostart : public QObject {
   void init() {
     config_ = std::make_unique<QTemporaryDir>();
     qputenv("XDG_CONFIG_HOME", config_->path().toUtf8());
+    entry_ = config_->filePath("autostart/tallix.desktop");
   }
-
   void cleanup() { qunsetenv("XDG_CONFIG_HOME"); }
 
   void entryNamesTheProgramAsOneQuotedArgument_data() {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("exec");
-    QTest::newRow("plain") << "/opt/tallix/tallix" << "\"/opt/tallix/tallix\"";
     QTest::newRow("blank") << "/home/ann/my programs/tallix" << "\"/home/ann/my programs/tallix\"";
     // Inside the quotes $ " ` and \ are escaped; as a value, each \ doubles.
     QTest::newRow("specials") << "/t/a$b\"c`d\\e" << "\"/t/a\\\\$b\\\\\"c\\\\`d\\\\\\\\e\"";
@@ -49,10 +47,7 @@ class Autostart : public QObject {
     QFETCH(QString, program);
     QFETCH(QString, exec);
     tallix::enableStartAtLogOn(program.toStdString());
-    const QString entry = readEntry(config_->filePath("autostart/tallix.desktop"));
-    QVERIFY(entry.startsWith("[Desktop Entry]\n"));
-    QVERIFY(entry.contains("\nType=Application\n"));
-    QCOMPARE(execLine(entry), exec);
+    QCOMPARE(execOf(entry_), exec);
     // Only the entry itself is left in the folder: no temporary file.
     QCOMPARE(QDir(config_->filePath("autostart")).entryList(QDir::Files | QDir::Hidden), QStringList{"tallix.desktop"});
   }
@@ -60,23 +55,18 @@ class Autostart : public QObject {
   void enablingAgainReplacesTheEntryAndDisablingRemovesIt() {
     tallix::enableStartAtLogOn("/old/tallix");
     tallix::enableStartAtLogOn("/new/tallix");
-    const QString path = config_->filePath("autostart/tallix.desktop");
-    QCOMPARE(execLine(readEntry(path)), QString("\"/new/tallix\""));
+    QCOMPARE(execOf(entry_), QString("\"/new/tallix\""));
     tallix::disableStartAtLogOn();
-    QVERIFY(!QFile::exists(path));
     tallix::disableStartAtLogOn();  // nothing there: nothing happens
-    QVERIFY(!QFile::exists(path));
-  }
-
-  void aPathThatCannotBeOneLineWritesNothing() {
+    QVERIFY(!QFile::exists(entry_));
+    // A path that cannot be one line writes nothing.
     tallix::enableStartAtLogOn("/t/two\nlines");
     tallix::enableStartAtLogOn("");
-    QVERIFY(!QFile::exists(config_->filePath("autostart/tallix.desktop")));
+    QVERIFY(!QFile::exists(entry_));
   }
 
   void anUnwritableFolderIsSkippedSilently() {
-    // A file where the autostart folder should be: nothing can be written there.
-    QFile blocker(config_->filePath("autostart"));
+    QFile blocker(config_->filePath("autostart"));  // a file where the folder should be
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     tallix::enableStartAtLogOn("/opt/tallix/tallix");
@@ -90,22 +80,21 @@ class Autostart : public QObject {
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", "relative/is/ignored");
     tallix::enableStartAtLogOn("/opt/tallix/tallix");
-    const bool written = QFile::exists(home.filePath(".config/autostart/tallix.desktop"));
     qputenv("HOME", savedHome);
-    QVERIFY(written);
+    QVERIFY(QFile::exists(home.filePath(".config/autostart/tallix.desktop")));
   }
 
   void theServiceNamesTheRunningProgram() {
     tallix::shell::QtServices services(nullptr);
     services.setStartAtLogOn(true);
-    const QString entry = readEntry(config_->filePath("autostart/tallix.desktop"));
-    QCOMPARE(execLine(entry), "\"" + QCoreApplication::applicationFilePath() + "\"");
+    QCOMPARE(execOf(entry_), "\"" + QCoreApplication::applicationFilePath() + "\"");
     services.setStartAtLogOn(false);
-    QVERIFY(!QFile::exists(config_->filePath("autostart/tallix.desktop")));
+    QVERIFY(!QFile::exists(entry_));
   }
 
  private:
   std::unique_ptr<QTemporaryDir> config_;
+  QString entry_;
 };
 
 QTEST_GUILESS_MAIN(Autostart)
