@@ -125,12 +125,7 @@ TEST_F(LogTest, RecordCountMustFitSixteenBits) {
 }
 
 TEST_F(LogTest, NumbersThatAreNotNumbersAreReportedAfterTheLoad) {
-  const struct {
-    const char* record1;
-    const char* from;
-    const char* to;
-    const char* created;
-  } cases[] = {
+  const struct { const char* record1; const char* from; const char* to; const char* created; } cases[] = {
       // A creation day that is no number: the date is shown as stored.
       {"From : 15_2002/03/1x", "15 Mar 2002", "14 Apr 2002", "2002/03/1x"},
       // A start month that is no number: the end cannot be worked out and shows the start.

@@ -92,10 +92,7 @@ TEST_F(LogTest, DayCountsAndTheirSixteenBitLimit) {
 TEST_F(LogTest, BadPairsAreListedAndNotCounted) {
   const std::string goodStart = startAt("09:00:00");
   const std::string goodEnd = endAt("09:10:00");
-  const struct {
-    std::string start, end;
-    Strings listed;
-  } cases[] = {
+  const struct { std::string start, end; Strings listed; } cases[] = {
       // Shape: blank before the start's colon, none before the end's, a 27-character text, swapped roles.
       {"start : 0002/04/16 09:12:40", goodEnd, {"start : 0002/04/16 09:12:40", goodEnd}},
       {goodStart, "_end: 2002/04/16 10:01:02", {goodStart, "_end: 2002/04/16 10:01:02"}},
@@ -118,11 +115,7 @@ TEST_F(LogTest, BadPairsAreListedAndNotCounted) {
 }
 
 TEST_F(LogTest, AnUnpairedLastStartIsIgnored) {
-  const struct {
-    Strings pairs;
-    const char* total;
-    const char* last;
-  } cases[] = {
+  const struct { Strings pairs; const char* total; const char* last; } cases[] = {
       {{startAt("09:00:00")}, "Total time : ", " last record : "},  // N = 3
       {{startAt("09:00:00"), endAt("09:01:00"), startAt("11:00:00")}, "Total time =  0 : 1 : 0",
        " last record : 16 Apr 2002 - 11:00:00 AM"},  // N = 5

@@ -66,11 +66,7 @@ TEST_F(Form1Test, FirstStartInAnEmptyFolder) {
 }
 
 TEST_F(Form1Test, LoadAppliesTheSettingsFileAndThePartMinuteSetting) {
-  const struct {
-    std::vector<SettingsRecord> records;
-    bool placed;
-    int runMe;
-  } settings[] = {
+  const struct { std::vector<SettingsRecord> records; bool placed; int runMe; } settings[] = {
       {{{"[F1Location]", 1500, 2400}, {"[CheckedRunMe]", 1, 0}}, true, 1},
       {{{"[F1Location]     ", -30, 0}, {"  [CheckedRunMe]", 0, 0}}, true, 0},
       {{{"[F1location]", 1500, 2400}, {"[CheckedRunMe]", 2, 0}}, false, 0},
@@ -103,15 +99,6 @@ TEST_F(Form1Test, LoadAppliesTheSettingsFileAndThePartMinuteSetting) {
     EXPECT_EQ(fresh["chkToBeMin"].value, c.after) << '"' << c.record2 << "\" from " << c.before;
   }
   EXPECT_TRUE(services.messages.empty());
-}
-
-TEST_F(Form1Test, LoadReportsAFailedReadOfThePartMinuteSettingAndGoesOn) {
-  writeLog(dir.file("CountRec.zvt"), {"From : 01_2002/04/16", "1_To : 31"});
-  writeSettings(dir.file("tallix.ini"), {{"[F1Location]", 10, 20}});
-  setFaultAt(2);  // the read of record 2
-  Form1_Form_Load(form);
-  EXPECT_TRUE(reported(services, kLoadingData));
-  EXPECT_TRUE(form.placed && form.PeriodActive);  // the rest of the load still ran
 }
 
 TEST_F(Form1Test, ViewSwitchShowsExactlyTheChosenFrame) {
@@ -217,12 +204,7 @@ TEST_F(Form1Test, StartAtLogOnClickIsStoredAndReadBackAtTheNextLoad) {
 }
 
 TEST_F(Form1Test, CloseRequestSavesThePositionOnlyInTheNormalState) {
-  const struct {
-    WindowState state;
-    bool tray;
-    float top, left;
-    std::int16_t storedTop, storedLeft;
-  } cases[] = {
+  const struct { WindowState state; bool tray; float top, left; std::int16_t storedTop, storedLeft; } cases[] = {
       {WindowState::Normal, true, 1234.5F, 300.6F, 1234, 301},
       {WindowState::Normal, true, 1235.5F, -15, 1236, -15},
       {WindowState::Normal, true, 40000, 90, 0, 90},  // beyond 16 bits: stays 0

@@ -24,10 +24,7 @@ struct OneProgram : MonitorTest {
 // later day was never seen up in that minute; the close still counts the
 // day, or the pair would read a whole day short.
 TEST(DayCount, LineDroppingInTheStartMinuteOfALaterDayKeepsItsDay) {
-  const struct {
-    DateTime start, drop;
-    Records pair;
-  } cases[] = {
+  const struct { DateTime start, drop; Records pair; } cases[] = {
       {at(2002, 4, 16, 9, 12, 0), at(2002, 4, 17, 9, 12, 0),
        {"start: 0102/04/16 09:12:00", "_end : 2002/04/17 09:12:00"}},
       {at(2002, 4, 16, 9, 12, 40), at(2002, 4, 18, 9, 12, 0),

@@ -16,10 +16,7 @@ const std::string kNewStart = "start: 0002/04/16 09:00:00";
 const std::string kNewEnd = "_end : 2002/04/16 09:00:00";
 
 TEST_F(TickRecoveryTest, NewConnectionKeepsPairsInStep) {
-  const struct {
-    const char* name;
-    Records before, after;
-  } cases[] = {
+  const struct { const char* name; Records before, after; } cases[] = {
       {"empty file", {}, {"", "", kNewStart, kNewEnd}},
       {"one record", {kFrom}, {kFrom, "", kNewStart, kNewEnd}},
       {"headers only", {kFrom, kTo}, {kFrom, kTo, kNewStart, kNewEnd}},
@@ -39,42 +36,6 @@ TEST_F(TickRecoveryTest, NewConnectionKeepsPairsInStep) {
     EXPECT_TRUE(form.Recording);
   }
   EXPECT_TRUE(services.messages.empty());
-}
-
-TEST_F(TickRecoveryTest, UnreadableRecordFileStartsNothing) {
-  const Records pair = {kFrom, kTo, "start: 0002/04/15 08:00:00", "_end : 2002/04/15 08:30:00"};
-  beginPeriod();
-  writeLog(zvt(), pair);
-  services.line = true;
-  setFaultAt(1);  // opening the file to place the new pair fails
-  tickAt(at(2002, 4, 16, 9, 0, 0));
-  EXPECT_FALSE(form.Recording);
-  EXPECT_EQ(records(), pair);
-  EXPECT_TRUE(onlyReports(kWritingDataToFile, 1));
-  tickAt(at(2002, 4, 16, 9, 0, 1));
-  EXPECT_TRUE(form.Recording);
-  EXPECT_EQ(records().size(), 6U);
-}
-
-TEST_F(TickRecoveryTest, LostFirstEndRecordIsWrittenInItsPlaceAtTheClose) {
-  beginPeriod();
-  services.line = true;
-  const long before = fileOperationCount();
-  tickAt(at(2002, 4, 16, 9, 0, 0));
-  const long startOperations = fileOperationCount() - before;
-  services.line = false;
-  tickAt(at(2002, 4, 16, 9, 0, 1));
-
-  // The same start again, its last write (the first end record) failing.
-  services.line = true;
-  setFaultAt(startOperations - 1);
-  tickAt(at(2002, 4, 16, 9, 1, 0));
-  ASSERT_EQ(records().size(), 5U);
-  services.line = false;
-  tickAt(at(2002, 4, 16, 9, 1, 30));
-  EXPECT_EQ(records(), (Records{kFrom, kTo, kNewStart, "_end : 2002/04/16 09:00:01", "start: 0002/04/16 09:01:00",
-                                "_end : 2002/04/16 09:01:30"}));
-  EXPECT_EQ(services.messages.size(), 1U);
 }
 
 TEST_F(TickRecoveryTest, ClockJumpClosesTheRecordAtTheLastTickSeen) {
@@ -126,12 +87,7 @@ TEST_F(TickRecoveryTest, ClockJumpClosesTheRecordAtTheLastTickSeen) {
 
 TEST_F(TickRecoveryTest, PeriodIsReloadedAtMidnightAndOnANewDay) {
   // Period 05-20: the 21st lies outside it, so a reload turns recording off.
-  const struct {
-    const char* name;
-    std::optional<DateTime> previous;
-    DateTime now;
-    bool reloaded;
-  } cases[] = {
+  const struct { const char* name; std::optional<DateTime> previous; DateTime now; bool reloaded; } cases[] = {
       {"midnight", at(2002, 4, 20, 23, 59, 59), at(2002, 4, 21, 0, 0, 0), true},
       {"last second of the midnight minutes", at(2002, 4, 21, 0, 1, 58), at(2002, 4, 21, 0, 1, 59), true},
       {"after the midnight minutes", at(2002, 4, 21, 0, 1, 59), at(2002, 4, 21, 0, 2, 0), false},
@@ -147,20 +103,6 @@ TEST_F(TickRecoveryTest, PeriodIsReloadedAtMidnightAndOnANewDay) {
     tickAt(c.now);
     EXPECT_EQ(form.PeriodActive, !c.reloaded);
   }
-}
-
-TEST_F(TickRecoveryTest, SleepIntoTheNextPeriodClosesTheOldFileFirst) {
-  writeLog(zvt(), {"From : 01_2002/04/01", "0_To : 31"});
-  form.PeriodActive = true;
-  services.line = true;
-  tickAt(at(2002, 4, 30, 23, 50, 0));
-  tickUntil(at(2002, 4, 30, 23, 50, 10));
-  tickAt(at(2002, 5, 1, 8, 0, 0));
-  EXPECT_EQ(readLog(dir.file("1.log")), (Records{"From : 01_2002/04/01", "0_To : 31", "start: 0002/04/30 23:50:00",
-                                                 "_end : 2002/04/30 23:50:10"}));
-  EXPECT_EQ(records(), (Records{"From : 01_2002/05/01", "0_To : 31", "start: 0002/05/01 08:00:00",
-                                "_end : 2002/05/01 08:00:00"}));
-  EXPECT_TRUE(form.Recording);
 }
 
 }  // namespace

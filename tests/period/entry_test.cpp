@@ -52,13 +52,7 @@ TEST_F(PeriodTest, ConfirmChecksAndPadsTheDays) {
 }
 
 TEST_F(PeriodTest, ConfirmationWritesTheHeadersAndDecidesWhetherTodayIsRecorded) {
-  const struct {
-    std::string start, end;
-    DateTime when;
-    Strings headers;
-    int partMinute;
-    bool active;
-  } cases[] = {
+  const struct { std::string start, end; DateTime when; Strings headers; int partMinute; bool active; } cases[] = {
       {"15", "14", {2002, 4, 10}, {"From : 15_2002/03/10", "0_To : 14"}, 0, true},
       {"15", "14", {2002, 4, 20}, {"From : 15_2002/04/20", "1_To : 14"}, 1, true},
       {"01", "20", {2002, 1, 25}, {"From : 01_2002/01/25", "0_To : 20"}, 0, false},

@@ -42,11 +42,7 @@ Interface ppp(const std::string& name, const std::string& index, const std::stri
 }
 
 TEST(DialupProbeTest, FirstDialupInterfaceUpWithCarrierIsConnected) {
-  const struct {
-    const char* name;
-    std::vector<Interface> interfaces;
-    bool connected;
-  } cases[] = {
+  const struct { const char* name; std::vector<Interface> interfaces; bool connected; } cases[] = {
       {"no interfaces", {}, false},
       {"ethernet only", {kLoopback, kEthernetUp}, false},
       {"ppp0 down, no carrier file", {kLoopback, ppp("ppp0", "5", "0x1090\n", std::nullopt)}, false},

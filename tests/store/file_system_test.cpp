@@ -21,6 +21,9 @@ TEST(FileSystem, CopyReplacesTheTargetWholeAndRenameNeverOverwrites) {
   ASSERT_TRUE(copyFile(dir.file("CountRec.zvt"), dir.file("CountRec.log"), error));
   EXPECT_EQ(readLog(dir.file("CountRec.log")), std::vector<std::string>{"new"});
   EXPECT_FALSE(std::filesystem::exists(dir.file("CountRec.log.part")));
+  EXPECT_FALSE(copyFile(dir.file("missing"), dir.file("other"), error));
+  EXPECT_EQ(error.number, kFileNotFound) << "the system's error becomes the program's number";
+  error.clear();
 
   writeLog(dir.file("1.log"), {"one"});
   EXPECT_FALSE(renameFile(dir.file("CountRec.zvt"), dir.file("1.log"), error));

@@ -44,11 +44,7 @@ TEST(TextForms, ReadsStoredStampsByPositionAndShowsBadOnesUnchanged) {
 }
 
 TEST(DateTime, SerialSecondsRoundTripAcrossMonthsAndYears) {
-  const struct {
-    DateTime from;
-    long long seconds;
-    DateTime to;
-  } cases[] = {
+  const struct { DateTime from; long long seconds; DateTime to; } cases[] = {
       {{2002, 12, 31, 23, 0, 0}, 3600, {2003, 1, 1, 0, 0, 0}},
       {{2004, 2, 28, 12, 0, 0}, 86400, {2004, 2, 29, 12, 0, 0}},
       {{2003, 2, 28, 12, 0, 0}, 86400, {2003, 3, 1, 12, 0, 0}},
