@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,28 +52,17 @@ struct WindowsProgram {
 };
 
 // Holds a file open as another program would, for the life of the object.
-class HeldOpen {
- public:
-  explicit HeldOpen(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {}
-  ~HeldOpen() {
-    if (file_ != nullptr) std::fclose(file_);
-  }
-  HeldOpen(const HeldOpen&) = delete;
-  HeldOpen& operator=(const HeldOpen&) = delete;
-  bool ok() const { return file_ != nullptr; }
+using HeldOpen = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+HeldOpen holdOpen(const std::string& path) { return {std::fopen(path.c_str(), "rb"), &std::fclose}; }
 
- private:
-  std::FILE* file_;
-};
-
-TEST(WindowsFiles, CopyOverAnOpenLogFailsAndKeepsTheOldCopy) {
+TEST(WindowsFiles, AnOpenLogKeepsItsOldCopyButTakesNewRecords) {
   WindowsProgram p;
   p.writeLog("CountRec.zvt", kOldPeriod);
   p.writeLog("CountRec.log", {"From : 20_2002/02/20", "0_To : 10"});
   PendingError error;
   {
-    HeldOpen viewer(p.file("CountRec.log"));
-    ASSERT_TRUE(viewer.ok());
+    const HeldOpen viewer = holdOpen(p.file("CountRec.log"));
+    ASSERT_TRUE(viewer);
     EXPECT_FALSE(copyFile(p.file("CountRec.zvt"), p.file("CountRec.log"), error));
   }
   EXPECT_TRUE(error.pending());
@@ -81,16 +71,12 @@ TEST(WindowsFiles, CopyOverAnOpenLogFailsAndKeepsTheOldCopy) {
   error.clear();
   EXPECT_TRUE(copyFile(p.file("CountRec.zvt"), p.file("CountRec.log"), error));
   EXPECT_EQ(p.log("CountRec.log"), kOldPeriod);
-}
 
-TEST(WindowsFiles, RecordsAreWrittenWhileAViewerHasTheFileOpen) {
-  WindowsProgram p;
-  p.writeLog("CountRec.zvt", {"From : 20_2002/03/20", "0_To : 10"});
-  HeldOpen viewer(p.file("CountRec.zvt"));
-  ASSERT_TRUE(viewer.ok());
-  PendingError error;
-  EXPECT_TRUE(writeRecord(p.file("CountRec.zvt"), 3, "start: 00 2002/04/16 09:00:00", error));
-  EXPECT_EQ(recordCount(p.file("CountRec.zvt"), error), 3);
+  // Records are written while a viewer has the file open.
+  const HeldOpen viewer = holdOpen(p.file("CountRec.zvt"));
+  ASSERT_TRUE(viewer);
+  EXPECT_TRUE(writeRecord(p.file("CountRec.zvt"), 5, "start: 00 2002/04/16 09:00:00", error));
+  EXPECT_EQ(recordCount(p.file("CountRec.zvt"), error), 5);
   EXPECT_FALSE(error.pending());
 }
 
@@ -98,8 +84,8 @@ TEST(WindowsRotation, AnOpenRecordFileStaysCurrentUntilItIsReleased) {
   WindowsProgram p;
   p.writeLog("CountRec.zvt", kOldPeriod);
   {
-    HeldOpen viewer(p.file("CountRec.zvt"));
-    ASSERT_TRUE(viewer.ok());
+    const HeldOpen viewer = holdOpen(p.file("CountRec.zvt"));
+    ASSERT_TRUE(viewer);
     p.confirm();
   }
   EXPECT_TRUE(p.reportedOnce(kHandlingFiles));
@@ -118,8 +104,8 @@ TEST(WindowsRotation, AnOpenLogOfAFullSetStaysWhileTheRestMoves) {
   for (int j = 1; j <= 99; ++j) p.writeLog(std::to_string(j) + ".log", {"set " + std::to_string(j)});
   p.writeLog("CountRec.zvt", kOldPeriod);
   {
-    HeldOpen viewer(p.file("7.log"));
-    ASSERT_TRUE(viewer.ok());
+    const HeldOpen viewer = holdOpen(p.file("7.log"));
+    ASSERT_TRUE(viewer);
     p.confirm();
   }
   EXPECT_TRUE(p.reportedOnce(kHandlingFiles));

@@ -46,30 +46,21 @@ class RunValue : public ::testing::Test {
   void TearDown() override { DeleteRunValue(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValueName); }
 };
 
-TEST_F(RunValue, SetWritesATextWithItsZeroAndDeleteRemovesIt) {
-  const std::string data = "C:\\Tallix\\tallix.exe";
-  SetRunValue(kRunValueName, data);
+TEST_F(RunValue, SetWritesATextWithItsZeroAndDeleteRemovesOnlyIt) {
+  SetRunValue(kRunValueName, "C:\\Tallix\\tallix.exe");
+  SetRunValue(kRunValueName, "D:\\tallix.exe");  // a second click replaces the value
+  SetRunValue("tallix-other.exe", "C:\\other.exe");
   auto stored = readRunValue(kRunValueName);
   ASSERT_TRUE(stored.has_value());
   EXPECT_EQ(stored->type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(stored->bytes, data + '\0');
-
-  SetRunValue(kRunValueName, "D:\\tallix.exe");  // a second click replaces the value
-  stored = readRunValue(kRunValueName);
-  ASSERT_TRUE(stored.has_value());
   EXPECT_EQ(stored->bytes, std::string("D:\\tallix.exe") + '\0');
 
   DeleteRunValue(HKEY_LOCAL_MACHINE, kRunKeyPathForDelete, kRunValueName);
-  EXPECT_FALSE(readRunValue(kRunValueName).has_value());
-}
-
-TEST_F(RunValue, DeletingWhatIsNotThereChangesNothing) {
-  SetRunValue("tallix-other.exe", "C:\\other.exe");
   DeleteRunValue(HKEY_LOCAL_MACHINE, kRunKeyPathForDelete, kRunValueName);  // no such value
   DeleteRunValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tallix\\No\\Such\\Key", kRunValueName);  // no such key
+  EXPECT_FALSE(readRunValue(kRunValueName).has_value());
   EXPECT_TRUE(readRunValue("tallix-other.exe").has_value());
   DeleteRunValue(HKEY_LOCAL_MACHINE, kRunKeyPath, "tallix-other.exe");
-  EXPECT_FALSE(readRunValue("tallix-other.exe").has_value());
 }
 
 TEST_F(RunValue, StartAtLogOnNamesTallixInTheProgramFolder) {
@@ -82,10 +73,7 @@ TEST_F(RunValue, StartAtLogOnNamesTallixInTheProgramFolder) {
 }
 
 TEST(RunValueData, IsTheProgramFolderAndTallixExe) {
-  struct Case {
-    const char* path;
-    const char* data;
-  };
+  struct Case { const char* path; const char* data; };
   const Case cases[] = {
       {"C:\\Tallix\\tallix.exe", "C:\\Tallix\\tallix.exe"},
       {"C:\\Tools\\meter.exe", "C:\\Tools\\tallix.exe"},         // always names tallix.exe
