@@ -34,9 +34,9 @@ namespace {
 
 std::string folderOf(const QTemporaryDir& dir) { return dir.path().toStdString() + "/"; }
 
-QRect pixelsOf(const tallix::ControlSpec& spec) {
-  return {shell::toPixels(spec.left), shell::toPixels(spec.top), shell::toPixels(spec.width),
-          shell::toPixels(spec.height)};
+QRect pixelsOf(const tallix::ControlSpec& row) {
+  return {shell::toPixels(row.left), shell::toPixels(row.top), shell::toPixels(row.width),
+          shell::toPixels(row.height)};
 }
 
 QList<QWidget*> topLevels(const char* objectName) {
@@ -76,20 +76,20 @@ class ShellWindows : public QObject {
     LoadedWindow loaded;
     auto& [dir, services, form, window] = loaded;
 
-    for (const tallix::ControlSpec& spec : tallix::form1Design()) {
-      if (spec.kind == ControlKind::Timer) continue;
-      const QString name = QString::fromStdString(spec.name);
+    for (const tallix::ControlSpec& row : tallix::form1Design()) {
+      if (row.kind == ControlKind::Timer) continue;
+      const QString name = QString::fromStdString(row.name);
       auto* widget = window.findChild<QWidget*>(name);
       QVERIFY2(widget != nullptr, qPrintable(name));
-      QCOMPARE(widget->toolTip(), QString::fromStdString(spec.tooltip));
-      QVERIFY2(widget->font().families().contains(QString::fromStdString(spec.font.family)), qPrintable(name));
-      QCOMPARE(widget->font().bold(), spec.font.bold);
-      if (spec.kind != ControlKind::Line) QCOMPARE(widget->geometry(), pixelsOf(spec));
-      const std::string parent = spec.parent.empty() ? "Form1Client" : spec.parent;
+      QCOMPARE(widget->toolTip(), QString::fromStdString(row.tooltip));
+      QVERIFY2(widget->font().families().contains(QString::fromStdString(row.font.family)), qPrintable(name));
+      QCOMPARE(widget->font().bold(), row.font.bold);
+      if (row.kind != ControlKind::Line) QCOMPARE(widget->geometry(), pixelsOf(row));
+      const std::string parent = row.parent.empty() ? "Form1Client" : row.parent;
       QCOMPARE(widget->parentWidget()->objectName().toStdString(), parent);
-      if (spec.kind == ControlKind::TextBox) QCOMPARE(static_cast<QLineEdit*>(widget)->maxLength(), 2);
+      if (row.kind == ControlKind::TextBox) QCOMPARE(static_cast<QLineEdit*>(widget)->maxLength(), 2);
       // Texts the load empties or rewrites are checked against the model.
-      QCOMPARE(widget->property("text").toString(), QString::fromStdString(form[spec.name].caption));
+      QCOMPARE(widget->property("text").toString(), QString::fromStdString(form[row.name].caption));
     }
 
     // The three views: only the Main view shows after load.
