@@ -5,7 +5,6 @@
 #pragma once
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -42,18 +41,16 @@ class LogImage {
   std::string_view recordView(long n) const {
     if (n < 1 || static_cast<unsigned long long>(n - 1) >= recordsKept_) return {};
     const auto at = static_cast<size_t>(n - 1) * static_cast<size_t>(kRecordLength);
-    return {data_.get() + at, std::min(kept_ - at, static_cast<size_t>(kRecordLength))};
+    return std::string_view(data_).substr(at, static_cast<size_t>(kRecordLength));
   }
   // The bytes kept.
-  std::string_view bytes() const { return {data_.get(), kept_}; }
+  std::string_view bytes() const { return data_; }
 
  private:
   void keepCount();
 
   long long length_ = 0;
-  // Held without the zero fill a string would give before the read overwrites it.
-  std::unique_ptr<char[]> data_;
-  size_t kept_ = 0;
+  std::string data_;  // the bytes kept
   unsigned long long recordsKept_ = 0;  // records with at least one byte kept
 };
 

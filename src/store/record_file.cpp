@@ -193,7 +193,8 @@ bool writeRecord(const std::string& path, long n, std::string_view text, Pending
   return file.close() && ok;
 }
 
-bool readWholeFile(const std::string& path, std::string& bytes, PendingError& error) {
+bool readWholeFile(const std::string& path, std::string& bytes, PendingError& error, long long keepAtMost,
+                   long long* length) {
   if (injectFault(error)) return false;
   errno = 0;
   std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -201,20 +202,26 @@ bool readWholeFile(const std::string& path, std::string& bytes, PendingError& er
     error.raiseErrno(lastErrno(EIO));
     return false;
   }
-  long long size = fileLength(file);
+  const long long size = fileLength(file);
   bool ok = size >= 0 && seekTo(file, 0);
   std::string data;
   if (ok) {
-    data.resize(static_cast<size_t>(size));
+    const long long keep = keepAtMost >= 0 && keepAtMost < size ? keepAtMost : size;
+    data.resize(static_cast<size_t>(keep));
     ok = std::fread(data.data(), 1, data.size(), file) == data.size();
   }
-  if (!ok) error.raiseErrno(lastErrno(EIO));
+  int failure = ok ? 0 : lastErrno(EIO);
   if (std::fclose(file) != 0 && ok) {
-    error.raiseErrno(lastErrno(EIO));
     ok = false;
+    failure = lastErrno(EIO);
   }
-  if (ok) bytes = std::move(data);
-  return ok;
+  if (!ok) {
+    error.raiseErrno(failure);
+    return false;
+  }
+  bytes = std::move(data);
+  if (length != nullptr) *length = size;
+  return true;
 }
 
 }  // namespace tallix

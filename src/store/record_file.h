@@ -13,6 +13,7 @@
 namespace tallix {
 
 inline constexpr long kRecordLength = 29;
+inline constexpr long long kNoLimit = -1;
 
 // A text cut or blank-padded to one 29-byte record.
 std::string padRecord(std::string_view text);
@@ -62,7 +63,11 @@ class RecordFile {
 long recordCount(const std::string& path, PendingError& error);
 bool readRecord(const std::string& path, long n, std::string& buffer, PendingError& error);
 bool writeRecord(const std::string& path, long n, std::string_view text, PendingError& error);
-// Reads a whole file into `bytes` with one read (open, length, read, close).
-bool readWholeFile(const std::string& path, std::string& bytes, PendingError& error);
+// Reads a file into `bytes` with one read (open for reading only, length,
+// read, close). Of a file longer than `keepAtMost` bytes only the first
+// `keepAtMost` are read; `length`, when given, receives the whole length.
+// On failure `bytes` keeps what it held.
+bool readWholeFile(const std::string& path, std::string& bytes, PendingError& error,
+                   long long keepAtMost = kNoLimit, long long* length = nullptr);
 
 }  // namespace tallix
