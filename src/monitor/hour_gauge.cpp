@@ -5,7 +5,7 @@
 #include <string>
 
 #include "form/sentences.h"
-#include "monitor/connection_record.h"
+#include "form/connection_record.h"
 #include "store/numbers.h"
 #include "store/record_file.h"
 

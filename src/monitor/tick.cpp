@@ -8,7 +8,7 @@
 #include <string>
 
 #include "form/sentences.h"
-#include "monitor/connection_record.h"
+#include "form/connection_record.h"
 #include "monitor/hour_gauge.h"
 #include "period/reload.h"
 #include "store/file_system.h"

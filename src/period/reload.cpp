@@ -4,7 +4,7 @@
 #include <string>
 
 #include "form/sentences.h"
-#include "monitor/connection_record.h"
+#include "form/connection_record.h"
 #include "period/entry.h"
 #include "period/rotation.h"
 #include "store/file_system.h"

@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "analysis/loader.h"
-#include "form/form1_events.h"
+#include "app/form1_events.h"
 #include "form/layouts.h"
 #include "monitor/tick.h"
 #include "period/entry.h"

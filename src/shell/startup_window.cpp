@@ -2,7 +2,7 @@
 
 #include <QCursor>
 
-#include "form/form1_events.h"
+#include "app/form1_events.h"
 #include "shell/about_box.h"
 #include "shell/form_widgets.h"
 

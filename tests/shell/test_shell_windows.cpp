@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "form/form1_events.h"
+#include "app/form1_events.h"
 #include "form/sentences.h"
 #include "form/layouts.h"
 #include "form/main_form.h"

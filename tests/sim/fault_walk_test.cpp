@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "analysis/loader.h"
-#include "form/form1_events.h"
+#include "app/form1_events.h"
 #include "form/main_form.h"
 #include "form/sentences.h"
 #include "monitor/tick.h"

@@ -1,4 +1,4 @@
-#include "form/form1_events.h"
+#include "app/form1_events.h"
 
 #include <algorithm>
 #include <string>

@@ -1,4 +1,4 @@
-#include "monitor/connection_record.h"
+#include "form/connection_record.h"
 
 #include <algorithm>
 #include <limits>
