@@ -1,4 +1,4 @@
-// A main form on a fresh program folder with a fake clock, for the period tests.
+// One program on a fresh folder with a fake clock, for the period tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "form/main_form.h"
+#include "period/entry.h"
 #include "store/fault.h"
 #include "store/file_system.h"
 #include "support/fake_services.h"
@@ -15,35 +16,36 @@ namespace tallix {
 
 using Strings = std::vector<std::string>;
 
-// One program: its folder, its fake services and its main form.
 struct Program {
   testing::FakeServices services;
   testing::TempDir dir;
   MainForm form{services, dir.path()};
 
+  ~Program() { setFaultAt(0); }
   void today(int y, int m, int d, int h = 9) { services.clock = DateTime{y, m, d, h, 0, 30}; }
   void days(const std::string& start, const std::string& end) {
     form["txtStartDay"].caption = start;
     form["txtEndDay"].caption = end;
   }
+  std::string shownDays() { return form["txtStartDay"].caption + "-" + form["txtEndDay"].caption; }
+  // The Input click, the two days, the Confirm click.
+  void confirm(const std::string& start, const std::string& end) {
+    cmdInput_Click(form);
+    days(start, end);
+    cmdConfirm_Click(form);
+  }
   Strings log(const std::string& name) const { return testing::readLog(dir.file(name)); }
   void writeLog(const std::string& name, const Strings& records) const { testing::writeLog(dir.file(name), records); }
   bool exists(const std::string& name) const { return fileExists(dir.file(name)); }
   bool periodControlsEnabled(bool enabled) {
-    for (const char* name : {"txtStartDay", "txtEndDay", "cmdConfirm", "cmdRecover"}) {
+    for (const char* name : {"txtStartDay", "txtEndDay", "cmdConfirm", "cmdRecover"})
       if (form[name].enabled != enabled) return false;
-    }
     return true;
   }
   // Exactly one message, a failure report with this sentence.
   bool oneReport(std::string_view sentence) const {
     return services.messages.size() == 1 && services.messages[0].rfind(sentence, 0) == 0;
   }
-};
-
-class PeriodTest : public ::testing::Test, public Program {
- protected:
-  void TearDown() override { setFaultAt(0); }
 };
 
 }  // namespace tallix

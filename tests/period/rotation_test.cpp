@@ -1,10 +1,8 @@
 #include "period/rotation.h"
 
 #include <filesystem>
-#include <functional>
 
 #include "form/sentences.h"
-#include "period/entry.h"
 #include "period/period_fixture.h"
 
 namespace tallix {
@@ -21,91 +19,68 @@ void fillSet(const Program& p, const std::string& tag, int from = 1) {
   for (int j = from; j <= kArchiveSetSize; ++j) p.writeLog(numbered(j), {tag + std::to_string(j)});
 }
 
-void confirm(Program& p, const std::string& start, const std::string& end) {
-  cmdInput_Click(p.form);
-  p.days(start, end);
-  cmdConfirm_Click(p.form);
-}
-
-using RotationTest = PeriodTest;
-
-TEST_F(RotationTest, ClosedPeriodTakesTheLowestFreeNumber) {
+TEST(Rotation, ClosedPeriodTakesTheLowestFreeNumber) {
   std::vector<int> allButLast;
   for (int j = 1; j < kArchiveSetSize; ++j) allButLast.push_back(j);
-  struct Case {
-    std::vector<int> files;
-    std::vector<int> folders;
-    std::string expected;
-  } cases[] = {{{}, {}, "1.log"}, {{1, 2, 4}, {}, "3.log"}, {{2, 3}, {}, "1.log"}, {{1, 2}, {3}, "4.log"},
-               {allButLast, {}, "99.log"}};
+  const struct { std::vector<int> files, folders; std::string expected; } cases[] = {
+      {{}, {}, "1.log"}, {{1, 2, 4}, {}, "3.log"}, {{2, 3}, {}, "1.log"}, {{1, 2}, {3}, "4.log"},
+      {allButLast, {}, "99.log"}};
   for (const auto& c : cases) {
     Program p;
     for (int n : c.files) p.writeLog(numbered(n), {"kept " + std::to_string(n)});
     for (int n : c.folders) fs::create_directory(p.dir.file(numbered(n)));
     p.writeLog("CountRec.zvt", kOldPeriod);
-    confirm(p, "20", "10");
+    p.confirm("20", "10");
     EXPECT_EQ(p.log(c.expected), kOldPeriod) << c.expected;
-    EXPECT_EQ(p.form.ArchiveName, c.expected);
     for (int n : c.files) EXPECT_EQ(p.log(numbered(n)), Strings{"kept " + std::to_string(n)});
     EXPECT_EQ(p.log("CountRec.zvt").size(), 2U) << c.expected;
     EXPECT_TRUE(p.services.messages.empty()) << c.expected;
   }
 }
 
-TEST_F(RotationTest, FullSetMovesIntoOldlogAndNumberingStartsAgain) {
-  fillSet(*this, "first ");
-  for (const char* other : {"CountRec.log", "100.log", "notes.log"}) writeLog(other, {other});
-  writeLog("CountRec.zvt", kOldPeriod);
-  today(2002, 4, 20);
-  confirm(*this, "20", "10");
-  EXPECT_TRUE(services.messages.empty());
-  for (int j = 1; j <= kArchiveSetSize; ++j) {
-    EXPECT_EQ(log("Oldlog/" + numbered(j)), Strings{"first " + std::to_string(j)});
-    if (j > 1) {
-      EXPECT_FALSE(exists(numbered(j))) << j;
-    }
-  }
-  EXPECT_EQ(log("1.log"), kOldPeriod);
-  EXPECT_FALSE(exists("CountRec.log"));
-  EXPECT_TRUE(exists("100.log"));  // not one of the set: left where it is
-  EXPECT_TRUE(exists("notes.log"));
+TEST(Rotation, FullSetMovesIntoOldlogAndNumberingStartsAgain) {
+  Program p;
+  fillSet(p, "first ");
+  for (const char* other : {"CountRec.log", "100.log", "notes.log"}) p.writeLog(other, {other});
+  p.writeLog("CountRec.zvt", kOldPeriod);
+  p.today(2002, 4, 20);
+  p.confirm("20", "10");
+  EXPECT_TRUE(p.services.messages.empty());
+  EXPECT_EQ(p.log("Oldlog/99.log"), Strings{"first 99"});
+  EXPECT_FALSE(p.exists("2.log") || p.exists("99.log") || p.exists("CountRec.log"));
+  EXPECT_EQ(p.log("1.log"), kOldPeriod);
+  EXPECT_TRUE(p.exists("100.log") && p.exists("notes.log")) << "not of the set: left where they are";
 
   // The next wrap replaces the set in the existing Oldlog without complaint.
-  fillSet(*this, "second ", 2);
-  const Strings secondPeriod = log("CountRec.zvt");
-  today(2002, 5, 20);
-  confirm(*this, "20", "10");
-  EXPECT_TRUE(services.messages.empty());
-  EXPECT_EQ(log("Oldlog/1.log"), kOldPeriod);
-  EXPECT_EQ(log("Oldlog/99.log"), Strings{"second 99"});
-  EXPECT_EQ(log("1.log"), secondPeriod);
-  EXPECT_EQ(log("CountRec.zvt"), (Strings{"From : 20_2002/05/20", "0_To : 10"}));
+  fillSet(p, "second ", 2);
+  const Strings secondPeriod = p.log("CountRec.zvt");
+  p.today(2002, 5, 20);
+  p.confirm("20", "10");
+  EXPECT_TRUE(p.services.messages.empty());
+  EXPECT_EQ(p.log("Oldlog/1.log"), kOldPeriod);
+  EXPECT_EQ(p.log("Oldlog/99.log"), Strings{"second 99"});
+  EXPECT_EQ(p.log("1.log"), secondPeriod);
 }
 
-TEST_F(RotationTest, ALogWhoseCopyFailedStaysInThePlaceOfTheSet) {
-  fillSet(*this, "set ");
-  fs::create_directories(dir.file("Oldlog/7.log"));  // the copy of 7.log cannot land
-  writeLog("CountRec.zvt", kOldPeriod);
-  confirm(*this, "20", "10");
-  EXPECT_TRUE(oneReport(kHandlingFiles));
-  EXPECT_EQ(log("7.log"), Strings{"set 7"});
-  EXPECT_EQ(log("Oldlog/8.log"), Strings{"set 8"});
-  EXPECT_FALSE(exists("8.log"));
-  EXPECT_EQ(log("1.log"), kOldPeriod);
-  EXPECT_EQ(log("CountRec.zvt").size(), 2U);
-}
-
-TEST_F(RotationTest, OldPeriodStaysCurrentWhenItCannotBeArchived) {
-  struct Case {
+// Archiving never loses a file: what cannot be moved or renamed stays where it was.
+TEST(Rotation, WhatCannotBeArchivedStaysInPlace) {
+  const struct {
     const char* name;
-    bool fullSet;  // 1.log to 99.log exist and Oldlog is a file: no copy lands, no number comes free
-  } cases[] = {{"no free number", true}, {"rename refused", false}};
+    bool fullSet;      // 1.log to 99.log exist
+    const char* block;  // made a folder (or for Oldlog, a file) so the step fails
+    bool periodKept;   // the old period stays current
+  } cases[] = {{"a copy into Oldlog fails", true, "Oldlog/7.log", false},
+               {"no copy lands, no number comes free", true, "Oldlog", true},
+               {"rename refused", false, nullptr, true}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     Program p;
     p.writeLog("CountRec.zvt", kOldPeriod);
-    if (c.fullSet) {
-      fillSet(p, "set ");
+    if (c.fullSet) fillSet(p, "set ");
+    if (c.block && std::string_view(c.block) == "Oldlog") {
       p.writeLog("Oldlog", {"a file"});
+    } else if (c.block) {
+      fs::create_directories(p.dir.file(c.block));
     }
     p.form.PeriodActive = true;
     p.form.Recording = true;
@@ -115,19 +90,20 @@ TEST_F(RotationTest, OldPeriodStaysCurrentWhenItCannotBeArchived) {
     if (!c.fullSet) setFaultAt(1);  // the rename is the first file step
     cmdConfirm_Click(p.form);
     setFaultAt(0);
-    EXPECT_TRUE(p.oneReport(kHandlingFiles)) << c.name;
-    EXPECT_EQ(p.log("CountRec.zvt"), kOldPeriod) << c.name;
-    EXPECT_EQ(p.form["txtStartDay"].caption, "20") << c.name;
-    EXPECT_EQ(p.form["txtEndDay"].caption, "10") << c.name;
-    EXPECT_TRUE(p.periodControlsEnabled(false)) << c.name;
-    EXPECT_TRUE(p.form.PeriodActive && p.form.Recording && !p.form.NewFileCreated) << c.name;
-    EXPECT_EQ(p.form["lblF1NewFileCreated"].caption, "note") << c.name;
-    if (c.fullSet) {
-      EXPECT_EQ(p.log("1.log"), Strings{"set 1"});
-      EXPECT_EQ(p.log("99.log"), Strings{"set 99"});
-    } else {
-      EXPECT_FALSE(p.exists("1.log"));
+    EXPECT_TRUE(p.oneReport(kHandlingFiles));
+    EXPECT_EQ(p.log("7.log"), c.fullSet ? Strings{"set 7"} : Strings{});
+    if (!c.periodKept) {
+      EXPECT_EQ(p.log("Oldlog/8.log"), Strings{"set 8"});
+      EXPECT_FALSE(p.exists("8.log"));
+      EXPECT_EQ(p.log("1.log"), kOldPeriod);
+      continue;
     }
+    EXPECT_EQ(p.log("CountRec.zvt"), kOldPeriod);
+    EXPECT_EQ(p.shownDays(), "20-10");
+    EXPECT_TRUE(p.periodControlsEnabled(false));
+    EXPECT_TRUE(p.form.PeriodActive && p.form.Recording && !p.form.NewFileCreated);
+    EXPECT_EQ(p.form["lblF1NewFileCreated"].caption, "note");
+    EXPECT_EQ(p.exists("1.log"), c.fullSet);
   }
 }
 
@@ -137,14 +113,12 @@ TEST(Rotation, FailedHeaderWriteLeavesNoHeaderlessFile) {
   for (long step : {1, 2, 3}) {  // open, the one write of both headers, close
     Program p;
     setFaultAt(step);
-    confirm(p, "01", "31");
+    p.confirm("01", "31");
     setFaultAt(0);
     EXPECT_TRUE(p.oneReport(kSavingData)) << step;
-    EXPECT_FALSE(p.exists("CountRec.zvt")) << step;
-    EXPECT_FALSE(p.form.PeriodActive) << step;
+    EXPECT_FALSE(p.exists("CountRec.zvt") || p.form.PeriodActive) << step;
     EXPECT_EQ(p.form["lblF1NewFileCreated"].caption, "") << step;
-    EXPECT_TRUE(p.form.NewFileCreated) << step;
-    EXPECT_FALSE(p.form["cmdConfirm"].enabled) << step;
+    EXPECT_TRUE(p.form.NewFileCreated && !p.form["cmdConfirm"].enabled) << step;
   }
 }
 

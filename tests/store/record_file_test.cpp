@@ -1,3 +1,4 @@
+// Record files, the settings file and the file steps of the archive.
 #include "store/record_file.h"
 
 #include <gtest/gtest.h>
@@ -6,13 +7,16 @@
 #include <fstream>
 
 #include "store/fault.h"
+#include "store/file_system.h"
 #include "store/settings_file.h"
 #include "support/fake_services.h"
 
 namespace tallix {
 namespace {
 
-using testing::TempDir;
+using testing::readLog;
+using testing::writeLog;
+using Strings = std::vector<std::string>;
 
 std::string readBytes(const std::string& path) {
   std::string bytes;
@@ -22,9 +26,9 @@ std::string readBytes(const std::string& path) {
 }
 
 TEST(RecordFile, CountsRecordsToTheNearestWhole) {
-  TempDir dir;
-  const std::pair<long long, long> cases[] = {{0, 0},  {14, 0}, {15, 1}, {43, 1}, {44, 2}, {29 * 4 + 14, 4},
-                                              {29 * 4 + 15, 5}, {29LL * 32768, 32768}};
+  testing::TempDir dir;
+  const std::pair<long long, long> cases[] = {{0, 0}, {14, 0}, {15, 1}, {43, 1}, {44, 2}, {29 * 4 + 15, 5},
+                                              {29LL * 32768, 32768}};
   for (const auto& [length, count] : cases) {
     EXPECT_EQ(recordsInLength(length, kRecordLength), count) << length;
     if (length > 1000) continue;
@@ -36,7 +40,7 @@ TEST(RecordFile, CountsRecordsToTheNearestWhole) {
 }
 
 TEST(RecordFile, WritesPaddedRecordsByNumberAndExtendsTheFile) {
-  TempDir dir;
+  testing::TempDir dir;
   const std::string path = dir.file("CountRec.zvt");
   PendingError error;
   ASSERT_TRUE(writeRecord(path, 4, "_end : 2002/04/16 10:01:02", error));  // creates the missing file
@@ -51,23 +55,15 @@ TEST(RecordFile, WritesPaddedRecordsByNumberAndExtendsTheFile) {
 }
 
 TEST(RecordFile, FailedStepsLeaveTheBufferAndReportTheError) {
-  TempDir dir;
-  std::filesystem::create_directory(dir.file("CountRec.zvt"));  // a folder where the file should be
-  PendingError error;
-  std::string record = "kept";
-  EXPECT_FALSE(readRecord(dir.file("CountRec.zvt"), 1, record, error));
-  EXPECT_EQ(record, "kept");
-  EXPECT_TRUE(error.pending());
-
-  // Each counted step can be made to fail; the rest of the procedure goes on.
-  testing::writeLog(dir.file("log"), {"From : 15_2002/04/15", "1_To : 14"});
+  testing::TempDir dir;
+  writeLog(dir.file("log"), {"From : 15_2002/04/15", "1_To : 14"});
   for (long step = 1; step <= 4; ++step) {  // open, read, read, close
-    PendingError stepError;
+    PendingError error;
     setFaultAt(step);
     std::string one = "none";
     std::string two = "none";
     {
-      RecordFile file(dir.file("log"), kRecordLength, stepError);
+      RecordFile file(dir.file("log"), kRecordLength, error);
       file.read(1, one);
       file.read(2, two);
       file.close();
@@ -75,14 +71,14 @@ TEST(RecordFile, FailedStepsLeaveTheBufferAndReportTheError) {
     setFaultAt(0);
     // The last failure is the one reported: reading a file that never opened
     // fails again with "bad file name or number".
-    EXPECT_EQ(stepError.number, step == 1 ? kBadFileNameOrNumber : kDeviceIoError) << step;
+    EXPECT_EQ(error.number, step == 1 ? kBadFileNameOrNumber : kDeviceIoError) << step;
     EXPECT_EQ(one == "none", step <= 2) << step;
     EXPECT_EQ(two == "none", step <= 1 || step == 3) << step;
   }
 }
 
 TEST(SettingsFile, RoundTripsLabelsAndLittleEndianValues) {
-  TempDir dir;
+  testing::TempDir dir;
   const std::string path = dir.file("tallix.ini");
   PendingError error;
   ASSERT_TRUE(writeSettingsRecord(path, 2, {"[CheckedRunMe]", 1, 0}, error));
@@ -91,16 +87,37 @@ TEST(SettingsFile, RoundTripsLabelsAndLittleEndianValues) {
   ASSERT_EQ(bytes.size(), 102u);
   // 1200 = 0x04B0 and -15 = 0xFFF1, low byte first.
   EXPECT_EQ(bytes.substr(0, 51), "[F1Location]     \xB0\x04\xF1\xFF" + std::string(30, '\0'));
-
   SettingsRecord back;
   ASSERT_TRUE(readSettingsRecord(path, 1, back, error));
-  EXPECT_EQ(back.label, "[F1Location]     ");
-  EXPECT_EQ(back.value1, 1200);
-  EXPECT_EQ(back.value2, -15);
+  EXPECT_EQ(back.label + std::to_string(back.value1) + "|" + std::to_string(back.value2), "[F1Location]     1200|-15");
   ASSERT_TRUE(readSettingsRecord(path, 3, back, error));  // past the end
-  EXPECT_EQ(back.label, std::string(17, '\0'));
-  EXPECT_EQ(back.value1, 0);
+  EXPECT_EQ(back.label + std::to_string(back.value1), std::string(17, '\0') + "0");
   EXPECT_FALSE(error.pending());
+}
+
+TEST(FileSystem, CopyReplacesWholeRenameNeverOverwritesAndListingIsNatural) {
+  testing::TempDir dir;
+  writeLog(dir.file("CountRec.zvt"), {"new"});
+  writeLog(dir.file("CountRec.log"), {"old", "longer"});
+  PendingError error;
+  ASSERT_TRUE(copyFile(dir.file("CountRec.zvt"), dir.file("CountRec.log"), error));
+  EXPECT_EQ(readLog(dir.file("CountRec.log")), Strings{"new"});
+  EXPECT_FALSE(copyFile(dir.file("missing"), dir.file("other"), error));
+  EXPECT_EQ(error.number, kFileNotFound) << "the system's error becomes the program's number";
+  error.clear();
+  writeLog(dir.file("1.log"), {"one"});
+  EXPECT_FALSE(renameFile(dir.file("CountRec.zvt"), dir.file("1.log"), error));
+  EXPECT_EQ(error.number, kFileAlreadyExists);
+  EXPECT_EQ(readLog(dir.file("1.log")), Strings{"one"});
+  ASSERT_TRUE(makeFolder(dir.file("folder.log"), error));
+  EXPECT_FALSE(deleteFile(dir.file("folder.log"), error)) << "delete removes files, never folders";
+
+  for (const char* name : {"10.log", "2.log", "notes.txt"}) writeLog(dir.file(name), {});
+  Strings names;
+  ASSERT_TRUE(listFiles(dir.path(), ".log", names, error));
+  EXPECT_EQ(names, (Strings{"1.log", "2.log", "10.log", "CountRec.log"}));
+  EXPECT_FALSE(listFiles(dir.file("nowhere"), ".log", names, error));
+  EXPECT_EQ(names.size(), 4u) << "a failed listing leaves the list alone";
 }
 
 }  // namespace
