@@ -1,9 +1,11 @@
 // Files and clocks that the ordinary path does not expect: dangling start
-// records, failed writes, sleeps, clock changes and new days between ticks.
+// records, failed writes, sleeps, clock changes and new days between ticks;
+// and the day count and end time of an open pair, which always agree on disk.
 #include <gtest/gtest.h>
 
 #include "monitor/tick.h"
 #include "monitor_fixture.h"
+#include "store/text_forms.h"
 
 namespace tallix::testing {
 namespace {
@@ -60,7 +62,6 @@ TEST_F(TickRecoveryTest, ClockJumpClosesTheRecordAtTheLastTickSeen) {
     tickUntil(at(2002, 4, 16, 9, 20, 30));
     services.line = c.lineUp;
     tickAt(addSeconds(services.clock, c.jump));
-
     std::string tail;
     for (size_t n = 2; n < records().size(); ++n) tail += (n > 2 ? "|" : "") + records()[n];
     EXPECT_EQ(tail, c.tail);
@@ -72,7 +73,6 @@ TEST_F(TickRecoveryTest, ClockJumpClosesTheRecordAtTheLastTickSeen) {
     }
   }
   EXPECT_TRUE(services.messages.empty());
-
   // A close that cannot be written after a jump is reported.
   beginPeriod();
   services.line = true;
@@ -103,6 +103,50 @@ TEST_F(TickRecoveryTest, PeriodIsReloadedAtMidnightAndOnANewDay) {
     tickAt(c.now);
     EXPECT_EQ(form.PeriodActive, !c.reloaded);
   }
+}
+
+// A line that drops at the very first second of the start's minute on a
+// later day was never seen up in that minute; the close still counts the
+// day, or the pair would read a whole day short.
+TEST_F(TickRecoveryTest, LineDroppingInTheStartMinuteOfALaterDayKeepsItsDay) {
+  const struct { DateTime start, drop; Records pair; } cases[] = {
+      {at(2002, 4, 16, 9, 12, 0), at(2002, 4, 17, 9, 12, 0), {"start: 0102/04/16 09:12:00", "_end : 2002/04/17 09:12:00"}},
+      {at(2002, 4, 16, 9, 12, 40), at(2002, 4, 18, 9, 12, 0), {"start: 0202/04/16 09:12:40", "_end : 2002/04/18 09:12:00"}},
+      {at(2002, 4, 16, 9, 12, 40), at(2002, 4, 17, 9, 11, 59), {"start: 0002/04/16 09:12:40", "_end : 2002/04/17 09:11:59"}},
+  };
+  for (const auto& c : cases) {
+    beginPeriod();
+    services.line = true;
+    tickAt(c.start);
+    tickUntil(addSeconds(c.drop, -1));
+    services.line = false;
+    tickUntil(c.drop);
+    EXPECT_EQ(records(), (Records{kFrom, kTo, c.pair[0], c.pair[1]})) << stampText(c.drop);
+  }
+}
+
+// The open pair is written whole: when the day count grows, the start record
+// goes with a fresh end (a stop right after reads one day, never two); and the
+// even-minute refresh puts back a start record whose own write failed.
+TEST_F(TickRecoveryTest, OpenPairIsWrittenWhole) {
+  beginPeriod();
+  services.line = true;
+  tickAt(at(2002, 4, 16, 9, 13, 30));
+  tickUntil(at(2002, 4, 17, 9, 13, 5));  // day counted at 09:13:00; last refresh at 09:12:00
+  EXPECT_EQ(records(), (Records{kFrom, kTo, "start: 0102/04/16 09:13:30", "_end : 2002/04/17 09:13:00"}));
+  services.line = false;
+  tickUntil(at(2002, 4, 17, 9, 13, 6));
+
+  beginPeriod();
+  services.line = true;
+  services.clock = at(2002, 4, 18, 9, 13, 30);
+  setFaultAt(4);  // placing (open, length, close) succeeds; the start record's open fails
+  Timer1_Timer(form);
+  setFaultAt(0);
+  ASSERT_TRUE(form.Recording);
+  ASSERT_EQ(services.messages.size(), 1u);  // the day-spent update reports its own failure
+  tickUntil(at(2002, 4, 18, 9, 14, 0));
+  EXPECT_EQ(records(), (Records{kFrom, kTo, "start: 0002/04/18 09:13:30", "_end : 2002/04/18 09:14:00"}));
 }
 
 }  // namespace
