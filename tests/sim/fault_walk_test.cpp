@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -28,7 +27,6 @@
 #include "monitor/tick.h"
 #include "period/entry.h"
 #include "store/fault.h"
-#include "store/file_system.h"
 #include "store/record_file.h"
 #include "support/fake_services.h"
 
@@ -37,9 +35,6 @@ namespace fs = std::filesystem;
 namespace tallix {
 namespace {
 
-using testing::FakeServices;
-using testing::TempDir;
-
 struct Step {
   std::string name;
   std::vector<std::string_view> sentences;  // what a failure in this step may be told with
@@ -47,9 +42,10 @@ struct Step {
   long lastOperation = 0;
 };
 
-std::string bytesOf(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+bool startsWithOneOf(const std::string& text, const std::vector<std::string_view>& sentences) {
+  for (std::string_view s : sentences)
+    if (text.rfind(s, 0) == 0) return true;
+  return false;
 }
 
 class Scenario {
@@ -63,9 +59,9 @@ class Scenario {
                         {"From : 01_2001/01/01", "0_To : 31", start, "_end : 2001/01/01 11:00:00"});
     }
     testing::writeLog(dir_.file("CountRec.zvt"), {"From : 01_2002/04/05", "0_To : 31"});
-    for (const auto& entry : fs::directory_iterator(dir_.path())) {
-      if (entry.is_regular_file() && entry.path().filename() != "CountRec.zvt") before_.insert(bytesOf(entry.path()));
-    }
+    forEachFile([this](const fs::path& path, const std::string& bytes) {
+      if (path.filename() != "CountRec.zvt") before_.insert(bytes);
+    });
     svc_.clock = DateTime{2002, 4, 29, 9, 0, 0};
   }
 
@@ -74,41 +70,28 @@ class Scenario {
   void run(Mark mark) {
     Form1_Form_Load(form_);
     mark(0);
-
     cmdInput_Click(form_);
     form_["txtStartDay"].caption = "01";
     form_["txtEndDay"].caption = "31";
     cmdConfirm_Click(form_);
     mark(1);
-
     // Online for a day and a minute, ticking once a minute: start, the
     // even-minute refreshes, the day count at 09:00 the next day, the close.
-    svc_.line = true;
-    tickEvery(60, DateTime{2002, 4, 30, 9, 1, 0});
-    svc_.line = false;
-    tick(1);
+    online(60, DateTime{2002, 4, 30, 9, 1, 0});
     mark(2);
-
     form_["chkToBeMin"].value = 1;
     chkToBeMin_MouseUp(form_);
     mark(3);
-
     // Online across the end of the month: the rollover closes the pair into
     // the old file and moves the full set into Oldlog.
     svc_.clock = DateTime{2002, 4, 30, 23, 58, 0};
-    svc_.line = true;
-    tickEvery(20, DateTime{2002, 5, 1, 0, 1, 0});
-    svc_.line = false;
-    tick(1);
+    online(20, DateTime{2002, 5, 1, 0, 1, 0});
     mark(4);
-
     ShowView(form_, "Calculation");
     mark(5);
-
     auto& list = form_["File1"];
-    for (size_t i = 0; i < list.items.size(); ++i) {
+    for (size_t i = 0; i < list.items.size(); ++i)
       if (list.items[i] == "1.log") list.listIndex = static_cast<int>(i);
-    }
     cmdLoad_Click(form_);
     mark(6);
   }
@@ -117,72 +100,75 @@ class Scenario {
 
   // Every record file keeps its headers and its pairs in step.
   void expectRecordsInStep() const {
-    for (const fs::path& folder : {fs::path(dir_.path()), fs::path(dir_.file("Oldlog"))}) {
-      if (!fs::is_directory(folder)) continue;
-      for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = entry.path().filename().string();
-        if (!entry.is_regular_file() || name == "tallix.ini") continue;
-        const std::string bytes = bytesOf(entry.path());
-        SCOPED_TRACE(entry.path().string());
-        ASSERT_EQ(bytes.size() % kRecordLength, 0u) << "a part of a record";
-        const size_t count = bytes.size() / kRecordLength;
-        if (count == 0) continue;
-        ASSERT_GE(count, 2u);
-        EXPECT_EQ(bytes.substr(0, 4), "From");
-        EXPECT_TRUE(bytes.substr(29, 4) == "0_To" || bytes.substr(29, 4) == "1_To");
-        EXPECT_EQ(count % 2, 0u) << "a start record without its end";
-        for (size_t i = 2; i < count; ++i) {
-          EXPECT_EQ(bytes.substr(i * kRecordLength, 6), i % 2 == 0 ? "start:" : "_end :") << "record " << i + 1;
-        }
-      }
-    }
+    forEachFile([](const fs::path& path, const std::string& bytes) {
+      if (path.filename() == "tallix.ini") return;
+      SCOPED_TRACE(path.string());
+      ASSERT_EQ(bytes.size() % kRecordLength, 0u) << "a part of a record";
+      const size_t count = bytes.size() / kRecordLength;
+      if (count == 0) return;
+      ASSERT_GE(count, 2u);
+      EXPECT_EQ(bytes.substr(0, 4), "From");
+      EXPECT_TRUE(bytes.substr(29, 4) == "0_To" || bytes.substr(29, 4) == "1_To");
+      EXPECT_EQ(count % 2, 0u) << "a start record without its end";
+      for (size_t i = 2; i < count; ++i)
+        EXPECT_EQ(bytes.substr(i * kRecordLength, 6), i % 2 == 0 ? "start:" : "_end :") << "record " << i + 1;
+    });
   }
 
-  // Every file the folder held before is still there, in the folder or in Oldlog.
+  // Every file the folder held before is still there, in the folder or in
+  // Oldlog; so is the period live at the start (archived or still live, its
+  // second record perhaps changed by the part-minute click) and the one begun.
   void expectNothingLost(bool periodBegun) const {
     std::set<std::string> now;
-    for (const fs::path& folder : {fs::path(dir_.path()), fs::path(dir_.file("Oldlog"))}) {
-      if (!fs::is_directory(folder)) continue;
-      for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.is_regular_file()) now.insert(bytesOf(entry.path()));
-      }
-    }
+    forEachFile([&now](const fs::path&, const std::string& bytes) { now.insert(bytes); });
     int lost = 0;
     for (const std::string& bytes : before_) lost += now.count(bytes) == 0 ? 1 : 0;
     EXPECT_EQ(lost, 0) << "logs lost";
-    // The period that was live at the start lives on, archived or still live
-    // (the part-minute click may have changed its second record since), and
-    // so does the period recorded during the run.
-    bool kept = false;
-    bool recorded = false;
-    for (const std::string& bytes : now) {
-      kept = kept || bytes.rfind("From : 01_2002/04/05", 0) == 0;
-      recorded = recorded || bytes.rfind("From : 01_2002/04/29", 0) == 0;
-    }
-    EXPECT_TRUE(kept) << "the period of 5 April is gone";
+    auto kept = [&now](const char* header) {
+      for (const std::string& bytes : now)
+        if (bytes.rfind(header, 0) == 0) return true;
+      return false;
+    };
+    EXPECT_TRUE(kept("From : 01_2002/04/05")) << "the period of 5 April is gone";
     if (periodBegun) {
-      EXPECT_TRUE(recorded) << "the period of 29 April is gone";
+      EXPECT_TRUE(kept("From : 01_2002/04/29")) << "the period of 29 April is gone";
     }
   }
 
  private:
+  template <typename Visit>
+  void forEachFile(Visit visit) const {
+    for (const fs::path& folder : {fs::path(dir_.path()), fs::path(dir_.file("Oldlog"))}) {
+      if (!fs::is_directory(folder)) continue;
+      for (const auto& entry : fs::directory_iterator(folder)) {
+        if (!entry.is_regular_file()) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        visit(entry.path(), std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+      }
+    }
+  }
   void tick(long seconds) {
     svc_.advance(seconds);
     Timer1_Timer(form_);
   }
-  void tickEvery(long seconds, const DateTime& until) {
+  // The line up, a tick every `seconds` up to `until`, then down for a tick.
+  void online(long seconds, const DateTime& until) {
+    svc_.line = true;
     Timer1_Timer(form_);
     while (toSerialSeconds(svc_.clock) < toSerialSeconds(until)) tick(seconds);
+    svc_.line = false;
+    tick(1);
   }
 
-  FakeServices svc_;
-  TempDir dir_;
+  testing::FakeServices svc_;
+  testing::TempDir dir_;
   MainForm form_;
   std::set<std::string> before_;
 };
 
-std::vector<Step> scenarioSteps() {
-  return {
+TEST(FaultWalk, EveryFileOperationMayFailWithoutLossOrMisalignment) {
+  setDurableWrites(false);
+  std::vector<Step> steps = {
       {"start-up", {kLoadingData, kLoadingBackDays}},
       {"confirmation", {kHandlingFiles, kSavingData, kLoadingData}},
       {"a day online", {kWritingDataToFile, kUpdatingDaySpent, kLoadingBackDays}},
@@ -192,18 +178,8 @@ std::vector<Step> scenarioSteps() {
       {"Calculation view", {kUpdatingCountRecLog}},
       {"load", {kLoadingData}},
   };
-}
-
-bool startsWithOneOf(const std::string& text, const std::vector<std::string_view>& sentences) {
-  for (std::string_view s : sentences) {
-    if (text.rfind(s, 0) == 0) return true;
-  }
-  return false;
-}
-
-TEST(FaultWalk, EveryFileOperationMayFailWithoutLossOrMisalignment) {
-  setDurableWrites(false);
-  std::vector<Step> steps = scenarioSteps();
+  std::vector<std::string_view> known;
+  for (const Step& s : steps) known.insert(known.end(), s.sentences.begin(), s.sentences.end());
   {
     Scenario clean;
     setFaultAt(0);
@@ -234,9 +210,8 @@ TEST(FaultWalk, EveryFileOperationMayFailWithoutLossOrMisalignment) {
     if (!walked(n)) continue;
     ++points;
     const Step* step = nullptr;
-    for (const Step& s : steps) {
+    for (const Step& s : steps)
       if (n > s.firstOperation && n <= s.lastOperation) step = &s;
-    }
     ASSERT_NE(step, nullptr);
     SCOPED_TRACE("operation " + std::to_string(n) + " of " + std::to_string(total) + ", in the " + step->name);
     Scenario faulty;
@@ -246,8 +221,6 @@ TEST(FaultWalk, EveryFileOperationMayFailWithoutLossOrMisalignment) {
     setFaultAt(0);
 
     const auto& messages = faulty.messages();
-    std::vector<std::string_view> known = steps.front().sentences;
-    for (const Step& s : steps) known.insert(known.end(), s.sentences.begin(), s.sentences.end());
     for (const std::string& m : messages) EXPECT_TRUE(startsWithOneOf(m, known)) << m;
     const bool silentByDesign = step == &steps[0] && n > silentFrom;
     if (!silentByDesign) {

@@ -28,13 +28,6 @@ inline std::string ipCommand() {
   return "ip";
 }
 
-inline std::vector<char*> argvOf(std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  return argv;
-}
-
 // Starts a program with a pipe on its standard input and one that collects
 // its standard output and error.
 class Child {
@@ -53,7 +46,9 @@ class Child {
       ::close(in[1]);
       return false;
     }
-    std::vector<char*> argv = argvOf(args);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
     pid_ = ::fork();
     if (pid_ == 0) {
       ::dup2(in[0], STDIN_FILENO);
@@ -73,12 +68,11 @@ class Child {
   std::string readLine(std::chrono::milliseconds patience) {
     std::string line;
     const auto deadline = std::chrono::steady_clock::now() + patience;
+    char c = 0;
     while (output_ >= 0 && std::chrono::steady_clock::now() < deadline) {
       pollfd ready{output_, POLLIN, 0};
       if (::poll(&ready, 1, 100) <= 0) continue;
-      char c = 0;
-      if (::read(output_, &c, 1) != 1) break;
-      if (c == '\n') break;
+      if (::read(output_, &c, 1) != 1 || c == '\n') break;
       line.push_back(c);
     }
     return line;
@@ -92,30 +86,27 @@ class Child {
     return all;
   }
 
-  pid_t pid() const { return pid_; }
-
   // Ends it at once with SIGKILL, as a crash or a power cut would.
   void kill() {
     if (pid_ > 0) {
       ::kill(pid_, SIGKILL);
       ::waitpid(pid_, nullptr, 0);
-      pid_ = -1;
     }
+    pid_ = -1;
   }
 
-  // Closes its input (the hang-up), then ends it for sure; returns its status.
+  // Closes its input (the hang-up), gives it a second to end, then ends it
+  // for sure; returns its status.
   int stop() {
     if (input_ >= 0) ::close(input_);
     input_ = -1;
     int status = -1;
-    if (pid_ > 0) {
-      for (int i = 0; i < 50 && ::waitpid(pid_, &status, WNOHANG) == 0; ++i) std::this_thread::sleep_for(20ms);
-      if (::waitpid(pid_, &status, WNOHANG) == 0) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, &status, 0);
-      }
-      pid_ = -1;
+    for (int i = 0; pid_ > 0 && i < 50 && ::waitpid(pid_, &status, WNOHANG) == 0; ++i) std::this_thread::sleep_for(20ms);
+    if (pid_ > 0 && ::waitpid(pid_, &status, WNOHANG) == 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, &status, 0);
     }
+    pid_ = -1;
     if (output_ >= 0) ::close(output_);
     output_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -1,7 +1,5 @@
 #include "support/fake_services.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -30,16 +28,11 @@ void FakeServices::notifyIcon(NotifyAction action, const TrayIconData& data) {
 
 TempDir::TempDir() {
   static std::atomic<unsigned> counter{0};
-  std::random_device seed;
-  fs::path base = fs::temp_directory_path();
-  for (;;) {
-    fs::path candidate = base / ("tallix-test-" + std::to_string(seed()) + "-" + std::to_string(counter++));
-    std::error_code code;
-    if (fs::create_directory(candidate, code)) {
-      path_ = candidate.string() + "/";
-      return;
-    }
-  }
+  const std::string base = (fs::temp_directory_path() / "tallix-test-").string() + std::to_string(std::random_device{}());
+  std::error_code code;
+  do path_ = base + "-" + std::to_string(counter++);
+  while (!fs::create_directory(path_, code));
+  path_ += "/";
 }
 
 TempDir::~TempDir() {
