@@ -6,19 +6,6 @@
 namespace tallix {
 namespace {
 
-TEST(Entry, DayBoxesTakeDigitsAndBackspaceOnly) {
-  Program p;
-  for (auto* press : {&txtStartDay_KeyPress, &txtEndDay_KeyPress}) {
-    for (const auto& [code, passes] : {std::pair{'0', true}, {'9', true}, {'\b', true}, {'/', false}, {'a', false}}) {
-      const int beeps = p.services.beeps;
-      auto key = static_cast<std::int16_t>(code);
-      press(p.form, key);
-      EXPECT_EQ(key, passes ? code : 0) << code;
-      EXPECT_EQ(p.services.beeps - beeps, passes ? 0 : 1) << code;
-    }
-  }
-}
-
 TEST(Entry, ConfirmChecksAndPadsTheDays) {
   const struct { std::string start, end; std::string_view message; std::string shown; } cases[] = {
       {"7", "5", "", "07-05"},                     {"31", "10", "", "31-10"},
