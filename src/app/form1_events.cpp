@@ -150,10 +150,10 @@ void chkToBeMin_MouseUp(MainForm& form) {
     // Only a record 2 that was really read is rewritten: writing back what the
     // buffer held from elsewhere would put a foreign text into the header.
     if (file.read(2, form.LineRec)) {
-      std::string text = trim(form.LineRec);
-      if (!text.empty()) text.erase(0, 1);
-      text.insert(0, form["chkToBeMin"].value == 1 ? "1" : "0");
-      form.LineRec = padRecord(text);
+      const std::string text = trim(form.LineRec);
+      std::string updated(1, form["chkToBeMin"].value == 1 ? '1' : '0');
+      if (!text.empty()) updated.append(text, 1, std::string::npos);
+      form.LineRec = padRecord(updated);
       file.write(2, form.LineRec);
     }
     file.close();
