@@ -108,6 +108,7 @@ void Form1_Form_Load(MainForm& form) {
   placeFrame(form["fraCalculate"]);
   form["lblUseTime"].caption.clear();
   form["fraCalculate"].visible = false;
+  form["lblDataFolder"].caption = std::string(kDataFolderLabel) + form.AppPath;
 
   readPartMinuteSetting(form);
   ReloadPeriod(form);
@@ -181,6 +182,12 @@ void Form3_Form_Load(MainForm& form, bool trayAvailable) {
   form.trayIconData.hIcon = kPictureDisconnect;
   form.trayIconData.tip = kTrayTip;
   Shell_NotifyIcon(form, NotifyAction::Add);
+  // Nothing can be recorded: say so once, and show the window, whose Settings
+  // view names the folder too.
+  if (!form.appPathWritable) {
+    AnswerOk(form, std::string(kDataFolderUnwritable) + form.AppPath);
+    form.windowVisible = true;
+  }
 }
 
 void Form3_mShow_Click(MainForm& form) {
