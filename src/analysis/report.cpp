@@ -6,6 +6,7 @@
 #include "analysis/loader.h"
 #include "form/main_form.h"
 #include "form/services.h"
+#include "store/file_system.h"
 
 namespace tallix {
 namespace {
@@ -102,12 +103,13 @@ bool reportFile(const std::string& argument, const Options& options, bool named,
 }  // namespace
 
 std::string reportUsage() {
-  return "Usage: tallix-report [--part-minute] [--csv] [--] FILE.log...\n"
+  return "Usage: tallix-report [--part-minute] [--csv] [--] [FILE.log...]\n"
          "\n"
          "Loads each log file as the Calculation view's Load button does and prints\n"
          "what the view would show: the file's creation date, the period, the first\n"
          "and last record, the total time, the records that cannot be counted, and\n"
-         "any message about the file, one per line.\n"
+         "any message about the file, one per line. Without a file it reports every\n"
+         ".log file of the folder where Tallix keeps its records.\n"
          "\n"
          "  --part-minute  count a part-minute at the start and end of a connection\n"
          "                 as a whole minute\n"
@@ -118,10 +120,12 @@ std::string reportUsage() {
          "  --help         show this text\n"
          "\n"
          "Exit status: 0 when every file loaded, 1 when a file was refused (missing,\n"
-         "wrong format, or a failure while loading), 2 for bad arguments.\n";
+         "wrong format, or a failure while loading) or there was no log to report,\n"
+         "2 for bad arguments.\n";
 }
 
-int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+              const std::string& logFolder) {
   Options options;
   bool optionsEnded = false;
   for (const auto& arg : args) {
@@ -142,9 +146,19 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     out << reportUsage();
     return kReportLoaded;
   }
-  if (options.files.empty()) {
+  if (options.files.empty() && logFolder.empty()) {
     err << "tallix-report: no log file given\n" << reportUsage();
     return kReportBadArguments;
+  }
+  if (options.files.empty()) {
+    std::vector<std::string> names;
+    PendingError error;
+    listFiles(logFolder, ".log", names, error);
+    if (names.empty()) {
+      err << "tallix-report: no log file in " << logFolder << '\n';
+      return kReportRefused;
+    }
+    for (const auto& name : names) options.files.push_back(logFolder + name);
   }
 
   if (options.csv) out << "file,start record,start,end,seconds,abandoned\n";

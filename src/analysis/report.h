@@ -11,10 +11,14 @@ namespace tallix {
 
 enum ReportStatus : int { kReportLoaded = 0, kReportRefused = 1, kReportBadArguments = 2 };
 
-// `args` are the command's arguments without the program name. Returns the
-// exit status: 0 when every file loaded, 1 when one was refused (missing,
-// wrong format or a failure report), 2 for bad arguments.
-int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// `args` are the command's arguments without the program name. Without a
+// file argument every ".log" file of `logFolder` (the program's data folder,
+// ending in the separator) is reported; with no folder either that is a bad
+// argument. Returns the exit status: 0 when every file loaded, 1 when one was
+// refused (missing, wrong format or a failure report) or the folder holds no
+// log, 2 for bad arguments.
+int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+              const std::string& logFolder = {});
 
 // The command's help text.
 std::string reportUsage();

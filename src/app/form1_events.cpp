@@ -108,6 +108,7 @@ void Form1_Form_Load(MainForm& form) {
   placeFrame(form["fraCalculate"]);
   form["lblUseTime"].caption.clear();
   form["fraCalculate"].visible = false;
+  form["lblDataFolder"].caption = std::string(kDataFolderLabel) + form.AppPath;
 
   readPartMinuteSetting(form);
   ReloadPeriod(form);
@@ -150,10 +151,10 @@ void chkToBeMin_MouseUp(MainForm& form) {
     // Only a record 2 that was really read is rewritten: writing back what the
     // buffer held from elsewhere would put a foreign text into the header.
     if (file.read(2, form.LineRec)) {
-      std::string text = trim(form.LineRec);
-      if (!text.empty()) text.erase(0, 1);
-      text.insert(0, form["chkToBeMin"].value == 1 ? "1" : "0");
-      form.LineRec = padRecord(text);
+      const std::string text = trim(form.LineRec);
+      std::string updated(1, form["chkToBeMin"].value == 1 ? '1' : '0');
+      if (!text.empty()) updated.append(text, 1, std::string::npos);
+      form.LineRec = padRecord(updated);
       file.write(2, form.LineRec);
     }
     file.close();
@@ -181,6 +182,12 @@ void Form3_Form_Load(MainForm& form, bool trayAvailable) {
   form.trayIconData.hIcon = kPictureDisconnect;
   form.trayIconData.tip = kTrayTip;
   Shell_NotifyIcon(form, NotifyAction::Add);
+  // Nothing can be recorded: say so once, and show the window, whose Settings
+  // view names the folder too.
+  if (!form.appPathWritable) {
+    AnswerOk(form, std::string(kDataFolderUnwritable) + form.AppPath);
+    form.windowVisible = true;
+  }
 }
 
 void Form3_mShow_Click(MainForm& form) {

@@ -36,7 +36,8 @@ CloseOutcome Form1_Form_QueryUnload(MainForm& form, bool trayAvailable);
 
 // Start-up after the single-instance check and AppPath: loads the main
 // window, keeps it hidden (shown when there is no tray to reach it from), and
-// adds the icon with the offline picture and its tip.
+// adds the icon with the offline picture and its tip. A data folder that
+// cannot be written is named in one message, and the window is shown.
 void Form3_Form_Load(MainForm& form, bool trayAvailable);
 
 // Icon menu commands that act on the main window alone.

@@ -53,6 +53,8 @@ std::vector<ControlSpec> makeForm1() {
        252});
   add({"chkRunMe", K::CheckBox, "fraSettings", "run me when Windows starts",
        "Automatically load Tallix when Windows starts every time", arial(), 240, 840, 3732, 228});
+  add({"lblDataFolder", K::Label, "fraSettings", "", "Where Tallix keeps its record files and settings", arial(), 240,
+       2160, 5532, 492});
 
   // The Calculation view.
   add({"File1", K::FileList, "fraCalculate", "", "CountRec.log is a most recent file stored data, next is great number.",

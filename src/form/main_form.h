@@ -23,6 +23,8 @@ struct MainForm {
   Services* services;
   // The program folder, always ending in the separator.
   std::string AppPath;
+  // Whether files can be made in AppPath; when not, start-up says so.
+  bool appPathWritable = true;
   // The notification-icon record (filled at start-up; the tick changes its picture).
   TrayIconData trayIconData;
 

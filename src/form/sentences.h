@@ -27,6 +27,11 @@ inline constexpr std::string_view kProgramTitle = "Vossberry Tallix";
 
 inline constexpr std::string_view kRecordNotProgressing = "Record is not progressing";
 inline constexpr std::string_view kNewFileCreated = "A new file created";
+// The start-up message when the data folder cannot be written; the folder
+// follows on its own line.
+inline constexpr std::string_view kDataFolderUnwritable =
+    "Nothing can be recorded: Tallix cannot write its files in this folder:\r";
+inline constexpr std::string_view kDataFolderLabel = "data folder: ";
 inline constexpr std::string_view kThisMonthPrompt = "Input the starting day and ending day below";
 
 // File names in the program folder.

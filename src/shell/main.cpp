@@ -1,8 +1,6 @@
 // Tallix: meters the time spent online over a dial-up connection from the
 // notification area.
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QSystemTrayIcon>
 
 #include "platform/connection_probe.h"
@@ -19,9 +17,10 @@ int main(int argc, char* argv[]) {
   QApplication::setQuitOnLastWindowClosed(false);
   QApplication::setWindowIcon(tallix::shell::programIcon());
 
-  const std::string appPath = tallix::withTrailingSeparator(
-      QFile::encodeName(QDir::toNativeSeparators(QCoreApplication::applicationDirPath())).toStdString(),
-      QDir::separator().toLatin1());
+  // The program folder when it is a writable portable copy, otherwise the
+  // user's data folder.
+  const tallix::DataFolder dataFolder = tallix::programDataFolder();
+  const std::string& appPath = dataFolder.path;
 
   tallix::shell::SingleInstance instance(appPath);
   if (!instance.acquire()) {
@@ -34,6 +33,7 @@ int main(int argc, char* argv[]) {
 
   tallix::shell::QtServices services(tallix::makeConnectionProbe());
   tallix::shell::StartupWindow form3(services, appPath, QSystemTrayIcon::isSystemTrayAvailable(), endAtOnce);
+  form3.form().appPathWritable = dataFolder.writable;
   form3.start();
   return QApplication::exec();
 }

@@ -33,7 +33,14 @@ StartupWindow::StartupWindow(QtServices& services, std::string appPath, bool tra
   connect(popup_.findChild<QAction*>("mShow"), &QAction::triggered, this, &StartupWindow::mShow_Click);
   connect(popup_.findChild<QAction*>("mHelp"), &QAction::triggered, this, &StartupWindow::mHelp_Click);
   connect(popup_.findChild<QAction*>("mRemove"), &QAction::triggered, this, &StartupWindow::mRemove_Click);
-  connect(&tray_, &TrayIcon::rightButtonReleased, this, [this] { openPopupMenu(QCursor::pos()); });
+  // The icon carries its menu: Qt opens it on a tray of its own, and exports
+  // it over D-Bus to a host that draws items' menus itself. A menu request
+  // the menu has not answered yet (a host asking the item to open it) opens it
+  // at the pointer.
+  tray_.icon().setContextMenu(&popup_);
+  connect(&tray_, &TrayIcon::rightButtonReleased, this, [this] {
+    if (!popup_.isVisible()) openPopupMenu(QCursor::pos());
+  });
 }
 
 StartupWindow::~StartupWindow() { services_.attachTray(nullptr); }

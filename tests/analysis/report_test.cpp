@@ -22,10 +22,10 @@ struct Outcome {
   std::string err;
 };
 
-Outcome report(const std::vector<std::string>& args) {
+Outcome report(const std::vector<std::string>& args, const std::string& logFolder = {}) {
   std::ostringstream out;
   std::ostringstream err;
-  int status = runReport(args, out, err);
+  int status = runReport(args, out, err, logFolder);
   return {status, out.str(), err.str()};
 }
 
@@ -92,6 +92,13 @@ TEST_F(ReportTest, RefusalsFailuresAndBadArguments) {
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(run.out.starts_with(good + ":\n")) << run.out;
   EXPECT_NE(run.out.find("Total time : \n2.log, wrong format\n\n" + good + ":\n file created"), std::string::npos);
+  // Without a file: every log of the data folder, in the file list's order.
+  const Outcome folder = report({"--part-minute"}, dir.path());
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_TRUE(folder.out.starts_with(good + ":\n")) << folder.out;
+  EXPECT_NE(folder.out.find("\n" + overflowing + ":\n"), std::string::npos) << folder.out;
+  TempDir empty;
+  EXPECT_EQ(report({}, empty.path()).err, "tallix-report: no log file in " + empty.path() + "\n");
   const Outcome help = report({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--csv"), std::string::npos);
