@@ -37,9 +37,9 @@ void wrongFormat(MainForm& form, const std::string& name) {
   setLabel(form, "lblCreated", kCreatedBare);
 }
 
-// A record's time stamp: the last 17 characters once trailing blanks go,
+// A record's stored time stamp: the last 17 characters once trailing blanks go,
 // "yy/mm/dd hh:mm:ss" for start and end records alike.
-std::string shownStamp(const std::string& record) { return showStamp(right(trimRight(record), 17)); }
+std::string storedStamp(const std::string& record) { return right(trimRight(record), 17); }
 
 // The day the file was made. Record 1 keeps the month in which the period
 // began; a file of a period that runs into the next month, made before the
@@ -83,7 +83,10 @@ void GetPeriodEnd(MainForm& form, const std::string& record2, PendingError& erro
 
 void cmdLoad_Click(MainForm& form) { loadSelectedLog(form, {}); }
 
-void loadSelectedLog(MainForm& form, const PairObserver& observer) {
+void loadSelectedLog(MainForm& form, const PairObserver& observer, LoadedTexts* texts) {
+  LoadedTexts ignored;
+  LoadedTexts& kept = texts ? *texts : ignored;
+  kept = {};
   bareLabels(form);
   form.TotalHours = 0;
   form.TotalMinutes = 0;
@@ -118,7 +121,8 @@ void loadSelectedLog(MainForm& form, const PairObserver& observer) {
   }
   const std::string record1 = form.LoadRec;
   GetPeriodStart(form, record1);
-  setLabel(form, "lblF2From", kFromLabel, showDate(form.PeriodDateText));
+  kept.from = form.PeriodDateText;
+  setLabel(form, "lblF2From", kFromLabel, showDate(kept.from));
   std::int16_t startDay = 0;
   convertToInt16(right(form.PeriodDateText, 2), startDay, error);
 
@@ -128,23 +132,28 @@ void loadSelectedLog(MainForm& form, const PairObserver& observer) {
     wrongFormat(form, name);
     return;
   }
+  kept.headers = true;
   GetPeriodEnd(form, form.LoadRec, error);
-  setLabel(form, "lblF2To", kToLabel, showDate(form.PeriodDateText));
+  kept.to = form.PeriodDateText;
+  setLabel(form, "lblF2To", kToLabel, showDate(kept.to));
   std::int16_t endDay = 0;
   convertToInt16(right(form.PeriodDateText, 2), endDay, error);
 
-  setLabel(form, "lblCreated", kCreatedFilled, showDate(creationDate(record1, startDay, endDay, error)));
+  kept.created = creationDate(record1, startDay, endDay, error);
+  setLabel(form, "lblCreated", kCreatedFilled, showDate(kept.created));
 
   const long records = log.count();
   if (records >= 3) {
     log.record(3, form.LoadRec);
-    setLabel(form, "lblFirstR", kFirstRecordLabel, shownStamp(form.LoadRec));
+    kept.first = storedStamp(form.LoadRec);
+    setLabel(form, "lblFirstR", kFirstRecordLabel, showStamp(kept.first));
   }
   std::int16_t N = 0;
   storeInt16(records, N, error);  // more than 32767 records: an overflow, and N stays 0
   if (N >= 4) {
     log.record(N, form.LoadRec);
-    setLabel(form, "lblLastR", kLastRecordLabel, shownStamp(form.LoadRec));
+    kept.last = storedStamp(form.LoadRec);
+    setLabel(form, "lblLastR", kLastRecordLabel, showStamp(kept.last));
   }
   if (N >= 3) ReadRecordPairs(form, N, log, error, observer);
 

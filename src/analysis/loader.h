@@ -23,9 +23,20 @@ inline constexpr std::string_view kTotalTimeBare = "Total time : ";
 inline constexpr std::string_view kFileNotFoundComplaint = " file not found";
 inline constexpr std::string_view kWrongFormatComplaint = " wrong format";
 
+// What a load found, in the stored forms, for callers that show it their own way.
+struct LoadedTexts {
+  bool headers = false;  // both header records were accepted
+  std::string from;      // the period's first and last day, "yyyy/mm/dd"
+  std::string to;        // (a text that is no real day as it stands)
+  std::string created;
+  std::string first;     // stamps "yy/mm/dd hh:mm:ss" of the first and last
+  std::string last;      // record; empty when the file has no such record
+};
+
 void cmdLoad_Click(MainForm& form);
-// The same load, telling the observer of every pair it reads.
-void loadSelectedLog(MainForm& form, const PairObserver& observer);
+// The same load, telling the observer of every pair it reads and, when
+// `texts` is given, keeping what the labels show in the stored forms.
+void loadSelectedLog(MainForm& form, const PairObserver& observer, LoadedTexts* texts = nullptr);
 
 void GetPeriodStart(MainForm& form, const std::string& record1);
 void GetPeriodEnd(MainForm& form, const std::string& record2, PendingError& error);

@@ -4,30 +4,19 @@
 #include <string_view>
 
 #include "analysis/loader.h"
+#include "analysis/report_json.h"
+#include "analysis/usage.h"
 #include "form/main_form.h"
-#include "form/services.h"
 #include "store/file_system.h"
 
 namespace tallix {
 namespace {
 
-// Services for a console: messages are kept to be printed; the rest of the
-// outside world is not needed to load a log.
-class ConsoleServices : public Services {
- public:
-  std::vector<std::string> messages;
-
-  DateTime now() override { return {}; }  // the loader never asks the time
-  bool probeConnection(std::string&) override { return false; }
-  void answerOk(const std::string& text) override { messages.push_back(text); }
-  void notifyIcon(NotifyAction, const TrayIconData&) override {}
-  void beep() override {}
-  void setStartAtLogOn(bool) override {}
-};
-
 struct Options {
   bool partMinute = false;
   bool csv = false;
+  bool json = false;
+  bool perDay = false;
   bool help = false;
   std::vector<std::string> files;
 };
@@ -40,14 +29,8 @@ std::string asLines(std::string text) {
   return text;
 }
 
-std::string csvField(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + "\"";
+void tellMessages(const std::string& argument, const std::vector<std::string>& messages, std::ostream& err) {
+  for (const auto& message : messages) err << argument << ": " << asLines(message) << '\n';
 }
 
 std::string_view reason(PairOutcome outcome) {
@@ -61,16 +44,31 @@ std::string_view reason(PairOutcome outcome) {
   return "";
 }
 
-// Loads one file as the Calculation view would; true when it was not refused.
-bool reportFile(const std::string& argument, const Options& options, bool named, std::ostream& out,
-                std::ostream& err) {
+// Loads one file as the Calculation view would; true when it loaded whole.
+bool reportFile(const std::string& argument, const Options& options, bool named, bool& firstObject,
+                std::ostream& out, std::ostream& err) {
   namespace fs = std::filesystem;
   const fs::path given(argument);
   std::string folder = given.parent_path().string();
   folder = folder.empty() ? "./" : folder + "/";
   const std::string name = given.filename().string();
 
-  ConsoleServices services;
+  if (options.json || options.perDay) {
+    const LogUsage usage = readLogUsage(folder, name, options.partMinute);
+    tellMessages(argument, usage.messages, err);
+    if (!usage.shown()) return false;  // nothing of the file can be shown
+    if (options.json) out << (firstObject ? "\n" : ",\n");
+    firstObject = false;
+    if (options.perDay) {
+      if (named && !options.json && !options.csv) out << argument << ":\n";
+      writePerDay(out, options.json ? DayForm::Json : options.csv ? DayForm::Csv : DayForm::Text, argument, usage);
+    } else {
+      writeUsageJson(out, argument, usage);
+    }
+    return usage.complete();
+  }
+
+  QuietServices services;
   MainForm form(services, folder);
   form["File1"].items = {name};
   form["File1"].listIndex = 0;
@@ -83,27 +81,25 @@ bool reportFile(const std::string& argument, const Options& options, bool named,
       if (pair.outcome == PairOutcome::Counted) out << pair.seconds;
       out << ',' << reason(pair.outcome) << '\n';
     });
-    for (const auto& message : services.messages) err << argument << ": " << asLines(message) << '\n';
-    return services.messages.empty();
+  } else {
+    cmdLoad_Click(form);
+    if (named) out << argument << ":\n";
+    for (std::string_view label : {"lblCreated", "lblF2From", "lblF2To", "lblFirstR", "lblLastR", "lblUseTime"})
+      out << form[label].caption << '\n';
+    const auto& abandoned = form["List1"].items;
+    if (!abandoned.empty()) {
+      out << form["lblAbandon"].caption << '\n';
+      for (const auto& item : abandoned) out << item << '\n';
+    }
   }
-
-  cmdLoad_Click(form);
-  if (named) out << argument << ":\n";
-  for (std::string_view label : {"lblCreated", "lblF2From", "lblF2To", "lblFirstR", "lblLastR", "lblUseTime"})
-    out << form[label].caption << '\n';
-  const auto& abandoned = form["List1"].items;
-  if (!abandoned.empty()) {
-    out << form["lblAbandon"].caption << '\n';
-    for (const auto& item : abandoned) out << item << '\n';
-  }
-  for (const auto& message : services.messages) out << asLines(message) << '\n';
+  tellMessages(argument, services.messages, err);
   return services.messages.empty();
 }
 
 }  // namespace
 
 std::string reportUsage() {
-  return "Usage: tallix-report [--part-minute] [--csv] [--] [FILE.log...]\n"
+  return "Usage: tallix-report [--part-minute] [--csv | --json] [--per-day] [--] [FILE.log...]\n"
          "\n"
          "Loads each log file as the Calculation view's Load button does and prints\n"
          "what the view would show: the file's creation date, the period, the first\n"
@@ -116,12 +112,28 @@ std::string reportUsage() {
          "  --csv          print one line per connection pair instead:\n"
          "                 file,start record,start,end,seconds,abandoned\n"
          "                 (seconds empty and the reason given when a pair is not\n"
-         "                 counted; messages go to the error output)\n"
+         "                 counted)\n"
+         "  --json         print a JSON array, one object per log: file, from, to,\n"
+         "                 created, first_record, last_record, part_minute,\n"
+         "                 total_seconds, total_shown, complete (false when a failure\n"
+         "                 cut the reading short), abandoned, and connections, each\n"
+         "                 with start_record, start, end and seconds; dates in ISO\n"
+         "                 8601 where they are real dates, else as stored; bytes that\n"
+         "                 are not UTF-8 are written as \\u0080 to \\u00ff\n"
+         "  --per-day      print the seconds online per calendar day instead, every\n"
+         "                 day of the period and any other day a connection falls on\n"
+         "                 (a connection over midnight is split there): \"date seconds\"\n"
+         "                 lines, with --csv file,date,seconds, with --json one object\n"
+         "                 per log with days [{date, seconds}] and undated_seconds\n"
          "  --help         show this text\n"
          "\n"
+         "Messages about a file go to the error output after the file's name. With\n"
+         "--json or --per-day a file that is missing, unreadable or not a log gives\n"
+         "nothing on the output but its message.\n"
+         "\n"
          "Exit status: 0 when every file loaded, 1 when a file was refused (missing,\n"
-         "wrong format, or a failure while loading) or there was no log to report,\n"
-         "2 for bad arguments.\n";
+         "unreadable, wrong format, or a failure while loading) or there was no log\n"
+         "to report, 2 for bad arguments. The other files are reported all the same.\n";
 }
 
 int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -133,6 +145,8 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
       if (arg == "--") optionsEnded = true;
       else if (arg == "--part-minute") options.partMinute = true;
       else if (arg == "--csv") options.csv = true;
+      else if (arg == "--json") options.json = true;
+      else if (arg == "--per-day") options.perDay = true;
       else if (arg == "--help" || arg == "-h") options.help = true;
       else {
         err << "tallix-report: unknown option " << arg << "\n" << reportUsage();
@@ -141,6 +155,10 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     } else {
       options.files.push_back(arg);
     }
+  }
+  if (options.csv && options.json) {
+    err << "tallix-report: --csv and --json exclude each other\n" << reportUsage();
+    return kReportBadArguments;
   }
   if (options.help) {
     out << reportUsage();
@@ -161,13 +179,17 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     for (const auto& name : names) options.files.push_back(logFolder + name);
   }
 
-  if (options.csv) out << "file,start record,start,end,seconds,abandoned\n";
+  if (options.csv) out << (options.perDay ? "file,date,seconds\n" : "file,start record,start,end,seconds,abandoned\n");
+  if (options.json) out << '[';
   const bool named = options.files.size() > 1;
+  const bool plain = !options.csv && !options.json;
   bool allLoaded = true;
+  bool firstObject = true;
   for (size_t i = 0; i < options.files.size(); ++i) {
-    if (named && !options.csv && i > 0) out << '\n';
-    allLoaded = reportFile(options.files[i], options, named, out, err) && allLoaded;
+    if (named && plain && i > 0) out << '\n';
+    allLoaded = reportFile(options.files[i], options, named, firstObject, out, err) && allLoaded;
   }
+  if (options.json) out << (firstObject ? "]\n" : "\n]\n");
   return allLoaded ? kReportLoaded : kReportRefused;
 }
 

@@ -1,0 +1,114 @@
+#include "analysis/report_json.h"
+
+#include <cstdio>
+
+namespace tallix {
+namespace {
+
+// The length of the valid UTF-8 sequence at `at`, or 0.
+size_t utf8Length(std::string_view s, size_t at) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+  const unsigned char lead = byte(at);
+  size_t length = 0;
+  unsigned least = 0;  // the smallest code point of that length, against overlong forms
+  if (lead >= 0xC2 && lead <= 0xDF) length = 2, least = 0x80;
+  else if (lead >= 0xE0 && lead <= 0xEF) length = 3, least = 0x800;
+  else if (lead >= 0xF0 && lead <= 0xF4) length = 4, least = 0x10000;
+  else return 0;
+  if (at + length > s.size()) return 0;
+  unsigned code = lead & (0x7F >> length);
+  for (size_t i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return 0;
+    code = (code << 6) | (byte(at + i) & 0x3F);
+  }
+  if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+  return length;
+}
+
+std::string optionalStamp(const std::string& stored) { return stored.empty() ? "null" : jsonString(isoStamp(stored)); }
+
+const char* truth(bool value) { return value ? "true" : "false"; }
+
+}  // namespace
+
+std::string csvField(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+std::string jsonString(std::string_view s) {
+  std::string out = "\"";
+  for (size_t i = 0; i < s.size(); ++i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c < 0x20 || (c >= 0x80 && utf8Length(s, i) == 0)) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+    } else if (c >= 0x80) {
+      const size_t length = utf8Length(s, i);
+      out.append(s.substr(i, length));
+      i += length - 1;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& usage) {
+  const LoadedTexts& t = usage.texts;
+  out << "{\"file\": " << jsonString(file) << ", \"from\": " << jsonString(isoDate(t.from))
+      << ", \"to\": " << jsonString(isoDate(t.to)) << ", \"created\": " << jsonString(isoDate(t.created))
+      << ", \"first_record\": " << optionalStamp(t.first) << ", \"last_record\": " << optionalStamp(t.last)
+      << ", \"part_minute\": " << truth(usage.partMinute) << ", \"total_seconds\": " << usage.totalSeconds
+      << ", \"total_shown\": " << jsonString(usage.totalShown) << ", \"complete\": " << truth(usage.complete())
+      << ", \"abandoned\": [";
+  for (size_t i = 0; i < usage.abandoned.size(); ++i) out << (i ? ", " : "") << jsonString(usage.abandoned[i]);
+  out << "], \"connections\": [";
+  for (size_t i = 0; i < usage.connections.size(); ++i) {
+    const UsageConnection& c = usage.connections[i];
+    out << (i ? ", " : "") << "{\"start_record\": " << c.startRecord << ", \"start\": "
+        << jsonString(isoStamp(c.startStamp)) << ", \"end\": " << jsonString(isoStamp(c.endStamp))
+        << ", \"seconds\": " << c.seconds << "}";
+  }
+  out << "]}";
+}
+
+void writePerDay(std::ostream& out, DayForm form, const std::string& file, const LogUsage& usage) {
+  const DaySplit split = splitByDay(usage);
+  switch (form) {
+    case DayForm::Text:
+      for (const DayUsage& d : split.days) out << isoDate(d.day) << ' ' << d.seconds << '\n';
+      if (split.undatedSeconds != 0) out << "undated " << split.undatedSeconds << '\n';
+      break;
+    case DayForm::Csv:
+      for (const DayUsage& d : split.days) out << csvField(file) << ',' << isoDate(d.day) << ',' << d.seconds << '\n';
+      if (split.undatedSeconds != 0) out << csvField(file) << ",undated," << split.undatedSeconds << '\n';
+      break;
+    case DayForm::Json:
+      out << "{\"file\": " << jsonString(file) << ", \"part_minute\": " << truth(usage.partMinute)
+          << ", \"total_seconds\": " << usage.totalSeconds << ", \"complete\": " << truth(usage.complete())
+          << ", \"days\": [";
+      for (size_t i = 0; i < split.days.size(); ++i)
+        out << (i ? ", " : "") << "{\"date\": \"" << isoDate(split.days[i].day)
+            << "\", \"seconds\": " << split.days[i].seconds << "}";
+      out << "], \"undated_seconds\": " << split.undatedSeconds << "}";
+      break;
+  }
+}
+
+}  // namespace tallix

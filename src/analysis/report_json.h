@@ -1,0 +1,27 @@
+// The report's machine forms of one log: its whole usage as a JSON object,
+// and its seconds per day as text, CSV or JSON.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "analysis/usage.h"
+
+namespace tallix {
+
+// A JSON string of any bytes. Valid UTF-8 passes as it stands; every other
+// byte above 127 is written as \u0080 to \u00ff (the byte read as Latin-1),
+// so the output is always valid JSON and no byte is lost.
+std::string jsonString(std::string_view bytes);
+
+// A CSV field, quoted when it holds a comma, a quote or a line break.
+std::string csvField(std::string_view text);
+
+// {"file": ..., "from": ..., ..., "connections": [...]} on one line.
+void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& usage);
+
+enum class DayForm { Text, Csv, Json };
+void writePerDay(std::ostream& out, DayForm form, const std::string& file, const LogUsage& usage);
+
+}  // namespace tallix

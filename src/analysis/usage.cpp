@@ -1,0 +1,115 @@
+#include "analysis/usage.h"
+
+#include <algorithm>
+#include <map>
+
+#include "analysis/pairs.h"
+#include "form/main_form.h"
+#include "form/services.h"
+#include "store/numbers.h"
+#include "store/text_forms.h"
+
+namespace tallix {
+namespace {
+
+constexpr long long kDay = 86400;
+// A period is at most a month; a header naming a longer one is not trusted
+// to lay out days (its connections still show on their own days).
+constexpr long long kLongestPeriodDays = 62;
+
+std::string two(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
+long long dayNumber(const DateTime& when) { return toSerialSeconds(when) / kDay; }
+DateTime midnightOf(long long day) { return fromSerialSeconds(day * kDay); }
+
+// The period's last day; an end past its month's last day (the 31st of a
+// 30-day month) stands for that last day.
+std::optional<DateTime> lastDay(const std::string& stored) {
+  if (auto day = parseDate(stored)) return day;
+  if (stored.size() != 10) return std::nullopt;
+  auto first = parseDate(stored.substr(0, 8) + "01");
+  const long long day = wholeValue(stored.substr(8));
+  if (!first || day < 1 || day > 31) return std::nullopt;
+  first->day = daysInMonth(first->year, first->month);
+  return first;
+}
+
+}  // namespace
+
+LogUsage readLogUsage(const std::string& folder, const std::string& name, bool partMinute) {
+  QuietServices services;
+  MainForm form(services, folder);
+  form["File1"].items = {name};
+  form["File1"].listIndex = 0;
+  form["chkToBeMin"].value = partMinute ? 1 : 0;
+
+  LogUsage usage;
+  usage.name = name;
+  usage.partMinute = partMinute;
+  loadSelectedLog(
+      form,
+      [&usage](const PairReport& pair) {
+        if (pair.outcome != PairOutcome::Counted) return;
+        UsageConnection& c = usage.connections.emplace_back();
+        c.startRecord = pair.startRecord;
+        c.startStamp = right(pair.startText, 17);
+        c.endStamp = right(pair.endText, 19);
+        c.start = parseStamp(c.startStamp);
+        c.end = parseStamp(c.endStamp);
+        c.seconds = pair.seconds;
+      },
+      &usage.texts);
+  usage.messages = std::move(services.messages);
+  usage.totalSeconds = form.TotalHours * 3600LL + form.TotalMinutes * 60LL + form.TotalSeconds;
+  usage.totalShown = form["lblUseTime"].caption;
+  usage.abandoned = form["List1"].items;
+  return usage;
+}
+
+DaySplit splitByDay(const LogUsage& usage) {
+  std::map<long long, long long> byDay;
+  const auto from = parseDate(usage.texts.from);
+  const auto to = lastDay(usage.texts.to);
+  if (from && to && dayNumber(*to) >= dayNumber(*from) && dayNumber(*to) - dayNumber(*from) < kLongestPeriodDays) {
+    for (long long day = dayNumber(*from); day <= dayNumber(*to); ++day) byDay[day] = 0;
+  }
+
+  DaySplit split;
+  for (const UsageConnection& c : usage.connections) {
+    if (!c.start) {
+      split.undatedSeconds += c.seconds;
+      continue;
+    }
+    DateTime start = *c.start;
+    if (usage.partMinute) start.second = 0;
+    long long at = toSerialSeconds(start);
+    for (long long left = c.seconds; left > 0;) {
+      const long long share = std::min(left, kDay - at % kDay);  // up to the next midnight
+      byDay[at / kDay] += share;
+      at += share;
+      left -= share;
+    }
+  }
+  for (const auto& [day, seconds] : byDay) split.days.push_back({midnightOf(day), seconds});
+  return split;
+}
+
+std::string durationText(long long seconds) {
+  return std::to_string(seconds / 3600) + " : " + std::to_string(seconds / 60 % 60) + " : " +
+         std::to_string(seconds % 60);
+}
+
+std::string isoDate(const DateTime& d) { return std::to_string(d.year) + "-" + two(d.month) + "-" + two(d.day); }
+
+std::string isoDate(std::string_view stored) {
+  const auto day = parseDate(stored);
+  return day ? isoDate(*day) : std::string(stored);
+}
+
+std::string isoStamp(std::string_view stored) {
+  const auto when = parseStamp(stored);
+  if (!when) return std::string(stored);
+  return isoDate(*when) + "T" + two(when->hour) + ":" + two(when->minute) + ":" + two(when->second);
+}
+
+}  // namespace tallix

@@ -1,0 +1,88 @@
+// One log's usage: its connections as the Calculation view counts them and
+// its hours online split by calendar day. The connections' seconds are the
+// pair reader's own shares of the total, so every figure here adds up to
+// exactly the total the view shows.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/loader.h"
+#include "form/services.h"
+#include "store/date_time.h"
+
+namespace tallix {
+
+// Services for a load outside the main window: messages are kept; nothing
+// else of the outside world is needed to read a log.
+class QuietServices : public Services {
+ public:
+  std::vector<std::string> messages;
+  DateTime now() override { return {}; }  // the loader never asks the time
+  bool probeConnection(std::string&) override { return false; }
+  void answerOk(const std::string& text) override { messages.push_back(text); }
+  void notifyIcon(NotifyAction, const TrayIconData&) override {}
+  void beep() override {}
+  void setStartAtLogOn(bool) override {}
+};
+
+// One counted pair.
+struct UsageConnection {
+  long startRecord = 0;
+  std::string startStamp;          // "yy/mm/dd hh:mm:ss", the start record's stamp
+  std::string endStamp;            // "yyyy/mm/dd hh:mm:ss", the end record's stamp
+  std::optional<DateTime> start;   // nothing when the stamp is no real date and time
+  std::optional<DateTime> end;
+  long long seconds = 0;           // what the pair added to the total
+};
+
+struct LogUsage {
+  std::string name;                  // the file's name in its folder
+  bool partMinute = false;           // the part-minute setting the total was made with
+  std::vector<std::string> messages; // what the view would have reported, in order
+  LoadedTexts texts;                 // period, creation date, first and last record
+  long long totalSeconds = 0;
+  std::string totalShown;            // lblUseTime: "Total time =  h : m : s" or the bare text
+  std::vector<std::string> abandoned;  // List1
+  std::vector<UsageConnection> connections;
+
+  // Shown at all: the file was found and both headers accepted.
+  bool shown() const { return texts.headers; }
+  // Shown, and no failure cut the reading short.
+  bool complete() const { return texts.headers && messages.empty(); }
+};
+
+// Loads `name` of `folder` (ending in the separator) as the Calculation
+// view's Load does with the part-minute box as given. Only reads the file.
+LogUsage readLogUsage(const std::string& folder, const std::string& name, bool partMinute);
+
+struct DayUsage {
+  DateTime day;  // midnight of the day
+  long long seconds = 0;
+};
+
+struct DaySplit {
+  // Every day of the period (a day without connections too), and any other
+  // day a connection falls on, in calendar order.
+  std::vector<DayUsage> days;
+  // Connections whose start is no real date and time: counted in the total,
+  // but on no day.
+  long long undatedSeconds = 0;
+};
+
+// Each connection runs from its start for its counted seconds (under the
+// part-minute setting from the start's whole minute, as the seconds of the
+// start are dropped there) and is split at every midnight it passes.
+DaySplit splitByDay(const LogUsage& usage);
+
+// A number of seconds as the view shows a total: "h : m : s".
+std::string durationText(long long seconds);
+// A stored date or stamp in ISO 8601 ("2002-04-16", "2002-04-16T09:12:40");
+// a text that is no real date and time stays as it stands.
+std::string isoDate(std::string_view stored);
+std::string isoStamp(std::string_view stored);
+std::string isoDate(const DateTime& day);
+
+}  // namespace tallix
