@@ -38,14 +38,24 @@ def outer(tallix, tun_ppp):
             skip(tool + " is not installed")
     if os.geteuid() != 0:
         skip("needs root to make a network namespace and a tunnel")
+    namespace = "tallix-tray-%d" % os.getpid()
+    if subprocess.call(["ip", "netns", "add", namespace]) != 0:
+        skip("cannot make a network namespace")
     work = tempfile.mkdtemp(prefix="tallix-tray-")
-    read_fd, write_fd = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                            pass_fds=(write_fd,), stderr=subprocess.DEVNULL)
-    os.close(write_fd)
-    display = os.read(read_fd, 16).decode().strip()
-    os.close(read_fd)
+    # The display lives in the namespace too: its abstract socket is then the
+    # test's alone, whatever other servers come and go in the shared /tmp.
+    display = next(str(n) for n in range(100 + os.getpid() % 400, 1000) if not os.path.exists("/tmp/.X%d-lock" % n))
+    xvfb = subprocess.Popen(["ip", "netns", "exec", namespace, "Xvfb", ":" + display,
+                             "-screen", "0", "1280x1024x24", "-nolisten", "tcp"], stderr=subprocess.DEVNULL)
     try:
+        # Wait until the server takes calls.
+        knock = "import socket; socket.socket(socket.AF_UNIX).connect('\\0/tmp/.X11-unix/X%s')" % display
+        deadline = time.monotonic() + 20
+        while display and subprocess.call(["ip", "netns", "exec", namespace, sys.executable, "-c", knock],
+                                          stderr=subprocess.DEVNULL) != 0:
+            if time.monotonic() > deadline or xvfb.poll() is not None:
+                display = ""
+            time.sleep(0.2)
         if not display:
             skip("Xvfb could not start a display")
         # A bus on a socket file, not an abstract one: abstract sockets belong
@@ -57,12 +67,13 @@ def outer(tallix, tun_ppp):
                     '<allow eavesdrop="true"/><allow own="*"/></policy></busconfig>' % work)
         env = dict(os.environ, DISPLAY=":" + display)
         status = subprocess.call(["dbus-run-session", "--config-file=" + config, "--", sys.executable,
-                                  __file__, "--on-bus", tallix, tun_ppp, work], env=env)
+                                  __file__, "--on-bus", tallix, tun_ppp, work, namespace], env=env)
         sys.exit(status)
     finally:
         xvfb.terminate()
         xvfb.wait()
         shutil.rmtree(work, ignore_errors=True)
+        subprocess.call(["ip", "netns", "del", namespace])
 
 
 WATCHER_XML = """<node><interface name="org.kde.StatusNotifierWatcher">
@@ -110,7 +121,7 @@ class Watcher:
         self.service = Service(bus, "/StatusNotifierWatcher")
 
 
-def on_bus(tallix, tun_ppp, work):
+def on_bus(tallix, tun_ppp, work, namespace):
     import dbus
     import dbus.mainloop.glib
     from gi.repository import GLib
@@ -126,9 +137,6 @@ def on_bus(tallix, tun_ppp, work):
             time.sleep(0.02)
         return until()
 
-    namespace = "tallix-tray-%d" % os.getpid()
-    if subprocess.call(["ip", "netns", "add", namespace]) != 0:
-        skip("cannot make a network namespace")
     line = program = None
     failures = []
     try:
@@ -187,14 +195,13 @@ def on_bus(tallix, tun_ppp, work):
         if line is not None:
             line.stdin.close()
             line.wait()
-        subprocess.call(["ip", "netns", "del", namespace])
     for failure in failures:
         print("FAILED: " + failure)
     sys.exit(1 if failures else 0)
 
 
 if __name__ == "__main__":
-    if len(sys.argv) == 5 and sys.argv[1] == "--on-bus":
+    if len(sys.argv) == 6 and sys.argv[1] == "--on-bus":
         on_bus(*sys.argv[2:])
     elif len(sys.argv) == 3:
         outer(*sys.argv[1:])
