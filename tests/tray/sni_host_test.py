@@ -27,10 +27,6 @@ def skip(reason):
     sys.exit(SKIP)
 
 
-def record(text):
-    return text.ljust(29)[:29].encode("latin-1")
-
-
 def outer(tallix, tun_ppp):
     """Makes the display and the bus, then runs the check on that bus."""
     for tool in ("Xvfb", "dbus-run-session", "ip"):
@@ -78,7 +74,6 @@ def outer(tallix, tun_ppp):
 
 WATCHER_XML = """<node><interface name="org.kde.StatusNotifierWatcher">
 <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
-<method name="RegisterStatusNotifierHost"><arg type="s" direction="in"/></method>
 <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
 <property name="ProtocolVersion" type="i" access="read"/>
 <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
@@ -98,10 +93,6 @@ class Watcher:
             @dbus.service.method("org.kde.StatusNotifierWatcher", in_signature="s", sender_keyword="sender")
             def RegisterStatusNotifierItem(self, service, sender=None):
                 watcher.items.append(service if service.startswith(":") or "." in service else sender)
-
-            @dbus.service.method("org.kde.StatusNotifierWatcher", in_signature="s")
-            def RegisterStatusNotifierHost(self, service):
-                pass
 
             # Qt reads the host's property only where the introspection lists it.
             @dbus.service.method(dbus.INTROSPECTABLE_IFACE, out_signature="s")
@@ -151,7 +142,7 @@ def on_bus(tallix, tun_ppp, work, namespace):
         shutil.copy(tallix, os.path.join(folder, "tallix"))
         today = datetime.date.today().strftime("%Y/%m/%d")
         with open(os.path.join(folder, "CountRec.zvt"), "wb") as f:
-            f.write(record("From : 01_" + today) + record("0_To : 31"))
+            f.write(("From : 01_" + today).ljust(29).encode() + "0_To : 31".ljust(29).encode())
         env = dict(os.environ, QT_QPA_PLATFORM="xcb")
         program = subprocess.Popen(inside + [os.path.join(folder, "tallix")], env=env, cwd=folder)
 
