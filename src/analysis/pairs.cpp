@@ -38,6 +38,11 @@ inline int fieldValue(const char* field) {
   return generalFieldValue(std::string_view(field, 2));
 }
 
+inline bool twoDigits(const char* field) {
+  return static_cast<unsigned char>(field[0]) - unsigned{'0'} < 10 &&
+         static_cast<unsigned char>(field[1]) - unsigned{'0'} < 10;
+}
+
 // Adds to a 16-bit total; a sum out of its range is an overflow.
 inline bool addTo(std::int16_t& field, long long amount, PendingError& error) {
   const long long sum = field + amount;
@@ -180,7 +185,10 @@ PairOutcome addPair(MainForm& form, std::string_view& start, std::string_view& e
     return PairOutcome::WrongShape;
   }
   // Both texts are 26 characters long from here on.
-  const int days = fieldValue(start.data() + 7);  // the day count, positions 8-9 of the start record
+  // The day count, positions 8-9 of the start record, must be two digits: a
+  // sign or a blank there would count negative or shifted days.
+  const bool daysReadable = twoDigits(start.data() + 7);
+  const int days = daysReadable ? fieldValue(start.data() + 7) : 0;
   start.remove_prefix(start.size() - kTimeTailLength);
   end.remove_prefix(end.size() - kTimeTailLength);
 
@@ -193,7 +201,7 @@ PairOutcome addPair(MainForm& form, std::string_view& start, std::string_view& e
   CheckSixty(form, sM, eM);
   const int sH = fieldValue(start.data() + 11);
   const int eH = fieldValue(end.data() + 11);
-  if (sH < 0 || sH > 23 || eH < 0 || eH > 23) form.PairValid = false;
+  if (!daysReadable || sH < 0 || sH > 23 || eH < 0 || eH > 23) form.PairValid = false;
   if (!form.PairValid) {
     listPair(form, start, end);
     return PairOutcome::OutOfRange;

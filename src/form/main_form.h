@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "form/controls.h"
 #include "form/services.h"
@@ -61,6 +62,11 @@ struct MainForm {
   // The clock at the previous tick, to see sleeps, clock changes and a new
   // calendar day between two ticks (none before the first tick).
   std::optional<DateTime> lastTickTime;
+  // The reload is retried on every tick of the first two minutes after
+  // midnight; while it runs there, each distinct message is shown once a
+  // night instead of opening a new window every second.
+  bool nightRetry = false;
+  std::vector<std::string> nightMessages;
 
   // Hour gauge.
   std::int32_t HoursSpent = 0;

@@ -145,7 +145,14 @@ void Timer1_Timer(MainForm& form) {
     closedOnJump = true;
   }
 
-  if ((now.hour == 0 && now.minute <= 1) || (previous && !sameDate(*previous, now))) ReloadPeriod(form);
+  const bool nightRetry = now.hour == 0 && now.minute <= 1;
+  const bool newDay = previous && !sameDate(*previous, now);
+  if (!nightRetry || newDay) form.nightMessages.clear();
+  if (nightRetry || newDay) {
+    form.nightRetry = nightRetry;
+    ReloadPeriod(form);
+    form.nightRetry = false;
+  }
 
   form.Caption = std::string(kProgramTitle) + "....." + titleStampText(now);
   form.Connected = IsConnected(form);

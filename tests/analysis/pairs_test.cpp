@@ -103,6 +103,11 @@ TEST_F(LogTest, BadPairsAreListedAndNotCounted) {
       {goodStart, "_end : 2002/04/29 24:00:00", {"0002/04/16 09:00:00", "2002/04/29 24:00:00"}},
       {goodStart, "_end : 2002/04/29 23:60:00", {"0002/04/16 09:00:00", "2002/04/29 23:60:00"}},
       {"start: 0002/04/16 09:00:60", goodEnd, {"0002/04/16 09:00:60", "2002/04/16 09:10:00"}},
+      // A day count that is not two digits: a sign or a blank would count negative or shifted days.
+      {"start: -502/04/16 09:12:40", "_end : 2002/04/16 10:01:40", {"-502/04/16 09:12:40", "2002/04/16 10:01:40"}},
+      {"start:  502/04/16 09:00:00", goodEnd, {" 502/04/16 09:00:00", "2002/04/16 09:10:00"}},
+      {"start: +102/04/16 09:00:00", goodEnd, {"+102/04/16 09:00:00", "2002/04/16 09:10:00"}},
+      {"start: 5 02/04/16 09:00:00", goodEnd, {"5 02/04/16 09:00:00", "2002/04/16 09:10:00"}},
   };
   for (const auto& c : cases) {
     // Between two good pairs, each 10 minutes; blanks around the bad texts are trimmed.

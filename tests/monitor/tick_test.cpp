@@ -72,6 +72,21 @@ TEST_F(TickTest, ShowsOnlyTheFirstTwoWriteFailures) {
   EXPECT_FALSE(form.Recording);
 }
 
+// A rollover that cannot archive is retried on every tick of the first two
+// minutes after midnight; each distinct message opens one window a night.
+TEST_F(TickTest, AMidnightRetryShowsEachMessageOnceANight) {
+  beginPeriod();
+  for (int n = 1; n <= 99; ++n) writeLog(dir.file(std::to_string(n) + ".log"), {"closed period"});
+  writeLog(dir.file("Oldlog"), {"a file where the folder must go"});
+  tickAt(at(2002, 5, 14, 23, 59, 59));
+  tickUntil(at(2002, 5, 15, 0, 1, 59));  // 120 ticks that retry the rollover
+  ASSERT_EQ(services.messages.size(), 1u);
+  tickUntil(at(2002, 5, 15, 0, 2, 0));
+  tickAt(at(2002, 5, 16, 0, 0, 0));  // the next night tells it again
+  EXPECT_EQ(services.messages.size(), 2u);
+  EXPECT_EQ(services.messages[1], services.messages[0]);
+}
+
 TEST_F(TickTest, RefusedRecordingCyclesTheDotsAndWritesNothing) {
   beginPeriod();
   form.PeriodActive = false;
