@@ -32,7 +32,11 @@ class BenchServices : public tallix::Services {
   void setStartAtLogOn(bool) override {}
 };
 
-std::string two(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+std::string two(int value) {
+  std::string text = std::to_string(value);
+  if (value < 10) text.insert(text.begin(), '0');
+  return text;
+}
 
 // A folder holding one full period's log of connections of up to two hours.
 const std::string& logFolder() {
