@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/budget.h"
 #include "form/layouts.h"
 #include "form/sentences.h"
 #include "period/reload.h"
@@ -35,19 +36,22 @@ void readPartMinuteSetting(MainForm& form) {
   reportFailure(form, kLoadingData, error);
 }
 
-// Records 1 and 2 of tallix.ini, read in one opening; a missing file is
+// Records 1 to 3 of tallix.ini, read in one opening; a missing file is
 // created empty. Failures are skipped silently.
 void readSettingsFile(MainForm& form) {
   PendingError error;
   std::string bytes1;
   std::string bytes2;
+  std::string bytes3;
   {
     RecordFile file(form.file(kSettingsFile), kSettingsRecordLength, error, '\0');
     const bool read1 = file.read(1, bytes1);
     const bool read2 = file.read(2, bytes2);
+    const bool read3 = file.read(3, bytes3);
     file.close();
     if (!read1) bytes1.clear();
     if (!read2) bytes2.clear();
+    if (!read3) bytes3.clear();
   }
   const SettingsRecord location = decodeSettingsRecord(bytes1);
   if (trim(location.label) == kLocationLabel) {
@@ -57,6 +61,12 @@ void readSettingsFile(MainForm& form) {
   }
   const SettingsRecord runMe = decodeSettingsRecord(bytes2);
   if (trim(runMe.label) == kRunMeLabel) form["chkRunMe"].value = runMe.value1 == 1 ? 1 : 0;
+  const SettingsRecord budget = decodeSettingsRecord(bytes3);
+  form.budget = {};
+  if (trim(budget.label) == kBudgetLabel) {
+    form.budget.hours = budget.value1;
+    form.budget.warned = static_cast<std::int16_t>(budget.value2 & (kWarned80 | kWarned100));
+  }
 }
 
 void refreshLogList(MainForm& form, PendingError& error) {
@@ -111,8 +121,10 @@ void Form1_Form_Load(MainForm& form) {
   form["lblDataFolder"].caption = std::string(kDataFolderLabel) + form.AppPath;
 
   readPartMinuteSetting(form);
+  const std::uint32_t periods = form.periodsBegun;
   ReloadPeriod(form);
   readSettingsFile(form);
+  startBudget(form, form.periodsBegun != periods);
 }
 
 void ShowView(MainForm& form, std::string_view view) {

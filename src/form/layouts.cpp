@@ -46,6 +46,8 @@ std::vector<ControlSpec> makeForm1() {
   add({"imgPointer", K::Picture, "fraMain", "", "", pming(), 1104, 2640, 192, 192, true, false});
   add({"imgScale", K::Picture, "fraMain", "", "Expended time while online ( + hr(s) spent on the left )", pming(),
        1200, 2880, 3816, 216, true, false});
+  add({"lblPeriodTime", K::Label, "fraMain", "", "Time online in this period so far, as the Calculation view totals it",
+       pming(), 120, 2280, 3972, 252});
 
   // The Settings view.
   add({"chkToBeMin", K::CheckBox, "fraSettings", "not enough 1 min is replaced by one minute",
@@ -53,6 +55,10 @@ std::vector<ControlSpec> makeForm1() {
        252});
   add({"chkRunMe", K::CheckBox, "fraSettings", "run me when Windows starts",
        "Automatically load Tallix when Windows starts every time", arial(), 240, 840, 3732, 228});
+  add({"lblWarnAfter", K::Label, "fraSettings", "warn me after", "", arial(), 240, 1224, 1212, 252});
+  add({"txtBudget", K::TextBox, "fraSettings", "", "A notice at 80% and at 100% of these hours; empty or 0 for none",
+       arial(), 1500, 1200, 612, 288, true, true, 3});
+  add({"lblWarnHours", K::Label, "fraSettings", "hours this period", "", arial(), 2220, 1224, 2052, 252});
   add({"lblDataFolder", K::Label, "fraSettings", "", "Where Tallix keeps its record files and settings", arial(), 240,
        2160, 5532, 492});
 

@@ -18,6 +18,22 @@ namespace tallix {
 
 enum class WindowState { Normal, Minimized, Maximized };
 
+// The time budget of the Settings view and the period's time online so far.
+struct BudgetState {
+  std::int16_t hours = 0;     // whole hours this period; 0 for no budget
+  std::int16_t warned = 0;    // the warnings given this period (kWarned80, kWarned100)
+  long long closedSeconds = 0;  // CountRec.zvt's total without the open connection
+  // What closedSeconds was counted for: the file's shape changes with a new
+  // period, a connection that starts or ends, or the part-minute setting.
+  bool counted = false;
+  std::uint32_t periodsSeen = 0;
+  bool recordingSeen = false;
+  int partMinuteSeen = 0;
+  int minuteShown = -1;  // the clock's minute when the label was last made
+};
+inline constexpr std::int16_t kWarned80 = 1;
+inline constexpr std::int16_t kWarned100 = 2;
+
 struct MainForm {
   explicit MainForm(Services& services, std::string appPath = {});
 
@@ -49,6 +65,9 @@ struct MainForm {
   bool PeriodActive = false;
   bool NewFileCreated = false;
   bool Connected = false;
+  // Counts the period files begun in this run (by hand or by a rollover).
+  std::uint32_t periodsBegun = 0;
+  BudgetState budget;
 
   // Tick bookkeeping.
   std::int16_t DotStep = 0;

@@ -32,6 +32,13 @@ inline constexpr std::string_view kNewFileCreated = "A new file created";
 inline constexpr std::string_view kDataFolderUnwritable =
     "Nothing can be recorded: Tallix cannot write its files in this folder:\r";
 inline constexpr std::string_view kDataFolderLabel = "data folder: ";
+// The time budget: the Settings row's complaint, the Main view's label and
+// the two desktop notices.
+inline constexpr std::string_view kBudgetInvalid =
+    "The hours to warn after must be a whole number from 1 to 744; leave the box empty (or 0) for no warning.";
+inline constexpr std::string_view kPeriodTimeLabel = "this period: ";
+inline constexpr std::string_view kBudget80Notice = "80% of your time budget is used: ";
+inline constexpr std::string_view kBudget100Notice = "Your time budget is used up: ";
 inline constexpr std::string_view kThisMonthPrompt = "Input the starting day and ending day below";
 
 // File names in the program folder.

@@ -34,6 +34,12 @@ class Services {
   // Adds, changes or removes the notification icon.
   virtual void notifyIcon(NotifyAction action, const TrayIconData& data) = 0;
   virtual void beep() = 0;
+  // A desktop notice from the tray icon (a balloon); where there is no icon
+  // to show it from, nothing is shown.
+  virtual void showBalloon(const std::string& title, const std::string& text) {
+    (void)title;
+    (void)text;
+  }
   // Start at log-on: create or remove the entry; failures are skipped silently.
   virtual void setStartAtLogOn(bool on) = 0;
 };

@@ -49,6 +49,7 @@ bool writeHeaders(MainForm& form, int s, int e) {
 void resetForNewPeriod(MainForm& form, int s, int e, bool created) {
   if (created) form["lblF1NewFileCreated"].caption = kNewFileCreated;
   form.NewFileCreated = true;
+  ++form.periodsBegun;
   for (const char* name : {"txtStartDay", "txtEndDay", "cmdConfirm", "cmdRecover"}) form[name].enabled = false;
   form.Recording = false;
   form.DaysSpanned = 0;

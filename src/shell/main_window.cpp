@@ -7,9 +7,9 @@
 #include <QPushButton>
 
 #include "analysis/loader.h"
+#include "app/budget.h"
 #include "app/form1_events.h"
 #include "form/layouts.h"
-#include "monitor/tick.h"
 #include "period/entry.h"
 #include "shell/pictures.h"
 
@@ -44,7 +44,7 @@ MainWindow::MainWindow(MainForm& form, bool trayAvailable, std::function<void()>
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 
   timer1_.setInterval(1000);
-  connect(&timer1_, &QTimer::timeout, this, [this] { runEvent(Timer1_Timer); });
+  connect(&timer1_, &QTimer::timeout, this, [this] { runEvent(Form1_Timer1); });
   wireEvents();
 }
 
@@ -70,6 +70,10 @@ void MainWindow::wireEvents() {
   };
   dayBox("txtStartDay", txtStartDay_KeyPress);
   dayBox("txtEndDay", txtEndDay_KeyPress);
+
+  auto* budget = widgets_->get<QLineEdit>("txtBudget");
+  connect(budget, &QLineEdit::textChanged, this, [this](const QString& text) { form_["txtBudget"].caption = toModel(text); });
+  connect(budget, &QLineEdit::editingFinished, this, [this] { runEvent(txtBudget_LostFocus); });
 
   auto setting = [this](const char* name, void (*mouseUp)(MainForm&)) {
     auto* box = widgets_->get<ReleaseCheckBox>(name);

@@ -32,6 +32,11 @@ void QtServices::notifyIcon(NotifyAction action, const TrayIconData& data) {
 
 void QtServices::beep() { QApplication::beep(); }
 
+void QtServices::showBalloon(const std::string& title, const std::string& text) {
+  if (tray_ != nullptr && tray_->icon().isVisible())
+    tray_->icon().showMessage(QString::fromStdString(title), QString::fromStdString(text));
+}
+
 void QtServices::setStartAtLogOn(bool on) {
   if (on) {
     enableStartAtLogOn(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());

@@ -23,6 +23,7 @@ class QtServices : public Services {
   void answerOk(const std::string& text) override;
   void notifyIcon(NotifyAction action, const TrayIconData& data) override;
   void beep() override;
+  void showBalloon(const std::string& title, const std::string& text) override;
   void setStartAtLogOn(bool on) override;
 
   // The icon that notifyIcon drives; none means the calls change nothing.

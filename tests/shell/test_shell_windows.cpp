@@ -87,7 +87,7 @@ class ShellWindows : public QObject {
       if (row.kind != ControlKind::Line) QCOMPARE(widget->geometry(), pixelsOf(row));
       const std::string parent = row.parent.empty() ? "Form1Client" : row.parent;
       QCOMPARE(widget->parentWidget()->objectName().toStdString(), parent);
-      if (row.kind == ControlKind::TextBox) QCOMPARE(static_cast<QLineEdit*>(widget)->maxLength(), 2);
+      if (row.kind == ControlKind::TextBox) QCOMPARE(static_cast<QLineEdit*>(widget)->maxLength(), row.maxLength);
       // Texts the load empties or rewrites are checked against the model.
       QCOMPARE(widget->property("text").toString(), QString::fromStdString(form[row.name].caption));
     }

@@ -20,6 +20,7 @@ class FakeServices : public Services {
   std::vector<int> trayPictures;  // every picture passed with Modify
   std::vector<NotifyAction> trayActions;
   int beeps = 0;
+  std::vector<std::string> balloons;  // the text of every desktop notice
   std::vector<bool> logOnChanges;
 
   DateTime now() override { return clock; }
@@ -27,6 +28,7 @@ class FakeServices : public Services {
   void answerOk(const std::string& text) override { messages.push_back(text); }
   void notifyIcon(NotifyAction action, const TrayIconData& data) override;
   void beep() override { ++beeps; }
+  void showBalloon(const std::string&, const std::string& text) override { balloons.push_back(text); }
   void setStartAtLogOn(bool on) override { logOnChanges.push_back(on); }
 
   void advance(long long seconds) { clock = addSeconds(clock, seconds); }

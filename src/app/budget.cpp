@@ -1,0 +1,174 @@
+#include "app/budget.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "analysis/pairs.h"
+#include "analysis/usage.h"
+#include "form/connection_record.h"
+#include "form/sentences.h"
+#include "monitor/tick.h"
+#include "store/file_system.h"
+#include "store/numbers.h"
+#include "store/settings_file.h"
+#include "store/text_forms.h"
+
+namespace tallix {
+namespace {
+
+constexpr long long kHour = 3600;
+
+void saveBudget(MainForm& form) {
+  PendingError ignored;  // failures on tallix.ini are skipped silently
+  writeSettingsRecord(form.file(kSettingsFile), 3, {std::string(kBudgetLabel), form.budget.hours, form.budget.warned},
+                      ignored);
+}
+
+// The share the Calculation view would give the open connection if its end
+// record were written at `now`: the pair reader's own rule, on a scratch form.
+long long openShare(const MainForm& form, const DateTime& now) {
+  // One scratch form serves every call: making one costs more than the sum.
+  static QuietServices quiet;
+  static MainForm scratch(quiet);
+  scratch.TotalHours = 0;
+  scratch.TotalMinutes = 0;
+  scratch.TotalSeconds = 0;
+  scratch["List1"].items.clear();
+  scratch["chkToBeMin"].value = form["chkToBeMin"].value;
+  std::string start = startRecordText(form.StartLine, form.DaysSpanned);
+  std::string end = endRecordText(stampText(now));
+  PendingError error;
+  if (AddConnectionTime(scratch, start, end, error) != PairOutcome::Counted) return 0;
+  return scratch.TotalHours * kHour + scratch.TotalMinutes * 60LL + scratch.TotalSeconds;
+}
+
+// Totals CountRec.zvt as the Calculation view does, leaving out the open
+// connection's pair (its share is worked out from the clock instead).
+void recount(MainForm& form) {
+  BudgetState& b = form.budget;
+  b.closedSeconds = 0;
+  if (fileExists(form.file(kCountRecZvt))) {
+    const LogUsage usage = readLogUsage(form.AppPath, std::string(kCountRecZvt), form["chkToBeMin"].value == 1);
+    // A read that failed is told as the Calculation view's Load tells it (a
+    // file it calls foreign is already refused by the period reload).
+    for (const std::string& message : usage.messages)
+      if (message.starts_with(kLoadingData)) AnswerOk(form, message);
+    b.closedSeconds = usage.totalSeconds;
+    if (form.Recording) {
+      for (const UsageConnection& c : usage.connections)
+        if (c.startRecord == form.EndRecNo - 1) b.closedSeconds -= c.seconds;
+    }
+  }
+  b.counted = true;
+  b.periodsSeen = form.periodsBegun;
+  b.recordingSeen = form.Recording;
+  b.partMinuteSeen = form["chkToBeMin"].value;
+}
+
+// The warnings a time so far has reached: nothing without a budget.
+std::int16_t reached(std::int16_t hours, long long seconds) {
+  if (hours <= 0) return 0;
+  std::int16_t marks = 0;
+  if (seconds * 5 >= hours * kHour * 4) marks |= kWarned80;
+  if (seconds >= hours * kHour) marks |= kWarned100;
+  return marks;
+}
+
+void showTime(MainForm& form, long long seconds) {
+  std::string text;
+  if (fileExists(form.file(kCountRecZvt))) {
+    text = std::string(kPeriodTimeLabel) + hoursMinutesText(seconds);
+    if (form.budget.hours > 0) text += " of " + std::to_string(form.budget.hours) + " hr";
+  }
+  form["lblPeriodTime"].caption = text;
+}
+
+// Shows the label and gives each warning the time has newly reached, once a
+// period: the biggest one alone when both come at once.
+void refresh(MainForm& form, const DateTime& now) {
+  BudgetState& b = form.budget;
+  const long long seconds = periodSecondsSoFar(form, now);
+  b.minuteShown = now.minute;
+  showTime(form, seconds);
+  const std::int16_t fresh = static_cast<std::int16_t>(reached(b.hours, seconds) & ~b.warned);
+  if (fresh == 0) return;
+  b.warned = static_cast<std::int16_t>(b.warned | fresh);
+  saveBudget(form);
+  const std::string tail = hoursMinutesText(seconds) + " of " + std::to_string(b.hours) + " hr online this period";
+  const std::string_view head = (fresh & kWarned100) != 0 ? kBudget100Notice : kBudget80Notice;
+  form.services->showBalloon(std::string(kProgramTitle), std::string(head) + tail);
+}
+
+}  // namespace
+
+std::optional<std::int16_t> parseBudgetHours(std::string_view typed) {
+  const std::string text = trim(std::string(typed));
+  if (text.empty()) return std::int16_t{0};
+  if (text.size() > 3 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  const int hours = std::stoi(text);
+  if (hours > kMostBudgetHours) return std::nullopt;
+  return static_cast<std::int16_t>(hours);
+}
+
+std::string hoursMinutesText(long long seconds) {
+  const long long minutes = std::max(0LL, seconds) / 60;
+  const long long m = minutes % 60;
+  return std::to_string(minutes / 60) + " hr " + (m < 10 ? "0" : "") + std::to_string(m) + " min";
+}
+
+long long periodSecondsSoFar(MainForm& form, const DateTime& now) {
+  const BudgetState& b = form.budget;
+  if (!b.counted || b.periodsSeen != form.periodsBegun || b.recordingSeen != form.Recording ||
+      b.partMinuteSeen != form["chkToBeMin"].value)
+    recount(form);
+  return form.budget.closedSeconds + (form.Recording ? openShare(form, now) : 0);
+}
+
+void startBudget(MainForm& form, bool periodBegunDuringLoad) {
+  BudgetState& b = form.budget;
+  if (b.hours < 0 || b.hours > kMostBudgetHours) b.hours = 0;
+  form["txtBudget"].caption = b.hours > 0 ? std::to_string(b.hours) : "";
+  if (periodBegunDuringLoad && b.warned != 0) {
+    b.warned = 0;
+    saveBudget(form);
+  }
+  b.counted = false;
+  b.periodsSeen = form.periodsBegun;
+  refresh(form, form.services->now());
+}
+
+void Form1_Timer1(MainForm& form) {
+  const std::uint32_t periods = form.periodsBegun;
+  Timer1_Timer(form);
+  BudgetState& b = form.budget;
+  if (form.periodsBegun != periods && b.warned != 0) {
+    // A new period: the warnings of the closed one are done with.
+    b.warned = 0;
+    saveBudget(form);
+  }
+  const DateTime now = *form.lastTickTime;
+  const bool shapeChanged = !b.counted || b.periodsSeen != form.periodsBegun || b.recordingSeen != form.Recording ||
+                            b.partMinuteSeen != form["chkToBeMin"].value;
+  if (shapeChanged || (form.Recording && now.minute != b.minuteShown)) refresh(form, now);
+}
+
+void txtBudget_LostFocus(MainForm& form) {
+  BudgetState& b = form.budget;
+  Control& box = form["txtBudget"];
+  const std::optional<std::int16_t> hours = parseBudgetHours(box.caption);
+  if (!hours) {
+    AnswerOk(form, kBudgetInvalid);
+  } else if (*hours != b.hours) {
+    // A new budget warns only of marks the time passes from now on.
+    b.hours = *hours;
+    const DateTime now = form.services->now();
+    const long long seconds = periodSecondsSoFar(form, now);
+    b.warned = reached(b.hours, seconds);
+    saveBudget(form);
+    showTime(form, seconds);
+  }
+  box.caption = b.hours > 0 ? std::to_string(b.hours) : "";
+}
+
+}  // namespace tallix

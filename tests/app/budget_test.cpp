@@ -1,0 +1,132 @@
+#include "app/budget.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "analysis/usage.h"
+#include "app/form1_events.h"
+#include "form/sentences.h"
+#include "store/settings_file.h"
+#include "store/text_forms.h"
+#include "support/fake_services.h"
+
+namespace tallix {
+namespace {
+
+using testing::FakeServices;
+using testing::TempDir;
+using Strings = std::vector<std::string>;
+
+// A period 01-31 begun on 1 April 2002 whose file holds connections of the
+// given lengths, each on its own day from the 2nd, starting at 08:00:00.
+Strings periodFile(const std::string& created, bool partMinute, const std::vector<long>& seconds) {
+  Strings records = {"From : 01_" + created, std::string(partMinute ? "1" : "0") + "_To : 31"};
+  int day = 2;
+  for (long s : seconds) {
+    const DateTime start{2002, 4, day++, 8, 0, 0};
+    records.push_back("start: 00" + stampText(start).substr(2));
+    records.push_back("_end : " + stampText(addSeconds(start, s)));
+  }
+  return records;
+}
+
+SettingsRecord budgetRecord(const std::string& path) {
+  SettingsRecord record;
+  PendingError error;
+  readSettingsRecord(path, 3, record, error);
+  return record;
+}
+
+constexpr long kH = 3600;
+constexpr long kM = 60;
+
+TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
+  const std::string w80 = std::string(kBudget80Notice);
+  const std::string w100 = std::string(kBudget100Notice);
+  const struct Case {
+    const char* what;
+    std::int16_t hours, warned;  // record 3 of tallix.ini before the start
+    std::string created;         // the period file's date
+    bool partMinute;
+    std::vector<long> closed;    // connections already in the file
+    int onlineMinutes;           // then online this long, ticking every minute
+    Strings notices;             // the beginnings of the notices given
+    std::int16_t warnedAfter;
+    std::string label;           // the Main view's label at the end
+  } cases[] = {
+      {"79% to 80% while online", 10, 0, "2002/04/01", false, {7 * kH + 59 * kM}, 1, {w80}, kWarned80,
+       "this period: 8 hr 00 min of 10 hr"},
+      {"80% stays below 100%", 10, 0, "2002/04/01", false, {7 * kH + 59 * kM}, 3, {w80}, kWarned80,
+       "this period: 8 hr 02 min of 10 hr"},
+      {"a restart after the 80% notice is quiet", 10, kWarned80, "2002/04/01", false, {8 * kH}, 2, {}, kWarned80,
+       "this period: 8 hr 02 min of 10 hr"},
+      {"100% while online", 10, kWarned80, "2002/04/01", false, {9 * kH + 59 * kM}, 2, {w100}, kWarned80 | kWarned100,
+       "this period: 10 hr 01 min of 10 hr"},
+      {"both marks passed before the start: one notice", 10, 0, "2002/04/01", false, {6 * kH, 6 * kH}, 0, {w100},
+       kWarned80 | kWarned100, "this period: 12 hr 00 min of 10 hr"},
+      {"a restart after both is quiet", 10, kWarned80 | kWarned100, "2002/04/01", false, {12 * kH}, 5, {},
+       kWarned80 | kWarned100, "this period: 12 hr 05 min of 10 hr"},
+      {"part minutes count as whole ones, as in the total", 10, 0, "2002/04/01", true, {7 * kH + 59 * kM, 10}, 0,
+       {w80}, kWarned80, "this period: 8 hr 00 min of 10 hr"},
+      {"no budget: no notice, the time still shown", 0, 0, "2002/04/01", false, {20 * kH}, 1, {}, 0,
+       "this period: 20 hr 01 min"},
+      {"a rollover at start clears the closed period's notices", 1, kWarned80 | kWarned100, "2002/03/01", false,
+       {5 * kH}, 0, {}, 0, "this period: 0 hr 00 min of 1 hr"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    FakeServices services;
+    services.clock = {2002, 4, 20, 9, 0, 0};
+    testing::writeLog(dir.file("CountRec.zvt"), periodFile(c.created, c.partMinute, c.closed));
+    {
+      std::ofstream ini(dir.file("tallix.ini"), std::ios::binary);
+      ini << encodeSettingsRecord({"", 0, 0}) << encodeSettingsRecord({"", 0, 0})
+          << encodeSettingsRecord({"[TimeBudget]", c.hours, c.warned});
+    }
+    MainForm form(services, dir.path());
+    Form1_Form_Load(form);
+    services.line = c.onlineMinutes > 0;
+    for (int minute = 0; minute <= c.onlineMinutes; ++minute) {
+      if (minute > 0) services.advance(60);
+      Form1_Timer1(form);
+    }
+    EXPECT_EQ(form["lblPeriodTime"].caption, c.label);
+    services.line = false;
+    Form1_Timer1(form);
+
+    ASSERT_EQ(services.balloons.size(), c.notices.size());
+    for (size_t i = 0; i < c.notices.size(); ++i) EXPECT_EQ(services.balloons[i].rfind(c.notices[i], 0), 0u);
+    const SettingsRecord stored = budgetRecord(dir.file("tallix.ini"));
+    EXPECT_EQ(stored.value1, c.hours);
+    EXPECT_EQ(stored.value2, c.warnedAfter);
+    EXPECT_TRUE(services.messages.empty());
+    // The time so far is the Calculation view's total of the record file.
+    const LogUsage usage = readLogUsage(dir.path(), "CountRec.zvt", c.partMinute);
+    EXPECT_EQ(periodSecondsSoFar(form, services.clock), usage.totalSeconds);
+  }
+}
+
+TEST(Budget, TheSettingsRowTakesWholeHoursUpTo744) {
+  const struct { const char* typed; std::optional<std::int16_t> hours; } rows[] = {
+      {"", 0}, {" 0 ", 0}, {"1", 1}, {"50", 50}, {"744", 744},
+      {"745", std::nullopt}, {"-1", std::nullopt}, {"1.5", std::nullopt}, {"ab", std::nullopt}, {"5 0", std::nullopt},
+  };
+  for (const auto& row : rows) EXPECT_EQ(parseBudgetHours(row.typed), row.hours) << row.typed;
+
+  TempDir dir;
+  FakeServices services;
+  MainForm form(services, dir.path());
+  Form1_Form_Load(form);
+  form["txtBudget"].caption = "50";
+  txtBudget_LostFocus(form);
+  form["txtBudget"].caption = "1000";
+  txtBudget_LostFocus(form);
+  EXPECT_EQ(services.messages, Strings{std::string(kBudgetInvalid)});
+  EXPECT_EQ(form["txtBudget"].caption, "50");  // the stored hours are put back
+  EXPECT_EQ(budgetRecord(dir.file("tallix.ini")).value1, 50);
+}
+
+}  // namespace
+}  // namespace tallix
