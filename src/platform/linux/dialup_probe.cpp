@@ -103,6 +103,5 @@ bool DialupProbe::isConnected(std::string& failureCode) {
   return carrier && trimmed(*carrier) == "1";
 }
 
-std::unique_ptr<ConnectionProbe> makeConnectionProbe() { return std::make_unique<DialupProbe>(); }
 
 }  // namespace tallix
