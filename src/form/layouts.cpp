@@ -53,6 +53,8 @@ std::vector<ControlSpec> makeForm1() {
        252});
   add({"chkRunMe", K::CheckBox, "fraSettings", "run me when Windows starts",
        "Automatically load Tallix when Windows starts every time", arial(), 240, 840, 3732, 228});
+  add({"lblWatching", K::Label, "fraSettings", "", "The connection whose time is counted", arial(), 240, 1680,
+       5532, 252});
   add({"lblDataFolder", K::Label, "fraSettings", "", "Where Tallix keeps its record files and settings", arial(), 240,
        2160, 5532, 492});
 
