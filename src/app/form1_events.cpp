@@ -137,6 +137,7 @@ void ShowView(MainForm& form, std::string_view view) {
     form["fraMain"].visible = false;
     form["fraCalculate"].visible = false;
     form["fraSettings"].visible = true;
+    showWatched(form);
   } else if (view == "Calculation") {
     form["fraMain"].visible = false;
     form["fraCalculate"].visible = true;

@@ -59,6 +59,8 @@ std::vector<ControlSpec> makeForm1() {
   add({"txtBudget", K::TextBox, "fraSettings", "", "A notice at 80% and at 100% of these hours; empty or 0 for none",
        arial(), 1500, 1200, 612, 288, true, true, 3});
   add({"lblWarnHours", K::Label, "fraSettings", "hours this period", "", arial(), 2220, 1224, 2052, 252});
+  add({"lblWatching", K::Label, "fraSettings", "", "The connection whose time is counted", arial(), 240, 1680,
+       5532, 252});
   add({"lblDataFolder", K::Label, "fraSettings", "", "Where Tallix keeps its record files and settings", arial(), 240,
        2160, 5532, 492});
 

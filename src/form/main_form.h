@@ -120,6 +120,8 @@ void AnswerOk(MainForm& form, std::string_view ErrorMsgStr);
 // When an error is pending: shows the failure report with the operation's
 // sentence and clears the error. Returns whether it reported.
 bool reportFailure(MainForm& form, std::string_view sentence, PendingError& error);
+// Puts the probe's line on what it watches into the Settings view.
+void showWatched(MainForm& form);
 // Passes the icon record to the notification-icon service.
 void Shell_NotifyIcon(MainForm& form, NotifyAction action);
 

@@ -29,6 +29,9 @@ class Services {
   // Is a dial-up connection up right now? On a failure of the platform's
   // listing the probe may put its failure code into `detectCaption`.
   virtual bool probeConnection(std::string& detectCaption) = 0;
+  // One line on what the last probe looked at ("watching: ppp0"); empty
+  // where the platform has nothing to say.
+  virtual std::string watchedConnection() { return {}; }
   // Shows a message in a new non-modal message window; returns at once.
   virtual void answerOk(const std::string& text) = 0;
   // Adds, changes or removes the notification icon.

@@ -156,6 +156,7 @@ void Timer1_Timer(MainForm& form) {
 
   form.Caption = std::string(kProgramTitle) + "....." + titleStampText(now);
   form.Connected = IsConnected(form);
+  if (form["fraSettings"].visible) showWatched(form);
 
   if (form.Connected) {
     form["lblDetect"].caption = std::string(kDetectDots[static_cast<size_t>(form.DotStep) % kDetectDots.size()]);

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace tallix {
 
@@ -13,9 +14,19 @@ class ConnectionProbe {
   // When the system's listing itself fails, its failure code (in decimal) is
   // put into `failureCode` and the answer is false.
   virtual bool isConnected(std::string& failureCode) = 0;
+  // One line for the Settings view: what the last answer looked at. Empty
+  // where the probe has nothing to say.
+  virtual std::string watched() const { return {}; }
 };
 
 // The real probe of this platform.
 std::unique_ptr<ConnectionProbe> makeConnectionProbe();
+
+// The lines a probe gives for watched().
+inline constexpr std::string_view kNoDialupFound = "no dial-up connection found";
+inline std::string watchingInterface(std::string_view name) { return "watching: " + std::string(name); }
+inline std::string watchingConnection(std::string_view type, std::string_view id) {
+  return "watching: " + std::string(type) + " connection '" + std::string(id) + "'";
+}
 
 }  // namespace tallix

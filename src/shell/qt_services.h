@@ -20,6 +20,7 @@ class QtServices : public Services {
 
   DateTime now() override;
   bool probeConnection(std::string& detectCaption) override;
+  std::string watchedConnection() override { return probe_ ? probe_->watched() : std::string(); }
   void answerOk(const std::string& text) override;
   void notifyIcon(NotifyAction action, const TrayIconData& data) override;
   void beep() override;

@@ -1,6 +1,8 @@
 // Makes a tunnel interface that the kernel reports as a PPP link (link type
 // 512), prints "ready <name>" and keeps it until its standard input closes
 // or a signal ends it; the interface then vanishes, like a hang-up.
+// "tun_ppp wwan0 raw" keeps the tunnel's own link type NONE (raw IP), as a
+// mobile-broadband modem's interface has.
 // Exit 77: the tunnel device cannot be had here.
 #include <fcntl.h>
 #include <linux/if.h>
@@ -35,7 +37,8 @@ int main(int argc, char** argv) {
   }
   // The link type can only change while the interface is down, so before
   // anyone brings it up.
-  if (::ioctl(fd, TUNSETLINK, kLinkTypePpp) < 0) {
+  const bool rawIp = argc > 2 && std::strcmp(argv[2], "raw") == 0;
+  if (!rawIp && ::ioctl(fd, TUNSETLINK, kLinkTypePpp) < 0) {
     std::fprintf(stderr, "tun_ppp: cannot set link type PPP: %s\n", std::strerror(errno));
     return 1;
   }

@@ -42,15 +42,27 @@ Interface ppp(const std::string& name, const std::string& index, const std::stri
 }
 
 TEST(DialupProbeTest, FirstDialupInterfaceUpWithCarrierIsConnected) {
-  const struct { const char* name; std::vector<Interface> interfaces; bool connected; } cases[] = {
-      {"no interfaces", {}, false},
-      {"ethernet only", {kLoopback, kEthernetUp}, false},
+  const struct {
+    const char* name;
+    std::vector<Interface> interfaces;
+    bool connected;
+    const char* watched = nullptr;  // the Settings line, where the row checks it
+  } cases[] = {
+      {"no interfaces", {}, false, "no dial-up connection found"},
+      {"ethernet only", {kLoopback, kEthernetUp}, false, "no dial-up connection found"},
       {"ppp0 down, no carrier file", {kLoopback, ppp("ppp0", "5", "0x1090\n", std::nullopt)}, false},
       {"ppp0 up without carrier", {kLoopback, ppp("ppp0", "5", "0x1091\n", "0\n")}, false},
       {"ppp0 up with carrier", {kLoopback, kEthernetUp, ppp("ppp0", "5", "0x1091\n", "1\n")}, true},
       {"link type PPP under another name", {kLoopback, ppp("dialout", "5", "0x1091\n", "1\n")}, true},
       {"a ppp name decides even with another type", {{"ppp0", "1\n", "5\n", "0x1091\n", "1\n"}}, true},
-      {"lowest index decides", {ppp("ppp0", "9", "0x1090\n", "0\n"), ppp("ppp1", "4", "0x1091\n", "1\n")}, true},
+      {"lowest index decides", {ppp("ppp0", "9", "0x1090\n", "0\n"), ppp("ppp1", "4", "0x1091\n", "1\n")}, true,
+       "watching: ppp1"},
+      // A mobile-broadband modem: raw IP (link type NONE) under a wwan name.
+      {"raw-IP wwan0 up with carrier", {kLoopback, {"wwan0", "65534\n", "3\n", "0x1091\n", "1\n"}}, true,
+       "watching: wwan0"},
+      {"raw-IP wwan0 down", {{"wwan0", "65534\n", "3\n", "0x1090\n", std::nullopt}}, false, "watching: wwan0"},
+      {"raw IP under another name is a tunnel", {{"tun0", "65534\n", "3\n", "0x1091\n", "1\n"}}, false},
+      {"a wwan name with ethernet framing", {{"wwan0", "1\n", "3\n", "0x1091\n", "1\n"}}, false},
       {"index 10 comes after index 9",
        {ppp("ppp0", "10", "0x1091\n", "1\n"), ppp("ppp1", "9", "0x1090\n", std::nullopt)}, false},
       // Odd files never count as connected, nor do odd neighbours stop a good link.
@@ -71,6 +83,9 @@ TEST(DialupProbeTest, FirstDialupInterfaceUpWithCarrierIsConnected) {
     std::string failureCode;
     EXPECT_EQ(probe.isConnected(failureCode), c.connected);
     EXPECT_EQ(failureCode, "");
+    if (c.watched) {
+      EXPECT_EQ(probe.watched(), c.watched);
+    }
   }
   DialupProbe nowhere("/nonexistent-tallix-folder/");
   std::string failureCode;
@@ -91,6 +106,10 @@ TEST(DialupProbeTest, InterfacesThatComeAndGoAreJudgedWhenTheyAppear) {
   fs::remove_all(fs::path(dir.path()) / "modem0");
   EXPECT_FALSE(probe.isConnected(failure));
   layOut(dir.path(), {{"modem0", "1\n", "4\n", "0x1003\n", "1\n"}});  // the name again, now not dial-up
+  EXPECT_FALSE(probe.isConnected(failure));
+  layOut(dir.path(), {{"wwan0", "65534\n", "5\n", "0x1091\n", "1\n"}});
+  EXPECT_TRUE(probe.isConnected(failure));
+  probe.countRawIp(false);  // beside a network manager that has the say on modems
   EXPECT_FALSE(probe.isConnected(failure));
   EXPECT_TRUE(failure.empty());
 }

@@ -15,6 +15,7 @@ namespace tallix {
 namespace {
 
 constexpr long kLinkTypePpp = 512;  // ARPHRD_PPP
+constexpr long kLinkTypeNone = 65534;  // ARPHRD_NONE: raw IP, as a mobile-broadband modem's wwan0
 constexpr unsigned long kInterfaceUp = 0x1;  // IFF_UP
 
 // The first few bytes of a small sysfs file, or nothing when it cannot be
@@ -49,10 +50,13 @@ std::optional<unsigned long> numberIn(const std::string& path, int base) {
   return value;
 }
 
-bool isDialup(const std::string& folder, std::string_view name) {
-  if (name.substr(0, 3) == "ppp") return true;
+DialupProbe::Kind kindOf(const std::string& folder, std::string_view name) {
+  if (name.substr(0, 3) == "ppp") return DialupProbe::Kind::Ppp;
   const std::optional<unsigned long> type = numberIn(folder + "type", 10);
-  return type && *type == kLinkTypePpp;
+  if (type && *type == kLinkTypePpp) return DialupProbe::Kind::Ppp;
+  // A tunnel or a VPN is raw IP too: only a modem's wwan name counts.
+  if (type && *type == kLinkTypeNone && name.substr(0, 4) == "wwan") return DialupProbe::Kind::RawIp;
+  return DialupProbe::Kind::None;
 }
 
 }  // namespace
@@ -71,15 +75,15 @@ bool DialupProbe::isConnected(std::string& failureCode) {
   std::string first;
   unsigned long firstIndex = ULONG_MAX;
   bool found = false;
-  std::map<std::string, bool, std::less<>> listed;
+  std::map<std::string, Kind, std::less<>> listed;
   while (const dirent* entry = ::readdir(listing)) {
     const std::string_view name(entry->d_name);
     if (name.empty() || name.front() == '.') continue;
     const std::string folder = root_ + std::string(name) + "/";
     const auto known = dialup_.find(name);
-    const bool dialup = known != dialup_.end() ? known->second : isDialup(folder, name);
-    listed.emplace(std::string(name), dialup);
-    if (!dialup) continue;
+    const Kind kind = known != dialup_.end() ? known->second : kindOf(folder, name);
+    listed.emplace(std::string(name), kind);
+    if (kind == Kind::None || (kind == Kind::RawIp && !rawIpCounted_)) continue;
     const unsigned long index = numberIn(folder + "ifindex", 10).value_or(ULONG_MAX);
     if (!found || index < firstIndex || (index == firstIndex && name < first)) {
       first = std::string(name);
@@ -89,6 +93,7 @@ bool DialupProbe::isConnected(std::string& failureCode) {
   }
   ::closedir(listing);
   dialup_ = std::move(listed);  // a vanished interface is forgotten
+  watched_ = found ? watchingInterface(first) : std::string(kNoDialupFound);
   if (!found) return false;
 
   const std::string folder = root_ + first + "/";
@@ -98,6 +103,5 @@ bool DialupProbe::isConnected(std::string& failureCode) {
   return carrier && trimmed(*carrier) == "1";
 }
 
-std::unique_ptr<ConnectionProbe> makeConnectionProbe() { return std::make_unique<DialupProbe>(); }
 
 }  // namespace tallix

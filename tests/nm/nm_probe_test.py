@@ -1,0 +1,245 @@
+#!/usr/bin/env python3
+"""The real program against a mock NetworkManager and a raw-IP modem link.
+
+A private system bus (DBUS_SYSTEM_BUS_ADDRESS) carries python3-dbusmock's
+networkmanager template; the real program runs offscreen in a network
+namespace. The script activates and drops a gsm connection over a modem
+device beside an ethernet one, makes one activating before it is activated,
+stops the mock while a raw-IP wwan0 tunnel comes and goes (the kernel
+fallback), starts the mock again, and feeds it unreadable answers. Then the
+record file must hold exactly one start/end pair per activation, at the
+right times. Exit 77 (skipped, with the reason) only where the bus or the
+namespace cannot be made.
+   nm_probe_test.py TALLIX TUN_PPP
+"""
+import datetime
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77
+NM = "org.freedesktop.NetworkManager"
+NM_PATH = "/org/freedesktop/NetworkManager"
+ACTIVE = NM + ".Connection.Active"
+DEVICE = NM + ".Device"
+SLACK = 3  # seconds between an event and the tick that records it, on a busy machine
+
+
+def skip(reason):
+    print("SKIPPED: " + reason)
+    sys.exit(SKIP)
+
+
+def wait_for(what, seconds=20):
+    deadline = time.monotonic() + seconds
+    while not what():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.1)
+    return True
+
+
+class Lab:
+    """The bus, the mock on it, the namespace and its modem link."""
+
+    def __init__(self, work, namespace, tun):
+        import dbus
+        self.dbus, self.work, self.namespace, self.tun = dbus, work, namespace, tun
+        self.mock = self.link = None
+        socket = os.path.join(work, "system_bus_socket")
+        config = os.path.join(work, "bus.conf")
+        with open(config, "w") as f:
+            f.write('<busconfig><type>system</type><listen>unix:path=%s</listen><auth>EXTERNAL</auth>'
+                    '<policy context="default"><allow send_destination="*" eavesdrop="true"/>'
+                    '<allow eavesdrop="true"/><allow own="*"/></policy></busconfig>' % socket)
+        self.daemon = subprocess.Popen(["dbus-daemon", "--nofork", "--config-file=" + config],
+                                       stderr=subprocess.DEVNULL)
+        self.address = "unix:path=" + socket
+        if not wait_for(lambda: os.path.exists(socket)):
+            skip("dbus-daemon could not make a private system bus")
+        self.bus = dbus.bus.BusConnection(self.address)
+
+    def start_mock(self):
+        env = dict(os.environ, DBUS_SYSTEM_BUS_ADDRESS=self.address)
+        self.mock = subprocess.Popen([sys.executable, "-m", "dbusmock", "--system", "--template", "networkmanager"],
+                                     env=env, stdout=subprocess.DEVNULL)
+        if not wait_for(lambda: self.bus.name_has_owner(NM)):
+            sys.exit("FAILED: the mock did not take the name")
+        self.nm = self.dbus.Interface(self.bus.get_object(NM, NM_PATH), "org.freedesktop.DBus.Mock")
+        # An ethernet connection stands activated throughout: it never counts.
+        eth = self.nm.AddEthernetDevice("eth0", "eth0", 100)
+        self.activate(eth, "802-3-ethernet", "Wired", 2)
+        self.modem = NM_PATH + "/Devices/modem0"
+        self.nm.AddObject(self.modem, DEVICE, {
+            "DeviceType": self.dbus.UInt32(8), "Interface": "cdc-wdm0", "IpInterface": "wwan0",
+            "Metered": self.dbus.UInt32(1), "State": self.dbus.UInt32(30),
+            "StateReason": (self.dbus.UInt32(30), self.dbus.UInt32(0)), "ActiveConnection": self.dbus.ObjectPath("/"),
+        }, [])
+
+    def stop_mock(self):
+        self.mock.terminate()
+        self.mock.wait()
+        wait_for(lambda: not self.bus.name_has_owner(NM))
+
+    def activate(self, device, kind, name, state):
+        settings = self.dbus.Interface(self.bus.get_object(NM, NM_PATH + "/Settings"), NM + ".Settings")
+        connection = settings.AddConnection({"connection": {"type": kind, "id": name}})
+        return self.nm.AddActiveConnection([device], connection, "/", name, self.dbus.UInt32(state))
+
+    def set_state(self, active, state):
+        self.nm.SetProperty(active, ACTIVE, "State", self.dbus.UInt32(state, variant_level=1))
+
+    def drop(self, active):
+        self.nm.RemoveActiveConnection(self.modem, active)
+
+    def list_active(self, paths, signature="o"):
+        """Lists what the manager says is active, readable or not."""
+        self.nm.SetProperty(NM_PATH, NM, "ActiveConnections", self.dbus.Array(paths, signature=signature))
+
+    def inside(self, *args):
+        return ["ip", "netns", "exec", self.namespace] + list(args)
+
+    def modem_up(self):
+        self.link = subprocess.Popen(self.inside(self.tun, "wwan0", "raw"), stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, text=True)
+        ready = self.link.stdout.readline().strip()
+        if ready != "ready wwan0":
+            skip("no tunnel here: " + ready)
+        subprocess.check_call(self.inside("ip", "addr", "add", "10.64.0.2", "peer", "10.64.0.1", "dev", "wwan0"))
+        subprocess.check_call(self.inside("ip", "link", "set", "wwan0", "up"))
+
+    def modem_down(self):
+        self.link.stdin.close()
+        self.link.wait()
+        self.link = None
+
+    def close(self):
+        for p in (self.link, self.mock, self.daemon):
+            if p is not None and p.poll() is None:
+                p.kill()
+                p.wait()
+
+
+def pairs_in(path):
+    """The (start, end) times of each connection in a record file."""
+    data = open(path, "rb").read().decode("latin-1")
+    records = [data[i:i + 29].rstrip() for i in range(0, len(data), 29)]
+    found = []
+    for start, end in zip(records[2::2], records[3::2]):
+        if not start.startswith("start: ") or not end.startswith("_end : "):
+            sys.exit("FAILED: records out of step: %r %r" % (start, end))
+        found.append((datetime.datetime.strptime("20" + start[9:], "%Y/%m/%d %H:%M:%S"),
+                      datetime.datetime.strptime(end[7:], "%Y/%m/%d %H:%M:%S")))
+    return found
+
+
+def scenario(lab, program):
+    """Drives the lines; returns the (start, end) of each stretch that must be recorded."""
+    now = datetime.datetime.now
+    expected = []
+
+    def stretch(up, down, seconds=4):
+        up()
+        began = now()
+        time.sleep(seconds)
+        down()
+        expected.append((began, now()))
+        time.sleep(3)
+
+    lab.start_mock()
+    time.sleep(4)  # only the ethernet connection: nothing
+    gsm = []
+    stretch(lambda: gsm.append(lab.activate(lab.modem, "gsm", "Provider", 2)), lambda: lab.drop(gsm[-1]))
+    # Activating first: the record begins only once it is activated.
+    gsm.append(lab.activate(lab.modem, "gsm", "Provider", 1))
+    time.sleep(4)
+    stretch(lambda: lab.set_state(gsm[-1], 2), lambda: lab.drop(gsm[-1]))
+
+    lab.stop_mock()  # the kernel answers now: a raw-IP modem link counts
+    time.sleep(2)
+    stretch(lab.modem_up, lab.modem_down)
+    lab.start_mock()
+    time.sleep(7)  # asked again when its name appears, or a few seconds later
+    stretch(lambda: gsm.append(lab.activate(lab.modem, "gsm", "Provider", 2)), lambda: lab.drop(gsm[-1]))
+
+    # Unreadable answers about an activated gsm connection open nothing.
+    dbus = lab.dbus
+    bad = [("wrong type", {"Type": "gsm", "Id": "Bad", "State": "2", "Devices": dbus.Array([], signature="o")}),
+           ("no state", {"Type": "gsm", "Id": "Bad", "Devices": dbus.Array([], signature="o")}),
+           ("type a number", {"Type": dbus.UInt32(7), "Id": "Bad", "State": dbus.UInt32(2),
+                              "Devices": dbus.Array([], signature="o")})]
+    for n, (_, props) in enumerate(bad):
+        path = NM_PATH + "/ActiveConnection/bad%d" % n
+        lab.nm.AddObject(path, ACTIVE, props, [])
+        lab.list_active([path])
+        time.sleep(3)
+    lab.list_active(["/org/freedesktop/NetworkManager/ActiveConnection/x"], "s")  # not object paths
+    time.sleep(3)
+    lab.list_active([NM_PATH + "/ActiveConnection/vanished"])  # listed, but gone when asked
+    time.sleep(3)
+    # Meanwhile the kernel answers.
+    stretch(lab.modem_up, lab.modem_down)
+    if program.poll() is not None:
+        sys.exit("FAILED: the program ended with status %d" % program.returncode)
+    return expected
+
+
+def main(tallix, tun):
+    for tool in ("dbus-daemon", "ip"):
+        if shutil.which(tool) is None:
+            skip(tool + " is not installed")
+    try:
+        import dbus  # noqa: F401
+        import dbusmock  # noqa: F401
+    except ImportError as missing:
+        skip("python3-dbus or python3-dbusmock is missing: %s" % missing)
+    if os.geteuid() != 0:
+        skip("needs root to make a network namespace and a tunnel")
+    namespace = "tallix-nm-%d" % os.getpid()
+    if subprocess.call(["ip", "netns", "add", namespace]) != 0:
+        skip("cannot make a network namespace")
+    work = tempfile.mkdtemp(prefix="tallix-nm-")
+    lab = program = None
+    try:
+        lab = Lab(work, namespace, tun)
+        folder = os.path.join(work, "program")
+        os.mkdir(folder)
+        shutil.copy(tallix, os.path.join(folder, "tallix"))
+        today = datetime.date.today().strftime("%Y/%m/%d")
+        with open(os.path.join(folder, "CountRec.zvt"), "wb") as f:
+            f.write(("From : 01_" + today).ljust(29).encode() + "0_To : 31".ljust(29).encode())
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen", DBUS_SYSTEM_BUS_ADDRESS=lab.address)
+        program = subprocess.Popen(lab.inside(os.path.join(folder, "tallix")), env=env, cwd=folder)
+        time.sleep(2)
+        expected = scenario(lab, program)
+    finally:
+        if program is not None:
+            program.terminate()
+            program.wait()
+        if lab is not None:
+            lab.close()
+        subprocess.call(["ip", "netns", "del", namespace])
+    found = pairs_in(os.path.join(folder, "CountRec.zvt"))
+    if os.environ.get("TALLIX_TEST_VERBOSE"):
+        print("recorded", found, "expected", expected)
+    shutil.rmtree(work, ignore_errors=True)
+    failures = []
+    if len(found) != len(expected):
+        failures.append("%d pairs recorded, %d expected" % (len(found), len(expected)))
+    slack = datetime.timedelta(seconds=SLACK)
+    for (start, end), (began, ended) in zip(found, expected):
+        if not (began - slack <= start <= began + slack and ended - slack <= end <= ended + slack):
+            failures.append("pair %s - %s, expected %s - %s" % (start, end, began.replace(microsecond=0),
+                                                                 ended.replace(microsecond=0)))
+    for failure in failures:
+        print("FAILED: " + failure)
+    sys.exit(1 if failures else 0)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    main(*sys.argv[1:])
