@@ -28,9 +28,11 @@ for day, start, end in pairs:
     records += [f"start: 00{month[2:]}/{day} {start}", f"_end : {month}/{day} {end}"]
 log("CountRec.zvt", records)
 log("1.log", [f"From : 01_{last}/01", "1_To : 31", f"start: 00{last[2:]}/12 10:00:00", f"_end : {last}/12 11:30:00"])
-# tallix.ini: the window at 24, 24 pixels (360 twips).
+# tallix.ini: the window at 24, 24 pixels (360 twips), a budget of 50 hours.
 with open(f"{folder}/tallix.ini", "wb") as f:
     f.write(b"[F1Location]".ljust(17) + struct.pack("<hh", 360, 360) + bytes(30))
+    f.write(b"[CheckedRunMe]".ljust(17) + struct.pack("<hh", 0, 0) + bytes(30))
+    f.write(b"[TimeBudget]".ljust(17) + struct.pack("<hh", 50, 0) + bytes(30))
 PY
 
 xvfb-run -a -s "-screen 0 520x400x24 -dpi 96" bash -s "$work" "$out" <<'SH'
