@@ -62,6 +62,11 @@ bool todayInPeriod(const PeriodHeader& h, int m, int d) {
 
 bool rolloverDue(const PeriodHeader& h, int y, int m, int d) {
   const int months = 12 * (y - h.y1) + (m - h.m1);
+  // A file begun in a later month than today's was begun while the clock was
+  // set ahead. Recording into it would put today's time under that later
+  // period, or refuse it as outside the period until that date comes: it is
+  // archived as any closed period is, and a file for today's period begins.
+  if (months < 0) return true;
   bool window = false;
   if (h.s < h.e) {
     window = h.s <= d && d <= h.e;

@@ -28,8 +28,9 @@ TEST(ReloadPeriod, FollowsTheCalendarAndRollsOver) {
       {"01-20 next window", "From : 01_2002/04/01", "0_To : 20", {2002, 8, 1, 0}, true, "From : 01_2002/08/01"},
       {"30-29 end of February", "From : 30_2002/01/30", "0_To : 29", {2002, 2, 28, 0}, true, ""},
       {"30-29 March", "From : 30_2002/01/30", "0_To : 29", {2002, 3, 1, 0}, true, "From : 30_2002/02/01"},
-      {"clock set back", "From : 01_2002/04/05", "0_To : 31", {2002, 3, 10, 0}, true, ""},
-      {"clock set back, next-month", "From : 15_2002/04/20", "0_To : 14", {2002, 2, 20, 0}, false, ""},
+      {"clock set back", "From : 01_2002/04/05", "0_To : 31", {2002, 3, 10, 0}, true, "From : 01_2002/03/10"},
+      {"clock set back, next-month", "From : 15_2002/04/20", "0_To : 14", {2002, 2, 20, 0}, true, "From : 15_2002/02/20"},
+      {"clock set back a year", "From : 15_2003/01/20", "0_To : 14", {2002, 12, 3, 9}, true, "From : 15_2002/11/03"},
       {"days out of range", "From : 45_2002/04/05", "0_To : 31", {2002, 5, 1, 0}, false, ""},
       {"equal days", "From : 05_2002/04/05", "0_To : 05", {2002, 5, 5, 0}, false, ""},
   };
