@@ -1,13 +1,16 @@
 // The cost of one idle tick of the logic: the line is down, nothing is
 // written. With a probe that answers at once, with the kernel scan alone, and
 // with the program's own probe (NetworkManager where the system bus has it,
-// else the kernel scan behind it: scripts/bench-tick gives it a mock one).
+// else the kernel scan behind it: scripts/bench-tick gives it a mock one),
+// and the timer's whole event with a time budget set (the tick and the
+// period's time so far), with the probe that answers at once.
 #include <benchmark/benchmark.h>
 
 #include <memory>
 #include <string>
 #include <utility>
 
+#include "app/budget.h"
 #include "form/main_form.h"
 #include "monitor/tick.h"
 #include "platform/connection_probe.h"
@@ -45,12 +48,22 @@ void idleTick(benchmark::State& state) {
   if (which == 2) probe = makeConnectionProbe();
   IdleServices services(std::move(probe));
   MainForm form(services, "/nonexistent/");
-  for ([[maybe_unused]] auto _ : state) {
-    Timer1_Timer(form);
+  if (which == 3) {
+    form.budget.hours = 50;
+    for ([[maybe_unused]] auto _ : state) {
+      Form1_Timer1(form);
+    }
+  } else {
+    for ([[maybe_unused]] auto _ : state) {
+      Timer1_Timer(form);
+    }
   }
-  state.SetLabel(which == 0 ? "no probe" : which == 1 ? "kernel scan" : "program's probe: " + services.watched());
+  state.SetLabel(which == 0   ? "no probe"
+                 : which == 1 ? "kernel scan"
+                 : which == 2 ? "program's probe: " + services.watched()
+                              : "no probe, with a time budget");
 }
-BENCHMARK(idleTick)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(idleTick)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tallix
