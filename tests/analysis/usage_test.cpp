@@ -1,0 +1,62 @@
+// Hours online per calendar day: every connection split at each midnight it
+// passes, every day of the period listed, and the days adding up to the total.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/usage.h"
+
+namespace tallix {
+namespace {
+
+TEST(SplitByDay, SplitsAtMidnightAndListsThePeriod) {
+  struct Connection {
+    std::optional<DateTime> start;
+    long long seconds;
+  };
+  struct Case {
+    const char* name;
+    bool partMinute;
+    std::vector<Connection> connections;
+    std::map<int, long long> busyDays;  // day of the month (32 and on: days of June) -> seconds
+    long long undated;
+    size_t days;
+  } cases[] = {
+      {"within a day", false, {{DateTime{2002, 4, 16, 9, 12, 40}, 2900}}, {{16, 2900}}, 0, 30},
+      {"over midnight", false, {{DateTime{2002, 4, 16, 23, 50, 0}, 1805}}, {{16, 600}, {17, 1205}}, 0, 30},
+      {"over two midnights", false, {{DateTime{2002, 4, 16, 22, 0, 0}, 100000}}, {{16, 7200}, {17, 86400}, {18, 6400}}, 0, 30},
+      {"ends at midnight", false, {{DateTime{2002, 4, 16, 23, 0, 0}, 3600}}, {{16, 3600}}, 0, 30},
+      {"part minute counts from the whole minute", true, {{DateTime{2002, 4, 16, 23, 59, 30}, 120}}, {{16, 60}, {17, 60}}, 0, 30},
+      {"two on one day", false, {{DateTime{2002, 4, 20, 1, 0, 0}, 10}, {DateTime{2002, 4, 20, 2, 0, 0}, 20}}, {{20, 30}}, 0, 30},
+      {"no real start", false, {{std::nullopt, 75}, {DateTime{2002, 4, 16, 9, 0, 0}, 5}}, {{16, 5}}, 75, 30},
+      {"a day after the period", false, {{DateTime{2002, 6, 2, 9, 0, 0}, 60}}, {{33, 60}}, 0, 31},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LogUsage usage;
+    usage.texts = {true, "2002/04/15", "2002/05/14", "2002/04/15", "", ""};
+    usage.partMinute = c.partMinute;
+    for (const auto& [start, seconds] : c.connections) {
+      usage.connections.push_back({3, "", "", start, std::nullopt, seconds});
+      usage.totalSeconds += seconds;
+    }
+    const DaySplit split = splitByDay(usage);
+    EXPECT_EQ(split.days.size(), c.days);
+    EXPECT_EQ(split.undatedSeconds, c.undated);
+    std::map<int, long long> busy;
+    long long sum = split.undatedSeconds;
+    for (const DayUsage& d : split.days) {
+      EXPECT_EQ(d.day.hour + d.day.minute + d.day.second, 0);
+      if (d.seconds != 0) busy[d.day.month == 6 ? 31 + d.day.day : d.day.day] += d.seconds;
+      sum += d.seconds;
+    }
+    EXPECT_EQ(busy, c.busyDays);
+    EXPECT_EQ(sum, usage.totalSeconds);
+  }
+}
+
+}  // namespace
+}  // namespace tallix

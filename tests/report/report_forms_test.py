@@ -1,0 +1,198 @@
+#!/usr/bin/env python3
+"""tallix-report's forms of one log must tell the same story.
+
+The text report is the Calculation view's own load; the JSON, the per-day
+split and the CSV come from the usage reader and the pair reader. For every
+input the fuzzer kept and for random logs (sound ones and damaged ones), with
+the part-minute setting off and on, this checks that:
+- the JSON object, written back in the view's forms, is the text report, byte
+  for byte (labels, total, abandoned texts), and both exit alike;
+- the connections' seconds add up to the total, and the total's seconds are
+  the shown "h : m : s";
+- the per-day seconds (and the undated ones) add up to the same total, in
+  JSON and in text;
+- the CSV counts the same pairs with the same seconds.
+
+Usage: report_forms_test.py TALLIX_REPORT CORPUS_FOLDER
+"""
+import codecs
+import csv
+import datetime
+import io
+import json
+import os
+import random
+import re
+import subprocess
+import sys
+import tempfile
+
+RECORD = 29
+BARE_REPORT = b"file  created : \n         from : \n             to : \nfirst record : \n last record : \nTotal time : \n"
+MONTHS = "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec".split()
+
+# The report writes record bytes as they stand, and its JSON writes valid
+# UTF-8 as it stands and every other byte as the character of that number.
+codecs.register_error("bytewise", lambda e: ("".join(chr(b) for b in e.object[e.start:e.end]), e.end))
+
+
+def text_of(data):
+    return data.decode("utf-8", errors="bytewise")
+
+
+def shown_date(value):
+    if value is None:
+        return ""
+    m = re.fullmatch(r"(\d{4})-(\d\d)-(\d\d)", value)
+    return f"{m[3]} {MONTHS[int(m[2]) - 1]} {m[1]}" if m else value
+
+
+def shown_stamp(value):
+    if value is None:
+        return ""
+    m = re.fullmatch(r"(\d{4})-(\d\d)-(\d\d)T(\d\d):(\d\d):(\d\d)", value)
+    if not m:
+        return value
+    hour = int(m[4])
+    twelve = hour % 12 or 12
+    return f"{m[3]} {MONTHS[int(m[2]) - 1]} {m[1]} - {twelve:02d}:{m[5]}:{m[6]} {'PM' if hour >= 12 else 'AM'}"
+
+
+def as_text_report(obj):
+    lines = [
+        " file created : " + shown_date(obj["created"]) if obj["created"] else " file created : ",
+        "         from : " + shown_date(obj["from"]),
+        "             to : " + shown_date(obj["to"]),
+        "first record : " + shown_stamp(obj["first_record"]),
+        " last record : " + shown_stamp(obj["last_record"]),
+        obj["total_shown"],
+    ]
+    if obj["abandoned"]:
+        lines.append("below data are abandoned :")
+        lines.extend(obj["abandoned"])
+    return "".join(line + "\n" for line in lines)
+
+
+def run(report, args):
+    p = subprocess.run([report] + args, capture_output=True, timeout=60)
+    return p.returncode, p.stdout, p.stderr
+
+
+def record(text):
+    data = text.encode("latin-1") if isinstance(text, str) else text
+    return data[:RECORD].ljust(RECORD, b" ")
+
+
+def random_log(rng):
+    """A log of random connections in a random period, now and then damaged."""
+    start_day = rng.randint(1, 28)
+    end_day = start_day - 1 if start_day > 1 else 31
+    made = datetime.datetime(rng.randint(1999, 2030), rng.randint(1, 12), start_day)
+    records = [record(f"From : {start_day:02d}_{made:%Y/%m/%d}"), record(f"{rng.randint(0, 1)}_To : {end_day:02d}")]
+    t = made + datetime.timedelta(seconds=rng.randint(0, 3600))
+    for _ in range(rng.randint(0, 40)):
+        t += datetime.timedelta(seconds=rng.randint(1, 3 * 86400))
+        length = rng.choice([rng.randint(0, 120), rng.randint(0, 20000), rng.randint(86000, 200000)])
+        end = t + datetime.timedelta(seconds=length)
+        days = (end.date() - t.date()).days if length >= 86400 else 0
+        start = f"start: {days:02d}{t:%y/%m/%d %H:%M:%S}"
+        stop = f"_end : {end:%Y/%m/%d %H:%M:%S}"
+        damage = rng.random()
+        if damage < 0.03:
+            start = start.replace(f"{days:02d}", rng.choice(["-5", " 5", "+1", "5 "]), 1)
+        elif damage < 0.06:
+            stop = stop[:18] + "24" + stop[20:]
+        elif damage < 0.08:
+            stop = "start" + stop[5:]
+        records += [record(start), record(stop)]
+        t = end
+    data = b"".join(records)
+    cut = rng.random()
+    if cut < 0.05:
+        data = data[: rng.randint(0, len(data))]
+    elif cut < 0.08:
+        spot = rng.randrange(len(data))
+        data = data[:spot] + bytes([rng.randrange(256)]) + data[spot + 1:]
+    return data
+
+
+def check(report, files, part_minute, failures, seen):
+    flags = ["--part-minute"] if part_minute else []
+    _, js, _ = run(report, flags + ["--json"] + files)
+    objects = json.loads(js)
+    _, days_js, _ = run(report, flags + ["--json", "--per-day"] + files)
+    days = json.loads(days_js)
+    _, csv_out, _ = run(report, flags + ["--csv"] + files)
+    rows = list(csv.DictReader(io.StringIO(text_of(csv_out))))
+    objects = {o["file"]: o for o in objects}
+    days = {d["file"]: d for d in days}
+    for path in files:
+        name = os.path.basename(path)
+
+        def fail(what):
+            failures.append(f"{name} (part-minute {'on' if part_minute else 'off'}): {what}")
+
+        code, text, err = run(report, flags + [path])
+        one_code, _, one_err = run(report, flags + ["--json", path])
+        obj, per_day = objects.get(path), days.get(path)
+        if obj is None or per_day is None:
+            # Not shown at all (no file, or a foreign one): refused in every
+            # form with the same message; the text shows the view's bare labels.
+            if (code, err) != (one_code, one_err) or code == 0 or text not in (b"", BARE_REPORT):
+                fail(f"left out of the JSON, but the text report exits {code} with {text!r}")
+            continue
+        if text_of(text) != as_text_report(obj):
+            fail(f"JSON and text differ:\n{as_text_report(obj)!r}\n{text_of(text)!r}")
+        if (code, err) != (one_code, one_err):
+            fail(f"text exit {code} {err!r}, JSON exit {one_code} {one_err!r}")
+        if (code == 0) != obj["complete"]:
+            fail(f"exit {code} but complete {obj['complete']}")
+        total = obj["total_seconds"]
+        seen["connections"] += len(obj["connections"])
+        seen["abandoned"] += len(obj["abandoned"]) // 2
+        seen["cut short"] += not obj["complete"]
+        if sum(c["seconds"] for c in obj["connections"]) != total:
+            fail("the connections do not add up to the total")
+        m = re.fullmatch(r"Total time =  (-?\d+) : (-?\d+) : (-?\d+)", obj["total_shown"])
+        if (int(m[1]) * 3600 + int(m[2]) * 60 + int(m[3]) if m else 0) != total:
+            fail(f"total {total} s shown as {obj['total_shown']!r}")
+        if sum(d["seconds"] for d in per_day["days"]) + per_day["undated_seconds"] != total:
+            fail("the days do not add up to the total")
+        counted = [(int(r["start record"]), int(r["seconds"])) for r in rows
+                   if r["file"] == path and r["seconds"] != ""]
+        if counted != [(c["start_record"], c["seconds"]) for c in obj["connections"]]:
+            fail(f"CSV counts {counted}, JSON {obj['connections']}")
+        if obj["connections"] or per_day["days"]:
+            _, day_text, _ = run(report, flags + ["--per-day", path])
+            lines = [f"{d['date']} {d['seconds']}" for d in per_day["days"]]
+            if per_day["undated_seconds"]:
+                lines.append(f"undated {per_day['undated_seconds']}")
+            if text_of(day_text).splitlines() != lines:
+                fail("per-day text and JSON differ")
+
+
+def main():
+    report, corpus = sys.argv[1], sys.argv[2]
+    failures = []
+    seen = {"connections": 0, "abandoned": 0, "cut short": 0}
+    with tempfile.TemporaryDirectory() as tmp:
+        rng = random.Random(int(os.environ.get("TALLIX_REPORT_SEED", "20020416")))
+        randoms = []
+        for i in range(150):
+            path = os.path.join(tmp, f"{i}.log")
+            with open(path, "wb") as f:
+                f.write(random_log(rng))
+            randoms.append(path)
+        kept = sorted(os.path.join(corpus, n) for n in os.listdir(corpus))
+        for files in (kept, randoms):
+            for part_minute in (False, True):
+                check(report, files, part_minute, failures, seen)
+    for f in failures[:20]:
+        print("FAIL", f)
+    print(f"{len(failures)} differences over {len(kept)} kept inputs and {len(randoms)} random logs, twice;",
+          ", ".join(f"{v} {k}" for k, v in seen.items()))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
