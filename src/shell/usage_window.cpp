@@ -19,6 +19,7 @@ namespace {
 constexpr double kBarShareOfSlot = 0.7;
 constexpr int kChartLines = 12;     // the chart's height, in lines of text
 constexpr int kTableRowsShown = 8;  // rows the table shows before it scrolls
+constexpr int kNarrowestInCharacters = 40;
 const char* const kHoursCaption = "hours";
 
 QLabel* addLabel(QVBoxLayout& layout, QWidget* parent, const char* name, const std::string& text) {
@@ -151,6 +152,8 @@ UsageWindow::UsageWindow(UsageView view)
   auto* layout = new QVBoxLayout(this);
   addLabel(*layout, this, "lblUsageLog", view_.heading)->setVisible(true);
   addLabel(*layout, this, "lblUsageMessages", joined(view_.messages))->setWordWrap(true);
+  // Wide enough for the title and a message line or two without wrapping.
+  setMinimumWidth(kNarrowestInCharacters * fontMetrics().averageCharWidth());
   if (!view_.chart) return;  // nothing of the log could be read: the messages say why
 
   layout->addWidget(new UsageChart(view_, this), 1);
@@ -167,10 +170,11 @@ UsageWindow::UsageWindow(UsageView view)
     int column = 0;
     for (const std::string* cell : {&r.start, &r.end, &r.duration}) {
       auto* item = new QTableWidgetItem(fromModel(*cell));
-      if (column == 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      if (column == 2) item->setTextAlignment(Qt::AlignCenter);
       table->setItem(row, column++, item);
     }
   }
+  table->setCurrentItem(nullptr);
   table->resizeColumnsToContents();
   table->horizontalHeader()->setStretchLastSection(true);
   const int rowHeight = table->verticalHeader()->defaultSectionSize();
