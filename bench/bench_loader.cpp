@@ -1,7 +1,8 @@
 // The Calculation view's Load on the longest log a period can hold (32767
-// records: the two headers, 16382 pairs and a last start record), beside
-// merely reading the same file's bytes in one call. Prints both times and
-// how many plain reads one load costs.
+// records: the two headers, 16382 pairs and a last start record), and the
+// Usage window's reading of the same log (its connections and its hours per
+// day), beside merely reading the same file's bytes in one call. Prints the
+// times and how many plain reads each costs.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -10,9 +11,11 @@
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/loader.h"
+#include "analysis/usage.h"
 #include "form/main_form.h"
 #include "form/services.h"
 #include "store/record_file.h"
@@ -74,6 +77,17 @@ void LoadAndTotal(benchmark::State& state) {
   state.SetLabel(form["lblUseTime"].caption);
 }
 
+void UsageOfLog(benchmark::State& state) {
+  std::size_t connections = 0;
+  for ([[maybe_unused]] auto _ : state) {
+    const tallix::LogUsage usage = tallix::readLogUsage(logFolder(), "1.log", false);
+    const tallix::DaySplit split = tallix::splitByDay(usage);
+    connections = usage.connections.size();
+    benchmark::DoNotOptimize(split.days.data());
+  }
+  state.SetLabel(std::to_string(connections) + " connections");
+}
+
 void ReadBytesOnly(benchmark::State& state) {
   const std::string path = logFolder() + "1.log";
   std::string bytes;
@@ -88,6 +102,7 @@ void ReadBytesOnly(benchmark::State& state) {
 // Several repetitions each: the best of them is the figure least disturbed
 // by whatever else the machine is doing.
 BENCHMARK(LoadAndTotal)->Unit(benchmark::kMicrosecond)->Repetitions(5)->DisplayAggregatesOnly(false);
+BENCHMARK(UsageOfLog)->Unit(benchmark::kMicrosecond)->Repetitions(5)->DisplayAggregatesOnly(false);
 BENCHMARK(ReadBytesOnly)->Unit(benchmark::kMicrosecond)->Repetitions(5)->DisplayAggregatesOnly(false);
 
 struct Best {
@@ -121,15 +136,20 @@ int main(int argc, char** argv) {
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  auto load = reporter.best.find("LoadAndTotal");
   auto read = reporter.best.find("ReadBytesOnly");
-  if (load != reporter.best.end() && read != reporter.best.end() && read->second.real > 0 && read->second.cpu > 0) {
-    const Best& l = load->second;
+  if (read != reporter.best.end() && read->second.real > 0 && read->second.cpu > 0) {
     const Best& r = read->second;
     std::printf("\nBest of the repetitions, per call:\n");
-    std::printf("  load and total of %ld records: %8.1f us (CPU %8.1f us)\n", kRecords, l.real, l.cpu);
-    std::printf("  plain read of the same bytes:   %8.1f us (CPU %8.1f us)\n", r.real, r.cpu);
-    std::printf("  load / read: %.1f (CPU %.1f)\n", l.real / r.real, l.cpu / r.cpu);
+    const std::pair<const char*, const char*> measured[] = {{"LoadAndTotal", "load and total"},
+                                                           {"UsageOfLog", "usage and days"}};
+    for (const auto& [name, what] : measured) {
+      auto found = reporter.best.find(name);
+      if (found == reporter.best.end()) continue;
+      const Best& b = found->second;
+      std::printf("  %s of %ld records: %8.1f us (CPU %8.1f us), %.1f reads (CPU %.1f)\n", what, kRecords, b.real,
+                  b.cpu, b.real / r.real, b.cpu / r.cpu);
+    }
+    std::printf("  plain read of the same bytes:     %8.1f us (CPU %8.1f us)\n", r.real, r.cpu);
   }
   std::error_code code;
   fs::remove_all(logFolder(), code);

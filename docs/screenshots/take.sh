@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Takes the README's screenshots of the three views from the real program
+# Takes the README's screenshots of the three views and the Usage window from the real program
 # under Xvfb: ./docs/screenshots/take.sh [build folder]. Needs xvfb-run,
 # ImageMagick's import, xdotool and openbox (a window manager for the frame).
 set -euo pipefail
@@ -27,7 +27,19 @@ records = [f"From : 01_{month}/01", "1_To : 31"]
 for day, start, end in pairs:
     records += [f"start: 00{month[2:]}/{day} {start}", f"_end : {month}/{day} {end}"]
 log("CountRec.zvt", records)
-log("1.log", [f"From : 01_{last}/01", "1_To : 31", f"start: 00{last[2:]}/12 10:00:00", f"_end : {last}/12 11:30:00"])
+# Last month, closed: a connection or two on most days, one over midnight.
+first = today.replace(day=1) - datetime.timedelta(days=1)
+first = first.replace(day=1)
+records = [f"From : 01_{last}/01", "0_To : 31"]
+for day, start, minutes in [(1, "19:05:12", 47), (2, "20:11:40", 95), (4, "08:02:09", 22), (4, "21:30:00", 130),
+                            (5, "18:44:31", 61), (7, "22:15:00", 170), (9, "12:01:55", 35), (10, "19:30:20", 240),
+                            (11, "20:02:00", 83), (13, "09:15:10", 15), (14, "21:40:00", 65), (16, "17:25:45", 110),
+                            (18, "23:10:00", 135), (20, "19:00:05", 52), (21, "07:45:30", 28), (21, "20:20:20", 77),
+                            (23, "18:05:00", 190), (24, "19:50:44", 41), (26, "21:12:12", 98), (28, "22:30:00", 58)]:
+    begin = datetime.datetime.combine(first.replace(day=day), datetime.time.fromisoformat(start))
+    end = begin + datetime.timedelta(minutes=minutes, seconds=day * 7 % 60)
+    records += [begin.strftime("start: 00%y/%m/%d %H:%M:%S"), end.strftime("_end : %Y/%m/%d %H:%M:%S")]
+log("1.log", records)
 # tallix.ini: the window at 24, 24 pixels (360 twips), a budget of 50 hours.
 with open(f"{folder}/tallix.ini", "wb") as f:
     f.write(b"[F1Location]".ljust(17) + struct.pack("<hh", 360, 360) + bytes(30))
@@ -63,4 +75,36 @@ click 378 166  # Load
 shot calculation
 kill "$app"
 SH
+
+# The Usage window of last month's log, opened by a double-click on it in the
+# Calculation view, at 96 dpi and at twice that (Qt's scale factor 2).
+for scale in 1 2; do
+  name=usage; [ "$scale" = 2 ] && name=usage-192
+  xvfb-run -a -s "-screen 0 $((900 * scale))x$((640 * scale))x24 -dpi $((96 * scale))" \
+    bash -s "$work" "$out" "$scale" "$name" <<'SH'
+set -euo pipefail
+work="$1"; out="$2"; f="$3"; name="$4"
+openbox >/dev/null 2>&1 &
+sleep 1
+QT_SCALE_FACTOR="$f" "$work/tallix" >/dev/null 2>&1 &
+app=$!
+for _ in $(seq 50); do
+  win="$(xdotool search --name 'Vossberry Tallix' 2>/dev/null | head -1 || true)"
+  [ -n "$win" ] && break
+  sleep 0.2
+done
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$win")"
+click() { xdotool mousemove $((X + $1 * f)) $((Y + $2 * f)) click "${@:3}" 1; sleep 0.6; }
+click 92 40                 # Calculation
+click 300 81 --repeat 2     # a double-click on 1.log
+usage="$(xdotool search --name '^ Usage$' 2>/dev/null | head -1 || true)"
+[ -n "$usage" ] || { echo "take.sh: no Usage window appeared" >&2; exit 1; }
+xdotool windowminimize "$win"
+xdotool mousemove 0 0
+sleep 0.6
+import -window root -trim +repage "$out/$name.png"
+kill "$app"
+SH
+done
 echo "screenshots written to $out"

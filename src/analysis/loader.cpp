@@ -143,6 +143,7 @@ void loadSelectedLog(MainForm& form, const PairObserver& observer, LoadedTexts* 
   setLabel(form, "lblCreated", kCreatedFilled, showDate(kept.created));
 
   const long records = log.count();
+  kept.records = records;
   if (records >= 3) {
     log.record(3, form.LoadRec);
     kept.first = storedStamp(form.LoadRec);

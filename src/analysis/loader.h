@@ -31,6 +31,7 @@ struct LoadedTexts {
   std::string created;
   std::string first;     // stamps "yy/mm/dd hh:mm:ss" of the first and last
   std::string last;      // record; empty when the file has no such record
+  long records = 0;      // how many records the file holds
 };
 
 void cmdLoad_Click(MainForm& form);

@@ -17,6 +17,11 @@ constexpr long long kDay = 86400;
 // to lay out days (its connections still show on their own days).
 constexpr long long kLongestPeriodDays = 62;
 
+// The last `count` characters, as right() takes them, without a copy.
+std::string_view tail(std::string_view text, size_t count) {
+  return text.substr(text.size() - std::min(count, text.size()));
+}
+
 std::string two(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
 
 long long dayNumber(const DateTime& when) { return toSerialSeconds(when) / kDay; }
@@ -36,6 +41,12 @@ std::optional<DateTime> lastDay(const std::string& stored) {
 
 }  // namespace
 
+StampText::StampText(std::string_view text) {
+  text = text.substr(0, text_.size());
+  std::copy(text.begin(), text.end(), text_.begin());
+  size_ = static_cast<std::uint8_t>(text.size());
+}
+
 LogUsage readLogUsage(const std::string& folder, const std::string& name, bool partMinute) {
   QuietServices services;
   MainForm form(services, folder);
@@ -50,10 +61,12 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
       form,
       [&usage](const PairReport& pair) {
         if (pair.outcome != PairOutcome::Counted) return;
+        // The records are counted by now: room for a connection a pair at once.
+        if (usage.connections.empty()) usage.connections.reserve(static_cast<size_t>(usage.texts.records / 2));
         UsageConnection& c = usage.connections.emplace_back();
         c.startRecord = pair.startRecord;
-        c.startStamp = right(pair.startText, 17);
-        c.endStamp = right(pair.endText, 19);
+        c.startStamp = StampText(tail(pair.startText, 17));
+        c.endStamp = StampText(tail(pair.endText, 19));
         c.start = parseStamp(c.startStamp);
         c.end = parseStamp(c.endStamp);
         c.seconds = pair.seconds;

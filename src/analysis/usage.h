@@ -4,6 +4,8 @@
 // exactly the total the view shows.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,11 +30,26 @@ class QuietServices : public Services {
   void setStartAtLogOn(bool) override {}
 };
 
+// A record's stamp kept in place: a log holds thousands of connections, and
+// a string each would cost an allocation each.
+class StampText {
+ public:
+  StampText() = default;
+  explicit StampText(std::string_view text);  // at most 19 characters are kept
+  std::string_view view() const { return {text_.data(), size_}; }
+  operator std::string_view() const { return view(); }  // reads where a text is taken
+  bool operator==(std::string_view other) const { return view() == other; }
+
+ private:
+  std::array<char, 19> text_{};
+  std::uint8_t size_ = 0;
+};
+
 // One counted pair.
 struct UsageConnection {
   long startRecord = 0;
-  std::string startStamp;          // "yy/mm/dd hh:mm:ss", the start record's stamp
-  std::string endStamp;            // "yyyy/mm/dd hh:mm:ss", the end record's stamp
+  StampText startStamp;            // "yy/mm/dd hh:mm:ss", the start record's stamp
+  StampText endStamp;              // "yyyy/mm/dd hh:mm:ss", the end record's stamp
   std::optional<DateTime> start;   // nothing when the stamp is no real date and time
   std::optional<DateTime> end;
   long long seconds = 0;           // what the pair added to the total

@@ -212,7 +212,8 @@ void Form3_mHelp_Click(MainForm& form) { AnswerOk(form, kHelpNotice); }
 
 const std::vector<MenuItemSpec>& popupMenuDesign() {
   static const std::vector<MenuItemSpec> design = {
-      {"mAbout", " About"}, {"msep1", "-"}, {"mShow", " Show"}, {"mHelp", " Help"}, {"msep2", "-"}, {"mRemove", " Remove"},
+      {"mAbout", " About"}, {"msep1", "-"}, {"mShow", " Show"}, {"mUsage", " Usage"},
+      {"mHelp", " Help"}, {"msep2", "-"}, {"mRemove", " Remove"},
   };
   return design;
 }

@@ -12,6 +12,7 @@
 #include "form/layouts.h"
 #include "period/entry.h"
 #include "shell/pictures.h"
+#include "shell/usage_window.h"
 
 namespace tallix::shell {
 namespace {
@@ -93,6 +94,9 @@ void MainWindow::wireEvents() {
       form_[name].listIndex = chosen.isEmpty() ? -1 : list->row(chosen.front());
     });
   }
+  // A double-click on a log opens its Usage window.
+  connect(widgets_->get<QListWidget>("File1"), &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { UsageWindow::open(usageView(form_, toModel(item->text()))); });
 }
 
 void MainWindow::pullWindowState() {

@@ -5,6 +5,7 @@
 #include "app/form1_events.h"
 #include "shell/about_box.h"
 #include "shell/form_widgets.h"
+#include "shell/usage_window.h"
 
 namespace tallix::shell {
 
@@ -31,6 +32,7 @@ StartupWindow::StartupWindow(QtServices& services, std::string appPath, bool tra
   }
   connect(popup_.findChild<QAction*>("mAbout"), &QAction::triggered, this, &StartupWindow::mAbout_Click);
   connect(popup_.findChild<QAction*>("mShow"), &QAction::triggered, this, &StartupWindow::mShow_Click);
+  connect(popup_.findChild<QAction*>("mUsage"), &QAction::triggered, this, &StartupWindow::mUsage_Click);
   connect(popup_.findChild<QAction*>("mHelp"), &QAction::triggered, this, &StartupWindow::mHelp_Click);
   connect(popup_.findChild<QAction*>("mRemove"), &QAction::triggered, this, &StartupWindow::mRemove_Click);
   // The icon carries its menu: Qt opens it on a tray of its own, and exports
@@ -61,6 +63,8 @@ void StartupWindow::mShow_Click() {
   mainWindow_->raise();
   mainWindow_->activateWindow();
 }
+
+void StartupWindow::mUsage_Click() { UsageWindow::open(currentPeriodUsageView(form_)); }
 
 void StartupWindow::mHelp_Click() { mainWindow_->runEvent(Form3_mHelp_Click); }
 

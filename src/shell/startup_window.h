@@ -1,5 +1,5 @@
 // The start-up window (Form3), never shown: it loads the main window, owns
-// the tray icon and its popup menu, and runs the menu's four commands.
+// the tray icon and its popup menu, and runs the menu's five commands.
 #pragma once
 
 #include <QMenu>
@@ -38,6 +38,7 @@ class StartupWindow : public QObject {
 
   void mAbout_Click();
   void mShow_Click();
+  void mUsage_Click();
   void mHelp_Click();
   void mRemove_Click();
 

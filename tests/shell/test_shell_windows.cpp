@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,6 +24,7 @@
 #include "shell/pictures.h"
 #include "shell/single_instance.h"
 #include "shell/startup_window.h"
+#include "shell/usage_window.h"
 #include "support/fake_services.h"
 
 using tallix::ControlKind;
@@ -60,7 +62,8 @@ struct LoadedWindow {
 
 void closeAllMessageWindows() {
   for (QWidget* widget : QApplication::topLevelWidgets())
-    if (widget->objectName() == "Form11" || widget->objectName() == "Form4") widget->close();
+    if (widget->objectName() == "Form11" || widget->objectName() == "Form4" || widget->objectName() == "FormUsage")
+      widget->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
@@ -168,6 +171,79 @@ class ShellWindows : public QObject {
     QCOMPARE(window.findChild<QLabel*>("lblF2From")->text(), QString("         from : 01 Apr 2002"));
   }
 
+  // A double-click on a log opens its Usage window: the same total and the
+  // same messages as the Calculation view's Load of it, a row a connection,
+  // and a bar a day that had any time online.
+  void usageWindowAgreesWithTheCalculationView() {
+    LoadedWindow loaded;
+    auto& [dir, services, form, window] = loaded;
+    tallix::testing::writeLog(form.file("3.log"),
+                              {"From : 01_2002/04/01", "0_To : 30", "start: 0002/04/02 08:00:00",
+                               "_end : 2002/04/02 10:30:00", "start: 0002/04/03 23:00:00",  // over midnight
+                               "_end : 2002/04/04 01:00:00", "start: 0002/04/06 10:00:00",
+                               "_end : 2002/04/06 10:00:30"});
+    tallix::testing::writeLog(form.file("4.log"), {"a foreign file", "of two records"});
+    window.show();
+    QTest::mouseClick(window.findChild<QPushButton*>("cmdCaculation"), Qt::LeftButton);
+    auto* files = window.findChild<QListWidget*>("File1");
+
+    struct Case {
+      const char* file;
+      int rows;  // -1: no chart and no table
+    };
+    for (const Case& c : {Case{"3.log", 3}, Case{"4.log", -1}}) {
+      QListWidgetItem* item = files->findItems(c.file, Qt::MatchExactly).value(0);
+      QVERIFY2(item != nullptr, c.file);
+      files->setCurrentItem(item);
+      services.messages.clear();
+      QTest::mouseClick(window.findChild<QPushButton*>("cmdLoad"), Qt::LeftButton);
+      const std::vector<std::string> loadMessages = services.messages;
+      // An item view takes a double-click only on the item last pressed.
+      QTest::mousePress(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(item).center());
+      QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(item).center());
+
+      QList<QWidget*> shown = topLevels("FormUsage");
+      QCOMPARE(shown.size(), 1);
+      QCOMPARE(shown[0]->windowTitle(), QString(" Usage"));
+      auto* table = shown[0]->findChild<QTableWidget*>("tblConnections");
+      auto* chart = shown[0]->findChild<shell::UsageChart*>();
+      QString messages;
+      for (const std::string& m : loadMessages) messages += (messages.isEmpty() ? "" : "\n") + QString::fromStdString(m);
+      QCOMPARE(shown[0]->findChild<QLabel*>("lblUsageMessages")->text(), messages);
+      if (c.rows < 0) {
+        QVERIFY(!messages.isEmpty());
+        QVERIFY(table == nullptr && chart == nullptr);
+        closeAllMessageWindows();
+        continue;
+      }
+      QCOMPARE(table->rowCount(), c.rows);
+      QCOMPARE(table->item(0, 0)->text(), QString("02 Apr 2002 - 08:00:00 AM"));
+      QCOMPARE(table->item(0, 2)->text(), QString("2 : 30 : 0"));
+      QCOMPARE(shown[0]->findChild<QLabel*>("lblUsageTotal")->text(),
+               window.findChild<QLabel*>("lblUseTime")->text());
+      QVERIFY(shown[0]->findChild<QLabel*>("lblUsageLog")->text().contains("01 Apr 2002"));
+
+      // What is drawn: bars on the 2nd, 3rd, 4th and 6th only, the split
+      // connection's two halves alike, 2.5 hours two and a half times as tall.
+      const QImage image = chart->grab().toImage();
+      const std::vector<bool> barred = {false, true, true, true, false, true};
+      for (int day = 0; day < 30; ++day) {
+        const bool expected = day < 6 && barred[static_cast<size_t>(day)];
+        QCOMPARE(!chart->barRect(day).isEmpty(), expected);
+        // Inside the bar, or just above the axis where no bar is.
+        const QRectF plot = chart->plotArea();
+        const QPointF at = expected ? chart->barRect(day).center()
+                                    : QPointF(plot.left() + plot.width() * (day + 0.5) / 30, std::round(plot.bottom()) - 1);
+        const QPointF pixel = at * image.devicePixelRatio();
+        const QColor seen = image.pixelColor(static_cast<int>(pixel.x()), static_cast<int>(pixel.y()));
+        QCOMPARE(seen == chart->barColour(), expected);
+      }
+      QCOMPARE(chart->barRect(2).height(), chart->barRect(3).height());
+      QVERIFY(qAbs(chart->barRect(1).height() / chart->barRect(2).height() - 2.5) < 0.05);
+      closeAllMessageWindows();
+    }
+  }
+
   void closeHidesOrEndsWithoutATray() {
     for (bool tray : {true, false}) {
       int ends = 0;
@@ -199,7 +275,7 @@ class ShellWindows : public QObject {
     QCOMPARE(menu.title(), QString("Popup"));
     QStringList items;
     for (QAction* item : menu.actions()) items << item->objectName() + (item->isSeparator() ? "-" : item->text());
-    QCOMPARE(items, (QStringList{"mAbout About", "msep1-", "mShow Show", "mHelp Help", "msep2-", "mRemove Remove"}));
+    QCOMPARE(items, (QStringList{"mAbout About", "msep1-", "mShow Show", "mUsage Usage", "mHelp Help", "msep2-", "mRemove Remove"}));
 
     // Clicks on the icon do nothing; the menu request opens the menu.
     for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick}) {
@@ -214,6 +290,11 @@ class ShellWindows : public QObject {
     form3.mShow_Click();
     QVERIFY(form3.mainWindow().isVisible());
     QVERIFY(!form3.mainWindow().isMinimized());
+
+    // Usage shows the current period's log.
+    form3.mUsage_Click();
+    QCOMPARE(topLevels("FormUsage").size(), 1);
+    QVERIFY(topLevels("FormUsage")[0]->findChild<QLabel*>("lblUsageLog")->text().startsWith("CountRec.zvt"));
 
     form3.mHelp_Click();
     const QList<QWidget*> shown = topLevels("Form11");

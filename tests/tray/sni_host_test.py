@@ -19,7 +19,7 @@ import time
 
 SKIP = 77
 # The menu's items in order, separators left out.
-EXPECTED_MENU = [" " + word for word in "About Show Help Remove".split()]
+EXPECTED_MENU = [" " + word for word in "About Show Usage Help Remove".split()]
 
 
 def skip(reason):

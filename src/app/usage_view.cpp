@@ -1,0 +1,67 @@
+#include "app/usage_view.h"
+
+#include <algorithm>
+
+#include "form/sentences.h"
+#include "store/text_forms.h"
+
+namespace tallix {
+namespace {
+
+constexpr long long kHour = 3600;
+// More grid lines than this crowd the axis labels.
+constexpr long long kMostSteps = 6;
+
+// The program's messages join lines with a carriage return.
+std::string asLines(std::string text) {
+  std::replace(text.begin(), text.end(), '\r', '\n');
+  return text;
+}
+
+}  // namespace
+
+UsageScale usageScale(long long busiestDaySeconds) {
+  const long long busiest = std::max(busiestDaySeconds, 0LL);
+  auto stepsOf = [busiest](long long step) { return (busiest + step * kHour - 1) / (step * kHour); };
+  // Round steps of a day: 1, 2, 3, 6, 12, 24 hours, then doubling (overlapping
+  // pairs of a broken log can make a day longer than 24 hours).
+  long long step = 1;
+  for (long long next : {2LL, 3LL, 6LL, 12LL, 24LL}) {
+    if (stepsOf(step) <= kMostSteps) break;
+    step = next;
+  }
+  while (stepsOf(step) > kMostSteps) step *= 2;
+  const long long steps = std::max(1LL, stepsOf(step));
+  return {static_cast<int>(steps * step), static_cast<int>(step)};
+}
+
+UsageView usageViewOf(const LogUsage& usage) {
+  UsageView view;
+  view.heading = usage.name;
+  for (const std::string& message : usage.messages) view.messages.push_back(asLines(message));
+  if (!usage.shown()) return view;
+
+  view.heading += " : " + showDate(usage.texts.from) + " to " + showDate(usage.texts.to);
+  view.chart = true;
+  const DaySplit split = splitByDay(usage);
+  long long busiest = 0;
+  for (const DayUsage& day : split.days) busiest = std::max(busiest, day.seconds);
+  view.scale = usageScale(busiest);
+  const double top = static_cast<double>(view.scale.topHours) * kHour;
+  for (const DayUsage& day : split.days)
+    view.bars.push_back({day.day.day, day.seconds, static_cast<double>(day.seconds) / top});
+  if (split.undatedSeconds != 0) view.undated = std::string(kUndatedLabel) + durationText(split.undatedSeconds);
+
+  for (const UsageConnection& c : usage.connections)
+    view.rows.push_back({showStamp(c.startStamp), showStamp(c.endStamp), durationText(c.seconds)});
+  view.total = usage.totalShown;
+  return view;
+}
+
+UsageView usageView(const MainForm& form, const std::string& name) {
+  return usageViewOf(readLogUsage(form.AppPath, name, form["chkToBeMin"].value != 0));
+}
+
+UsageView currentPeriodUsageView(const MainForm& form) { return usageView(form, std::string(kCountRecZvt)); }
+
+}  // namespace tallix

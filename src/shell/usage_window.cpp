@@ -1,0 +1,202 @@
+#include "shell/usage_window.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+#include "shell/form_widgets.h"
+#include "shell/message_window.h"
+#include "shell/pictures.h"
+
+namespace tallix::shell {
+namespace {
+
+constexpr double kBarShareOfSlot = 0.7;
+constexpr int kChartLines = 12;     // the chart's height, in lines of text
+constexpr int kTableRowsShown = 8;  // rows the table shows before it scrolls
+constexpr int kNarrowestInCharacters = 40;
+const char* const kHoursCaption = "hours";
+
+QLabel* addLabel(QVBoxLayout& layout, QWidget* parent, const char* name, const std::string& text) {
+  auto* label = new QLabel(fromModel(text), parent);
+  label->setObjectName(name);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  label->setVisible(!text.empty());
+  layout.addWidget(label);
+  return label;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  return text;
+}
+
+}  // namespace
+
+UsageChart::UsageChart(const UsageView& view, QWidget* parent) : QWidget(parent), view_(view) {
+  setObjectName("picUsage");
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+QMarginsF UsageChart::margins() const {
+  const QFontMetrics metrics = fontMetrics();
+  const double line = metrics.height();
+  const double space = metrics.horizontalAdvance(' ');
+  const double left = std::max(metrics.horizontalAdvance(QString::number(view_.scale.topHours)),
+                               metrics.horizontalAdvance(kHoursCaption) / 2) +
+                      2 * space;
+  // Above, room for the axis caption; below, for the day labels.
+  return {left, 1.5 * line, 2 * space, 1.5 * line};
+}
+
+QSize UsageChart::sizeHint() const {
+  const QFontMetrics metrics = fontMetrics();
+  const int days = std::max<int>(static_cast<int>(view_.bars.size()), 7);
+  const QMarginsF around = margins();
+  return {static_cast<int>(std::ceil(around.left() + around.right())) + days * metrics.horizontalAdvance("000"),
+          kChartLines * metrics.height()};
+}
+
+QSize UsageChart::minimumSizeHint() const {
+  const QFontMetrics metrics = fontMetrics();
+  const int days = std::max<int>(static_cast<int>(view_.bars.size()), 7);
+  const QMarginsF around = margins();
+  return {static_cast<int>(std::ceil(around.left() + around.right())) + days * metrics.horizontalAdvance("0"),
+          kChartLines * metrics.height() * 2 / 3};
+}
+
+QRectF UsageChart::plotArea() const {
+  const QRectF inside = QRectF(rect()).marginsRemoved(margins());
+  return {inside.topLeft(), QSizeF(std::max(0.0, inside.width()), std::max(0.0, inside.height()))};
+}
+
+QRectF UsageChart::barRect(int index) const {
+  if (index < 0 || static_cast<size_t>(index) >= view_.bars.size()) return {};
+  const UsageBar& bar = view_.bars[static_cast<size_t>(index)];
+  if (bar.seconds <= 0) return {};
+  const QRectF plot = plotArea();
+  const double slot = plot.width() / static_cast<double>(view_.bars.size());
+  // On whole pixels, so bars stay crisp; a few seconds still show as a sliver.
+  const double bottom = std::round(plot.bottom());
+  const double top = std::min(std::round(bottom - std::min(bar.share, 1.0) * plot.height()), bottom - 1);
+  const double left = std::round(plot.left() + slot * index + slot * (1 - kBarShareOfSlot) / 2);
+  const double right = std::max(std::round(plot.left() + slot * index + slot * (1 + kBarShareOfSlot) / 2), left + 1);
+  return {QPointF(left, top), QPointF(right, bottom)};
+}
+
+QColor UsageChart::barColour() const { return palette().color(QPalette::Highlight); }
+
+int UsageChart::dayLabelEvery() const {
+  if (view_.bars.empty()) return 1;
+  const QFontMetrics metrics = fontMetrics();
+  const double slot = plotArea().width() / static_cast<double>(view_.bars.size());
+  const double needed = metrics.horizontalAdvance("00") + metrics.horizontalAdvance(' ');
+  return std::max(1, static_cast<int>(std::ceil(needed / std::max(slot, 1.0))));
+}
+
+void UsageChart::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  painter.fillRect(rect(), palette().color(QPalette::Base));
+  const QRectF plot = plotArea();
+  const QFontMetrics metrics = fontMetrics();
+  const double line = metrics.height();
+  const double space = metrics.horizontalAdvance(' ');
+  const QColor text = palette().color(QPalette::Text);
+
+  // The hours axis: a grid line and a label at every step.
+  painter.setPen(text);
+  painter.drawText(QRectF(0, 0, width(), line), Qt::AlignLeft | Qt::AlignVCenter, kHoursCaption);
+  for (int hours = 0; hours <= view_.scale.topHours; hours += view_.scale.stepHours) {
+    // Lines on pixel centres, so they stay one pixel wide.
+    const double y = std::round(plot.bottom() - plot.height() * hours / view_.scale.topHours) + 0.5;
+    painter.setPen(hours == 0 ? text : palette().color(QPalette::Midlight));
+    painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+    painter.setPen(text);
+    painter.drawText(QRectF(0, y - line / 2, plot.left() - space, line), Qt::AlignRight | Qt::AlignVCenter,
+                     QString::number(hours));
+  }
+
+  for (int i = 0; i < static_cast<int>(view_.bars.size()); ++i) {
+    const QRectF bar = barRect(i);
+    if (!bar.isEmpty()) painter.fillRect(bar, barColour());
+  }
+
+  // Day-of-month labels, thinned out when the days are narrower than a label.
+  if (view_.bars.empty()) return;
+  const double slot = plot.width() / static_cast<double>(view_.bars.size());
+  const int every = dayLabelEvery();
+  painter.setPen(text);
+  for (int i = 0; i < static_cast<int>(view_.bars.size()); i += every) {
+    const QRectF box(plot.left() + slot * i + slot / 2 - line * 2, plot.bottom() + line / 4, line * 4, line);
+    painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop,
+                     QString::number(view_.bars[static_cast<size_t>(i)].dayOfMonth));
+  }
+}
+
+UsageWindow::UsageWindow(UsageView view)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint),
+      view_(std::move(view)) {
+  setObjectName("FormUsage");
+  setAttribute(Qt::WA_DeleteOnClose);
+  setAttribute(Qt::WA_QuitOnClose, false);
+  setWindowTitle(fromModel(std::string(kUsageTitle)));
+  setWindowIcon(programIcon());
+
+  auto* layout = new QVBoxLayout(this);
+  addLabel(*layout, this, "lblUsageLog", view_.heading)->setVisible(true);
+  addLabel(*layout, this, "lblUsageMessages", joined(view_.messages))->setWordWrap(true);
+  // Wide enough for the title and a message line or two without wrapping.
+  setMinimumWidth(kNarrowestInCharacters * fontMetrics().averageCharWidth());
+  if (!view_.chart) return;  // nothing of the log could be read: the messages say why
+
+  layout->addWidget(new UsageChart(view_, this), 1);
+  addLabel(*layout, this, "lblUsageUndated", view_.undated);
+
+  auto* table = new QTableWidget(static_cast<int>(view_.rows.size()), 3, this);
+  table->setObjectName("tblConnections");
+  table->setHorizontalHeaderLabels({"start", "end", "duration"});
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table->setWordWrap(false);
+  for (int row = 0; row < table->rowCount(); ++row) {
+    const UsageRow& r = view_.rows[static_cast<size_t>(row)];
+    int column = 0;
+    for (const std::string* cell : {&r.start, &r.end, &r.duration}) {
+      auto* item = new QTableWidgetItem(fromModel(*cell));
+      if (column == 2) item->setTextAlignment(Qt::AlignCenter);
+      table->setItem(row, column++, item);
+    }
+  }
+  table->setCurrentItem(nullptr);
+  table->resizeColumnsToContents();
+  table->horizontalHeader()->setStretchLastSection(true);
+  const int rowHeight = table->verticalHeader()->defaultSectionSize();
+  table->setMinimumHeight(table->horizontalHeader()->sizeHint().height() +
+                          rowHeight * std::min(std::max(table->rowCount(), 1), kTableRowsShown) +
+                          2 * table->frameWidth());
+  int columns = table->verticalHeader()->sizeHint().width() + 2 * table->frameWidth();
+  for (int column = 0; column < 3; ++column) columns += table->columnWidth(column);
+  table->setMinimumWidth(columns + table->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+  layout->addWidget(table, 1);
+
+  addLabel(*layout, this, "lblUsageTotal", view_.total);
+}
+
+UsageWindow* UsageWindow::open(UsageView view) {
+  auto* window = new UsageWindow(std::move(view));
+  window->resize(window->sizeHint());
+  centreOnScreen(*window);
+  window->show();
+  window->raise();
+  window->activateWindow();
+  return window;
+}
+
+}  // namespace tallix::shell

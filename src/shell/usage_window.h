@@ -1,0 +1,54 @@
+// The Usage window: one log's hours online per day as a bar chart, its
+// connections in a table and its total. Everything it shows comes ready
+// from the UsageView; the window lays it out and draws it.
+#pragma once
+
+#include <QMarginsF>
+#include <QRectF>
+#include <QWidget>
+
+#include "app/usage_view.h"
+
+namespace tallix::shell {
+
+// The bars, drawn with QPainter; sizes follow the font, so the chart grows
+// with the screen's scale and the desktop's font alike.
+class UsageChart : public QWidget {
+  Q_OBJECT
+ public:
+  UsageChart(const UsageView& view, QWidget* parent);
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+  // The area of the bars, inside the axis labels.
+  QRectF plotArea() const;
+  // Bar `index` of the view's bars; empty for a day without connections.
+  QRectF barRect(int index) const;
+  QColor barColour() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  // Room around the bars for the axis caption, the hour and the day labels.
+  QMarginsF margins() const;
+  int dayLabelEvery() const;
+
+  const UsageView& view_;
+};
+
+class UsageWindow : public QWidget {
+  Q_OBJECT
+ public:
+  explicit UsageWindow(UsageView view);
+
+  // Opens a window of its own for the view; it is deleted when closed.
+  static UsageWindow* open(UsageView view);
+
+  const UsageView& view() const { return view_; }
+
+ private:
+  UsageView view_;
+};
+
+}  // namespace tallix::shell
