@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
 #include "analysis/pairs.h"
 #include "form/main_form.h"
@@ -41,7 +42,7 @@ std::optional<DateTime> lastDay(const std::string& stored) {
 
 }  // namespace
 
-StampText::StampText(std::string_view text) {
+void StampText::assign(std::string_view text) {
   text = text.substr(0, text_.size());
   std::copy(text.begin(), text.end(), text_.begin());
   size_ = static_cast<std::uint8_t>(text.size());
@@ -65,10 +66,10 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
         if (usage.connections.empty()) usage.connections.reserve(static_cast<size_t>(usage.texts.records / 2));
         UsageConnection& c = usage.connections.emplace_back();
         c.startRecord = pair.startRecord;
-        c.startStamp = StampText(tail(pair.startText, 17));
-        c.endStamp = StampText(tail(pair.endText, 19));
+        // Written in place: a copy of a fresh stamp would stall on its bytes.
+        c.startStamp.assign(tail(pair.startText, 17));
+        c.endStamp.assign(tail(pair.endText, 19));
         c.start = parseStamp(c.startStamp);
-        c.end = parseStamp(c.endStamp);
         c.seconds = pair.seconds;
       },
       &usage.texts);
@@ -80,12 +81,26 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
 }
 
 DaySplit splitByDay(const LogUsage& usage) {
-  std::map<long long, long long> byDay;
+  // The period's days by their offset from its first day; a day outside it
+  // (a connection that ran past its end, or a header that is no real day)
+  // goes to the map.
+  long long first = 0;
+  std::vector<long long> inPeriod;
+  std::map<long long, long long> others;
   const auto from = parseDate(usage.texts.from);
   const auto to = lastDay(usage.texts.to);
   if (from && to && dayNumber(*to) >= dayNumber(*from) && dayNumber(*to) - dayNumber(*from) < kLongestPeriodDays) {
-    for (long long day = dayNumber(*from); day <= dayNumber(*to); ++day) byDay[day] = 0;
+    first = dayNumber(*from);
+    inPeriod.assign(static_cast<size_t>(dayNumber(*to) - first + 1), 0);
   }
+  auto add = [&](long long day, long long seconds) {
+    const auto offset = static_cast<unsigned long long>(day - first);
+    if (offset < inPeriod.size()) {
+      inPeriod[static_cast<size_t>(offset)] += seconds;
+    } else {
+      others[day] += seconds;
+    }
+  };
 
   DaySplit split;
   for (const UsageConnection& c : usage.connections) {
@@ -98,12 +113,17 @@ DaySplit splitByDay(const LogUsage& usage) {
     long long at = toSerialSeconds(start);
     for (long long left = c.seconds; left > 0;) {
       const long long share = std::min(left, kDay - at % kDay);  // up to the next midnight
-      byDay[at / kDay] += share;
+      add(at / kDay, share);
       at += share;
       left -= share;
     }
   }
-  for (const auto& [day, seconds] : byDay) split.days.push_back({midnightOf(day), seconds});
+  // Calendar order: the days before the period, the period, the days after.
+  auto other = others.begin();
+  for (; other != others.end() && other->first < first; ++other) split.days.push_back({midnightOf(other->first), other->second});
+  for (size_t i = 0; i < inPeriod.size(); ++i)
+    split.days.push_back({midnightOf(first + static_cast<long long>(i)), inPeriod[i]});
+  for (; other != others.end(); ++other) split.days.push_back({midnightOf(other->first), other->second});
   return split;
 }
 

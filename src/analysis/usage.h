@@ -35,7 +35,8 @@ class QuietServices : public Services {
 class StampText {
  public:
   StampText() = default;
-  explicit StampText(std::string_view text);  // at most 19 characters are kept
+  explicit StampText(std::string_view text) { assign(text); }
+  void assign(std::string_view text);  // at most 19 characters are kept
   std::string_view view() const { return {text_.data(), size_}; }
   operator std::string_view() const { return view(); }  // reads where a text is taken
   bool operator==(std::string_view other) const { return view() == other; }
@@ -51,7 +52,6 @@ struct UsageConnection {
   StampText startStamp;            // "yy/mm/dd hh:mm:ss", the start record's stamp
   StampText endStamp;              // "yyyy/mm/dd hh:mm:ss", the end record's stamp
   std::optional<DateTime> start;   // nothing when the stamp is no real date and time
-  std::optional<DateTime> end;
   long long seconds = 0;           // what the pair added to the total
 };
 

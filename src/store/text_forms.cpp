@@ -19,14 +19,22 @@ int hour12(int hour) {
 
 const char* amPm(int hour) { return hour < 12 ? "AM" : "PM"; }
 
-bool digitsAt(std::string_view text, size_t at, size_t count, int& value) {
+inline bool digitsAt(std::string_view text, size_t at, size_t count, int& value) {
   if (at + count > text.size()) return false;
   value = 0;
   for (size_t i = at; i < at + count; ++i) {
-    if (text[i] < '0' || text[i] > '9') return false;
-    value = value * 10 + (text[i] - '0');
+    const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+    if (digit > 9) return false;
+    value = value * 10 + static_cast<int>(digit);
   }
   return true;
+}
+
+// Two digits at `at` as a number, or -1.
+inline int twoDigitsAt(const char* at) {
+  const unsigned tens = static_cast<unsigned char>(at[0]) - unsigned{'0'};
+  const unsigned ones = static_cast<unsigned char>(at[1]) - unsigned{'0'};
+  return tens < 10 && ones < 10 ? static_cast<int>(tens * 10 + ones) : -1;
 }
 
 }  // namespace
@@ -63,18 +71,22 @@ std::string monthAbbreviation(int month) {
 }
 
 std::optional<DateTime> parseStamp(std::string_view text) {
+  // A log holds thousands of stamps: the fields are read in place.
   size_t yearDigits = 0;
   if (text.size() == 19) yearDigits = 4;
   else if (text.size() == 17) yearDigits = 2;
   else return std::nullopt;
-  std::string_view rest = text.substr(yearDigits);  // "/mm/dd hh:mm:ss"
+  const char* rest = text.data() + yearDigits;  // "/mm/dd hh:mm:ss"
+  if (rest[0] != '/' || rest[3] != '/' || rest[6] != ' ' || rest[9] != ':' || rest[12] != ':') return std::nullopt;
   DateTime when;
   if (!digitsAt(text, 0, yearDigits, when.year)) return std::nullopt;
   if (yearDigits == 2) when.year += 2000;
-  if (rest[0] != '/' || rest[3] != '/' || rest[6] != ' ' || rest[9] != ':' || rest[12] != ':') return std::nullopt;
-  if (!digitsAt(rest, 1, 2, when.month) || !digitsAt(rest, 4, 2, when.day) || !digitsAt(rest, 7, 2, when.hour) ||
-      !digitsAt(rest, 10, 2, when.minute) || !digitsAt(rest, 13, 2, when.second))
-    return std::nullopt;
+  when.month = twoDigitsAt(rest + 1);
+  when.day = twoDigitsAt(rest + 4);
+  when.hour = twoDigitsAt(rest + 7);
+  when.minute = twoDigitsAt(rest + 10);
+  when.second = twoDigitsAt(rest + 13);
+  // A field that is no two digits reads as -1, which no valid date has.
   if (!isValid(when)) return std::nullopt;
   return when;
 }

@@ -40,7 +40,7 @@ TEST(SplitByDay, SplitsAtMidnightAndListsThePeriod) {
     usage.texts = {true, "2002/04/15", "2002/05/14", "2002/04/15", "", ""};
     usage.partMinute = c.partMinute;
     for (const auto& [start, seconds] : c.connections) {
-      usage.connections.push_back({3, {}, {}, start, std::nullopt, seconds});
+      usage.connections.push_back({3, {}, {}, start, seconds});
       usage.totalSeconds += seconds;
     }
     const DaySplit split = splitByDay(usage);
