@@ -1,3 +1,5 @@
+// The Calculation view's load of one log and its pair reader: dates, refusals,
+// durations, day counts, bad pairs and the 16-bit limits.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,14 +10,59 @@
 
 #include "analysis/loader.h"
 #include "analysis/log_image.h"
-#include "log_fixture.h"
+#include "form/sentences.h"
 #include "store/fault.h"
 #include "store/record_file.h"
+#include "support/fake_services.h"
 
 namespace tallix::testing {
 namespace {
 
 using Strings = std::vector<std::string>;
+
+// "start: " + day count + "02/04/16 " + time of day.
+std::string startAt(const std::string& time, int days = 0) {
+  return "start: " + std::string(days < 10 ? "0" : "") + std::to_string(days) + "02/04/16 " + time;
+}
+// "_end : 2002/04/16 " + time of day.
+std::string endAt(const std::string& time) { return "_end : 2002/04/16 " + time; }
+
+// The failure report of a load that met error `number`.
+std::string loadReport(int number) {
+  PendingError error;
+  error.raise(number);
+  return failureReport(kLoadingData, error);
+}
+
+// A program folder with a log file to load and the main window's form model on it.
+class LogTest : public ::testing::Test {
+ protected:
+  FakeServices services;
+  TempDir dir;
+  MainForm form{services, dir.path()};
+
+  // Writes `name` from its record texts and selects it in File1.
+  void writeAndSelect(const Strings& records, const std::string& name = "1.log") {
+    writeLog(dir.file(name), records);
+    select(name);
+  }
+  void select(const std::string& name) {
+    form["File1"].items = {"2.log", name};
+    form["File1"].listIndex = 1;
+  }
+  // Loads with the part-minute box set or clear.
+  void load(bool partMinute = false) {
+    form["chkToBeMin"].value = partMinute ? 1 : 0;
+    cmdLoad_Click(form);
+  }
+  static Strings withHeaders(const Strings& pairs) {
+    Strings records = {"From : 15_2002/04/15", "1_To : 14"};
+    records.insert(records.end(), pairs.begin(), pairs.end());
+    return records;
+  }
+  const std::string& label(const char* name) { return form[name].caption; }
+  const Strings& abandoned() { return form["List1"].items; }
+};
 
 TEST_F(LogTest, PeriodAndCreationDates) {
   const struct { const char* record1; const char* record2; const char* shown; bool badNumber; } cases[] = {
@@ -49,12 +96,9 @@ TEST_F(LogTest, PeriodAndCreationDates) {
 
 // Whatever refuses a file, nothing of an earlier load may stay on show.
 TEST_F(LogTest, RefusedFilesShowNothing) {
-  const struct {
-    const char* what;
-    std::optional<Strings> records;  // none: the file is not there
-    int listIndex;
-    Strings messages;
-  } cases[] = {
+  // No records: the file is not there; `fault`: the file operation of the load that fails.
+  const struct { const char* what; std::optional<Strings> records; int listIndex; Strings messages; long fault = 0; }
+      cases[] = {
       {"no entry selected", Strings{"From : 15_2002/04/15"}, -1, {}},
       {"selection past the list", Strings{"From : 15_2002/04/15"}, 5, {}},
       {"file vanished", std::nullopt, 1, {"1.log, file not found"}},
@@ -64,6 +108,7 @@ TEST_F(LogTest, RefusedFilesShowNothing) {
        {"1.log, wrong format"}},
       // A start day that is no number is dropped with the refusal.
       {"bad day, bad end", Strings{"From : x5_2002/04/15", "1_to : 14"}, 1, {"1.log, wrong format"}},
+      {"a read that fails", withHeaders({startAt("09:00:00"), endAt("10:00:00")}), 1, {loadReport(kDeviceIoError)}, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -77,18 +122,18 @@ TEST_F(LogTest, RefusedFilesShowNothing) {
     if (c.records) writeLog(dir.file("1.log"), *c.records);
     form["File1"].items = {"2.log", "1.log"};
     form["File1"].listIndex = c.listIndex;
+    setFaultAt(c.fault);
     load();
-    expectBare();
+    setFaultAt(0);
+    // Every label bare, nothing listed, the totals 0.
+    const std::pair<const char*, std::string_view> bare[] = {
+        {"lblF2From", kFromLabel},        {"lblF2To", kToLabel},           {"lblCreated", kCreatedBare},
+        {"lblFirstR", kFirstRecordLabel}, {"lblLastR", kLastRecordLabel}, {"lblUseTime", kTotalTimeBare}};
+    for (const auto& [name, text] : bare) EXPECT_EQ(label(name), text) << name;
+    EXPECT_TRUE(abandoned().empty());
+    EXPECT_EQ(form.TotalHours + form.TotalMinutes + form.TotalSeconds, 0);
     EXPECT_EQ(services.messages, c.messages);
   }
-
-  // A read that fails shows nothing of the earlier load either.
-  writeAndSelect(withHeaders({startAt("09:00:00"), endAt("10:00:00")}));
-  setFaultAt(1);
-  load();
-  setFaultAt(0);
-  expectBare();
-  EXPECT_EQ(services.messages.back(), loadReport(kDeviceIoError));
 }
 
 TEST_F(LogTest, RecordCountMustFitSixteenBits) {
@@ -123,6 +168,108 @@ TEST(LogImageTest, ReadsOnlyTheHeadOfAnOverlongFile) {
   EXPECT_EQ(image.record(4), std::string(13, 'a') + std::string(16, ' '));
   EXPECT_FALSE(image.load(dir.file("missing.log"), error));
   EXPECT_EQ(error.number, kFileNotFound);
+}
+
+// The whole-day rule: an end in the start's minute with fewer seconds, or the
+// same, counts whole days only. Plain durations, borrows and part minutes are
+// checked by the month simulation against its own account.
+TEST_F(LogTest, OnePairAddsItsDuration) {
+  const struct { const char* start; const char* end; const char* exact; const char* partMinute; } cases[] = {
+      {"10:05:50", "10:05:20", "0 : 0 : 0", "0 : 1 : 0"},
+      {"10:05:30", "10:05:30", "0 : 0 : 0", "0 : 1 : 0"},
+      {"10:05:50", "11:05:20", "0 : 59 : 30", "1 : 1 : 0"},  // but a whole hour later, seconds are borrowed
+  };
+  for (const auto& c : cases) {
+    for (int days : {0, 1}) {
+      for (bool partMinute : {false, true}) {
+        writeAndSelect(withHeaders({startAt(c.start, days), endAt(c.end)}));
+        load(partMinute);
+        std::string expected = partMinute ? c.partMinute : c.exact;
+        // A day count of 1 adds 24 hours on top.
+        expected = std::to_string(std::stoi(expected) + 24 * days) + expected.substr(expected.find(' '));
+        EXPECT_EQ(label("lblUseTime"), std::string(kTotalTimeFilled) + expected)
+            << c.start << " -> " << c.end << " days " << days << " part-minute " << partMinute;
+        EXPECT_TRUE(abandoned().empty());
+      }
+    }
+  }
+  EXPECT_TRUE(services.messages.empty());
+}
+
+// The day step is worked in 16 bits: D * 24 * 60 minutes plus the pair's own.
+TEST_F(LogTest, DayCountsAndTheirSixteenBitLimit) {
+  const struct { const char* start; const char* end; int days; const char* shown; } cases[] = {
+      {"10:00:00", "10:00:00", 5, "Total time =  120 : 30 : 0"},  // exactly 120 hours more
+      {"10:00:00", "10:30:00", 22, "Total time =  529 : 0 : 0"},
+      {"00:00:00", "23:00:00", 22, ""},  // 31680 + 1380 minutes: the pair overflows
+      {"10:00:00", "10:00:00", 23, ""},
+  };
+  for (const auto& c : cases) {
+    services.messages.clear();
+    // A good pair first, then the one under test, then one that must not be read after an overflow.
+    writeAndSelect(withHeaders({startAt("08:00:00"), endAt("08:30:00"), startAt(c.start, c.days), endAt(c.end),
+                                "start : bad", "_end : bad"}));
+    load();
+    const bool overflows = *c.shown == '\0';
+    EXPECT_EQ(label("lblUseTime"), overflows ? "Total time =  0 : 30 : 0" : c.shown) << c.days;
+    EXPECT_EQ(services.messages, overflows ? Strings{loadReport(kOverflow)} : Strings{}) << c.days;
+    EXPECT_EQ(abandoned().size(), overflows ? 0u : 2u) << c.days;
+    // The totals agree with what is shown.
+    EXPECT_TRUE(!overflows || (form.TotalHours == 0 && form.TotalMinutes == 30)) << c.days;
+  }
+  // 62 pairs of 22 days make 32736 hours; the 63rd would pass 32767.
+  Strings pairs;
+  for (int i = 0; i < 63; ++i) pairs.insert(pairs.end(), {startAt("10:00:00", 22), endAt("10:00:00")});
+  services.messages.clear();
+  writeAndSelect(withHeaders(pairs));
+  load();
+  EXPECT_EQ(label("lblUseTime"), "Total time =  32736 : 0 : 0");
+  EXPECT_EQ(services.messages, Strings{loadReport(kOverflow)});
+}
+
+TEST_F(LogTest, BadPairsAreListedAndNotCounted) {
+  const std::string goodStart = startAt("09:00:00");
+  const std::string goodEnd = endAt("09:10:00");
+  const struct { std::string start, end; Strings listed; } cases[] = {
+      // Shape: blank before the start's colon, none before the end's, a 27-character text, swapped roles.
+      {"start : 0002/04/16 09:12:40", goodEnd, {"start : 0002/04/16 09:12:40", goodEnd}},
+      {goodStart, "_end: 2002/04/16 10:01:02", {goodStart, "_end: 2002/04/16 10:01:02"}},
+      {"start: 0002/04/16 09:12:401", goodEnd, {"start: 0002/04/16 09:12:401", goodEnd}},
+      {goodEnd, goodStart, {goodEnd, goodStart}},
+      {"", "", {"", ""}},
+      // Range: listed as the last 19 characters of each text.
+      {goodStart, "_end : 2002/04/29 24:00:00", {"0002/04/16 09:00:00", "2002/04/29 24:00:00"}},
+      {goodStart, "_end : 2002/04/29 23:60:00", {"0002/04/16 09:00:00", "2002/04/29 23:60:00"}},
+      {"start: 0002/04/16 09:00:60", goodEnd, {"0002/04/16 09:00:60", "2002/04/16 09:10:00"}},
+      // A day count that is not two digits: a sign or a blank would count negative or shifted days.
+      {"start: -502/04/16 09:12:40", "_end : 2002/04/16 10:01:40", {"-502/04/16 09:12:40", "2002/04/16 10:01:40"}},
+      {"start:  502/04/16 09:00:00", goodEnd, {" 502/04/16 09:00:00", "2002/04/16 09:10:00"}},
+      {"start: +102/04/16 09:00:00", goodEnd, {"+102/04/16 09:00:00", "2002/04/16 09:10:00"}},
+      {"start: 5 02/04/16 09:00:00", goodEnd, {"5 02/04/16 09:00:00", "2002/04/16 09:10:00"}},
+  };
+  for (const auto& c : cases) {
+    // Between two good pairs, each 10 minutes; blanks around the bad texts are trimmed.
+    writeAndSelect(withHeaders({goodStart, goodEnd, "  " + c.start, c.end, goodStart, goodEnd}));
+    load();
+    EXPECT_EQ(abandoned(), c.listed) << c.start << " / " << c.end;
+    EXPECT_EQ(label("lblUseTime"), "Total time =  0 : 20 : 0") << c.start << " / " << c.end;
+  }
+  EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(LogTest, AnUnpairedLastStartIsIgnored) {
+  const struct { Strings pairs; const char* total; const char* last; } cases[] = {
+      {{startAt("09:00:00")}, "Total time : ", " last record : "},  // N = 3
+      {{startAt("09:00:00"), endAt("09:01:00"), startAt("11:00:00")}, "Total time =  0 : 1 : 0",
+       " last record : 16 Apr 2002 - 11:00:00 AM"},  // N = 5
+  };
+  for (const auto& c : cases) {
+    writeAndSelect(withHeaders(c.pairs));
+    load();
+    EXPECT_EQ(label("lblUseTime"), c.total);
+    EXPECT_EQ(label("lblLastR"), c.last);
+    EXPECT_TRUE(abandoned().empty());
+  }
 }
 
 }  // namespace
