@@ -14,39 +14,25 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
-constexpr unsigned long kLinkTypePpp = 512;  // ARPHRD_PPP
-constexpr int kCannotHere = 77;
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  const char* name = argc > 1 ? argv[1] : "ppp0";
+  constexpr unsigned long kLinkTypePpp = 512;  // ARPHRD_PPP
+  auto fail = [](const char* what, int status) {
+    std::fprintf(stderr, "tun_ppp: cannot %s: %s\n", what, std::strerror(errno));
+    return status;
+  };
   const int fd = ::open("/dev/net/tun", O_RDWR | O_CLOEXEC);
-  if (fd < 0) {
-    std::fprintf(stderr, "tun_ppp: cannot open /dev/net/tun: %s\n", std::strerror(errno));
-    return kCannotHere;
-  }
+  if (fd < 0) return fail("open /dev/net/tun", 77);
   ifreq request{};
   request.ifr_flags = IFF_TUN | IFF_NO_PI;
-  std::strncpy(request.ifr_name, name, IFNAMSIZ - 1);
-  if (::ioctl(fd, TUNSETIFF, &request) < 0) {
-    std::fprintf(stderr, "tun_ppp: cannot create %s: %s\n", name, std::strerror(errno));
-    return kCannotHere;
-  }
+  std::strncpy(request.ifr_name, argc > 1 ? argv[1] : "ppp0", IFNAMSIZ - 1);
+  if (::ioctl(fd, TUNSETIFF, &request) < 0) return fail("create the interface", 77);
   // The link type can only change while the interface is down, so before
   // anyone brings it up.
   const bool rawIp = argc > 2 && std::strcmp(argv[2], "raw") == 0;
-  if (!rawIp && ::ioctl(fd, TUNSETLINK, kLinkTypePpp) < 0) {
-    std::fprintf(stderr, "tun_ppp: cannot set link type PPP: %s\n", std::strerror(errno));
-    return 1;
-  }
+  if (!rawIp && ::ioctl(fd, TUNSETLINK, kLinkTypePpp) < 0) return fail("set link type PPP", 1);
   std::printf("ready %s\n", request.ifr_name);
   std::fflush(stdout);
-
-  char ignored = 0;
-  while (::read(STDIN_FILENO, &ignored, 1) > 0) {
+  for (char ignored = 0; ::read(STDIN_FILENO, &ignored, 1) > 0;) {
   }
   ::close(fd);
   return 0;

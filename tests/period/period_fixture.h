@@ -1,4 +1,4 @@
-// One program on a fresh folder with a fake clock, for the period tests.
+// One program on a fresh folder with a fake clock, for the period and app tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -42,9 +42,9 @@ struct Program {
       if (form[name].enabled != enabled) return false;
     return true;
   }
-  // Exactly one message, a failure report with this sentence.
+  // Exactly one message, a failure report with this sentence and its error number.
   bool oneReport(std::string_view sentence) const {
-    return services.messages.size() == 1 && services.messages[0].rfind(sentence, 0) == 0;
+    return services.messages.size() == 1 && services.messages[0].rfind(std::string(sentence) + "Error # ", 0) == 0;
   }
 };
 

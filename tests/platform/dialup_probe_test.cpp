@@ -1,16 +1,22 @@
-// The Linux probe over fake interface trees laid out like /sys/class/net.
+// The Linux platform: the kernel probe over fake interface trees laid out
+// like /sys/class/net; the user's folders: the data folder (a writable
+// portable copy keeps its files beside itself, an installed or unwritable one
+// uses the user's data folder) and the start-at-log-on entry.
 #ifndef _WIN32
 
 #include "platform/linux/dialup_probe.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
-#include <string>
-#include <vector>
 
+#include "platform/autostart.h"
+#include "platform/program_folder.h"
 #include "support/fake_services.h"
 
 namespace tallix::testing {
@@ -19,10 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 using Text = std::optional<std::string>;  // a file's content; none: no such file
 
-struct Interface {
-  std::string name;
-  Text type, ifindex, flags, carrier;
-};
+struct Interface { std::string name; Text type, ifindex, flags, carrier; };
 
 void layOut(const std::string& root, const std::vector<Interface>& interfaces) {
   for (const Interface& i : interfaces) {
@@ -42,37 +45,27 @@ Interface ppp(const std::string& name, const std::string& index, const std::stri
 }
 
 TEST(DialupProbeTest, FirstDialupInterfaceUpWithCarrierIsConnected) {
-  const struct {
-    const char* name;
-    std::vector<Interface> interfaces;
-    bool connected;
-    const char* watched = nullptr;  // the Settings line, where the row checks it
-  } cases[] = {
-      {"no interfaces", {}, false, "no dial-up connection found"},
+  // watched: the Settings line, where the row checks it.
+  const struct { const char* name; std::vector<Interface> interfaces; bool connected; const char* watched = nullptr; }
+      cases[] = {
       {"ethernet only", {kLoopback, kEthernetUp}, false, "no dial-up connection found"},
       {"ppp0 down, no carrier file", {kLoopback, ppp("ppp0", "5", "0x1090\n", std::nullopt)}, false},
       {"ppp0 up without carrier", {kLoopback, ppp("ppp0", "5", "0x1091\n", "0\n")}, false},
       {"ppp0 up with carrier", {kLoopback, kEthernetUp, ppp("ppp0", "5", "0x1091\n", "1\n")}, true},
       {"link type PPP under another name", {kLoopback, ppp("dialout", "5", "0x1091\n", "1\n")}, true},
       {"a ppp name decides even with another type", {{"ppp0", "1\n", "5\n", "0x1091\n", "1\n"}}, true},
-      {"lowest index decides", {ppp("ppp0", "9", "0x1090\n", "0\n"), ppp("ppp1", "4", "0x1091\n", "1\n")}, true,
-       "watching: ppp1"},
       // A mobile-broadband modem: raw IP (link type NONE) under a wwan name.
-      {"raw-IP wwan0 up with carrier", {kLoopback, {"wwan0", "65534\n", "3\n", "0x1091\n", "1\n"}}, true,
-       "watching: wwan0"},
+      {"raw-IP wwan0 up", {kLoopback, {"wwan0", "65534\n", "3\n", "0x1091\n", "1\n"}}, true, "watching: wwan0"},
       {"raw-IP wwan0 down", {{"wwan0", "65534\n", "3\n", "0x1090\n", std::nullopt}}, false, "watching: wwan0"},
       {"raw IP under another name is a tunnel", {{"tun0", "65534\n", "3\n", "0x1091\n", "1\n"}}, false},
       {"a wwan name with ethernet framing", {{"wwan0", "1\n", "3\n", "0x1091\n", "1\n"}}, false},
-      {"index 10 comes after index 9",
-       {ppp("ppp0", "10", "0x1091\n", "1\n"), ppp("ppp1", "9", "0x1090\n", std::nullopt)}, false},
+      {"lowest index decides, 10 after 9", {ppp("ppp0", "10", "0x1091\n", "1\n"), ppp("ppp1", "9", "0x1090\n", {})},
+       false, "watching: ppp1"},
       // Odd files never count as connected, nor do odd neighbours stop a good link.
-      {"flags garbage", {ppp("ppp0", "5", "0x1091 junk\n", "1\n")}, false},
-      {"flags missing", {{"ppp0", "512\n", "5\n", std::nullopt, "1\n"}}, false},
-      {"flags far too long", {ppp("ppp0", "5", std::string(100000, 'f'), "1\n")}, false},
+      {"flags garbage, far too long", {ppp("ppp0", "5", "0x1091 junk" + std::string(100000, 'f'), "1\n")}, false},
       {"carrier garbage", {ppp("ppp0", "5", "0x1091\n", "\xff\xfe")}, false},
       {"nothing but the folder", {{"ppp0", std::nullopt, std::nullopt, std::nullopt, std::nullopt}}, false},
-      {"index garbage still dial-up",
-       {{"eth0", "not a number", "zz", "0x1003", "1"}, ppp("ppp0", "five", "0x1091\n", "1\n")}, true},
+      {"odd index", {{"eth0", "not a number", "zz", "0x1003", "1"}, ppp("ppp0", "five", "0x1091\n", "1\n")}, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -83,13 +76,10 @@ TEST(DialupProbeTest, FirstDialupInterfaceUpWithCarrierIsConnected) {
     std::string failureCode;
     EXPECT_EQ(probe.isConnected(failureCode), c.connected);
     EXPECT_EQ(failureCode, "");
-    if (c.watched) {
-      EXPECT_EQ(probe.watched(), c.watched);
-    }
+    EXPECT_EQ(c.watched ? probe.watched() : "", c.watched ? c.watched : "");
   }
-  DialupProbe nowhere("/nonexistent-tallix-folder/");
   std::string failureCode;
-  EXPECT_FALSE(nowhere.isConnected(failureCode));
+  EXPECT_FALSE(DialupProbe("/nonexistent-tallix-folder/").isConnected(failureCode));
   EXPECT_EQ(failureCode, "2") << "an unlistable folder gives its error number";
 }
 
@@ -112,6 +102,93 @@ TEST(DialupProbeTest, InterfacesThatComeAndGoAreJudgedWhenTheyAppear) {
   probe.countRawIp(false);  // beside a network manager that has the say on modems
   EXPECT_FALSE(probe.isConnected(failure));
   EXPECT_TRUE(failure.empty());
+}
+
+void setOrUnset(const char* name, const std::optional<std::string>& value) {
+  value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+}
+std::optional<std::string> saved(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+TEST(ProgramFolderTest, ChoosesTheDataFolder) {
+  TempDir program;
+  TempDir home;
+  const std::string xdg = home.file("data");
+  // /proc takes no new file, not even from root.
+  const struct { std::string programFolder, installedFolder; std::optional<std::string> xdgDataHome;
+                 std::string expected; bool writable; } cases[] = {
+      {program.path(), "/usr/bin/", xdg, program.path(), true},
+      {program.path(), program.path(), xdg, xdg + "/tallix/", true},
+      {"/proc/", "", xdg, xdg + "/tallix/", true},
+      {"/proc/", "", "relative/data", home.file(".local/share/tallix/"), true},
+      {"/proc/", "", std::nullopt, home.file(".local/share/tallix/"), true},
+      {"/proc/", "", "/proc/none", "/proc/none/tallix/", false},
+  };
+  const std::optional<std::string> oldHome = saved("HOME"), oldXdg = saved("XDG_DATA_HOME");
+  ::setenv("HOME", home.path().c_str(), 1);
+  for (const auto& c : cases) {
+    setOrUnset("XDG_DATA_HOME", c.xdgDataHome);
+    const DataFolder chosen = chooseDataFolder(c.programFolder, c.installedFolder);
+    EXPECT_EQ(chosen.path, c.expected) << c.programFolder << " " << c.xdgDataHome.value_or("unset");
+    EXPECT_EQ(chosen.writable, c.writable) << c.expected;
+    if (c.writable && c.expected != program.path()) {
+      struct stat made {};
+      ASSERT_EQ(::stat(c.expected.c_str(), &made), 0);
+      EXPECT_EQ(made.st_mode & 0777, 0700u) << "a new data folder is its owner's alone";
+    }
+  }
+  setOrUnset("HOME", oldHome);
+  setOrUnset("XDG_DATA_HOME", oldXdg);
+  // The probe file is gone again.
+  EXPECT_TRUE(fs::is_empty(program.path()));
+}
+
+// The entry's Exec value; empty when there is no entry.
+std::string execOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string entry((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t at = entry.find("\nExec=");
+  if (entry.rfind("[Desktop Entry]\n", 0) != 0 || entry.find("\nType=Application\n") == std::string::npos)
+    return entry.empty() ? "" : "not an entry";
+  return at == std::string::npos ? "" : entry.substr(at + 6, entry.find('\n', at + 1) - at - 6);
+}
+
+TEST(AutostartTest, EntryNamesTheProgramAsOneQuotedArgumentAndGoesWhenDisabled) {
+  TempDir config;
+  TempDir home;
+  const std::optional<std::string> oldHome = saved("HOME"), oldXdg = saved("XDG_CONFIG_HOME");
+  ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  const std::string entry = config.file("autostart/tallix.desktop");
+  // Inside the quotes $ " ` and \ are escaped; as a value, each \ doubles. The last replaces the entry.
+  for (const auto& [program, exec] : {std::pair{"/home/ann/my programs/tallix", "\"/home/ann/my programs/tallix\""},
+                                      {"/t/a$b\"c`d\\e", "\"/t/a\\\\$b\\\\\"c\\\\`d\\\\\\\\e\""},
+                                      {"/t/100%/tallix", "\"/t/100%%/tallix\""}, {"/new/tallix", "\"/new/tallix\""}}) {
+    enableStartAtLogOn(program);
+    EXPECT_EQ(execOf(entry), exec);
+    // Written under another name and renamed: nothing but the entry is left.
+    EXPECT_EQ(std::distance(fs::directory_iterator(config.file("autostart")), fs::directory_iterator()), 1);
+  }
+  disableStartAtLogOn();
+  disableStartAtLogOn();  // nothing there: nothing happens
+  EXPECT_FALSE(fs::exists(entry));
+  enableStartAtLogOn("/t/two\nlines");  // a path that cannot be one line writes nothing
+  enableStartAtLogOn("");
+  EXPECT_FALSE(fs::exists(entry));
+  // A file where the folder should be is left alone, silently.
+  fs::remove(config.file("autostart"));
+  std::ofstream(config.file("autostart")) << "x";
+  enableStartAtLogOn("/opt/tallix/tallix");
+  disableStartAtLogOn();
+  EXPECT_TRUE(fs::is_regular_file(config.file("autostart")));
+  // Without an absolute XDG_CONFIG_HOME the entry goes under HOME.
+  ::setenv("HOME", home.path().c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", "relative/is/ignored", 1);
+  enableStartAtLogOn("/opt/tallix/tallix");
+  EXPECT_EQ(execOf(home.file(".config/autostart/tallix.desktop")), "\"/opt/tallix/tallix\"");
+  setOrUnset("HOME", oldHome);
+  setOrUnset("XDG_CONFIG_HOME", oldXdg);
 }
 
 }  // namespace

@@ -13,19 +13,6 @@ namespace fs = std::filesystem;
 
 namespace tallix::testing {
 
-bool FakeServices::probeConnection(std::string& detectCaption) {
-  if (!probeFailure.empty()) {
-    detectCaption = probeFailure;
-    return false;
-  }
-  return line;
-}
-
-void FakeServices::notifyIcon(NotifyAction action, const TrayIconData& data) {
-  trayActions.push_back(action);
-  if (action == NotifyAction::Modify) trayPictures.push_back(data.hIcon);
-}
-
 TempDir::TempDir() {
   static std::atomic<unsigned> counter{0};
   const std::string base = (fs::temp_directory_path() / "tallix-test-").string() + std::to_string(std::random_device{}());
@@ -47,10 +34,10 @@ void writeLog(const std::string& path, const std::vector<std::string>& records) 
 
 std::vector<std::string> readLog(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::vector<std::string> records;
-  for (size_t at = 0; at < bytes.size(); at += static_cast<size_t>(kRecordLength))
-    records.push_back(trimRight(bytes.substr(at, static_cast<size_t>(kRecordLength))));
+  constexpr auto n = static_cast<size_t>(kRecordLength);
+  for (size_t at = 0; at < bytes.size(); at += n) records.push_back(trimRight(bytes.substr(at, n)));
   return records;
 }
 

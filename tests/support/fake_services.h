@@ -24,9 +24,15 @@ class FakeServices : public Services {
   std::vector<bool> logOnChanges;
 
   DateTime now() override { return clock; }
-  bool probeConnection(std::string& detectCaption) override;
+  bool probeConnection(std::string& detectCaption) override {
+    if (!probeFailure.empty()) detectCaption = probeFailure;
+    return probeFailure.empty() && line;
+  }
   void answerOk(const std::string& text) override { messages.push_back(text); }
-  void notifyIcon(NotifyAction action, const TrayIconData& data) override;
+  void notifyIcon(NotifyAction action, const TrayIconData& data) override {
+    trayActions.push_back(action);
+    if (action == NotifyAction::Modify) trayPictures.push_back(data.hIcon);
+  }
   void beep() override { ++beeps; }
   void showBalloon(const std::string&, const std::string& text) override { balloons.push_back(text); }
   void setStartAtLogOn(bool on) override { logOnChanges.push_back(on); }
