@@ -2,22 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "analysis/usage.h"
 #include "app/form1_events.h"
 #include "form/sentences.h"
+#include "period/period_fixture.h"
 #include "store/settings_file.h"
 #include "store/text_forms.h"
 #include "support/fake_services.h"
 
 namespace tallix {
 namespace {
-
-using testing::FakeServices;
-using testing::TempDir;
-using Strings = std::vector<std::string>;
-
 // A period 01-31 begun on 1 April 2002 whose file holds connections of the
 // given lengths, each on its own day from the 2nd, starting at 08:00:00.
 Strings periodFile(const std::string& created, bool partMinute, const std::vector<long>& seconds) {
@@ -76,16 +70,11 @@ TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    TempDir dir;
-    FakeServices services;
+    Program p;
+    auto& [services, dir, form] = p;
     services.clock = {2002, 4, 20, 9, 0, 0};
-    testing::writeLog(dir.file("CountRec.zvt"), periodFile(c.created, c.partMinute, c.closed));
-    {
-      std::ofstream ini(dir.file("tallix.ini"), std::ios::binary);
-      ini << encodeSettingsRecord({"", 0, 0}) << encodeSettingsRecord({"", 0, 0})
-          << encodeSettingsRecord({"[TimeBudget]", c.hours, c.warned});
-    }
-    MainForm form(services, dir.path());
+    p.writeLog("CountRec.zvt", periodFile(c.created, c.partMinute, c.closed));
+    p.writeSettings({{"", 0, 0}, {"", 0, 0}, {"[TimeBudget]", c.hours, c.warned}});
     Form1_Form_Load(form);
     services.line = c.onlineMinutes > 0;
     for (int minute = 0; minute <= c.onlineMinutes; ++minute) {
@@ -115,9 +104,8 @@ TEST(Budget, TheSettingsRowTakesWholeHoursUpTo744) {
   };
   for (const auto& row : rows) EXPECT_EQ(parseBudgetHours(row.typed), row.hours) << row.typed;
 
-  TempDir dir;
-  FakeServices services;
-  MainForm form(services, dir.path());
+  Program p;
+  auto& [services, dir, form] = p;
   Form1_Form_Load(form);
   form["txtBudget"].caption = "50";
   txtBudget_LostFocus(form);

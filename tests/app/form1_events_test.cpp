@@ -16,10 +16,6 @@ std::string bytesOf(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void writeSettings(const std::string& path, const std::vector<SettingsRecord>& records) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  for (const auto& record : records) out << encodeSettingsRecord(record);
-}
 
 TEST(Form1Test, StartUpInAnEmptyFolderLoadsHiddenWithTheOfflineIconOrShownWithoutATray) {
   for (bool tray : {true, false}) {
@@ -47,7 +43,7 @@ TEST(Form1Test, LoadAppliesBothSettingsAndTheStartAtLogOnClickIsStored) {
       };
   for (const auto& c : cases) {
     Program p;
-    writeSettings(p.dir.file("tallix.ini"), c.records);
+    p.writeSettings(c.records);
     p.writeLog("CountRec.zvt", {"From : 01_2002/04/16", c.record2});
     p.form["chkToBeMin"].value = c.before;
     Form1_Form_Load(p.form);
@@ -140,7 +136,7 @@ TEST(Form1Test, CloseRequestSavesThePositionOnlyInTheNormalState) {
   };
   Program p;
   for (const auto& c : cases) {
-    writeSettings(p.dir.file("tallix.ini"), {{"[F1Location]", 111, 222}, {"[CheckedRunMe]", 1, 0}});
+    p.writeSettings({{"[F1Location]", 111, 222}, {"[CheckedRunMe]", 1, 0}});
     p.form.windowVisible = true;
     p.form.windowState = c.state;
     p.form.windowTop = c.top;

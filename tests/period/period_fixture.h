@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "period/entry.h"
 #include "store/fault.h"
 #include "store/file_system.h"
+#include "store/settings_file.h"
 #include "support/fake_services.h"
 
 namespace tallix {
@@ -45,6 +48,11 @@ struct Program {
   // Exactly one message, a failure report with this sentence and its error number.
   bool oneReport(std::string_view sentence) const {
     return services.messages.size() == 1 && services.messages[0].rfind(std::string(sentence) + "Error # ", 0) == 0;
+  }
+  // tallix.ini made of these records.
+  void writeSettings(const std::vector<SettingsRecord>& records) const {
+    std::ofstream out(dir.file("tallix.ini"), std::ios::binary | std::ios::trunc);
+    for (const auto& record : records) out << encodeSettingsRecord(record);
   }
 };
 
