@@ -23,8 +23,6 @@ std::string_view tail(std::string_view text, size_t count) {
   return text.substr(text.size() - std::min(count, text.size()));
 }
 
-std::string two(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
-
 long long dayNumber(const DateTime& when) { return toSerialSeconds(when) / kDay; }
 DateTime midnightOf(long long day) { return fromSerialSeconds(day * kDay); }
 
@@ -132,7 +130,9 @@ std::string durationText(long long seconds) {
          std::to_string(seconds % 60);
 }
 
-std::string isoDate(const DateTime& d) { return std::to_string(d.year) + "-" + two(d.month) + "-" + two(d.day); }
+std::string isoDate(const DateTime& d) {
+  return std::to_string(d.year) + "-" + twoDigits(d.month) + "-" + twoDigits(d.day);
+}
 
 std::string isoDate(std::string_view stored) {
   const auto day = parseDate(stored);
@@ -142,7 +142,7 @@ std::string isoDate(std::string_view stored) {
 std::string isoStamp(std::string_view stored) {
   const auto when = parseStamp(stored);
   if (!when) return std::string(stored);
-  return isoDate(*when) + "T" + two(when->hour) + ":" + two(when->minute) + ":" + two(when->second);
+  return isoDate(*when) + "T" + twoDigits(when->hour) + ":" + twoDigits(when->minute) + ":" + twoDigits(when->second);
 }
 
 }  // namespace tallix
