@@ -118,7 +118,8 @@ DaySplit splitByDay(const LogUsage& usage) {
   }
   // Calendar order: the days before the period, the period, the days after.
   auto other = others.begin();
-  for (; other != others.end() && other->first < first; ++other) split.days.push_back({midnightOf(other->first), other->second});
+  for (; other != others.end() && other->first < first; ++other)
+    split.days.push_back({midnightOf(other->first), other->second});
   for (size_t i = 0; i < inPeriod.size(); ++i)
     split.days.push_back({midnightOf(first + static_cast<long long>(i)), inPeriod[i]});
   for (; other != others.end(); ++other) split.days.push_back({midnightOf(other->first), other->second});
