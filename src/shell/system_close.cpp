@@ -1,9 +1,11 @@
 #include "shell/system_close.h"
 
 #include <QGuiApplication>
-#include <QSocketNotifier>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <QSocketNotifier>
 #include <csignal>
 
 #include <sys/socket.h>
@@ -13,7 +15,46 @@
 namespace tallix::shell {
 namespace {
 
-#ifndef _WIN32
+#ifdef _WIN32
+std::function<void()>& windowsClose() {
+  static std::function<void()> action;
+  return action;
+}
+
+// The start-up window's own native window. It is never shown; Windows sends
+// it a close request (taskkill, an uninstaller) and the end of the session,
+// which Qt, having no native window for the start-up window, would never see.
+LRESULT CALLBACK startupWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CLOSE:
+      windowsClose()();
+      return 0;
+    case WM_QUERYENDSESSION:
+      windowsClose()();
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam != FALSE) windowsClose()();
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+void listenForWindowsClose(std::function<void()> endAtOnce) {
+  if (windowsClose()) return;
+  windowsClose() = std::move(endAtOnce);
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = startupWindowProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"TallixForm3";
+  RegisterClassW(&windowClass);
+  // A top-level window (not a message-only one), so that a close request
+  // sent to every window of the program finds it. Qt's event loop dispatches
+  // its messages.
+  CreateWindowExW(WS_EX_TOOLWINDOW, windowClass.lpszClassName, L"Tallix", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                  windowClass.hInstance, nullptr);
+}
+#else
 int signalPipe[2] = {-1, -1};
 
 // Only async-signal-safe work here: one byte down the pipe.
@@ -21,15 +62,8 @@ extern "C" void onSignal(int /*number*/) {
   const char byte = 1;
   [[maybe_unused]] const ssize_t wrote = ::write(signalPipe[0], &byte, 1);
 }
-#endif
 
-}  // namespace
-
-void onSystemCloseRequest(std::function<void()> endAtOnce) {
-#ifndef QT_NO_SESSIONMANAGER
-  QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp, [endAtOnce] { endAtOnce(); });
-#endif
-#ifndef _WIN32
+void listenForSignals(const std::function<void()>& endAtOnce) {
   if (signalPipe[0] >= 0) return;
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
   auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, qApp);
@@ -43,6 +77,19 @@ void onSystemCloseRequest(std::function<void()> endAtOnce) {
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (int number : {SIGTERM, SIGHUP, SIGINT}) sigaction(number, &action, nullptr);
+}
+#endif
+
+}  // namespace
+
+void onSystemCloseRequest(std::function<void()> endAtOnce) {
+#ifndef QT_NO_SESSIONMANAGER
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp, [endAtOnce] { endAtOnce(); });
+#endif
+#ifdef _WIN32
+  listenForWindowsClose(std::move(endAtOnce));
+#else
+  listenForSignals(endAtOnce);
 #endif
 }
 

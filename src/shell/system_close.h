@@ -1,6 +1,7 @@
-// A close request from the system (the session ending, or a termination
-// signal) ends the program at once, on the user-interface thread, without
-// running any close handler and so without touching the record file.
+// A close request from the system (the session ending, a termination signal,
+// or on Windows a close request to the start-up window) ends the program at
+// once, on the user-interface thread, without running any close handler and
+// so without touching the record file.
 #pragma once
 
 #include <functional>

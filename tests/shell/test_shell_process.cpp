@@ -10,13 +10,19 @@
 
 #include "support/fake_services.h"
 
+#ifdef _WIN32
+constexpr const char* kProgram = "tallix.exe";
+#else
+constexpr const char* kProgram = "tallix";
+#endif
+
 class ProgramProcess : public QObject {
   Q_OBJECT
 
  private slots:
   void init() {
     folder_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(QFile::copy(TALLIX_EXECUTABLE, path("tallix")));
+    QVERIFY(QFile::copy(TALLIX_EXECUTABLE, path(kProgram)));
     // A period of this calendar month with one closed connection: nothing
     // about it is due to change while the program runs.
     const std::string month = QDate::currentDate().toString("yyyy/MM/dd").toStdString();
@@ -33,8 +39,8 @@ class ProgramProcess : public QObject {
     folder_.reset();
   }
 
-  // A second copy is refused while the first runs; a termination request ends
-  // the first at once, leaving the record file as it was and no lock; a lock
+  // A second copy is refused while the first runs; a termination request (on
+  // Windows a close request to the program's windows) ends the first at once, leaving the record file as it was and no lock; a lock
   // left by a crash does not block the next start.
   void oneCopyAtATimeAndAStaleLockDoesNotBlock() {
     const QByteArray before = contentsOf("CountRec.zvt");
@@ -78,7 +84,7 @@ class ProgramProcess : public QObject {
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder_->path());
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(path("tallix"));
+    process.start(path(kProgram));
     process.waitForStarted(5000);
     return process;
   }

@@ -2,6 +2,7 @@
 // rendered from the form model, events handed to the model.
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -342,13 +344,28 @@ class ShellWindows : public QObject {
     QCOMPARE(box->icon(), QMessageBox::NoIcon);
   }
 
-  // The start-at-log-on service names the running program in the Linux entry
-  // (the entry's own rules are checked with the platform's).
+  // The start-at-log-on service names the running program: in the XDG
+  // autostart entry on Linux, in the Run value on Windows (the entry's and the
+  // value's own rules are checked with the platform's).
   void startAtLogOnNamesTheRunningProgram() {
+    shell::QtServices services(nullptr);
+#ifdef _WIN32
+    const auto runValue = [] {
+      for (const char* root : {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"}) {
+        QSettings run(QString(root) + "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", QSettings::NativeFormat);
+        if (run.contains("tallix.exe")) return run.value("tallix.exe").toString();
+      }
+      return QString();
+    };
+    services.setStartAtLogOn(true);
+    const QString folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    QCOMPARE(runValue().remove('"'), folder + "\\tallix.exe");
+    services.setStartAtLogOn(false);
+    QVERIFY(runValue().isEmpty());
+#else
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     QFile entry(config.filePath("autostart/tallix.desktop"));
-    shell::QtServices services(nullptr);
     services.setStartAtLogOn(true);
     QVERIFY(entry.open(QIODevice::ReadOnly));
     QVERIFY(entry.readAll().contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"));
@@ -356,6 +373,7 @@ class ShellWindows : public QObject {
     services.setStartAtLogOn(false);
     QVERIFY(!entry.exists());
     qunsetenv("XDG_CONFIG_HOME");
+#endif
   }
 
   void theThirteenTrayPicturesDiffer() {
