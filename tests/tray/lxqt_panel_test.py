@@ -21,6 +21,7 @@ import time
 SKIP = 77
 TOOLS = ("Xvfb", "dbus-run-session", "openbox", "lxqt-panel", "import", "xdotool")
 WIDTH, HEIGHT, PANEL = 640, 480, 32
+PANEL_GROUND = (0xd6, 0xd6, 0xd6)
 # Without its colours set the panel paints black text on a black strip.
 PANEL_CONF = """[General]
 __userfile__=true
@@ -145,8 +146,7 @@ def on_bus(tallix, work, shots):
     try:
         started.append(subprocess.Popen(["lxqt-panel"], **quiet))
         panel_top = HEIGHT - PANEL
-        ground = wait_for(20, lambda: (lambda s: s if s[HEIGHT - 2][2] == (0xd6, 0xd6, 0xd6) else None)(grab()))
-        if ground is None:
+        if not wait_for(20, lambda: grab()[HEIGHT - 2][2] == PANEL_GROUND):
             sys.exit("FAILED: the panel did not appear")
         time.sleep(1)  # the panel's plugin has settled
         ground = grab()
