@@ -72,9 +72,10 @@ def outer(tallix, shots):
 
 def grab():
     """The screen as rows of (r, g, b) tuples."""
-    data = subprocess.run(["import", "-window", "root", "ppm:-"], check=True, capture_output=True).stdout
-    fields = data.split(maxsplit=4)  # P6, width, height, maximum, pixels
-    width, height, pixels = int(fields[1]), int(fields[2]), fields[4]
+    data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], check=True,
+                          capture_output=True).stdout
+    _, size, _, pixels = data.split(b"\n", 3)  # "P6", "width height", "255", the pixels
+    width, height = map(int, size.split())
     return [[tuple(pixels[(y * width + x) * 3:(y * width + x) * 3 + 3]) for x in range(width)] for y in range(height)]
 
 
@@ -178,7 +179,7 @@ def on_bus(tallix, work, shots):
         if (len(text), len(rules), len(runs)) != (5, 2, 7):
             failures.append("the menu shows lines of heights %s, not five of text and two rules" % runs)
         if shots:
-            save(shots, "tray-menu.png", (menu[0], menu[1], max(menu[2], icon[2]), HEIGHT), 12)
+            save(shots, "tray-menu.png", (min(menu[0], icon[0]), menu[1], max(menu[2], icon[2]), HEIGHT), 4)
         if started[-1].poll() is not None:
             failures.append("the program ended with status %d" % started[-1].returncode)
     finally:
