@@ -61,7 +61,9 @@ def outer(tallix, shots):
     try:
         if not display:
             skip("Xvfb could not start a display")
-        env = dict(os.environ, DISPLAY=":" + display, XDG_CONFIG_HOME=os.path.join(work, "config"))
+        # On the display, even where the tests run offscreen otherwise.
+        env = dict(os.environ, DISPLAY=":" + display, QT_QPA_PLATFORM="xcb",
+                   XDG_CONFIG_HOME=os.path.join(work, "config"))
         sys.exit(subprocess.call(["dbus-run-session", "--", sys.executable, __file__, "--on-bus", tallix, work,
                                   shots], env=env))
     finally:
@@ -125,8 +127,8 @@ def save(shots, name, box, margin):
     left, top, right, bottom = box
     left, top = max(0, left - margin), max(0, top - margin)
     right, bottom = min(WIDTH, right + margin), min(HEIGHT, bottom + margin)
-    subprocess.check_call(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top),
-                           "+repage", os.path.join(shots, name)])
+    crop = "%dx%d+%d+%d" % (right - left, bottom - top, left, top)
+    subprocess.check_call(["import", "-window", "root", "-crop", crop, "+repage", os.path.join(shots, name)])
 
 
 def on_bus(tallix, work, shots):
@@ -151,8 +153,7 @@ def on_bus(tallix, work, shots):
             sys.exit("FAILED: the panel did not appear")
         time.sleep(1)  # the panel's plugin has settled
         ground = grab()
-        started.append(subprocess.Popen([os.path.join(folder, "tallix")], cwd=folder,
-                                        env=dict(os.environ, QT_QPA_PLATFORM="xcb"), **quiet))
+        started.append(subprocess.Popen([os.path.join(folder, "tallix")], cwd=folder, **quiet))
 
         icon = wait_for(30, lambda: changed_box(ground, grab(), panel_top, HEIGHT))
         if icon is None:
