@@ -10,13 +10,15 @@ and two separators. Exit 77 (skipped, with the reason) where a tool is missing.
 With SHOTS, a folder, the panel with the icon and the open menu are also saved
 there as tray.png and tray-menu.png.
 """
-import datetime
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from whole_program import finish, program_folder  # noqa: E402
 
 SKIP = 77
 TOOLS = ("Xvfb", "dbus-run-session", "openbox", "lxqt-panel", "import", "xdotool")
@@ -135,13 +137,7 @@ def on_bus(tallix, work, shots):
     os.makedirs(os.path.join(work, "config", "lxqt"))
     with open(os.path.join(work, "config", "lxqt", "panel.conf"), "w") as f:
         f.write(PANEL_CONF)
-    # A program folder of its own with a period of this calendar month.
-    folder = os.path.join(work, "program")
-    os.mkdir(folder)
-    shutil.copy(tallix, os.path.join(folder, "tallix"))
-    today = datetime.date.today().strftime("%Y/%m/%d")
-    with open(os.path.join(folder, "CountRec.zvt"), "wb") as f:
-        f.write(("From : 01_" + today).ljust(29).encode() + "0_To : 31".ljust(29).encode())
+    folder = program_folder(work, tallix)
 
     quiet = {"stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
     started = [subprocess.Popen(["openbox"], **quiet)]
@@ -187,9 +183,7 @@ def on_bus(tallix, work, shots):
         for process in reversed(started):
             process.kill()
             process.wait()
-    for failure in failures:
-        print("FAILED: " + failure)
-    sys.exit(1 if failures else 0)
+    finish(failures)
 
 
 if __name__ == "__main__":
