@@ -34,13 +34,13 @@ position=Bottom
 desktop=0
 panelSize=%d
 iconSize=22
-background-color=#d6d6d6
+background-color=#%02x%02x%02x
 font-color=#000000
 
 [statusnotifier]
 type=statusnotifier
 alignment=Right
-""" % PANEL
+""" % ((PANEL,) + PANEL_GROUND)
 
 
 def skip(reason):
