@@ -145,13 +145,14 @@ def on_bus(tallix, work, shots):
     try:
         started.append(subprocess.Popen(["lxqt-panel"], **quiet))
         panel_top = HEIGHT - PANEL
-        if not wait_for(20, lambda: grab()[HEIGHT - 2][2] == PANEL_GROUND):
-            sys.exit("FAILED: the panel did not appear")
+        # Generous waits: the tests run two at a time on a busy machine.
+        if not wait_for(60, lambda: grab()[HEIGHT - 2][2] == PANEL_GROUND):
+            sys.exit("FAILED: the panel did not appear; the screen's corner shows %s" % (grab()[HEIGHT - 2][2],))
         time.sleep(1)  # the panel's plugin has settled
         ground = grab()
         started.append(subprocess.Popen([os.path.join(folder, "tallix")], cwd=folder, **quiet))
 
-        icon = wait_for(30, lambda: changed_box(ground, grab(), panel_top, HEIGHT))
+        icon = wait_for(60, lambda: changed_box(ground, grab(), panel_top, HEIGHT))
         if icon is None:
             sys.exit("FAILED: no icon appeared in the panel")
         time.sleep(1)
@@ -165,7 +166,7 @@ def on_bus(tallix, work, shots):
 
         subprocess.check_call(["xdotool", "mousemove", str((icon[0] + icon[2]) // 2), str((icon[1] + icon[3]) // 2),
                                "click", "3"])
-        menu = wait_for(10, lambda: changed_box(with_icon, grab(), 0, panel_top))
+        menu = wait_for(20, lambda: changed_box(with_icon, grab(), 0, panel_top))
         if menu is None:
             sys.exit("FAILED: a right-click on the icon opened no menu")
         time.sleep(1)
