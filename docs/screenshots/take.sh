@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Takes the README's screenshots of the three views and the Usage window from the real program
-# under Xvfb: ./docs/screenshots/take.sh [build folder]. Needs xvfb-run,
-# ImageMagick's import, xdotool and openbox (a window manager for the frame).
+# Takes the README's screenshots of the three views, the Usage window, and the icon and its menu on
+# LXQt's panel from the real program under Xvfb: ./docs/screenshots/take.sh [build folder]. Needs
+# xvfb-run, ImageMagick's import, xdotool, openbox (a window manager for the frame) and lxqt-panel.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${1:-$root/build}"
@@ -107,4 +107,6 @@ import -window root -trim +repage "$out/$name.png"
 kill "$app"
 SH
 done
+# The icon on LXQt's panel and its menu, shot by the panel check itself.
+python3 "$root/tests/tray/lxqt_panel_test.py" "$build/bin/tallix" "$out"
 echo "screenshots written to $out"

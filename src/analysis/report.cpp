@@ -7,6 +7,7 @@
 #include "analysis/report_json.h"
 #include "analysis/usage.h"
 #include "form/main_form.h"
+#include "form/sentences.h"
 #include "store/file_system.h"
 
 namespace tallix {
@@ -18,6 +19,7 @@ struct Options {
   bool json = false;
   bool perDay = false;
   bool help = false;
+  bool version = false;
   std::vector<std::string> files;
 };
 
@@ -96,6 +98,23 @@ bool reportFile(const std::string& argument, const Options& options, bool named,
   return services.messages.empty();
 }
 
+// The closed periods of the data folder in the file list's order, then the
+// current period read straight from its record file. CountRec.log is only the
+// Calculation view's copy of that file, as old as the view was last shown, so
+// it stands in for the current period only when there is no record file.
+std::vector<std::string> folderLogs(const std::string& logFolder) {
+  std::vector<std::string> names;
+  PendingError error;
+  listFiles(logFolder, ".log", names, error);
+  std::vector<std::string> files;
+  const bool current = fileExists(logFolder + std::string(kCountRecZvt));
+  for (const auto& name : names) {
+    if (!current || name != kCountRecLog) files.push_back(logFolder + name);
+  }
+  if (current) files.push_back(logFolder + std::string(kCountRecZvt));
+  return files;
+}
+
 }  // namespace
 
 std::string reportUsage() {
@@ -104,8 +123,9 @@ std::string reportUsage() {
          "Loads each log file as the Calculation view's Load button does and prints\n"
          "what the view would show: the file's creation date, the period, the first\n"
          "and last record, the total time, the records that cannot be counted, and\n"
-         "any message about the file, one per line. Without a file it reports every\n"
-         ".log file of the folder where Tallix keeps its records.\n"
+         "any message about the file, one per line. Without a file it reports the\n"
+         "closed periods of the folder where Tallix keeps its records and then the\n"
+         "current period from CountRec.zvt, which it only reads.\n"
          "\n"
          "  --part-minute  count a part-minute at the start and end of a connection\n"
          "                 as a whole minute\n"
@@ -126,6 +146,7 @@ std::string reportUsage() {
          "                 lines, with --csv file,date,seconds, with --json one object\n"
          "                 per log with days [{date, seconds}] and undated_seconds\n"
          "  --help         show this text\n"
+         "  --version      show the version\n"
          "\n"
          "Messages about a file go to the error output after the file's name. With\n"
          "--json or --per-day a file that is missing, unreadable or not a log gives\n"
@@ -148,6 +169,7 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
       else if (arg == "--json") options.json = true;
       else if (arg == "--per-day") options.perDay = true;
       else if (arg == "--help" || arg == "-h") options.help = true;
+      else if (arg == "--version") options.version = true;
       else {
         err << "tallix-report: unknown option " << arg << "\n" << reportUsage();
         return kReportBadArguments;
@@ -160,23 +182,18 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     err << "tallix-report: --csv and --json exclude each other\n" << reportUsage();
     return kReportBadArguments;
   }
-  if (options.help) {
-    out << reportUsage();
+  if (options.help || options.version) {
+    out << (options.help ? reportUsage() : "tallix-report " TALLIX_VERSION "\n");
     return kReportLoaded;
   }
   if (options.files.empty() && logFolder.empty()) {
     err << "tallix-report: no log file given\n" << reportUsage();
     return kReportBadArguments;
   }
+  if (options.files.empty()) options.files = folderLogs(logFolder);
   if (options.files.empty()) {
-    std::vector<std::string> names;
-    PendingError error;
-    listFiles(logFolder, ".log", names, error);
-    if (names.empty()) {
-      err << "tallix-report: no log file in " << logFolder << '\n';
-      return kReportRefused;
-    }
-    for (const auto& name : names) options.files.push_back(logFolder + name);
+    err << "tallix-report: no log file in " << logFolder << '\n';
+    return kReportRefused;
   }
 
   if (options.csv) out << (options.perDay ? "file,date,seconds\n" : "file,start record,start,end,seconds,abandoned\n");

@@ -26,6 +26,7 @@ AboutBox::AboutBox()
   setWindowIcon(programIcon());
   setFixedSize(toPixels(kForm4ClientWidth), toPixels(kForm4ClientHeight));
   widgets_ = std::make_unique<FormWidgets>(this, form4Design());
+  controls_["Label1"].caption = "version " TALLIX_VERSION;
   widgets_->sync(controls_);
   auto* ok = widgets_->get<QPushButton>("cmdOk");
   ok->setDefault(true);

@@ -2,6 +2,8 @@
 // notification area.
 #include <QApplication>
 #include <QSystemTrayIcon>
+#include <cstdio>
+#include <string_view>
 
 #include "platform/connection_probe.h"
 #include "platform/program_folder.h"
@@ -12,6 +14,11 @@
 #include "shell/system_close.h"
 
 int main(int argc, char* argv[]) {
+  // Asked from a console or a package script: answered without a display.
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    std::puts("tallix " TALLIX_VERSION);
+    return 0;
+  }
   QApplication app(argc, argv);
   // Closing a message window or hiding the main window never ends the program.
   QApplication::setQuitOnLastWindowClosed(false);

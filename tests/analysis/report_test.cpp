@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/report.h"
+#include "store/file_system.h"
 #include "support/fake_services.h"
 
 namespace tallix::testing {
@@ -78,11 +79,21 @@ TEST_F(ReportTest, RefusalsFailuresAndBadArguments) {
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(run.out.starts_with(good + ":\n")) << run.out;
   EXPECT_NE(run.out.find("Total time : \n\n" + good + ":\n file created"), std::string::npos);
-  // Without a file: every log of the data folder, in the file list's order.
+  // Without a file: the closed logs in list order, then the current period from
+  // CountRec.zvt, not its stale copy; read only, even where no copy was made.
+  const std::vector<std::string> current = {"From : 15_2002/03/10", "1_To : 14", "start: 0002/04/16 09:00:00",
+                                            "_end : 2002/04/16 09:30:00"};
+  TempDir fresh;
+  for (const TempDir* where : {&dir, &fresh}) writeLog(where->file("CountRec.zvt"), current);
+  writeLog(dir.file("CountRec.log"), {"From : 15_2002/03/10", "1_To : 14"});
   const Outcome folder = report({"--part-minute"}, dir.path());
-  EXPECT_EQ(folder.status, 1);
+  const Outcome alone = report({}, fresh.path());
+  EXPECT_EQ(std::pair(folder.status, alone.status), std::pair(1, 0)) << alone.err;
   EXPECT_TRUE(folder.out.starts_with(good + ":\n")) << folder.out;
   EXPECT_NE(folder.out.find("\n" + overflowing + ":\n"), std::string::npos) << folder.out;
+  EXPECT_EQ(folder.out.find("CountRec.log"), std::string::npos) << folder.out;
+  for (const auto& run : {folder, alone}) EXPECT_TRUE(run.out.ends_with("Total time =  0 : 30 : 0\n")) << run.out;
+  EXPECT_TRUE(readLog(fresh.file("CountRec.zvt")) == current && !fileExists(fresh.file("CountRec.log")));
   TempDir empty;
   EXPECT_EQ(report({}, empty.path()).err, "tallix-report: no log file in " + empty.path() + "\n");
   const Outcome help = report({"--help"});

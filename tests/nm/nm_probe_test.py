@@ -20,6 +20,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from whole_program import finish, program_folder  # noqa: E402
+
 SKIP = 77
 NM = "org.freedesktop.NetworkManager"
 NM_PATH = "/org/freedesktop/NetworkManager"
@@ -205,12 +208,7 @@ def main(tallix, tun):
     lab = program = None
     try:
         lab = Lab(work, namespace, tun)
-        folder = os.path.join(work, "program")
-        os.mkdir(folder)
-        shutil.copy(tallix, os.path.join(folder, "tallix"))
-        today = datetime.date.today().strftime("%Y/%m/%d")
-        with open(os.path.join(folder, "CountRec.zvt"), "wb") as f:
-            f.write(("From : 01_" + today).ljust(29).encode() + "0_To : 31".ljust(29).encode())
+        folder = program_folder(work, tallix)
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen", DBUS_SYSTEM_BUS_ADDRESS=lab.address)
         program = subprocess.Popen(lab.inside(os.path.join(folder, "tallix")), env=env, cwd=folder)
         time.sleep(2)
@@ -234,9 +232,7 @@ def main(tallix, tun):
         if not (began - slack <= start <= began + slack and ended - slack <= end <= ended + slack):
             failures.append("pair %s - %s, expected %s - %s" % (start, end, began.replace(microsecond=0),
                                                                  ended.replace(microsecond=0)))
-    for failure in failures:
-        print("FAILED: " + failure)
-    sys.exit(1 if failures else 0)
+    finish(failures)
 
 
 if __name__ == "__main__":

@@ -329,6 +329,7 @@ class ShellWindows : public QObject {
     QCOMPARE(shell::AboutBox::showShared(), first.data());
     QCOMPARE(topLevels("Form4").size(), 1);
     QVERIFY(first->windowTitle().isEmpty());
+    QCOMPARE(first->findChild<QLabel*>("Label1")->text(), QString("version " TALLIX_VERSION));
     QTest::mouseClick(first->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
     QTRY_VERIFY(first.isNull());
     QVERIFY(shell::AboutBox::current() == nullptr);

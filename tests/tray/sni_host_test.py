@@ -9,13 +9,15 @@ comes up. Exit 77 (skipped, with the reason) only where Xvfb, a bus or a
 namespace cannot be made.
    sni_host_test.py TALLIX TUN_PPP
 """
-import datetime
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from whole_program import finish, program_folder  # noqa: E402
 
 SKIP = 77
 # The menu's items in order, separators left out.
@@ -136,13 +138,7 @@ def on_bus(tallix, tun_ppp, work, namespace):
         ready = line.stdout.readline().strip()
         if ready != "ready ppp0":
             skip("no tunnel here: " + ready)
-        # A program folder of its own with a period of this calendar month.
-        folder = os.path.join(work, "program")
-        os.mkdir(folder)
-        shutil.copy(tallix, os.path.join(folder, "tallix"))
-        today = datetime.date.today().strftime("%Y/%m/%d")
-        with open(os.path.join(folder, "CountRec.zvt"), "wb") as f:
-            f.write(("From : 01_" + today).ljust(29).encode() + "0_To : 31".ljust(29).encode())
+        folder = program_folder(work, tallix)
         env = dict(os.environ, QT_QPA_PLATFORM="xcb")
         program = subprocess.Popen(inside + [os.path.join(folder, "tallix")], env=env, cwd=folder)
 
@@ -186,9 +182,7 @@ def on_bus(tallix, tun_ppp, work, namespace):
         if line is not None:
             line.stdin.close()
             line.wait()
-    for failure in failures:
-        print("FAILED: " + failure)
-    sys.exit(1 if failures else 0)
+    finish(failures)
 
 
 if __name__ == "__main__":

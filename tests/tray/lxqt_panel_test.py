@@ -1,0 +1,196 @@
+#!/usr/bin/env python3
+"""The tray icon on LXQt's panel, as a person sees it.
+
+Under Xvfb, with a private D-Bus session, openbox and lxqt-panel showing only
+its statusnotifier plugin, this starts the real program and compares
+screenshots: the program's icon must appear in the panel, and a right-click on
+it must open the menu, five lines of text (About, Show, Usage, Help, Remove)
+and two separators. Exit 77 (skipped, with the reason) where a tool is missing.
+   lxqt_panel_test.py TALLIX [SHOTS]
+With SHOTS, a folder, the panel with the icon and the open menu are also saved
+there as tray.png and tray-menu.png.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from whole_program import finish, program_folder  # noqa: E402
+
+SKIP = 77
+TOOLS = ("Xvfb", "dbus-run-session", "openbox", "lxqt-panel", "import", "xdotool")
+WIDTH, HEIGHT, PANEL = 640, 480, 32
+PANEL_GROUND = (0xd6, 0xd6, 0xd6)
+# Without its colours set the panel paints black text on a black strip.
+PANEL_CONF = """[General]
+__userfile__=true
+
+[panel1]
+plugins=statusnotifier
+position=Bottom
+desktop=0
+panelSize=%d
+iconSize=22
+background-color=#%02x%02x%02x
+font-color=#000000
+
+[statusnotifier]
+type=statusnotifier
+alignment=Right
+""" % ((PANEL,) + PANEL_GROUND)
+
+
+def skip(reason):
+    print("SKIPPED: " + reason)
+    sys.exit(SKIP)
+
+
+def outer(tallix, shots):
+    """Makes the display, then runs the check on a private session bus."""
+    missing = [tool for tool in TOOLS if shutil.which(tool) is None]
+    if missing:
+        skip(", ".join(missing) + " not installed")
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (WIDTH, HEIGHT),
+                             "-dpi", "96", "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as answer:
+        display = answer.readline().strip()
+    work = tempfile.mkdtemp(prefix="tallix-panel-")
+    try:
+        if not display:
+            skip("Xvfb could not start a display")
+        # On the display, even where the tests run offscreen otherwise.
+        env = dict(os.environ, DISPLAY=":" + display, QT_QPA_PLATFORM="xcb",
+                   XDG_CONFIG_HOME=os.path.join(work, "config"))
+        sys.exit(subprocess.call(["dbus-run-session", "--", sys.executable, __file__, "--on-bus", tallix, work,
+                                  shots], env=env))
+    finally:
+        xvfb.terminate()
+        xvfb.wait()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def grab():
+    """The screen as rows of (r, g, b) tuples."""
+    data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], check=True,
+                          capture_output=True).stdout
+    _, size, _, pixels = data.split(b"\n", 3)  # "P6", "width height", "255", the pixels
+    width, height = map(int, size.split())
+    return [[tuple(pixels[(y * width + x) * 3:(y * width + x) * 3 + 3]) for x in range(width)] for y in range(height)]
+
+
+def changed_box(before, after, top, bottom):
+    """The smallest box (left, top, right, bottom) around the pixels of rows
+    top..bottom-1 that differ, or None."""
+    xs, ys = [], []
+    for y in range(top, bottom):
+        for x, (old, new) in enumerate(zip(before[y], after[y])):
+            if old != new:
+                xs.append(x)
+                ys.append(y)
+    return (min(xs), min(ys), max(xs) + 1, max(ys) + 1) if xs else None
+
+
+def bands(screen, box):
+    """Heights of the runs of rows inside `box` (less its frame) that hold
+    anything besides the box's most common colour: text lines and rules."""
+    left, top, right, bottom = box
+    rows = [screen[y][left + 3:right - 3] for y in range(top + 3, bottom - 3)]
+    colours = {}
+    for row in rows:
+        for pixel in row:
+            colours[pixel] = colours.get(pixel, 0) + 1
+    ground = max(colours, key=colours.get)
+    runs, length = [], 0
+    for row in rows:
+        if any(pixel != ground for pixel in row):
+            length += 1
+        elif length:
+            runs.append(length)
+            length = 0
+    return runs + ([length] if length else [])
+
+
+def wait_for(seconds, check):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        found = check()
+        if found:
+            return found
+        time.sleep(0.5)
+    return None
+
+
+def save(shots, name, box, margin):
+    left, top, right, bottom = box
+    left, top = max(0, left - margin), max(0, top - margin)
+    right, bottom = min(WIDTH, right + margin), min(HEIGHT, bottom + margin)
+    crop = "%dx%d+%d+%d" % (right - left, bottom - top, left, top)
+    subprocess.check_call(["import", "-window", "root", "-crop", crop, "+repage", os.path.join(shots, name)])
+
+
+def on_bus(tallix, work, shots):
+    os.makedirs(os.path.join(work, "config", "lxqt"))
+    with open(os.path.join(work, "config", "lxqt", "panel.conf"), "w") as f:
+        f.write(PANEL_CONF)
+    folder = program_folder(work, tallix)
+
+    quiet = {"stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
+    started = [subprocess.Popen(["openbox"], **quiet)]
+    failures = []
+    try:
+        started.append(subprocess.Popen(["lxqt-panel"], **quiet))
+        panel_top = HEIGHT - PANEL
+        # Generous waits: the tests run two at a time on a busy machine.
+        if not wait_for(60, lambda: grab()[HEIGHT - 2][2] == PANEL_GROUND):
+            sys.exit("FAILED: the panel did not appear; the screen's corner shows %s" % (grab()[HEIGHT - 2][2],))
+        time.sleep(1)  # the panel's plugin has settled
+        ground = grab()
+        started.append(subprocess.Popen([os.path.join(folder, "tallix")], cwd=folder, **quiet))
+
+        icon = wait_for(60, lambda: changed_box(ground, grab(), panel_top, HEIGHT))
+        if icon is None:
+            sys.exit("FAILED: no icon appeared in the panel")
+        time.sleep(1)
+        with_icon = grab()
+        icon = changed_box(ground, with_icon, panel_top, HEIGHT)
+        size = (icon[2] - icon[0], icon[3] - icon[1])
+        if not (8 <= min(size) and max(size) <= PANEL):
+            failures.append("the panel changed in a %dx%d box, not an icon's" % size)
+        if shots:
+            save(shots, "tray.png", (WIDTH - 160, panel_top, WIDTH, HEIGHT), 0)
+
+        subprocess.check_call(["xdotool", "mousemove", str((icon[0] + icon[2]) // 2), str((icon[1] + icon[3]) // 2),
+                               "click", "3"])
+        menu = wait_for(20, lambda: changed_box(with_icon, grab(), 0, panel_top))
+        if menu is None:
+            sys.exit("FAILED: a right-click on the icon opened no menu")
+        time.sleep(1)
+        opened = grab()
+        menu = changed_box(with_icon, opened, 0, panel_top)
+        runs = bands(opened, menu)
+        text, rules = [r for r in runs if r >= 5], [r for r in runs if r <= 2]
+        if (len(text), len(rules), len(runs)) != (5, 2, 7):
+            failures.append("the menu shows lines of heights %s, not five of text and two rules" % runs)
+        if shots:
+            save(shots, "tray-menu.png", (min(menu[0], icon[0]), menu[1], max(menu[2], icon[2]), HEIGHT), 4)
+        if started[-1].poll() is not None:
+            failures.append("the program ended with status %d" % started[-1].returncode)
+    finally:
+        for process in reversed(started):
+            process.kill()
+            process.wait()
+    finish(failures)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) == 5 and sys.argv[1] == "--on-bus":
+        on_bus(*sys.argv[2:])
+    elif len(sys.argv) in (2, 3):
+        outer(sys.argv[1], os.path.abspath(sys.argv[2]) if len(sys.argv) == 3 else "")
+    else:
+        sys.exit(__doc__)
