@@ -1,5 +1,7 @@
 #include "shell/form_widgets.h"
 
+#include "shell/accessible_roles.h"
+
 #include <QFont>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -103,8 +105,11 @@ QWidget* makeWidget(const ControlSpec& row, QWidget* parent) {
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       return label;
     }
-    case ControlKind::Button:
-      return new QPushButton(parent);
+    case ControlKind::Button: {
+      auto* button = new QPushButton(parent);
+      button->setAutoDefault(true);  // Enter presses the focused button, as Space does
+      return button;
+    }
     case ControlKind::TextBox: {
       auto* box = new FilteredLineEdit(parent);
       if (row.maxLength > 0) box->setMaxLength(row.maxLength);
@@ -212,6 +217,7 @@ void syncCaption(const ControlSpec& row, QWidget* widget, const Control& control
 }  // namespace
 
 FormWidgets::FormWidgets(QWidget* root, const std::vector<ControlSpec>& design) {
+  installAccessibleRoles();
   for (const ControlSpec& row : design) {
     QWidget* parent = row.parent.empty() ? root : widget(row.parent);
     if (parent == nullptr) parent = root;
@@ -219,6 +225,7 @@ FormWidgets::FormWidgets(QWidget* root, const std::vector<ControlSpec>& design) 
     if (made == nullptr) continue;
     made->setObjectName(QString::fromStdString(row.name));
     made->setFont(fontOf(row.font));
+    if (!row.accessibleName.empty()) made->setAccessibleName(fromModel(row.accessibleName));
     if (row.windowColours) {
       made->setAutoFillBackground(true);
       QPalette colours = made->palette();
@@ -227,6 +234,17 @@ FormWidgets::FormWidgets(QWidget* root, const std::vector<ControlSpec>& design) 
       made->setPalette(colours);
     }
     entries_.push_back({&row, made, std::nullopt});
+  }
+  // What the user types, ticks or picks changes the widget behind the model's
+  // back: the next sync must look at the widget again, so that the model can
+  // put back a value it refused.
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    QWidget* made = entries_[i].widget;
+    auto stale = [this, i] { entries_[i].synced.reset(); };
+    if (auto* box = qobject_cast<QLineEdit*>(made)) QObject::connect(box, &QLineEdit::textChanged, made, stale);
+    if (auto* box = qobject_cast<QCheckBox*>(made)) QObject::connect(box, &QCheckBox::toggled, made, stale);
+    if (auto* list = qobject_cast<QListWidget*>(made))
+      QObject::connect(list, &QListWidget::itemSelectionChanged, made, stale);
   }
 }
 
@@ -241,15 +259,17 @@ void FormWidgets::sync(const ControlSet& controls) const {
     if (!controls.contains(entry.row->name)) continue;
     const Control& control = controls[entry.row->name];
     if (entry.synced && *entry.synced == control) continue;
-    entry.synced = control;
     QWidget* widget = entry.widget;
     const QRect geometry = geometryOf(*entry.row, control);
     if (widget->geometry() != geometry) widget->setGeometry(geometry);
     const QString tip = fromModel(control.tooltip);
     if (widget->toolTip() != tip) widget->setToolTip(tip);
+    const QString description = fromModel(control.description);
+    if (widget->accessibleDescription() != description) widget->setAccessibleDescription(description);
     if (widget->isEnabledTo(widget->parentWidget()) != control.enabled) widget->setEnabled(control.enabled);
     syncCaption(*entry.row, widget, control);
     if (widget->isHidden() == control.visible) widget->setVisible(control.visible);
+    entry.synced = control;  // after the widget's own signals, which mark it stale
   }
 }
 
