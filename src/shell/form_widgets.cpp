@@ -1,7 +1,5 @@
 #include "shell/form_widgets.h"
 
-#include "shell/accessible_roles.h"
-
 #include <QFont>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -12,6 +10,8 @@
 #include <QSignalBlocker>
 
 #include <cmath>
+
+#include "shell/accessible_roles.h"
 
 namespace tallix::shell {
 

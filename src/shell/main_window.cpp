@@ -1,12 +1,11 @@
 #include "shell/main_window.h"
 
 #include <QCloseEvent>
-#include <QTimer>
-#include <QWindow>
 #include <QLayout>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QWindow>
 
 #include "analysis/loader.h"
 #include "app/budget.h"
@@ -52,6 +51,9 @@ MainWindow::MainWindow(MainForm& form, bool trayAvailable, std::function<void()>
 
   timer1_.setInterval(1000);
   connect(&timer1_, &QTimer::timeout, this, [this] { runEvent(Form1_Timer1); });
+  placeTimer_.setSingleShot(true);
+  placeTimer_.setInterval(kPlaceCheckMs);
+  connect(&placeTimer_, &QTimer::timeout, this, &MainWindow::settlePlace);
   wireEvents();
 }
 
@@ -153,7 +155,7 @@ void MainWindow::render() {
       setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     if (!isVisible()) {
       show();
-      if (placeChecks_ > 0) QTimer::singleShot(0, this, &MainWindow::settlePlace);
+      if (placeChecks_ > 0) placeTimer_.start();
     }
   } else if (isVisible()) {
     hide();
@@ -165,7 +167,7 @@ void MainWindow::settlePlace() {
   if (!isVisible() || placeChecks_ <= 0) return;
   const QMargins frame = windowHandle()->frameMargins();
   if (frame.isNull() && --placeChecks_ > 0) {
-    QTimer::singleShot(kPlaceCheckMs, this, &MainWindow::settlePlace);
+    placeTimer_.start();
     return;
   }
   placeChecks_ = 0;

@@ -60,6 +60,7 @@ class MainWindow : public QMainWindow {
   bool appliedPlace_ = false;
   QPoint wantedPlace_;
   int placeChecks_ = 0;  // checks left for the frame; 0 once the place is settled
+  QTimer placeTimer_;
 };
 
 }  // namespace tallix::shell

@@ -18,6 +18,13 @@ def skip(reason):
     sys.exit(SKIP)
 
 
+def report(failures):
+    """Ends the check: each failure on a line of its own, exit 1 if there was any."""
+    for failure in failures:
+        print("FAILED: " + failure)
+    sys.exit(1 if failures else 0)
+
+
 def need(*tools):
     for tool in tools:
         if shutil.which(tool) is None:

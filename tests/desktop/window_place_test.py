@@ -13,9 +13,11 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_session import Desktop, need, program_folder, read_place, wait_until, write_place  # noqa: E402
+from desktop_session import (Desktop, need, program_folder, read_place, report, wait_until,  # noqa: E402
+                             write_place)
 
 SCREEN = (1280, 800)
 TWIPS = 15  # to a pixel at the scale the test runs at
@@ -46,7 +48,7 @@ def one_round(folder):
         window = wait_until(20, lambda: main_window(program.pid))
         if window is None:
             sys.exit("FAILED: the main window did not show")
-        subprocess.run(["sleep", "1.5"])  # openbox frames and places it
+        time.sleep(1.5)  # openbox frames it, and the program sets it at its place
         frame = frame_corner(window)
         # The title bar's close: openbox sends the window WM_DELETE_WINDOW.
         subprocess.run(["xdotool", "windowactivate", "--sync", window, "key", "--clearmodifiers", "alt+F4"])
@@ -86,9 +88,7 @@ def main(tallix):
     finally:
         desktop.close()
         shutil.rmtree(work, ignore_errors=True)
-    for failure in failures:
-        print("FAILED: " + failure)
-    sys.exit(1 if failures else 0)
+    report(failures)
 
 
 if __name__ == "__main__":
