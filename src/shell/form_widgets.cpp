@@ -241,11 +241,18 @@ FormWidgets::FormWidgets(QWidget* root, const std::vector<ControlSpec>& design) 
   for (size_t i = 0; i < entries_.size(); ++i) {
     QWidget* made = entries_[i].widget;
     auto stale = [this, i] { entries_[i].synced.reset(); };
-    if (auto* box = qobject_cast<QLineEdit*>(made)) QObject::connect(box, &QLineEdit::textChanged, made, stale);
-    if (auto* box = qobject_cast<QCheckBox*>(made)) QObject::connect(box, &QCheckBox::toggled, made, stale);
-    if (auto* list = qobject_cast<QListWidget*>(made))
-      QObject::connect(list, &QListWidget::itemSelectionChanged, made, stale);
+    auto watch = [this, stale](auto* sender, auto signal) {
+      userChanges_.push_back(QObject::connect(sender, signal, stale));
+    };
+    if (auto* box = qobject_cast<QLineEdit*>(made)) watch(box, &QLineEdit::textChanged);
+    if (auto* box = qobject_cast<QCheckBox*>(made)) watch(box, &QCheckBox::toggled);
+    if (auto* list = qobject_cast<QListWidget*>(made)) watch(list, &QListWidget::itemSelectionChanged);
   }
+}
+
+FormWidgets::~FormWidgets() {
+  // The widgets outlive this table when their window deletes its children.
+  for (const QMetaObject::Connection& connection : userChanges_) QObject::disconnect(connection);
 }
 
 QWidget* FormWidgets::widget(std::string_view name) const {
