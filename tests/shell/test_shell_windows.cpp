@@ -252,12 +252,13 @@ class ShellWindows : public QObject {
     std::vector<std::string> log{"From : 01_2002/04/01", "0_To : 30"};
     for (int day = 1; day <= 30; ++day) {
       const std::string date = QString("2002/04/%1").arg(day, 2, 10, QChar('0')).toStdString();
-      log.push_back("start: 00" + date.substr(1) + " 08:00:00");
+      log.push_back("start: 00" + date.substr(2) + " 08:00:00");
       log.push_back("_end : " + date + " 09:00:00");
     }
     tallix::testing::writeLog(w.form.file("3.log"), log);
     QPointer<QWidget> usage = shell::UsageWindow::open(tallix::usageView(w.form, "3.log"));
     QApplication::setFont(normal);
+    QCOMPARE(usage->findChild<QTableWidget*>("tblConnections")->rowCount(), 30);
     QVERIFY(usage->screen()->availableGeometry().contains(usage->frameGeometry()));
     QVERIFY(QTest::qWaitForWindowActive(usage));
     QTest::keyClick(usage, Qt::Key_Escape);
