@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/budget.h"
 #include "form/sentences.h"
 #include "store/text_forms.h"
 
@@ -48,8 +49,13 @@ UsageView usageViewOf(const LogUsage& usage) {
   for (const DayUsage& day : split.days) busiest = std::max(busiest, day.seconds);
   view.scale = usageScale(busiest);
   const double top = static_cast<double>(view.scale.topHours) * kHour;
-  for (const DayUsage& day : split.days)
+  for (const DayUsage& day : split.days) {
     view.bars.push_back({day.day.day, day.seconds, static_cast<double>(day.seconds) / top});
+    if (day.seconds > 0)
+      view.chartText += (view.chartText.empty() ? "" : ", ") + ("day " + std::to_string(day.day.day) + ": " +
+                                                                hoursMinutesText(day.seconds));
+  }
+  if (view.chartText.empty()) view.chartText = "no time online";
   if (split.undatedSeconds != 0) view.undated = std::string(kUndatedLabel) + durationText(split.undatedSeconds);
 
   for (const UsageConnection& c : usage.connections)

@@ -41,6 +41,7 @@ struct UsageView {
   bool chart = false;                 // the headers were read, so there are days to draw
   UsageScale scale;
   std::vector<UsageBar> bars;         // one a day, in calendar order
+  std::string chartText;              // the bars in words, for screen readers
   std::string undated;                // time on no day, or empty
   std::vector<UsageRow> rows;
   std::string total;                  // the Calculation view's lblUseTime text

@@ -38,6 +38,8 @@ struct ControlSpec {
   bool visible = true;
   int maxLength = 0;  // text boxes: most characters, 0 for no limit
   bool windowColours = false;  // drawn in the system's window colours
+  // What a screen reader calls a control that has no caption of its own.
+  std::string accessibleName = {};
 };
 
 // The live state of one control.
@@ -55,6 +57,7 @@ struct Control {
   int listIndex = -1;              // selected entry, -1 for none
   std::string path;                // file list: its folder
   std::string pattern;             // file list: its pattern
+  std::string description;         // what a picture shows, as text for screen readers
 
   friend bool operator==(const Control&, const Control&) = default;
 };

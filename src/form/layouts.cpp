@@ -10,6 +10,12 @@ FontSpec arial(bool bold = false) { return FontSpec{"Arial", 9.0, bold, 0}; }
 FontSpec times(double points, bool bold) { return FontSpec{"Times New Roman", points, bold, 0}; }
 FontSpec comic() { return FontSpec{"Comic Sans MS", 9.0, false, 0}; }
 
+// A control without a caption gets a plain name for screen readers.
+ControlSpec named(ControlSpec row, const char* accessibleName) {
+  row.accessibleName = accessibleName;
+  return row;
+}
+
 std::vector<ControlSpec> makeForm1() {
   std::vector<ControlSpec> d;
   auto add = [&d](ControlSpec row) { d.push_back(std::move(row)); };
@@ -17,11 +23,11 @@ std::vector<ControlSpec> makeForm1() {
   add({"cmdMain", K::Button, "", "Main", "", arial(), 120, 480, 732, 252});
   add({"cmdCaculation", K::Button, "", "Calculation", "", arial(), 840, 480, 1092, 252});
   add({"cmdSettings", K::Button, "", "Settings", "", arial(), 1920, 480, 972, 252});
-  add({"Smallzvt", K::Picture, "", "", "", pming(), 5160, 120, 852, 336});
-  add({"imgFrame", K::Picture, "", "", "", pming(), 120, 720, 6360, 3468});
-  add({"fraMain", K::Frame, "", "", "", pming(), 276, 804, 6012, 3252});
-  add({"fraSettings", K::Frame, "", "", "", pming(), 276, 804, 6012, 3252});
-  add({"fraCalculate", K::Frame, "", "", "", pming(), 276, 804, 6012, 3252});
+  add(named({"Smallzvt", K::Picture, "", "", "", pming(), 5160, 120, 852, 336}, "Tallix logo"));
+  add(named({"imgFrame", K::Picture, "", "", "", pming(), 120, 720, 6360, 3468}, "frame picture"));
+  add(named({"fraMain", K::Frame, "", "", "", pming(), 276, 804, 6012, 3252}, "Main view"));
+  add(named({"fraSettings", K::Frame, "", "", "", pming(), 276, 804, 6012, 3252}, "Settings view"));
+  add(named({"fraCalculate", K::Frame, "", "", "", pming(), 276, 804, 6012, 3252}, "Calculation view"));
   add({"Timer1", K::Timer, "", "", "", pming(), 0, 0, 0, 0, true, false});
 
   // The Main view.
@@ -33,9 +39,11 @@ std::vector<ControlSpec> makeForm1() {
   add({"lblEndTime", K::Label, "fraMain", "", "", pming(), 120, 1080, 2892, 252});
   add({"cmdInput", K::Button, "fraMain", "input / renew", "enable input", pming(), 3120, 720, 1092, 372});
   add({"lblFrom", K::Label, "fraMain", "=>    From :", "", pming(), 4320, 840, 972, 252});
-  add({"txtStartDay", K::TextBox, "fraMain", "", "Starting day", pming(), 5400, 840, 372, 264, false, true, 2});
+  add(named({"txtStartDay", K::TextBox, "fraMain", "", "Starting day", pming(), 5400, 840, 372, 264, false, true, 2},
+            "starting day"));
   add({"lblTo", K::Label, "fraMain", "    To :", "", pming(), 4680, 1200, 612, 252});
-  add({"txtEndDay", K::TextBox, "fraMain", "", "Ending day", pming(), 5400, 1200, 372, 264, false, true, 2});
+  add(named({"txtEndDay", K::TextBox, "fraMain", "", "Ending day", pming(), 5400, 1200, 372, 264, false, true, 2},
+            "ending day"));
   add({"cmdConfirm", K::Button, "fraMain", "Confirm above days", "Accept change if no error", pming(), 4200, 1560,
        1572, 372});
   add({"cmdRecover", K::Button, "fraMain", "Recover", "don't make change and return old setting", pming(), 4200,
@@ -43,9 +51,11 @@ std::vector<ControlSpec> makeForm1() {
   add({"lblF1NewFileCreated", K::Label, "fraMain", "", "Show you useful message", arial(), 120, 1680, 3732, 252});
   add({"lblF1NoRecord", K::Label, "fraMain", "", "", pming(), 120, 1680, 3012, 252});
   add({"lblF1HourSpent", K::Label, "fraMain", "", "", times(10.8, false), 360, 2760, 612, 252, true, false});
-  add({"imgPointer", K::Picture, "fraMain", "", "", pming(), 1104, 2640, 192, 192, true, false});
-  add({"imgScale", K::Picture, "fraMain", "", "Expended time while online ( + hr(s) spent on the left )", pming(),
-       1200, 2880, 3816, 216, true, false});
+  add(named({"imgPointer", K::Picture, "fraMain", "", "", pming(), 1104, 2640, 192, 192, true, false},
+            "gauge pointer"));
+  add(named({"imgScale", K::Picture, "fraMain", "", "Expended time while online ( + hr(s) spent on the left )",
+             pming(), 1200, 2880, 3816, 216, true, false},
+            "hour gauge"));
   add({"lblPeriodTime", K::Label, "fraMain", "", "Time online in this period so far, as the Calculation view totals it",
        pming(), 120, 2280, 3972, 252});
 
@@ -56,8 +66,10 @@ std::vector<ControlSpec> makeForm1() {
   add({"chkRunMe", K::CheckBox, "fraSettings", "run me when Windows starts",
        "Automatically load Tallix when Windows starts every time", arial(), 240, 840, 3732, 228});
   add({"lblWarnAfter", K::Label, "fraSettings", "warn me after", "", arial(), 240, 1224, 1212, 252});
-  add({"txtBudget", K::TextBox, "fraSettings", "", "A notice at 80% and at 100% of these hours; empty or 0 for none",
-       arial(), 1500, 1200, 612, 288, true, true, 3});
+  add(named({"txtBudget", K::TextBox, "fraSettings", "",
+             "A notice at 80% and at 100% of these hours; empty or 0 for none", arial(), 1500, 1200, 612, 288, true,
+             true, 3},
+            "hours before a warning"));
   add({"lblWarnHours", K::Label, "fraSettings", "hours this period", "", arial(), 2220, 1224, 2052, 252});
   add({"lblWatching", K::Label, "fraSettings", "", "The connection whose time is counted", arial(), 240, 1680,
        5532, 252});
@@ -65,12 +77,14 @@ std::vector<ControlSpec> makeForm1() {
        2160, 5532, 492});
 
   // The Calculation view.
-  add({"File1", K::FileList, "fraCalculate", "", "CountRec.log is a most recent file stored data, next is great number.",
-       pming(), 3600, 240, 2292, 1152});
+  add(named({"File1", K::FileList, "fraCalculate", "",
+             "CountRec.log is a most recent file stored data, next is great number.", pming(), 3600, 240, 2292, 1152},
+            "log files"));
   add({"cmdLoad", K::Button, "fraCalculate", "Load", "", pming(), 5040, 1560, 732, 252});
   add({"lblAbandon", K::Label, "fraCalculate", "below data are abandoned :", "", pming(), 3600, 1920, 2292, 252});
-  add({"List1", K::ListBox, "fraCalculate", "", "Error found when loading data back.", pming(), 3600, 2160, 2292,
-       948});
+  add(named({"List1", K::ListBox, "fraCalculate", "", "Error found when loading data back.", pming(), 3600, 2160,
+             2292, 948},
+            "records not counted"));
   ControlSpec created{"lblCreated", K::Label, "fraCalculate", " file created : ", "", arial(), 240, 360, 2892, 252};
   created.windowColours = true;
   add(created);
@@ -87,7 +101,7 @@ std::vector<ControlSpec> makeForm1() {
 
 std::vector<ControlSpec> makeForm11() {
   return {
-      {"imgWarningMessage", K::Picture, "", "", "", pming(), 120, 240, 384, 384},
+      named({"imgWarningMessage", K::Picture, "", "", "", pming(), 120, 240, 384, 384}, "warning"),
       {"Label1", K::Label, "", "", "", pming(), 720, 240, 2532, 852},
       {"cmdOk", K::Button, "", "OK", "", pming(), 1320, 1200, 732, 372},
   };
@@ -95,11 +109,11 @@ std::vector<ControlSpec> makeForm11() {
 
 std::vector<ControlSpec> makeForm4() {
   return {
-      {"Frame1", K::Frame, "", "", "", pming(), 48, 0, 4692, 3492},
-      {"imgMyName", K::Picture, "Frame1", "", "", pming(), 1200, 240, 2136, 852},
+      named({"Frame1", K::Frame, "", "", "", pming(), 48, 0, 4692, 3492}, "About Tallix"),
+      named({"imgMyName", K::Picture, "Frame1", "", "", pming(), 1200, 240, 2136, 852}, "Tallix logo"),
       {"Label1", K::Label, "Frame1", "", "", comic(), 240, 1320, 4332, 372},
       {"Label3", K::Label, "Frame1", "Tallix, a meter of time online", "", pming(), 1560, 2040, 2652, 372},
-      {"imgFlowerIcon", K::Picture, "Frame1", "", "", pming(), 360, 1800, 384, 384},
+      named({"imgFlowerIcon", K::Picture, "Frame1", "", "", pming(), 360, 1800, 384, 384}, "program icon"),
       {"cmdOk", K::Button, "Frame1", "OK", "", comic(), 240, 2760, 4000, 372},
   };
 }

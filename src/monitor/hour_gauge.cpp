@@ -18,6 +18,11 @@ constexpr int kOnlinePictures = 12;
 
 }  // namespace
 
+void describeHourGauge(MainForm& form) {
+  form["imgScale"].description = std::to_string(form.HourMinutes) + " min of this hour online, " +
+                                 std::to_string(form.HoursSpent) + " hr before";
+}
+
 void UpdateHourGauge(MainForm& form, std::int16_t minute) {
   int step = minute - form.LastMinute;
   // A smaller minute than last time means the clock passed the full hour.
@@ -36,6 +41,7 @@ void UpdateHourGauge(MainForm& form, std::int16_t minute) {
 
   form["imgPointer"].left = static_cast<float>(form.HourMinutes) * form.TwipsPerMinute + form.PointerOrigin;
   form.LastMinute = minute;
+  describeHourGauge(form);
 
   if (form.HourMinutes % kMinutesPerPicture == 0) {
     const int picture = form.HourMinutes / kMinutesPerPicture;

@@ -65,6 +65,7 @@ void resetGauge(MainForm& form, const DateTime& now) {
   if (!form.NewFileCreated) form["imgPointer"].left = form.PointerOrigin;
   form["lblF1HourSpent"].caption = std::to_string(form.HoursSpent) + " hr";
   form.HourMinutes = 0;
+  describeHourGauge(form);
   form["lblStartTime"].caption.clear();
   form["lblEndTime"].caption.clear();
 }

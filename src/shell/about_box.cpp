@@ -3,8 +3,8 @@
 #include <QPushButton>
 
 #include "form/layouts.h"
-#include "shell/message_window.h"
 #include "shell/pictures.h"
+#include "shell/screen_fit.h"
 
 namespace tallix::shell {
 namespace {
@@ -23,6 +23,7 @@ AboutBox::AboutBox()
   setAttribute(Qt::WA_DeleteOnClose);
   setAttribute(Qt::WA_QuitOnClose, false);
   setWindowTitle(QString());
+  setAccessibleName("About Tallix");  // the box has no title for a screen reader to read
   setWindowIcon(programIcon());
   setFixedSize(toPixels(kForm4ClientWidth), toPixels(kForm4ClientHeight));
   widgets_ = std::make_unique<FormWidgets>(this, form4Design());

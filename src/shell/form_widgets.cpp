@@ -11,6 +11,8 @@
 
 #include <cmath>
 
+#include "shell/accessible_roles.h"
+
 namespace tallix::shell {
 
 int toPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
@@ -103,8 +105,11 @@ QWidget* makeWidget(const ControlSpec& row, QWidget* parent) {
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       return label;
     }
-    case ControlKind::Button:
-      return new QPushButton(parent);
+    case ControlKind::Button: {
+      auto* button = new QPushButton(parent);
+      button->setAutoDefault(true);  // Enter presses the focused button, as Space does
+      return button;
+    }
     case ControlKind::TextBox: {
       auto* box = new FilteredLineEdit(parent);
       if (row.maxLength > 0) box->setMaxLength(row.maxLength);
@@ -212,6 +217,7 @@ void syncCaption(const ControlSpec& row, QWidget* widget, const Control& control
 }  // namespace
 
 FormWidgets::FormWidgets(QWidget* root, const std::vector<ControlSpec>& design) {
+  installAccessibleRoles();
   for (const ControlSpec& row : design) {
     QWidget* parent = row.parent.empty() ? root : widget(row.parent);
     if (parent == nullptr) parent = root;
@@ -219,6 +225,7 @@ FormWidgets::FormWidgets(QWidget* root, const std::vector<ControlSpec>& design) 
     if (made == nullptr) continue;
     made->setObjectName(QString::fromStdString(row.name));
     made->setFont(fontOf(row.font));
+    if (!row.accessibleName.empty()) made->setAccessibleName(fromModel(row.accessibleName));
     if (row.windowColours) {
       made->setAutoFillBackground(true);
       QPalette colours = made->palette();
@@ -228,6 +235,24 @@ FormWidgets::FormWidgets(QWidget* root, const std::vector<ControlSpec>& design) 
     }
     entries_.push_back({&row, made, std::nullopt});
   }
+  // What the user types, ticks or picks changes the widget behind the model's
+  // back: the next sync must look at the widget again, so that the model can
+  // put back a value it refused.
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    QWidget* made = entries_[i].widget;
+    auto stale = [this, i] { entries_[i].synced.reset(); };
+    auto watch = [this, stale](auto* sender, auto signal) {
+      userChanges_.push_back(QObject::connect(sender, signal, stale));
+    };
+    if (auto* box = qobject_cast<QLineEdit*>(made)) watch(box, &QLineEdit::textChanged);
+    if (auto* box = qobject_cast<QCheckBox*>(made)) watch(box, &QCheckBox::toggled);
+    if (auto* list = qobject_cast<QListWidget*>(made)) watch(list, &QListWidget::itemSelectionChanged);
+  }
+}
+
+FormWidgets::~FormWidgets() {
+  // The widgets outlive this table when their window deletes its children.
+  for (const QMetaObject::Connection& connection : userChanges_) QObject::disconnect(connection);
 }
 
 QWidget* FormWidgets::widget(std::string_view name) const {
@@ -241,15 +266,17 @@ void FormWidgets::sync(const ControlSet& controls) const {
     if (!controls.contains(entry.row->name)) continue;
     const Control& control = controls[entry.row->name];
     if (entry.synced && *entry.synced == control) continue;
-    entry.synced = control;
     QWidget* widget = entry.widget;
     const QRect geometry = geometryOf(*entry.row, control);
     if (widget->geometry() != geometry) widget->setGeometry(geometry);
     const QString tip = fromModel(control.tooltip);
     if (widget->toolTip() != tip) widget->setToolTip(tip);
+    const QString description = fromModel(control.description);
+    if (widget->accessibleDescription() != description) widget->setAccessibleDescription(description);
     if (widget->isEnabledTo(widget->parentWidget()) != control.enabled) widget->setEnabled(control.enabled);
     syncCaption(*entry.row, widget, control);
     if (widget->isHidden() == control.visible) widget->setVisible(control.visible);
+    entry.synced = control;  // after the widget's own signals, which mark it stale
   }
 }
 

@@ -83,6 +83,9 @@ class ReleaseCheckBox : public QCheckBox {
 class FormWidgets {
  public:
   FormWidgets(QWidget* root, const std::vector<ControlSpec>& design);
+  ~FormWidgets();
+  FormWidgets(const FormWidgets&) = delete;
+  FormWidgets& operator=(const FormWidgets&) = delete;
 
   QWidget* widget(std::string_view name) const;
   template <class W>
@@ -102,6 +105,7 @@ class FormWidgets {
     mutable std::optional<Control> synced;
   };
   std::vector<Entry> entries_;
+  std::vector<QMetaObject::Connection> userChanges_;
 };
 
 }  // namespace tallix::shell

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QWindow>
 
 #include "analysis/loader.h"
 #include "app/budget.h"
@@ -12,6 +13,7 @@
 #include "form/layouts.h"
 #include "period/entry.h"
 #include "shell/pictures.h"
+#include "shell/screen_fit.h"
 #include "shell/usage_window.h"
 
 namespace tallix::shell {
@@ -22,6 +24,9 @@ namespace {
 constexpr double kBorderTwips = 60;
 constexpr double kTitleBarTwips = 330;
 constexpr double kMenuBarTwips = 300;
+// How long to wait for the window manager's frame after the window shows.
+constexpr int kPlaceChecks = 40;
+constexpr int kPlaceCheckMs = 50;
 
 }  // namespace
 
@@ -46,6 +51,9 @@ MainWindow::MainWindow(MainForm& form, bool trayAvailable, std::function<void()>
 
   timer1_.setInterval(1000);
   connect(&timer1_, &QTimer::timeout, this, [this] { runEvent(Form1_Timer1); });
+  placeTimer_.setSingleShot(true);
+  placeTimer_.setInterval(kPlaceCheckMs);
+  connect(&placeTimer_, &QTimer::timeout, this, &MainWindow::settlePlace);
   wireEvents();
 }
 
@@ -130,10 +138,14 @@ void MainWindow::render() {
   if (client.width() > 0 && client.height() > 0 && client_->size() != client) client_->setFixedSize(client);
 
   if (form_.placed && (!appliedPlace_ || form_.windowLeft != appliedLeft_ || form_.windowTop != appliedTop_)) {
-    move(toPixels(form_.windowLeft), toPixels(form_.windowTop));
+    wantedPlace_ = QPoint(toPixels(form_.windowLeft), toPixels(form_.windowTop));
+    const QSize outer = isVisible() ? frameGeometry().size() : sizeHint().grownBy(kFrameAllowance);
+    move(keptInside(QRect(wantedPlace_, outer), availableAreaAt(wantedPlace_)));
     appliedLeft_ = form_.windowLeft;
     appliedTop_ = form_.windowTop;
     appliedPlace_ = true;
+    placeChecks_ = kPlaceChecks;
+    if (isVisible()) settlePlace();
   }
 
   widgets_->sync(form_.controls);
@@ -141,11 +153,27 @@ void MainWindow::render() {
   if (form_.windowVisible) {
     if (form_.windowState == WindowState::Normal && (isMinimized() || isMaximized()))
       setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    if (!isVisible()) show();
+    if (!isVisible()) {
+      show();
+      if (placeChecks_ > 0) placeTimer_.start();
+    }
   } else if (isVisible()) {
     hide();
   }
   rendered_ = true;
+}
+
+void MainWindow::settlePlace() {
+  if (!isVisible() || placeChecks_ <= 0) return;
+  const QMargins frame = windowHandle()->frameMargins();
+  if (frame.isNull() && --placeChecks_ > 0) {
+    placeTimer_.start();
+    return;
+  }
+  placeChecks_ = 0;
+  const QPoint corner = keptInside(QRect(wantedPlace_, size().grownBy(frame)), availableAreaAt(wantedPlace_));
+  const QPoint client = corner + QPoint(frame.left(), frame.top());
+  if (geometry().topLeft() != client) windowHandle()->setPosition(client);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -40,6 +40,11 @@ class MainWindow : public QMainWindow {
   void wireEvents();
   // Copies the window's place, state and visibility into the model.
   void pullWindowState();
+  // The saved place is the top-left corner of the window's frame. Until the
+  // window shows, its frame is unknown, and a window manager may take the
+  // place for the client area's, under the title bar; once the frame is
+  // known the window is set at the place, kept on the screen.
+  void settlePlace();
 
   MainForm& form_;
   bool trayAvailable_;
@@ -53,6 +58,9 @@ class MainWindow : public QMainWindow {
   float appliedLeft_ = 0;
   float appliedTop_ = 0;
   bool appliedPlace_ = false;
+  QPoint wantedPlace_;
+  int placeChecks_ = 0;  // checks left for the frame; 0 once the place is settled
+  QTimer placeTimer_;
 };
 
 }  // namespace tallix::shell

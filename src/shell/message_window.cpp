@@ -3,19 +3,12 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 #include "form/layouts.h"
 #include "shell/pictures.h"
+#include "shell/screen_fit.h"
 
 namespace tallix::shell {
-
-void centreOnScreen(QWidget& window) {
-  QScreen* screen = window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
-  if (screen == nullptr) return;
-  const QRect area = screen->availableGeometry();
-  window.move(area.center() - QPoint(window.width() / 2, window.height() / 2));
-}
 
 MessageWindow::MessageWindow(const std::string& text)
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -30,7 +30,4 @@ class MessageWindow : public QWidget {
   std::unique_ptr<FormWidgets> widgets_;
 };
 
-// Places a top-level window at the centre of the screen it is on.
-void centreOnScreen(QWidget& window);
-
 }  // namespace tallix::shell

@@ -3,15 +3,17 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
 
+#include "shell/accessible_roles.h"
 #include "shell/form_widgets.h"
-#include "shell/message_window.h"
 #include "shell/pictures.h"
+#include "shell/screen_fit.h"
 
 namespace tallix::shell {
 namespace {
@@ -19,6 +21,7 @@ namespace {
 constexpr double kBarShareOfSlot = 0.7;
 constexpr int kChartLines = 12;     // the chart's height, in lines of text
 constexpr int kTableRowsShown = 8;  // rows the table shows before it scrolls
+constexpr int kTableRowsShownAtLeast = 2;  // on a screen too small for eight
 constexpr int kNarrowestInCharacters = 40;
 const char* const kHoursCaption = "hours";
 
@@ -42,6 +45,9 @@ std::string joined(const std::vector<std::string>& lines) {
 UsageChart::UsageChart(const UsageView& view, QWidget* parent) : QWidget(parent), view_(view) {
   setObjectName("picUsage");
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  installAccessibleRoles();
+  setAccessibleName("hours online per day");
+  setAccessibleDescription(fromModel(view.chartText));
 }
 
 QMarginsF UsageChart::margins() const {
@@ -68,7 +74,7 @@ QSize UsageChart::minimumSizeHint() const {
   const int days = std::max<int>(static_cast<int>(view_.bars.size()), 7);
   const QMarginsF around = margins();
   return {static_cast<int>(std::ceil(around.left() + around.right())) + days * metrics.horizontalAdvance("0"),
-          kChartLines * metrics.height() * 2 / 3};
+          kChartLines * metrics.height() / 3};
 }
 
 QRectF UsageChart::plotArea() const {
@@ -149,6 +155,9 @@ UsageWindow::UsageWindow(UsageView view)
   setWindowTitle(fromModel(std::string(kUsageTitle)));
   setWindowIcon(programIcon());
 
+  // Escape closes the window, as it does a dialog.
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+
   auto* layout = new QVBoxLayout(this);
   addLabel(*layout, this, "lblUsageLog", view_.heading)->setVisible(true);
   addLabel(*layout, this, "lblUsageMessages", joined(view_.messages))->setWordWrap(true);
@@ -161,6 +170,7 @@ UsageWindow::UsageWindow(UsageView view)
 
   auto* table = new QTableWidget(static_cast<int>(view_.rows.size()), 3, this);
   table->setObjectName("tblConnections");
+  table->setAccessibleName("connections");
   table->setHorizontalHeaderLabels({"start", "end", "duration"});
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -177,10 +187,8 @@ UsageWindow::UsageWindow(UsageView view)
   table->setCurrentItem(nullptr);
   table->resizeColumnsToContents();
   table->horizontalHeader()->setStretchLastSection(true);
-  const int rowHeight = table->verticalHeader()->defaultSectionSize();
-  table->setMinimumHeight(table->horizontalHeader()->sizeHint().height() +
-                          rowHeight * std::min(std::max(table->rowCount(), 1), kTableRowsShown) +
-                          2 * table->frameWidth());
+  table_ = table;
+  table->setMinimumHeight(tableHeight(kTableRowsShown));
   int columns = table->verticalHeader()->sizeHint().width() + 2 * table->frameWidth();
   for (int column = 0; column < 3; ++column) columns += table->columnWidth(column);
   table->setMinimumWidth(columns + table->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
@@ -189,9 +197,19 @@ UsageWindow::UsageWindow(UsageView view)
   addLabel(*layout, this, "lblUsageTotal", view_.total);
 }
 
+int UsageWindow::tableHeight(int rows) const {
+  return table_->horizontalHeader()->sizeHint().height() +
+         table_->verticalHeader()->defaultSectionSize() * std::min(std::max(table_->rowCount(), 1), rows) +
+         2 * table_->frameWidth();
+}
+
 UsageWindow* UsageWindow::open(UsageView view) {
   auto* window = new UsageWindow(std::move(view));
   window->resize(window->sizeHint());
+  // It asks for room for eight rows; where the screen is smaller (a high
+  // scale, large fonts) it may shrink down to two, so that all of it fits.
+  if (window->table_ != nullptr) window->table_->setMinimumHeight(window->tableHeight(kTableRowsShownAtLeast));
+  window->layout()->activate();
   centreOnScreen(*window);
   window->show();
   window->raise();

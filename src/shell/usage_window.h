@@ -9,6 +9,8 @@
 
 #include "app/usage_view.h"
 
+class QTableWidget;
+
 namespace tallix::shell {
 
 // The bars, drawn with QPainter; sizes follow the font, so the chart grows
@@ -48,7 +50,11 @@ class UsageWindow : public QWidget {
   const UsageView& view() const { return view_; }
 
  private:
+  // The table's height showing `rows` rows (fewer when it has fewer).
+  int tableHeight(int rows) const;
+
   UsageView view_;
+  QTableWidget* table_ = nullptr;
 };
 
 }  // namespace tallix::shell

@@ -346,6 +346,10 @@ TEST_F(TickTest, HourGaugeStepsByTheMinutesPassed) {
     EXPECT_EQ(form.HoursSpent, c.wantHoursSpent);
     EXPECT_EQ(form["lblF1HourSpent"].caption, *c.wantLabel != '\0' ? c.wantLabel : "before");
     EXPECT_NEAR(form["imgPointer"].left, c.wantPointer, 0.01);
+    // A screen reader hears what the pointer shows.
+    if (c.wantPointer != 0) {
+      EXPECT_TRUE(form["imgScale"].description.starts_with(std::to_string(c.wantHourMinutes) + " min"));
+    }
     EXPECT_EQ(form.LastMinute, c.wantPointer == 0 ? c.lastMinute : c.minute);
     EXPECT_EQ(services.trayPictures, c.wantPictures);
   }

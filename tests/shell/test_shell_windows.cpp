@@ -215,6 +215,58 @@ class ShellWindows : public QObject {
     }
   }
 
+  // Enter presses the focused button, as Space does; a budget the model
+  // refuses gives way to the hours stored, in the box too.
+  void keyboardAndARefusedBudget() {
+    LoadedWindow w;
+    w.window.show();
+    struct Case {
+      const char* button;
+      Qt::Key key;
+      const char* view;
+    };
+    for (const Case& c : {Case{"cmdSettings", Qt::Key_Return, "fraSettings"}, Case{"cmdMain", Qt::Key_Enter, "fraMain"},
+                          Case{"cmdSettings", Qt::Key_Space, "fraSettings"}}) {
+      auto* button = w.window.findChild<QPushButton*>(c.button);
+      button->setFocus();
+      QTest::keyClick(button, c.key);
+      QVERIFY2(w.window.findChild<QGroupBox*>(c.view)->isVisible(), c.button);
+    }
+    auto* budget = w.window.findChild<QLineEdit*>("txtBudget");
+    for (const char* typed : {"50", "abc"}) {
+      budget->setFocus();
+      budget->selectAll();
+      QTest::keyClicks(budget, typed);
+      QTest::keyClick(budget, Qt::Key_Return);
+    }
+    QCOMPARE(budget->text(), QString("50"));
+    QCOMPARE(w.services.messages.size(), size_t{1});
+  }
+
+  // With fonts twice the size (a 192 dpi desktop) a full month still fits
+  // the screen's free area with its title bar on it; Escape closes it.
+  void usageWindowFitsTheScreenWithLargeFonts() {
+    const QFont normal = QApplication::font();
+    QFont large = normal;
+    large.setPointSizeF(normal.pointSizeF() * 2);
+    QApplication::setFont(large);
+    LoadedWindow w;
+    std::vector<std::string> log{"From : 01_2002/04/01", "0_To : 30"};
+    for (int day = 1; day <= 30; ++day) {
+      const std::string date = QString("2002/04/%1").arg(day, 2, 10, QChar('0')).toStdString();
+      log.push_back("start: 00" + date.substr(2) + " 08:00:00");
+      log.push_back("_end : " + date + " 09:00:00");
+    }
+    tallix::testing::writeLog(w.form.file("3.log"), log);
+    QPointer<QWidget> usage = shell::UsageWindow::open(tallix::usageView(w.form, "3.log"));
+    QApplication::setFont(normal);
+    QCOMPARE(usage->findChild<QTableWidget*>("tblConnections")->rowCount(), 30);
+    QVERIFY(usage->screen()->availableGeometry().contains(usage->frameGeometry()));
+    QVERIFY(QTest::qWaitForWindowActive(usage));
+    QTest::keyClick(usage, Qt::Key_Escape);
+    QTRY_VERIFY(usage.isNull());
+  }
+
   void closeHidesOrEndsWithoutATray() {
     for (bool tray : {true, false}) {
       int ends = 0;

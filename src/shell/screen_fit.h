@@ -1,0 +1,31 @@
+// Keeping windows on the screen: within the screen's free area (without
+// panels), with the title bar where the mouse can reach it, whatever the
+// scale or the fonts.
+#pragma once
+
+#include <QMargins>
+#include <QPoint>
+#include <QRect>
+
+class QWidget;
+
+namespace tallix::shell {
+
+// What a window manager adds around a window's client area, allowed for
+// before the real frame is known (it is only once the window is shown).
+inline constexpr QMargins kFrameAllowance{8, 40, 8, 8};
+
+// The top-left corner nearest to `frame.topLeft()` at which `frame` lies
+// inside `area`; where it is larger than the area, its top-left corner, and
+// with it the title bar, stays inside.
+QPoint keptInside(const QRect& frame, const QRect& area);
+
+// The free area of the screen that holds `point`, or of the primary screen
+// where no screen does.
+QRect availableAreaAt(const QPoint& point);
+
+// Shrinks the window to its screen's free area as far as its minimum size
+// lets it, and centres it there.
+void centreOnScreen(QWidget& window);
+
+}  // namespace tallix::shell
