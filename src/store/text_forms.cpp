@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "store/digit_groups.h"
+
 namespace tallix {
 namespace {
 
@@ -28,13 +30,6 @@ inline bool digitsAt(std::string_view text, size_t at, size_t count, int& value)
     value = value * 10 + static_cast<int>(digit);
   }
   return true;
-}
-
-// Two digits at `at` as a number, or -1.
-inline int twoDigitsAt(const char* at) {
-  const unsigned tens = static_cast<unsigned char>(at[0]) - unsigned{'0'};
-  const unsigned ones = static_cast<unsigned char>(at[1]) - unsigned{'0'};
-  return tens < 10 && ones < 10 ? static_cast<int>(tens * 10 + ones) : -1;
 }
 
 }  // namespace
@@ -70,24 +65,28 @@ std::string monthAbbreviation(int month) {
   return std::string(buffer, n);
 }
 
-std::optional<DateTime> parseStamp(std::string_view text) {
-  // A log holds thousands of stamps: the fields are read in place.
+bool readStamp(std::string_view text, DateTime& when) {
+  // A log holds thousands of stamps: the fields are read in place, a group
+  // of three at once, "yy/mm/dd" (after the century, if any) and "hh:mm:ss".
   size_t yearDigits = 0;
   if (text.size() == 19) yearDigits = 4;
   else if (text.size() == 17) yearDigits = 2;
-  else return std::nullopt;
-  const char* rest = text.data() + yearDigits;  // "/mm/dd hh:mm:ss"
-  if (rest[0] != '/' || rest[3] != '/' || rest[6] != ' ' || rest[9] != ':' || rest[12] != ':') return std::nullopt;
+  else return false;
+  const char* date = text.data() + yearDigits - 2;  // "yy/mm/dd hh:mm:ss"
+  if (date[2] != '/' || date[5] != '/' || date[8] != ' ' || date[11] != ':' || date[14] != ':') return false;
+  DigitGroup day;
+  DigitGroup time;
+  int century = 20;
+  if (!readDigitGroup(date, day) || !readDigitGroup(date + 9, time) ||
+      (yearDigits == 4 && !digitsAt(text, 0, 2, century)))
+    return false;
+  when = {century * 100 + day.first, day.second, day.third, time.first, time.second, time.third};
+  return isValid(when);
+}
+
+std::optional<DateTime> parseStamp(std::string_view text) {
   DateTime when;
-  if (!digitsAt(text, 0, yearDigits, when.year)) return std::nullopt;
-  if (yearDigits == 2) when.year += 2000;
-  when.month = twoDigitsAt(rest + 1);
-  when.day = twoDigitsAt(rest + 4);
-  when.hour = twoDigitsAt(rest + 7);
-  when.minute = twoDigitsAt(rest + 10);
-  when.second = twoDigitsAt(rest + 13);
-  // A field that is no two digits reads as -1, which no valid date has.
-  if (!isValid(when)) return std::nullopt;
+  if (!readStamp(text, when)) return std::nullopt;
   return when;
 }
 

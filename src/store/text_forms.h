@@ -23,6 +23,8 @@ std::string monthAbbreviation(int month);
 // (a year of the 2000s) by position; nothing when a field is not digits or
 // the date or time does not exist.
 std::optional<DateTime> parseStamp(std::string_view text);
+// The same into `when`, which holds something undefined when it gives false.
+bool readStamp(std::string_view text, DateTime& when);
 // Reads "yyyy/mm/dd" by position; the day must exist in the calendar.
 std::optional<DateTime> parseDate(std::string_view text);
 
