@@ -249,11 +249,11 @@ constexpr std::uint64_t kSixBytes = 0xFFFF'FFFF'FFFFULL;
 const std::uint64_t kStartWord = eightBytes("start:  ") & kSixBytes;
 const std::uint64_t kEndWord = eightBytes("_end :  ") & kSixBytes;
 
-// The record's first 26 characters are its text: it begins with `mark`,
-// its 26th character is no blank and the last three are.
+// The record's first 26 characters are its text: it begins with `mark` and
+// its last three characters are blanks. Its 26th character, the last digit
+// of its seconds, is checked with them.
 inline bool usualShape(const char* record, std::uint64_t mark) {
-  return ((eightBytes(record) & kSixBytes) == mark) & (record[25] != ' ') & (record[26] == ' ') &
-         (record[27] == ' ') & (record[28] == ' ');
+  return ((eightBytes(record) & kSixBytes) == mark) & ((eightBytes(record + 21) >> 40) == 0x20'2020);
 }
 
 // The time of day "hh:mm:ss" at position 19 of a record, in seconds.

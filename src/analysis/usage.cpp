@@ -51,9 +51,10 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
   usage.name = name;
   usage.partMinute = partMinute;
   const UsageConnection blank;
+  StampReader stamps;
   loadSelectedLog(
       form,
-      [&usage, &blank](const PairReport& pair) {
+      [&usage, &blank, &stamps](const PairReport& pair) {
         if (pair.outcome != PairOutcome::Counted) return;
         // The records are counted by now: room for a connection a pair at once.
         if (usage.connections.empty()) usage.connections.reserve(static_cast<size_t>(usage.texts.records / 2));
@@ -61,9 +62,12 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
         // one cleared field by field, costs more than reading its pair.
         UsageConnection& c = usage.connections.emplace_back(blank);
         c.startRecord = pair.startRecord;
-        c.startStamp.assign(tail(pair.startText, 17));
+        const std::string_view startStamp = tail(pair.startText, 17);
+        c.startStamp.assign(startStamp);
         c.endStamp.assign(tail(pair.endText, 19));
-        if (!readStamp(c.startStamp, c.start.emplace())) c.start.reset();
+        // Read from the file's bytes: the copy just made is not yet readable
+        // at full speed.
+        if (!stamps.read(startStamp, c.start.emplace())) c.start.reset();
         c.seconds = pair.seconds;
       },
       &usage.texts);

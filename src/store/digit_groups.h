@@ -27,10 +27,11 @@ inline std::uint64_t eightBytes(const char* at) {
   return word;
 }
 
+inline constexpr std::uint64_t kDigitPlaces = 0xFFFF'00FF'FF00'FFFFULL;  // bytes 0-1, 3-4, 6-7
+
 // The group's three numbers, or false when any of its six digit places
 // holds something other than a digit.
 inline bool readDigitGroup(const char* at, DigitGroup& group) {
-  constexpr std::uint64_t kDigitPlaces = 0xFFFF'00FF'FF00'FFFFULL;  // bytes 0-1, 3-4, 6-7
   constexpr std::uint64_t kZeros = 0x3030'3030'3030'3030ULL & kDigitPlaces;
   constexpr std::uint64_t kHighNibbles = 0xF0F0'F0F0'F0F0'F0F0ULL & kDigitPlaces;
   const std::uint64_t word = eightBytes(at) & kDigitPlaces;
@@ -44,6 +45,12 @@ inline bool readDigitGroup(const char* at, DigitGroup& group) {
   group.second = static_cast<int>(pairs >> 24 & 0xFF);
   group.third = static_cast<int>(pairs >> 48 & 0xFF);
   return true;
+}
+
+// True when both places between the group's fields hold `separator`.
+inline bool separatedBy(const char* at, char separator) {
+  const std::uint64_t every = static_cast<unsigned char>(separator) * 0x0101'0101'0101'0101ULL;
+  return (eightBytes(at) & ~kDigitPlaces) == (every & ~kDigitPlaces);
 }
 
 }  // namespace tallix

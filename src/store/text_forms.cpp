@@ -65,7 +65,7 @@ std::string monthAbbreviation(int month) {
   return std::string(buffer, n);
 }
 
-bool readStamp(std::string_view text, DateTime& when) {
+bool StampReader::read(std::string_view text, DateTime& when) {
   // A log holds thousands of stamps: the fields are read in place, a group
   // of three at once, "yy/mm/dd" (after the century, if any) and "hh:mm:ss".
   size_t yearDigits = 0;
@@ -73,16 +73,26 @@ bool readStamp(std::string_view text, DateTime& when) {
   else if (text.size() == 17) yearDigits = 2;
   else return false;
   const char* date = text.data() + yearDigits - 2;  // "yy/mm/dd hh:mm:ss"
-  if (date[2] != '/' || date[5] != '/' || date[8] != ' ' || date[11] != ':' || date[14] != ':') return false;
-  DigitGroup day;
-  DigitGroup time;
   int century = 20;
-  if (!readDigitGroup(date, day) || !readDigitGroup(date + 9, time) ||
-      (yearDigits == 4 && !digitsAt(text, 0, 2, century)))
-    return false;
-  when = {century * 100 + day.first, day.second, day.third, time.first, time.second, time.third};
-  return isValid(when);
+  if (yearDigits == 4 && !digitsAt(text, 0, 2, century)) return false;
+  const std::uint64_t dateBytes = eightBytes(date);
+  if (dateBytes != dateBytes_ || century != century_) {
+    dateBytes_ = dateBytes;
+    century_ = century;
+    DigitGroup day;
+    dateValid_ = separatedBy(date, '/') && readDigitGroup(date, day);
+    year_ = century * 100 + day.first;
+    month_ = day.second;
+    day_ = day.third;
+    dateValid_ = dateValid_ && day_ >= 1 && day_ <= daysInMonth(year_, month_);
+  }
+  DigitGroup time;
+  if (!dateValid_ || date[8] != ' ' || !separatedBy(date + 9, ':') || !readDigitGroup(date + 9, time)) return false;
+  when = {year_, month_, day_, time.first, time.second, time.third};
+  return time.first <= 23 && time.second <= 59 && time.third <= 59;
 }
+
+bool readStamp(std::string_view text, DateTime& when) { return StampReader().read(text, when); }
 
 std::optional<DateTime> parseStamp(std::string_view text) {
   DateTime when;

@@ -2,6 +2,7 @@
 // Stored forms have fixed widths and are read by position.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,20 @@ std::string monthAbbreviation(int month);
 std::optional<DateTime> parseStamp(std::string_view text);
 // The same into `when`, which holds something undefined when it gives false.
 bool readStamp(std::string_view text, DateTime& when);
+// The same for the stamps of one log in turn: a date that repeats the one
+// before, as most do, is not read again.
+class StampReader {
+ public:
+  bool read(std::string_view text, DateTime& when);
+
+ private:
+  std::uint64_t dateBytes_ = 0;  // the last date's "yy/mm/dd" and century
+  int century_ = 0;
+  bool dateValid_ = false;
+  int year_ = 0;
+  int month_ = 0;
+  int day_ = 0;
+};
 // Reads "yyyy/mm/dd" by position; the day must exist in the calendar.
 std::optional<DateTime> parseDate(std::string_view text);
 
