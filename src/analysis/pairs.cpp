@@ -253,14 +253,14 @@ const std::uint64_t kEndWord = eightBytes("_end :  ") & kSixBytes;
 // its last three characters are blanks. Its 26th character, the last digit
 // of its seconds, is checked with them.
 inline bool usualShape(const char* record, std::uint64_t mark) {
-  return ((eightBytes(record) & kSixBytes) == mark) & ((eightBytes(record + 21) >> 40) == 0x20'2020);
+  return (eightBytes(record) & kSixBytes) == mark && eightBytes(record + 21) >> 40 == 0x20'2020;
 }
 
 // The time of day "hh:mm:ss" at position 19 of a record, in seconds.
 inline bool timeOfDay(const char* record, int& seconds, DigitGroup& time) {
   const bool digits = readDigitGroup(record + 18, time);
   seconds = time.first * 3600 + time.second * 60 + time.third;
-  return digits & (time.first <= 23) & (time.second <= 59) & (time.third <= 59);
+  return digits && time.first <= 23 && time.second <= 59 && time.third <= 59;
 }
 
 // The usual pair read in place, with what it adds to the total: the same as
@@ -277,15 +277,15 @@ inline bool quickPair(const char* start, const char* end, bool partMinute, int& 
   const unsigned tens = static_cast<unsigned char>(start[7]) - unsigned{'0'};
   const unsigned ones = static_cast<unsigned char>(start[8]) - unsigned{'0'};
   days = static_cast<int>(tens * 10 + ones);
-  if (!(usualShape(start, kStartWord) & usualShape(end, kEndWord) & (tens < 10) & (ones < 10) &
-        timeOfDay(start, s, from) & timeOfDay(end, e, to)))
+  if (!(usualShape(start, kStartWord) && usualShape(end, kEndWord) && tens < 10 && ones < 10 &&
+        timeOfDay(start, s, from) && timeOfDay(end, e, to)))
     return false;
   int added = 0;
   if (partMinute) {
     const int minutes = (to.first - from.first) * 60 + to.second - from.second;
     added = ((minutes < 0 ? minutes + 1440 : minutes) + (to.third != 0)) * 60;
   } else {
-    const bool sameMinute = (to.first == from.first) & (to.second == from.second);
+    const bool sameMinute = to.first == from.first && to.second == from.second;
     added = e >= s ? e - s : sameMinute ? 0 : e - s + 86400;
   }
   seconds = added + days * 86400LL;
