@@ -258,9 +258,9 @@ inline bool usualShape(const char* record, std::uint64_t mark) {
 
 // The time of day "hh:mm:ss" at position 19 of a record, in seconds.
 inline bool timeOfDay(const char* record, int& seconds, DigitGroup& time) {
-  const bool digits = readDigitGroup(record + 18, time);
+  if (!readTimeOfDay(record + 18, time)) return false;
   seconds = time.first * 3600 + time.second * 60 + time.third;
-  return digits && time.first <= 23 && time.second <= 59 && time.third <= 59;
+  return true;
 }
 
 // The usual pair read in place, with what it adds to the total: the same as

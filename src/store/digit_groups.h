@@ -29,21 +29,46 @@ inline std::uint64_t eightBytes(const char* at) {
 
 inline constexpr std::uint64_t kDigitPlaces = 0xFFFF'00FF'FF00'FFFFULL;  // bytes 0-1, 3-4, 6-7
 
-// The group's three numbers, or false when any of its six digit places
-// holds something other than a digit.
-inline bool readDigitGroup(const char* at, DigitGroup& group) {
+// The group's digits paired up: its three numbers in bytes 0, 3 and 6 (the
+// other bytes hold nothing of use), or false when any of its six digit
+// places holds something other than a digit.
+inline bool digitPairs(const char* at, std::uint64_t& pairs) {
   constexpr std::uint64_t kZeros = 0x3030'3030'3030'3030ULL & kDigitPlaces;
-  constexpr std::uint64_t kHighNibbles = 0xF0F0'F0F0'F0F0'F0F0ULL & kDigitPlaces;
+  constexpr std::uint64_t kHighNibbles = 0xF0F0'F0F0'F0F0'F0F0ULL;
   const std::uint64_t word = eightBytes(at) & kDigitPlaces;
   // A digit is 0x30 to 0x39: its high nibble is 3, and adding 6 keeps it so.
   // The places left out are 0 here, so the addition carries nowhere.
-  if ((word & kHighNibbles) != kZeros || ((word + 0x0606'0606'0606'0606ULL) & kHighNibbles) != kZeros) return false;
+  const std::uint64_t nibbles = (word & kHighNibbles) | ((word + 0x0606'0606'0606'0606ULL) & kHighNibbles) >> 4;
+  if (nibbles != (0x3333'3333'3333'3333ULL & kDigitPlaces)) return false;
   const std::uint64_t digits = word - kZeros;
-  // Each byte times ten plus the byte after it: the fields land in bytes 0, 3 and 6.
-  const std::uint64_t pairs = digits * 10 + (digits >> 8);
-  group.first = static_cast<int>(pairs & 0xFF);
-  group.second = static_cast<int>(pairs >> 24 & 0xFF);
-  group.third = static_cast<int>(pairs >> 48 & 0xFF);
+  // Each byte times ten plus the byte after it.
+  pairs = digits * 10 + (digits >> 8);
+  return true;
+}
+
+inline DigitGroup unpackPairs(std::uint64_t pairs) {
+  return {static_cast<int>(pairs & 0xFF), static_cast<int>(pairs >> 24 & 0xFF), static_cast<int>(pairs >> 48 & 0xFF)};
+}
+
+// The group's three numbers, or false when any of them is not two digits.
+inline bool readDigitGroup(const char* at, DigitGroup& group) {
+  std::uint64_t pairs = 0;
+  if (!digitPairs(at, pairs)) return false;
+  group = unpackPairs(pairs);
+  return true;
+}
+
+// The group as a time of day "hh:mm:ss": false unless its numbers are two
+// digits each and within 23, 59 and 59.
+inline bool readTimeOfDay(const char* at, DigitGroup& time) {
+  std::uint64_t pairs = 0;
+  if (!digitPairs(at, pairs)) return false;
+  // Each number (at most 99) plus 128 less its limit reaches 128 only when
+  // it lies above the limit.
+  constexpr std::uint64_t kNumbers = 0x00FF'0000'FF00'00FFULL;
+  constexpr std::uint64_t kAboveLimits = 0x0044'0000'4400'0068ULL;  // 128 - 60, 128 - 60, 128 - 24
+  if ((((pairs & kNumbers) + kAboveLimits) & 0x0080'0000'8000'0080ULL) != 0) return false;
+  time = unpackPairs(pairs);
   return true;
 }
 

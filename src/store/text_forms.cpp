@@ -87,9 +87,9 @@ bool StampReader::read(std::string_view text, DateTime& when) {
     dateValid_ = dateValid_ && day_ >= 1 && day_ <= daysInMonth(year_, month_);
   }
   DigitGroup time;
-  if (!dateValid_ || date[8] != ' ' || !separatedBy(date + 9, ':') || !readDigitGroup(date + 9, time)) return false;
+  if (!dateValid_ || date[8] != ' ' || !separatedBy(date + 9, ':') || !readTimeOfDay(date + 9, time)) return false;
   when = {year_, month_, day_, time.first, time.second, time.third};
-  return time.first <= 23 && time.second <= 59 && time.third <= 59;
+  return true;
 }
 
 bool readStamp(std::string_view text, DateTime& when) { return StampReader().read(text, when); }
