@@ -251,7 +251,7 @@ const std::uint64_t kEndWord = eightBytes("_end :  ") & kSixBytes;
 
 // The record's first 26 characters are its text: it begins with `mark` and
 // its last three characters are blanks. Its 26th character, the last digit
-// of its seconds, is checked with them.
+// of its seconds, is checked with the time of day.
 inline bool usualShape(const char* record, std::uint64_t mark) {
   return (eightBytes(record) & kSixBytes) == mark && eightBytes(record + 21) >> 40 == 0x20'2020;
 }

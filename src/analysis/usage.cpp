@@ -58,8 +58,9 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
         if (pair.outcome != PairOutcome::Counted) return;
         // The records are counted by now: room for a connection a pair at once.
         if (usage.connections.empty()) usage.connections.reserve(static_cast<size_t>(usage.texts.records / 2));
-        // Filled in place: a connection built elsewhere and copied in, or
-        // one cleared field by field, costs more than reading its pair.
+        // A copy of a blank one, filled in place: one made fresh is cleared
+        // byte by byte, and one built elsewhere is copied in, either of
+        // which costs more than reading its pair.
         UsageConnection& c = usage.connections.emplace_back(blank);
         c.startRecord = pair.startRecord;
         const std::string_view startStamp = tail(pair.startText, 17);

@@ -92,11 +92,9 @@ bool StampReader::read(std::string_view text, DateTime& when) {
   return true;
 }
 
-bool readStamp(std::string_view text, DateTime& when) { return StampReader().read(text, when); }
-
 std::optional<DateTime> parseStamp(std::string_view text) {
   DateTime when;
-  if (!readStamp(text, when)) return std::nullopt;
+  if (!StampReader().read(text, when)) return std::nullopt;
   return when;
 }
 

@@ -24,10 +24,9 @@ std::string monthAbbreviation(int month);
 // (a year of the 2000s) by position; nothing when a field is not digits or
 // the date or time does not exist.
 std::optional<DateTime> parseStamp(std::string_view text);
-// The same into `when`, which holds something undefined when it gives false.
-bool readStamp(std::string_view text, DateTime& when);
 // The same for the stamps of one log in turn: a date that repeats the one
-// before, as most do, is not read again.
+// before, as most do, is not read again. `when` holds something undefined
+// when read() gives false.
 class StampReader {
  public:
   bool read(std::string_view text, DateTime& when);
