@@ -1,7 +1,8 @@
 // Reads the three two-digit fields of an eight-character group laid out as
 // "dd?dd?dd" ("hh:mm:ss", "yy/mm/dd") in one go: a log holds tens of
 // thousands of them, and reading them a character at a time is most of the
-// cost of totalling it. The characters between the fields are not looked at.
+// cost of totalling it. Reading the numbers does not look at the characters
+// between the fields; separatedBy() checks them where a reader needs that.
 #pragma once
 
 #include <bit>

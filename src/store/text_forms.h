@@ -32,7 +32,8 @@ class StampReader {
   bool read(std::string_view text, DateTime& when);
 
  private:
-  std::uint64_t dateBytes_ = 0;  // the last date's "yy/mm/dd" and century
+  // The last date as it stood ("yy/mm/dd" and the century), and what was read from it.
+  std::uint64_t dateBytes_ = 0;
   int century_ = 0;
   bool dateValid_ = false;
   int year_ = 0;
