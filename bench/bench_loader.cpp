@@ -11,7 +11,6 @@
 #include <map>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "analysis/loader.h"
@@ -101,9 +100,9 @@ void ReadBytesOnly(benchmark::State& state) {
 
 // Several repetitions each: the best of them is the figure least disturbed
 // by whatever else the machine is doing.
-BENCHMARK(LoadAndTotal)->Unit(benchmark::kMicrosecond)->Repetitions(5)->DisplayAggregatesOnly(false);
-BENCHMARK(UsageOfLog)->Unit(benchmark::kMicrosecond)->Repetitions(5)->DisplayAggregatesOnly(false);
-BENCHMARK(ReadBytesOnly)->Unit(benchmark::kMicrosecond)->Repetitions(5)->DisplayAggregatesOnly(false);
+BENCHMARK(LoadAndTotal)->Unit(benchmark::kMicrosecond)->DisplayAggregatesOnly(false);
+BENCHMARK(UsageOfLog)->Unit(benchmark::kMicrosecond)->DisplayAggregatesOnly(false);
+BENCHMARK(ReadBytesOnly)->Unit(benchmark::kMicrosecond)->DisplayAggregatesOnly(false);
 
 struct Best {
   double real = 0;
@@ -136,20 +135,15 @@ int main(int argc, char** argv) {
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
+  // Every figure as plain reads of the same file, each the best of its
+  // repetitions in this run (a benchmark added to this file is listed too).
   auto read = reporter.best.find("ReadBytesOnly");
   if (read != reporter.best.end() && read->second.real > 0 && read->second.cpu > 0) {
     const Best& r = read->second;
-    std::printf("\nBest of the repetitions, per call:\n");
-    const std::pair<const char*, const char*> measured[] = {{"LoadAndTotal", "load and total"},
-                                                           {"UsageOfLog", "usage and days"}};
-    for (const auto& [name, what] : measured) {
-      auto found = reporter.best.find(name);
-      if (found == reporter.best.end()) continue;
-      const Best& b = found->second;
-      std::printf("  %s of %ld records: %8.1f us (CPU %8.1f us), %.1f reads (CPU %.1f)\n", what, kRecords, b.real,
-                  b.cpu, b.real / r.real, b.cpu / r.cpu);
-    }
-    std::printf("  plain read of the same bytes:     %8.1f us (CPU %8.1f us)\n", r.real, r.cpu);
+    std::printf("\nBest of the repetitions, per call, on a log of %ld records:\n", kRecords);
+    std::printf("  %-24s %9s %9s %7s %7s\n", "", "us", "CPU us", "reads", "CPU");
+    for (const auto& [name, b] : reporter.best)
+      std::printf("  %-24s %9.1f %9.1f %7.2f %7.2f\n", name.c_str(), b.real, b.cpu, b.real / r.real, b.cpu / r.cpu);
   }
   std::error_code code;
   fs::remove_all(logFolder(), code);

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "analysis/loader.h"
+#include "analysis/log_image.h"
 #include "form/main_form.h"
 #include "form/services.h"
 #include "store/record_file.h"
@@ -45,6 +46,24 @@ void require(bool condition) {
 
 bool startsWith(const std::string& text, std::string_view prefix) { return text.starts_with(prefix); }
 
+// The load reads the usual pairs its own quick way; taken one at a time by
+// AddConnectionTime, which works every step, the pairs must come to the same.
+void requireSameAsPairByPair(tallix::MainForm& loaded, const tallix::LogImage& log, int partMinute) {
+  const std::string head = log.record(2).substr(0, 4);
+  if (!log.record(1).starts_with("From") || (head != "0_To" && head != "1_To") || log.count() > 32767) return;
+  QuietServices services;
+  tallix::MainForm alone(services, folder());
+  alone["chkToBeMin"].value = partMinute;
+  tallix::PendingError error;
+  for (long i = 3; i + 1 <= log.count(); i += 2) {
+    std::string start = log.record(i);
+    std::string end = log.record(i + 1);
+    if (tallix::AddConnectionTime(alone, start, end, error) == tallix::PairOutcome::Failed) break;
+  }
+  require(alone.TotalHours == loaded.TotalHours && alone.TotalMinutes == loaded.TotalMinutes &&
+          alone.TotalSeconds == loaded.TotalSeconds && alone["List1"].items == loaded["List1"].items);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -74,6 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(form["lblUseTime"].caption == tallix::kTotalTimeBare ||
             form["lblUseTime"].caption ==
                 tallix::useTimeText(form.TotalHours, form.TotalMinutes, form.TotalSeconds));
+    requireSameAsPairByPair(form, tallix::LogImage(bytes), partMinute);
   }
 
   std::string after;

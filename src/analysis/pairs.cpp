@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "store/digit_groups.h"
 #include "store/numbers.h"
 #include "store/record_file.h"
 
@@ -240,29 +241,121 @@ PairOutcome AddConnectionTime(MainForm& form, std::string& start, std::string& e
   return outcome;
 }
 
+namespace {
+
+// How the usual pair reads: two records of 26 characters and three blanks,
+// their day count and times of day all two digits and in range.
+constexpr std::uint64_t kSixBytes = 0xFFFF'FFFF'FFFFULL;
+const std::uint64_t kStartWord = eightBytes("start:  ") & kSixBytes;
+const std::uint64_t kEndWord = eightBytes("_end :  ") & kSixBytes;
+
+// The record's first 26 characters are its text: it begins with `mark` and
+// its last three characters are blanks. Its 26th character, the last digit
+// of its seconds, is checked with the time of day.
+inline bool usualShape(const char* record, std::uint64_t mark) {
+  return (eightBytes(record) & kSixBytes) == mark && eightBytes(record + 21) >> 40 == 0x20'2020;
+}
+
+// The time of day "hh:mm:ss" at position 19 of a record, in seconds.
+inline bool timeOfDay(const char* record, int& seconds, DigitGroup& time) {
+  if (!readTimeOfDay(record + 18, time)) return false;
+  seconds = time.first * 3600 + time.second * 60 + time.third;
+  return true;
+}
+
+// The usual pair read in place, with what it adds to the total: the same as
+// the steps of addPair give, which every other pair takes. The time of day
+// counts forward from the start to the end, passing midnight at most once,
+// except that an end a few seconds before the start in the same minute
+// counts nothing; under the part-minute setting the start's seconds are
+// dropped and an end inside a minute counts that minute.
+inline bool quickPair(const char* start, const char* end, bool partMinute, int& days, long long& seconds) {
+  DigitGroup from;
+  DigitGroup to;
+  int s = 0;
+  int e = 0;
+  const unsigned tens = static_cast<unsigned char>(start[7]) - unsigned{'0'};
+  const unsigned ones = static_cast<unsigned char>(start[8]) - unsigned{'0'};
+  days = static_cast<int>(tens * 10 + ones);
+  if (!(usualShape(start, kStartWord) && usualShape(end, kEndWord) && tens < 10 && ones < 10 &&
+        timeOfDay(start, s, from) && timeOfDay(end, e, to)))
+    return false;
+  int added = 0;
+  if (partMinute) {
+    const int minutes = (to.first - from.first) * 60 + to.second - from.second;
+    added = ((minutes < 0 ? minutes + 1440 : minutes) + (to.third != 0)) * 60;
+  } else {
+    const bool sameMinute = to.first == from.first && to.second == from.second;
+    added = e >= s ? e - s : sameMinute ? 0 : e - s + 86400;
+  }
+  seconds = added + days * 86400LL;
+  return true;
+}
+
+// The day counts from which the day step's 16-bit minutes may overflow, and
+// the most seconds the hours can hold: a pair that could reach either takes
+// the general way, which fails where it must.
+constexpr int kRiskyDays = 22;
+constexpr long long kMostSeconds = (INT16_MAX + 1LL) * 3600;
+
+void setTotal(MainForm& form, long long seconds) {
+  form.TotalHours = static_cast<std::int16_t>(seconds / 3600);
+  form.TotalMinutes = static_cast<std::int16_t>(seconds / 60 % 60);
+  form.TotalSeconds = static_cast<std::int16_t>(seconds % 60);
+}
+
+}  // namespace
+
 void ReadRecordPairs(MainForm& form, std::int16_t N, const LogImage& log, PendingError& error,
                      const PairObserver& observer) {
   const bool partMinute = form["chkToBeMin"].value == 1;  // as the box stands at the load
+  const char* bytes = log.bytes().data();
+  const long whole = static_cast<long>(log.bytes().size() / static_cast<size_t>(kRecordLength));
+  // After every pair the minutes and seconds are below 60, so the total is
+  // kept in seconds and put back into the three fields when needed.
+  long long total = inSeconds(form);
   bool counted = false;
   bool failed = false;
+  bool quick = false;  // the last pair was a usual one
   // The records are worked as views into the file's bytes; only the last
   // texts, which are all that can be seen afterwards, go into the buffers.
   std::string_view start;
   std::string_view end;
   long i = 3;
   for (; i + 1 <= N; i += 2) {
+    const char* record = bytes + (i - 1) * kRecordLength;
+    int days = 0;
+    long long added = 0;
+    quick = i + 1 <= whole && quickPair(record, record + kRecordLength, partMinute, days, added) &&
+            days < kRiskyDays && total + added < kMostSeconds;
+    if (quick) [[likely]] {
+      total += added;
+      counted = true;
+      if (observer) observer(PairReport{i, {record, 26}, {record + kRecordLength, 26}, PairOutcome::Counted, added});
+      continue;
+    }
+    setTotal(form, total);
     start = log.recordView(i);
     end = log.recordView(i + 1);
     const std::string_view startShown = observer ? trimmed(start) : std::string_view();
     const std::string_view endShown = observer ? trimmed(end) : std::string_view();
-    const long long before = observer ? inSeconds(form) : 0;
     PairOutcome outcome = addPair(form, start, end, partMinute, error);
+    added = inSeconds(form) - total;
+    total += added;
     counted = counted || outcome == PairOutcome::Counted;
-    if (observer) observer(PairReport{i, startShown, endShown, outcome, inSeconds(form) - before});
+    if (observer) observer(PairReport{i, startShown, endShown, outcome, added});
     if (outcome == PairOutcome::Failed) {
       failed = true;
       break;
     }
+  }
+  setTotal(form, total);
+  if (quick) {
+    // The last pair's time tails, as the general way leaves them.
+    const char* record = bytes + (i - 3) * kRecordLength;
+    start = {record + 7, kTimeTailLength};
+    end = {record + kRecordLength + 7, kTimeTailLength};
+    form.PairValid = true;
   }
   if (i > 3 || failed) {
     backInto(form.LoadRec, start);

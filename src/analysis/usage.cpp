@@ -19,7 +19,7 @@ constexpr long long kDay = 86400;
 constexpr long long kLongestPeriodDays = 62;
 
 // The last `count` characters, as right() takes them, without a copy.
-std::string_view tail(std::string_view text, size_t count) {
+inline std::string_view tail(std::string_view text, size_t count) {
   return text.substr(text.size() - std::min(count, text.size()));
 }
 
@@ -40,12 +40,6 @@ std::optional<DateTime> lastDay(const std::string& stored) {
 
 }  // namespace
 
-void StampText::assign(std::string_view text) {
-  text = text.substr(0, text_.size());
-  std::copy(text.begin(), text.end(), text_.begin());
-  size_ = static_cast<std::uint8_t>(text.size());
-}
-
 LogUsage readLogUsage(const std::string& folder, const std::string& name, bool partMinute) {
   QuietServices services;
   MainForm form(services, folder);
@@ -56,18 +50,25 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
   LogUsage usage;
   usage.name = name;
   usage.partMinute = partMinute;
+  const UsageConnection blank;
+  StampReader stamps;
   loadSelectedLog(
       form,
-      [&usage](const PairReport& pair) {
+      [&usage, &blank, &stamps](const PairReport& pair) {
         if (pair.outcome != PairOutcome::Counted) return;
         // The records are counted by now: room for a connection a pair at once.
         if (usage.connections.empty()) usage.connections.reserve(static_cast<size_t>(usage.texts.records / 2));
-        UsageConnection& c = usage.connections.emplace_back();
+        // A copy of a blank one, filled in place: one made fresh is cleared
+        // byte by byte, and one built elsewhere is copied in, either of
+        // which costs more than reading its pair.
+        UsageConnection& c = usage.connections.emplace_back(blank);
         c.startRecord = pair.startRecord;
-        // Written in place: a copy of a fresh stamp would stall on its bytes.
-        c.startStamp.assign(tail(pair.startText, 17));
+        const std::string_view startStamp = tail(pair.startText, 17);
+        c.startStamp.assign(startStamp);
         c.endStamp.assign(tail(pair.endText, 19));
-        c.start = parseStamp(c.startStamp);
+        // Read from the file's bytes: the copy just made is not yet readable
+        // at full speed.
+        if (!stamps.read(startStamp, c.start.emplace())) c.start.reset();
         c.seconds = pair.seconds;
       },
       &usage.texts);
@@ -101,18 +102,25 @@ DaySplit splitByDay(const LogUsage& usage) {
   };
 
   DaySplit split;
+  // Connections come in date order, so most share their start's day with
+  // the one before: its number is worked out once.
+  DateTime lastDate{0, 0, 0};
+  long long lastDay = 0;
   for (const UsageConnection& c : usage.connections) {
     if (!c.start) {
       split.undatedSeconds += c.seconds;
       continue;
     }
-    DateTime start = *c.start;
-    if (usage.partMinute) start.second = 0;
-    long long at = toSerialSeconds(start);
-    for (long long left = c.seconds; left > 0;) {
-      const long long share = std::min(left, kDay - at % kDay);  // up to the next midnight
-      add(at / kDay, share);
-      at += share;
+    const DateTime& start = *c.start;
+    if (start.day != lastDate.day || start.month != lastDate.month || start.year != lastDate.year) {
+      lastDate = {start.year, start.month, start.day};
+      lastDay = dayNumber(lastDate);
+    }
+    long long day = lastDay;
+    long long at = start.hour * 3600LL + start.minute * 60LL + (usage.partMinute ? 0 : start.second);
+    for (long long left = c.seconds; left > 0; ++day, at = 0) {
+      const long long share = std::min(left, kDay - at);  // up to the next midnight
+      add(day, share);
       left -= share;
     }
   }

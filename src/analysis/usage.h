@@ -4,8 +4,10 @@
 // exactly the total the view shows.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,7 +38,17 @@ class StampText {
  public:
   StampText() = default;
   explicit StampText(std::string_view text) { assign(text); }
-  void assign(std::string_view text);  // at most 19 characters are kept
+  // At most 19 characters are kept. Inline, and copied in two fixed-size
+  // moves for the usual stamps, as it runs for every connection.
+  void assign(std::string_view text) {
+    size_ = static_cast<std::uint8_t>(std::min(text.size(), text_.size()));
+    if (size_ >= 16) {
+      std::memcpy(text_.data(), text.data(), 16);
+      std::memcpy(text_.data() + size_ - 16, text.data() + size_ - 16, 16);
+    } else if (size_ > 0) {
+      std::memcpy(text_.data(), text.data(), size_);
+    }
+  }
   std::string_view view() const { return {text_.data(), size_}; }
   operator std::string_view() const { return view(); }  // reads where a text is taken
   bool operator==(std::string_view other) const { return view() == other; }

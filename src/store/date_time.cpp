@@ -27,20 +27,6 @@ void civilFromDays(long long z, int& year, int& month, int& day) {
 
 }  // namespace
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int daysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month < 1 || month > 12) return 0;
-  return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
-}
-
-bool isValid(const DateTime& when) {
-  return when.month >= 1 && when.month <= 12 && when.day >= 1 && when.day <= daysInMonth(when.year, when.month) &&
-         when.hour >= 0 && when.hour <= 23 && when.minute >= 0 && when.minute <= 59 && when.second >= 0 &&
-         when.second <= 59;
-}
-
 long long toSerialSeconds(const DateTime& when) {
   long long days = daysFromCivil(when.year, when.month, when.day);
   return days * 86400LL + when.hour * 3600LL + when.minute * 60LL + when.second;

@@ -15,10 +15,18 @@ struct DateTime {
   friend bool operator==(const DateTime&, const DateTime&) = default;
 };
 
-bool isLeapYear(int year);
-int daysInMonth(int year, int month);
+// Inline, as every stamp of a log is checked with them.
+inline bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+inline int daysInMonth(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12) return 0;
+  return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
+}
 // A real calendar day and a time of day within range.
-bool isValid(const DateTime& when);
+inline bool isValid(const DateTime& when) {
+  return static_cast<unsigned>(when.hour) <= 23 && static_cast<unsigned>(when.minute) <= 59 &&
+         static_cast<unsigned>(when.second) <= 59 && when.day >= 1 && when.day <= daysInMonth(when.year, when.month);
+}
 
 // Seconds since 0001-01-01 00:00:00 of the proleptic calendar, and back.
 long long toSerialSeconds(const DateTime& when);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "store/digit_groups.h"
+
 namespace tallix {
 namespace {
 
@@ -28,13 +30,6 @@ inline bool digitsAt(std::string_view text, size_t at, size_t count, int& value)
     value = value * 10 + static_cast<int>(digit);
   }
   return true;
-}
-
-// Two digits at `at` as a number, or -1.
-inline int twoDigitsAt(const char* at) {
-  const unsigned tens = static_cast<unsigned char>(at[0]) - unsigned{'0'};
-  const unsigned ones = static_cast<unsigned char>(at[1]) - unsigned{'0'};
-  return tens < 10 && ones < 10 ? static_cast<int>(tens * 10 + ones) : -1;
 }
 
 }  // namespace
@@ -70,24 +65,36 @@ std::string monthAbbreviation(int month) {
   return std::string(buffer, n);
 }
 
-std::optional<DateTime> parseStamp(std::string_view text) {
-  // A log holds thousands of stamps: the fields are read in place.
+bool StampReader::read(std::string_view text, DateTime& when) {
+  // A log holds thousands of stamps: the fields are read in place, a group
+  // of three at once, "yy/mm/dd" (after the century, if any) and "hh:mm:ss".
   size_t yearDigits = 0;
   if (text.size() == 19) yearDigits = 4;
   else if (text.size() == 17) yearDigits = 2;
-  else return std::nullopt;
-  const char* rest = text.data() + yearDigits;  // "/mm/dd hh:mm:ss"
-  if (rest[0] != '/' || rest[3] != '/' || rest[6] != ' ' || rest[9] != ':' || rest[12] != ':') return std::nullopt;
+  else return false;
+  const char* date = text.data() + yearDigits - 2;  // "yy/mm/dd hh:mm:ss"
+  int century = 20;
+  if (yearDigits == 4 && !digitsAt(text, 0, 2, century)) return false;
+  const std::uint64_t dateBytes = eightBytes(date);
+  if (dateBytes != dateBytes_ || century != century_) {
+    dateBytes_ = dateBytes;
+    century_ = century;
+    DigitGroup day;
+    dateValid_ = separatedBy(date, '/') && readDigitGroup(date, day);
+    year_ = century * 100 + day.first;
+    month_ = day.second;
+    day_ = day.third;
+    dateValid_ = dateValid_ && day_ >= 1 && day_ <= daysInMonth(year_, month_);
+  }
+  DigitGroup time;
+  if (!dateValid_ || date[8] != ' ' || !separatedBy(date + 9, ':') || !readTimeOfDay(date + 9, time)) return false;
+  when = {year_, month_, day_, time.first, time.second, time.third};
+  return true;
+}
+
+std::optional<DateTime> parseStamp(std::string_view text) {
   DateTime when;
-  if (!digitsAt(text, 0, yearDigits, when.year)) return std::nullopt;
-  if (yearDigits == 2) when.year += 2000;
-  when.month = twoDigitsAt(rest + 1);
-  when.day = twoDigitsAt(rest + 4);
-  when.hour = twoDigitsAt(rest + 7);
-  when.minute = twoDigitsAt(rest + 10);
-  when.second = twoDigitsAt(rest + 13);
-  // A field that is no two digits reads as -1, which no valid date has.
-  if (!isValid(when)) return std::nullopt;
+  if (!StampReader().read(text, when)) return std::nullopt;
   return when;
 }
 

@@ -2,6 +2,7 @@
 // Stored forms have fixed widths and are read by position.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,22 @@ std::string monthAbbreviation(int month);
 // (a year of the 2000s) by position; nothing when a field is not digits or
 // the date or time does not exist.
 std::optional<DateTime> parseStamp(std::string_view text);
+// The same for the stamps of one log in turn: a date that repeats the one
+// before, as most do, is not read again. `when` holds something undefined
+// when read() gives false.
+class StampReader {
+ public:
+  bool read(std::string_view text, DateTime& when);
+
+ private:
+  // The last date as it stood ("yy/mm/dd" and the century), and what was read from it.
+  std::uint64_t dateBytes_ = 0;
+  int century_ = 0;
+  bool dateValid_ = false;
+  int year_ = 0;
+  int month_ = 0;
+  int day_ = 0;
+};
 // Reads "yyyy/mm/dd" by position; the day must exist in the calendar.
 std::optional<DateTime> parseDate(std::string_view text);
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "analysis/loader.h"
@@ -225,6 +226,37 @@ TEST_F(LogTest, DayCountsAndTheirSixteenBitLimit) {
   load();
   EXPECT_EQ(label("lblUseTime"), "Total time =  32736 : 0 : 0");
   EXPECT_EQ(services.messages, Strings{loadReport(kOverflow)});
+}
+
+// The usual pairs are read in place and summed in seconds, every other pair
+// step by step: a whole load must come to what its pairs make one at a time,
+// up to the 16-bit limit of the hours.
+TEST_F(LogTest, ALoadAddsUpAsItsPairsOneByOne) {
+  const char* times[] = {"00:00:00", "00:00:59", "00:59:00", "00:59:59", "12:29:30", "12:30:29",
+                         "12:30:30", "12:31:31", "13:30:30", "23:59:59", " 9:05:00", "24:00:00"};
+  for (int days : {0, 1, 21}) {
+    for (bool partMinute : {false, true}) {
+      MainForm alone{services, dir.path()};
+      alone["chkToBeMin"].value = partMinute ? 1 : 0;
+      PendingError error;
+      Strings records;
+      for (const char* from : times) {
+        for (const char* to : times) {
+          std::string start = startAt(from, days);
+          std::string end = endAt(to);
+          records.insert(records.end(), {start, end});
+          if (error.number == 0) AddConnectionTime(alone, start, end, error);
+        }
+      }
+      writeAndSelect(withHeaders(records));
+      load(partMinute);
+      const auto total = [](const MainForm& f) { return std::tuple(f.TotalHours, f.TotalMinutes, f.TotalSeconds); };
+      EXPECT_EQ(total(form), total(alone)) << days << " days, part-minute " << partMinute;
+      EXPECT_EQ(abandoned(), alone["List1"].items) << days << " days, part-minute " << partMinute;
+      EXPECT_EQ(services.messages.size(), days == 21 ? 1u : 0u);  // 144 pairs of 21 days pass 32767 hours
+      services.messages.clear();
+    }
+  }
 }
 
 TEST_F(LogTest, BadPairsAreListedAndNotCounted) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 
 #include "store/date_time.h"
 #include "store/fault.h"
@@ -150,6 +152,21 @@ TEST(TextForms, WritesAndShowsDates) {
     EXPECT_EQ(stampText(w) + "|" + longStampText(w) + "|" + titleStampText(w) + "|" + shortDateText(w), forms);
   // Stored stamps and dates as shown: tests/report checks them against its
   // own rendering on every kept fuzz input and random log.
+
+  // A log's stamps are read keeping the date before: each must read as it would alone.
+  const struct { const char* stamp; bool real; } stamps[] = {
+      {"02/04/16 09:00:00", true},    {"02/04/16 23:59:59", true},    {"02/04/16 24:00:00", false},
+      {"02/04/16 09:60:00", false},   {"02/04/16-09:00:00", false},   {"2002/04/16 09:00:00", true},
+      {"1902/04/16 09:00:00", true},  {"02/02/29 10:00:00", false},   {"04/02/29 10:00:00", true},
+      {"04/02/29 10:0x:00", false},   {"04/02/29 10:00:00", true},    {"02/13/01 00:00:00", false},
+      {"02/13/01 00:00:00", false},   {"02/04/16 9:00:00", false},    {"02.04.16 09:00:00", false}};
+  StampReader reader;
+  for (const auto& [stamp, real] : stamps) {
+    DateTime when;
+    const bool read = reader.read(stamp, when);
+    EXPECT_EQ(read, real) << stamp;
+    EXPECT_EQ(read ? std::optional(when) : std::nullopt, parseStamp(stamp)) << stamp;
+  }
 }
 
 TEST(DateTime, SerialSecondsRoundTripAcrossMonthsAndYears) {
