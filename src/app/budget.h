@@ -38,6 +38,10 @@ void Form1_Timer1(MainForm& form);
 // hours stored before.
 void txtBudget_LostFocus(MainForm& form);
 
+// Makes the Main view's period line and outlook again now (after the
+// tariff changed).
+void refreshPeriodTime(MainForm& form);
+
 // The period's time so far, in seconds, at `now`.
 long long periodSecondsSoFar(MainForm& form, const DateTime& now);
 

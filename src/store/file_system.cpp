@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "store/fault.h"
@@ -131,6 +133,50 @@ bool listFiles(const std::string& folder, const std::string& suffix, std::vector
   }
   std::sort(found.begin(), found.end(), naturalLess);
   names = std::move(found);
+  return true;
+}
+
+bool readWholeFile(const std::string& path, size_t most, std::string& text, PendingError& error) {
+  if (injectFault(error)) return false;
+  std::error_code code;
+  const auto size = fs::file_size(fs::path(path), code);
+  if (code) {
+    raiseCode(error, code);
+    return false;
+  }
+  if (size > most) return false;
+  std::ifstream in(fs::path(path), std::ios::binary);
+  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad() || !in.is_open()) {
+    error.raiseErrno(errno != 0 ? errno : EIO);
+    return false;
+  }
+  return true;
+}
+
+bool writeWholeFile(const std::string& path, std::string_view text, PendingError& error) {
+  if (injectFault(error)) return false;
+  const fs::path part(path + ".part");
+  {
+    errno = 0;
+    std::ofstream out(part, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) {
+      error.raiseErrno(errno != 0 ? errno : EIO);
+      std::error_code ignored;
+      fs::remove(part, ignored);
+      return false;
+    }
+  }
+  std::error_code code;
+  fs::rename(part, fs::path(path), code);
+  if (code) {
+    raiseCode(error, code);
+    std::error_code ignored;
+    fs::remove(part, ignored);
+    return false;
+  }
   return true;
 }
 
