@@ -14,6 +14,9 @@
 
 namespace tallix {
 
+// The report's line of a log's cost, in front of the amount.
+inline constexpr std::string_view kTotalCostFilled = "Total cost =  ";
+
 // Cents, halves away from zero, of a connection of `seconds` beginning at
 // `start` (serial seconds, toSerialSeconds). Without a known date
 // (`dayKnown` false) `start` is only a time of day and the off-peak days do

@@ -9,10 +9,11 @@
 #include <string_view>
 
 #include "form/main_form.h"
+#include "store/settings_file.h"
 
 namespace tallix {
 
-inline constexpr std::string_view kBudgetLabel = "[TimeBudget]";
+inline constexpr std::string_view kBudgetLabel = kTimeBudgetLabel;
 inline constexpr std::int16_t kMostBudgetHours = 744;  // 31 days
 
 // The hours typed into the Settings row: 0 for an empty box or 0, the hours
