@@ -179,8 +179,9 @@ std::string reportUsage() {
          "                 also currency and cost per log and cost per connection;\n"
          "                 for CountRec.zvt also forecast_seconds and\n"
          "                 allowance_seconds_per_day at the time of the run (null\n"
-         "                 before a day has passed or without a time budget); dates in ISO\n"
-         "                 8601 where they are real dates, else as stored; bytes that\n"
+         "                 before a day has passed or without a time budget);\n"
+         "                 dates in ISO 8601 where they are real dates, else as\n"
+         "                 stored; bytes that\n"
          "                 are not UTF-8 are written as \\u0080 to \\u00ff\n"
          "  --per-day      print the seconds online per calendar day instead, every\n"
          "                 day of the period and any other day a connection falls on\n"
@@ -219,7 +220,10 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
       else if (arg == "--help" || arg == "-h") options.help = true;
       else if (arg.starts_with("--tariff=")) options.tariffFile = arg.substr(9);
       else if (arg == "--tariff" && i + 1 < args.size()) options.tariffFile = args[++i];
-      else {
+      else if (arg == "--tariff") {
+        err << "tallix-report: --tariff needs a file\n" << reportUsage();
+        return kReportBadArguments;
+      } else {
         err << "tallix-report: unknown option " << arg << "\n" << reportUsage();
         return kReportBadArguments;
       }
@@ -234,10 +238,6 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
   if (options.help) {
     out << reportUsage();
     return kReportLoaded;
-  }
-  if (options.tariffFile.empty() && args.size() > 0 && args.back() == "--tariff") {
-    err << "tallix-report: --tariff needs a file\n" << reportUsage();
-    return kReportBadArguments;
   }
   if (!chooseTariff(options, logFolder, err)) return kReportRefused;
   if (options.files.empty() && logFolder.empty()) {

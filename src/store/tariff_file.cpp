@@ -96,13 +96,13 @@ struct Parser {
   }
 
   std::string takeDays(std::string_view value) {
-    std::string words = lower(value);
+    std::string words(value);
     std::replace(words.begin(), words.end(), ',', ' ');
     size_t at = 0;
     while ((at = words.find_first_not_of(" \t", at)) != std::string::npos) {
       const size_t end = std::min(words.find_first_of(" \t", at), words.size());
       const std::string word = words.substr(at, end - at);
-      const auto* day = std::find(std::begin(kDayNames), std::end(kDayNames), word);
+      const auto* day = std::find(std::begin(kDayNames), std::end(kDayNames), lower(word));
       if (day == std::end(kDayNames)) return "\"" + word + "\" is not a day; days are Mon Tue Wed Thu Fri Sat Sun";
       tariff.offPeakDays[static_cast<size_t>(day - std::begin(kDayNames))] = true;
       at = end;
