@@ -126,6 +126,7 @@ bool reportFile(const std::string& argument, const Options& options, bool named,
   form["chkToBeMin"].value = options.partMinute ? 1 : 0;
 
   std::int64_t totalCents = 0;
+  LoadedTexts texts;
   loadSelectedLog(form, [&](const PairReport& pair) {
     const bool counted = pair.outcome == PairOutcome::Counted;
     const std::int64_t cents = counted && options.tariff ? pairCents(*options.tariff, pair, options.partMinute) : 0;
@@ -137,12 +138,12 @@ bool reportFile(const std::string& argument, const Options& options, bool named,
     out << ',' << reason(pair.outcome) << ',';
     if (counted && options.tariff) out << centsText(cents);
     out << '\n';
-  });
+  }, &texts);
   if (!options.csv) {
     if (named) out << argument << ":\n";
     for (std::string_view label : {"lblCreated", "lblF2From", "lblF2To", "lblFirstR", "lblLastR", "lblUseTime"})
       out << form[label].caption << '\n';
-    if (options.tariff) out << kTotalCostFilled << moneyText(totalCents, options.tariff->currency) << '\n';
+    if (options.tariff && texts.headers) out << kTotalCostFilled << moneyText(totalCents, options.tariff->currency) << '\n';
     const auto& abandoned = form["List1"].items;
     if (!abandoned.empty()) {
       out << form["lblAbandon"].caption << '\n';
