@@ -3,6 +3,7 @@
 #include "app/budget.h"
 #include "form/sentences.h"
 #include "store/file_system.h"
+#include "store/record_file.h"
 
 namespace tallix {
 namespace {
@@ -62,7 +63,8 @@ void loadTariff(MainForm& form) {
 std::string tariffText(const MainForm& form) {
   std::string text;
   PendingError error;
-  if (fileExists(form.file(kTariffFile)) && readWholeFile(form.file(kTariffFile), 64 * 1024, text, error)) return text;
+  if (fileExists(form.file(kTariffFile)) && readWholeFile(form.file(kTariffFile), text, error, kLongestTariff))
+    return text;
   return std::string(kTariffExample);
 }
 

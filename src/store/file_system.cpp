@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "store/fault.h"
@@ -133,24 +132,6 @@ bool listFiles(const std::string& folder, const std::string& suffix, std::vector
   }
   std::sort(found.begin(), found.end(), naturalLess);
   names = std::move(found);
-  return true;
-}
-
-bool readWholeFile(const std::string& path, size_t most, std::string& text, PendingError& error) {
-  if (injectFault(error)) return false;
-  std::error_code code;
-  const auto size = fs::file_size(fs::path(path), code);
-  if (code) {
-    raiseCode(error, code);
-    return false;
-  }
-  if (size > most) return false;
-  std::ifstream in(fs::path(path), std::ios::binary);
-  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad() || !in.is_open()) {
-    error.raiseErrno(errno != 0 ? errno : EIO);
-    return false;
-  }
   return true;
 }
 

@@ -28,9 +28,6 @@ bool makeFolder(const std::string& path, PendingError& error);
 bool listFiles(const std::string& folder, const std::string& suffix, std::vector<std::string>& names,
                PendingError& error);
 
-// A small text file whole: fails (without an error) when it is longer than
-// `most` bytes.
-bool readWholeFile(const std::string& path, size_t most, std::string& text, PendingError& error);
 // Writes `text` to a new file beside `path` and renames it into place, so
 // `path` is either the old or the whole new file.
 bool writeWholeFile(const std::string& path, std::string_view text, PendingError& error);

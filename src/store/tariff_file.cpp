@@ -5,14 +5,13 @@
 #include <set>
 
 #include "store/file_system.h"
+#include "store/record_file.h"
 
 namespace tallix {
 namespace {
 
 constexpr std::string_view kDayNames[7] = {"mon", "tue", "wed", "thu", "fri", "sat", "sun"};
 constexpr std::int64_t kDay = 86400;
-// A tariff is a few lines; anything far longer is not one.
-constexpr size_t kLongestFile = 64 * 1024;
 
 std::string_view trimmed(std::string_view s) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
@@ -157,8 +156,10 @@ TariffFileState readTariffFile(const std::string& path) {
   if (!fileExists(path)) return {};
   std::string text;
   PendingError error;
-  if (!readWholeFile(path, kLongestFile, text, error))
-    return {true, {std::nullopt, 0, error.pending() ? "it cannot be read: " + error.description : "it is too long"}};
+  long long length = 0;
+  if (!readWholeFile(path, text, error, kLongestTariff, &length))
+    return {true, {std::nullopt, 0, "it cannot be read: " + error.description}};
+  if (length > kLongestTariff) return {true, {std::nullopt, 0, "it is too long"}};
   return {true, parseTariff(text)};
 }
 

@@ -18,6 +18,8 @@ inline constexpr std::string_view kTariffFile = "tariff.ini";
 inline constexpr std::int64_t kMostAmount = 9'999'999'999;
 // The longest unit, a week: a unit is a time on the clock, not a count.
 inline constexpr std::int64_t kMostUnit = 604'800;
+// A tariff is a few lines; a file far longer is not one.
+inline constexpr long long kLongestTariff = 64 * 1024;
 
 struct Tariff {
   std::string currency;
