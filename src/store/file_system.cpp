@@ -32,6 +32,20 @@ bool endsWith(const std::string& name, const std::string& suffix) {
 #endif
 }
 
+// Renames a finished `part` over `to`; on a failure the part is removed and
+// `to` stays as it was.
+bool putInPlace(const fs::path& part, const std::string& to, PendingError& error) {
+  std::error_code code;
+  fs::rename(part, fs::path(to), code);
+  if (code) {
+    raiseCode(error, code);
+    std::error_code ignored;
+    fs::remove(part, ignored);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool fileExists(const std::string& path) {
@@ -58,14 +72,7 @@ bool copyFile(const std::string& from, const std::string& to, PendingError& erro
     fs::remove(part, code);
     return false;
   }
-  fs::rename(part, fs::path(to), code);
-  if (code) {
-    raiseCode(error, code);
-    std::error_code ignored;
-    fs::remove(part, ignored);
-    return false;
-  }
-  return true;
+  return putInPlace(part, to, error);
 }
 
 bool renameFile(const std::string& from, const std::string& to, PendingError& error) {
@@ -150,15 +157,7 @@ bool writeWholeFile(const std::string& path, std::string_view text, PendingError
       return false;
     }
   }
-  std::error_code code;
-  fs::rename(part, fs::path(path), code);
-  if (code) {
-    raiseCode(error, code);
-    std::error_code ignored;
-    fs::remove(part, ignored);
-    return false;
-  }
-  return true;
+  return putInPlace(part, path, error);
 }
 
 bool naturalLess(const std::string& a, const std::string& b) {
