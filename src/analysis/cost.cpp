@@ -132,7 +132,10 @@ std::string centsText(std::int64_t cents) {
 
 std::string moneyText(std::int64_t cents, std::string_view currency) {
   std::string text = centsText(cents);
-  if (!currency.empty()) text += " " + std::string(currency);
+  if (!currency.empty()) {
+    text += ' ';
+    text.append(currency);
+  }
   return text;
 }
 

@@ -32,6 +32,7 @@ TEST(TariffFile, ReadsTheHandWrittenFileAndRefusesWithTheLine) {
        "[Off-peak] ; optional\r\ndays = Sat Sun\nhours = 21:00-07:00\nprice = 0.02\n",
        full, 0, ""},
       {"", Tariff{}, 0, ""},
+      {"\xEF\xBB\xBF[Tariff]\nunit = 1\nprice = 12345.6789", odd, 0, ""},
       {"[tariff]\nUNIT=1\nprice=12345.6789", odd, 0, ""},
       {"price = 1", std::nullopt, 1, "a setting before any [Tariff] or [Off-peak] heading"},
       {"[Tariff]\n[Peak]", std::nullopt, 2, "[Peak] is not a part of a tariff; the parts are [Tariff] and [Off-peak]"},
