@@ -90,7 +90,8 @@ class Pricer {
       for (size_t i = 0; i < week.count; ++i) {
         const long long from = w * kWeek + week.parts[i].first;
         const long long to = w * kWeek + week.parts[i].second;
-        if (to <= start || from > last) continue;
+        if (from > last) return count;  // the stretches run in order: none later is reached
+        if (to <= start) continue;
         if (from <= start && last < to) return units;  // the usual case: all in one stretch
         count += std::clamp(ceilDiv(to - start, t_.unit), 0LL, units) -
                  std::clamp(ceilDiv(from - start, t_.unit), 0LL, units);
