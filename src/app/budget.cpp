@@ -107,7 +107,8 @@ void showTime(MainForm& form, long long seconds, const DateTime& now) {
       text += ", " + moneyText(*cents, form.tariff->currency);
     }
     const std::string currency = form.tariff ? form.tariff->currency : std::string();
-    outlook = outlookLines(seconds, cents, currency, periodDays(b.periodFrom, b.periodTo), now, b.hours);
+    if (const auto period = periodDays(b.periodFrom, b.periodTo))
+      outlook = outlookLines(periodOutlook(seconds, *period, now, b.hours), cents, currency, period->last, b.hours);
   }
   form["lblPeriodTime"].caption = text;
   form["lblForecast"].caption = outlook.forecast;

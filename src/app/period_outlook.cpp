@@ -7,14 +7,12 @@
 
 namespace tallix {
 
-OutlookLines outlookLines(long long used, std::optional<std::int64_t> cents, const std::string& currency,
-                          const std::optional<PeriodDays>& period, const DateTime& now, int budgetHours) {
+OutlookLines outlookLines(const Outlook& o, std::optional<std::int64_t> cents, const std::string& currency,
+                          const DateTime& lastDay, int budgetHours) {
   OutlookLines lines;
-  if (!period) return lines;
-  const Outlook o = periodOutlook(used, *period, now, budgetHours);
   if (o.forecastSeconds) {
     lines.forecast = std::string(kAtThisPace) + std::to_string((*o.forecastSeconds + 1800) / 3600) + " hr by " +
-                     std::to_string(period->last.day) + " " + monthAbbreviation(period->last.month);
+                     std::to_string(lastDay.day) + " " + monthAbbreviation(lastDay.month);
     if (cents) lines.forecast += ", " + moneyText(atPace(*cents, o), currency);
   }
   if (o.overBudget) {

@@ -16,8 +16,9 @@ struct OutlookLines {
   std::string allowance;  // empty without a budget
 };
 
-// `cents` is the cost so far, nothing without a tariff.
-OutlookLines outlookLines(long long usedSeconds, std::optional<std::int64_t> cents, const std::string& currency,
-                          const std::optional<PeriodDays>& period, const DateTime& now, int budgetHours);
+// `cents` is the cost so far, nothing without a tariff; `lastDay` the
+// period's last day.
+OutlookLines outlookLines(const Outlook& outlook, std::optional<std::int64_t> cents, const std::string& currency,
+                          const DateTime& lastDay, int budgetHours);
 
 }  // namespace tallix

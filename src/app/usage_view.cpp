@@ -93,8 +93,8 @@ UsageView currentPeriodUsageView(const MainForm& form) {
   const Outlook outlook = periodOutlook(usage.totalSeconds, *period, now, form.budget.hours);
   const long long pace = outlook.forecastSeconds ? *outlook.forecastSeconds * 86400 / outlook.lengthSeconds : 0;
   UsageView view = makeView(usage, form.tariff, cost, pace);
-  const OutlookLines lines = outlookLines(usage.totalSeconds, cents, form.tariff ? form.tariff->currency : "", period,
-                                          now, form.budget.hours);
+  const OutlookLines lines =
+      outlookLines(outlook, cents, form.tariff ? form.tariff->currency : "", period->last, form.budget.hours);
   view.forecast = lines.forecast;
   view.allowance = lines.allowance;
   return view;
