@@ -149,3 +149,27 @@ int main(int argc, char** argv) {
   fs::remove_all(logFolder(), code);
   return 0;
 }
+
+// The Usage window's reading with costs: the same reading as UsageOfLog,
+// then every connection priced under a tariff with off-peak days and hours.
+#include "analysis/cost.h"  // here, so the benchmarks above stay as they are
+
+namespace {
+
+void UsageWithCosts(benchmark::State& state) {
+  const tallix::Tariff tariff = *tallix::parseTariff(
+      "[Tariff]\nper_call = 0.10\nunit = 60\nprice = 0.05\nminimum = 0.20\n"
+      "[Off-peak]\ndays = Sat Sun\nhours = 21:00-07:00\nprice = 0.02\n").tariff;
+  std::int64_t cents = 0;
+  for ([[maybe_unused]] auto _ : state) {
+    const tallix::LogUsage usage = tallix::readLogUsage(logFolder(), "1.log", false);
+    const tallix::DaySplit split = tallix::splitByDay(usage);
+    cents = tallix::priceLog(tariff, usage).totalCents;
+    benchmark::DoNotOptimize(split.days.data());
+  }
+  state.SetLabel(tallix::moneyText(cents, "EUR"));
+}
+
+}  // namespace
+
+BENCHMARK(UsageWithCosts)->Unit(benchmark::kMicrosecond)->Repetitions(5)->DisplayAggregatesOnly(false);

@@ -10,7 +10,7 @@ out="$root/docs/screenshots"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-# A program folder with a period of this month and a few connections.
+# A program folder with a period of this month and a few connections, a budget and a tariff.
 cp "$build/bin/tallix" "$work/"
 python3 - "$work" <<'PY'
 import datetime, struct, sys
@@ -45,6 +45,10 @@ with open(f"{folder}/tallix.ini", "wb") as f:
     f.write(b"[F1Location]".ljust(17) + struct.pack("<hh", 360, 360) + bytes(30))
     f.write(b"[CheckedRunMe]".ljust(17) + struct.pack("<hh", 0, 0) + bytes(30))
     f.write(b"[TimeBudget]".ljust(17) + struct.pack("<hh", 50, 0) + bytes(30))
+# A tariff with off-peak evenings and weekends, so costs show everywhere.
+with open(f"{folder}/tariff.ini", "w") as f:
+    f.write("[Tariff]\ncurrency = EUR\nper_call = 0.10\nunit = 60\nprice = 0.05\nminimum = 0.20\n"
+            "[Off-peak]\ndays = Sat Sun\nhours = 21:00-07:00\nprice = 0.02\n")
 PY
 
 xvfb-run -a -s "-screen 0 520x400x24 -dpi 96" bash -s "$work" "$out" <<'SH'

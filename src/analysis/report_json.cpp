@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "analysis/cost.h"
+
 namespace tallix {
 namespace {
 
@@ -28,6 +30,11 @@ size_t utf8Length(std::string_view s, size_t at) {
 std::string optionalStamp(const std::string& stored) { return stored.empty() ? "null" : jsonString(isoStamp(stored)); }
 
 const char* truth(bool value) { return value ? "true" : "false"; }
+
+template <class T>
+std::string numberOrNull(const std::optional<T>& value) {
+  return value ? std::to_string(*value) : "null";
+}
 
 }  // namespace
 
@@ -69,21 +76,30 @@ std::string jsonString(std::string_view s) {
   return out + "\"";
 }
 
-void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& usage) {
+void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& usage,
+                    const std::optional<Tariff>& tariff, const std::optional<Outlook>& outlook) {
   const LoadedTexts& t = usage.texts;
+  const LogCost cost = tariff ? priceLog(*tariff, usage) : LogCost{};
   out << "{\"file\": " << jsonString(file) << ", \"from\": " << jsonString(isoDate(t.from))
       << ", \"to\": " << jsonString(isoDate(t.to)) << ", \"created\": " << jsonString(isoDate(t.created))
       << ", \"first_record\": " << optionalStamp(t.first) << ", \"last_record\": " << optionalStamp(t.last)
       << ", \"part_minute\": " << truth(usage.partMinute) << ", \"total_seconds\": " << usage.totalSeconds
       << ", \"total_shown\": " << jsonString(usage.totalShown) << ", \"complete\": " << truth(usage.complete())
-      << ", \"abandoned\": [";
+      << ", ";
+  if (tariff) out << "\"currency\": " << jsonString(tariff->currency) << ", \"cost\": " << centsText(cost.totalCents) << ", ";
+  if (outlook)
+    out << "\"forecast_seconds\": " << numberOrNull(outlook->forecastSeconds)
+        << ", \"allowance_seconds_per_day\": " << numberOrNull(outlook->allowanceSecondsPerDay) << ", ";
+  out << "\"abandoned\": [";
   for (size_t i = 0; i < usage.abandoned.size(); ++i) out << (i ? ", " : "") << jsonString(usage.abandoned[i]);
   out << "], \"connections\": [";
   for (size_t i = 0; i < usage.connections.size(); ++i) {
     const UsageConnection& c = usage.connections[i];
     out << (i ? ", " : "") << "{\"start_record\": " << c.startRecord << ", \"start\": "
         << jsonString(isoStamp(c.startStamp)) << ", \"end\": " << jsonString(isoStamp(c.endStamp))
-        << ", \"seconds\": " << c.seconds << "}";
+        << ", \"seconds\": " << c.seconds;
+    if (tariff) out << ", \"cost\": " << centsText(cost.cents[i]);
+    out << "}";
   }
   out << "]}";
 }

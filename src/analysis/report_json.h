@@ -6,7 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include <optional>
+
+#include "analysis/forecast.h"
 #include "analysis/usage.h"
+#include "store/tariff_file.h"
 
 namespace tallix {
 
@@ -18,8 +22,12 @@ std::string jsonString(std::string_view bytes);
 // A CSV field, quoted when it holds a comma, a quote or a line break.
 std::string csvField(std::string_view text);
 
-// {"file": ..., "from": ..., ..., "connections": [...]} on one line.
-void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& usage);
+// {"file": ..., "from": ..., ..., "connections": [...]} on one line; with a
+// tariff the log's currency and cost and each connection's cost, with an
+// outlook its forecast_seconds and allowance_seconds_per_day.
+void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& usage,
+                    const std::optional<Tariff>& tariff = std::nullopt,
+                    const std::optional<Outlook>& outlook = std::nullopt);
 
 enum class DayForm { Text, Csv, Json };
 void writePerDay(std::ostream& out, DayForm form, const std::string& file, const LogUsage& usage);

@@ -26,9 +26,9 @@ inline std::string_view tail(std::string_view text, size_t count) {
 long long dayNumber(const DateTime& when) { return toSerialSeconds(when) / kDay; }
 DateTime midnightOf(long long day) { return fromSerialSeconds(day * kDay); }
 
-// The period's last day; an end past its month's last day (the 31st of a
-// 30-day month) stands for that last day.
-std::optional<DateTime> lastDay(const std::string& stored) {
+}  // namespace
+
+std::optional<DateTime> periodLastDay(const std::string& stored) {
   if (auto day = parseDate(stored)) return day;
   if (stored.size() != 10) return std::nullopt;
   auto first = parseDate(stored.substr(0, 8) + "01");
@@ -38,7 +38,6 @@ std::optional<DateTime> lastDay(const std::string& stored) {
   return first;
 }
 
-}  // namespace
 
 LogUsage readLogUsage(const std::string& folder, const std::string& name, bool partMinute) {
   QuietServices services;
@@ -87,7 +86,7 @@ DaySplit splitByDay(const LogUsage& usage) {
   std::vector<long long> inPeriod;
   std::map<long long, long long> others;
   const auto from = parseDate(usage.texts.from);
-  const auto to = lastDay(usage.texts.to);
+  const auto to = periodLastDay(usage.texts.to);
   if (from && to && dayNumber(*to) >= dayNumber(*from) && dayNumber(*to) - dayNumber(*from) < kLongestPeriodDays) {
     first = dayNumber(*from);
     inPeriod.assign(static_cast<size_t>(dayNumber(*to) - first + 1), 0);

@@ -87,6 +87,10 @@ struct LogUsage {
 // view's Load does with the part-minute box as given. Only reads the file.
 LogUsage readLogUsage(const std::string& folder, const std::string& name, bool partMinute);
 
+// The period's last day from its stored end; an end past its month's last
+// day (the 31st of a 30-day month) stands for that last day.
+std::optional<DateTime> periodLastDay(const std::string& stored);
+
 struct DayUsage {
   DateTime day;  // midnight of the day
   long long seconds = 0;

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <optional>
 
+#include "analysis/cost.h"
+#include "analysis/forecast.h"
 #include "analysis/pairs.h"
 #include "analysis/usage.h"
+#include "app/period_outlook.h"
 #include "form/connection_record.h"
 #include "form/sentences.h"
 #include "monitor/tick.h"
@@ -42,11 +45,22 @@ long long openShare(const MainForm& form, const DateTime& now) {
   return scratch.TotalHours * kHour + scratch.TotalMinutes * 60LL + scratch.TotalSeconds;
 }
 
+// The open connection's cost if it ended at `now` after `seconds`.
+std::int64_t openCents(const MainForm& form, long long seconds) {
+  std::optional<DateTime> start = parseStamp(right(form.StartLine, 19));
+  if (!start) return 0;
+  if (form["chkToBeMin"].value == 1) start->second = 0;
+  return connectionCents(*form.tariff, toSerialSeconds(*start), true, seconds);
+}
+
 // Totals CountRec.zvt as the Calculation view does, leaving out the open
 // connection's pair (its share is worked out from the clock instead).
 void recount(MainForm& form) {
   BudgetState& b = form.budget;
   b.closedSeconds = 0;
+  b.closedCents = 0;
+  b.periodFrom.clear();
+  b.periodTo.clear();
   if (fileExists(form.file(kCountRecZvt))) {
     const LogUsage usage = readLogUsage(form.AppPath, std::string(kCountRecZvt), form["chkToBeMin"].value == 1);
     // A read that failed is told as the Calculation view's Load tells it (a
@@ -54,9 +68,14 @@ void recount(MainForm& form) {
     for (const std::string& message : usage.messages)
       if (message.starts_with(kLoadingData)) AnswerOk(form, message);
     b.closedSeconds = usage.totalSeconds;
-    if (form.Recording) {
-      for (const UsageConnection& c : usage.connections)
-        if (c.startRecord == form.EndRecNo - 1) b.closedSeconds -= c.seconds;
+    b.periodFrom = usage.texts.from;
+    b.periodTo = usage.texts.to;
+    const LogCost cost = form.tariff ? priceLog(*form.tariff, usage) : LogCost{};
+    b.closedCents = cost.totalCents;
+    for (size_t i = 0; form.Recording && i < usage.connections.size(); ++i) {
+      if (usage.connections[i].startRecord != form.EndRecNo - 1) continue;
+      b.closedSeconds -= usage.connections[i].seconds;
+      if (form.tariff) b.closedCents -= cost.cents[i];
     }
   }
   b.counted = true;
@@ -74,13 +93,26 @@ std::int16_t reached(std::int16_t hours, long long seconds) {
   return marks;
 }
 
-void showTime(MainForm& form, long long seconds) {
+// The period line with its cost, and the outlook's two lines.
+void showTime(MainForm& form, long long seconds, const DateTime& now) {
+  const BudgetState& b = form.budget;
   std::string text;
+  OutlookLines outlook;
   if (fileExists(form.file(kCountRecZvt))) {
     text = std::string(kPeriodTimeLabel) + hoursMinutesText(seconds);
-    if (form.budget.hours > 0) text += " of " + std::to_string(form.budget.hours) + " hr";
+    if (b.hours > 0) text += " of " + std::to_string(b.hours) + " hr";
+    std::optional<std::int64_t> cents;
+    if (form.tariff) {
+      cents = b.closedCents + (form.Recording ? openCents(form, seconds - b.closedSeconds) : 0);
+      text += ", " + moneyText(*cents, form.tariff->currency);
+    }
+    const std::string currency = form.tariff ? form.tariff->currency : std::string();
+    if (const auto period = periodDays(b.periodFrom, b.periodTo))
+      outlook = outlookLines(periodOutlook(seconds, *period, now, b.hours), cents, currency, period->last, b.hours);
   }
   form["lblPeriodTime"].caption = text;
+  form["lblForecast"].caption = outlook.forecast;
+  form["lblAllowance"].caption = outlook.allowance;
 }
 
 // Shows the label and gives each warning the time has newly reached, once a
@@ -89,7 +121,7 @@ void refresh(MainForm& form, const DateTime& now) {
   BudgetState& b = form.budget;
   const long long seconds = periodSecondsSoFar(form, now);
   b.minuteShown = now.minute;
-  showTime(form, seconds);
+  showTime(form, seconds, now);
   const std::int16_t fresh = static_cast<std::int16_t>(reached(b.hours, seconds) & ~b.warned);
   if (fresh == 0) return;
   b.warned = static_cast<std::int16_t>(b.warned | fresh);
@@ -150,8 +182,12 @@ void Form1_Timer1(MainForm& form) {
   const DateTime now = *form.lastTickTime;
   const bool shapeChanged = !b.counted || b.periodsSeen != form.periodsBegun || b.recordingSeen != form.Recording ||
                             b.partMinuteSeen != form["chkToBeMin"].value;
-  if (shapeChanged || (form.Recording && now.minute != b.minuteShown)) refresh(form, now);
+  // Once a minute at least: the open connection grows, and the outlook
+  // moves with the clock even offline.
+  if (shapeChanged || now.minute != b.minuteShown) refresh(form, now);
 }
+
+void refreshPeriodTime(MainForm& form) { refresh(form, form.services->now()); }
 
 void txtBudget_LostFocus(MainForm& form) {
   BudgetState& b = form.budget;
@@ -166,7 +202,7 @@ void txtBudget_LostFocus(MainForm& form) {
     const long long seconds = periodSecondsSoFar(form, now);
     b.warned = reached(b.hours, seconds);
     saveBudget(form);
-    showTime(form, seconds);
+    showTime(form, seconds, now);
   }
   box.caption = b.hours > 0 ? std::to_string(b.hours) : "";
 }

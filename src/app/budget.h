@@ -9,10 +9,11 @@
 #include <string_view>
 
 #include "form/main_form.h"
+#include "store/settings_file.h"
 
 namespace tallix {
 
-inline constexpr std::string_view kBudgetLabel = "[TimeBudget]";
+inline constexpr std::string_view kBudgetLabel = kTimeBudgetLabel;
 inline constexpr std::int16_t kMostBudgetHours = 744;  // 31 days
 
 // The hours typed into the Settings row: 0 for an empty box or 0, the hours
@@ -37,6 +38,10 @@ void Form1_Timer1(MainForm& form);
 // hours as record 3 of tallix.ini, or says what is wrong and puts back the
 // hours stored before.
 void txtBudget_LostFocus(MainForm& form);
+
+// Makes the Main view's period line and outlook again now (after the
+// tariff changed).
+void refreshPeriodTime(MainForm& form);
 
 // The period's time so far, in seconds, at `now`.
 long long periodSecondsSoFar(MainForm& form, const DateTime& now);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/budget.h"
+#include "app/tariff_setting.h"
 #include "form/layouts.h"
 #include "form/sentences.h"
 #include "period/reload.h"
@@ -124,6 +125,7 @@ void Form1_Form_Load(MainForm& form) {
   const std::uint32_t periods = form.periodsBegun;
   ReloadPeriod(form);
   readSettingsFile(form);
+  loadTariff(form);
   startBudget(form, form.periodsBegun != periods);
 }
 

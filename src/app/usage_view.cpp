@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "app/budget.h"
+#include "analysis/cost.h"
+#include "analysis/forecast.h"
+#include "app/period_outlook.h"
 #include "form/sentences.h"
 #include "store/text_forms.h"
 
@@ -36,7 +39,12 @@ UsageScale usageScale(long long busiestDaySeconds) {
   return {static_cast<int>(steps * step), static_cast<int>(step)};
 }
 
-UsageView usageViewOf(const LogUsage& usage) {
+namespace {
+
+// The view with the hours axis reaching at least `paceSeconds` a day;
+// `cost` prices the connections when there is a tariff.
+UsageView makeView(const LogUsage& usage, const std::optional<Tariff>& tariff, const LogCost& cost,
+                   long long paceSeconds) {
   UsageView view;
   view.heading = usage.name;
   for (const std::string& message : usage.messages) view.messages.push_back(asLines(message));
@@ -45,7 +53,7 @@ UsageView usageViewOf(const LogUsage& usage) {
   view.heading += " : " + showDate(usage.texts.from) + " to " + showDate(usage.texts.to);
   view.chart = true;
   const DaySplit split = splitByDay(usage);
-  long long busiest = 0;
+  long long busiest = paceSeconds;
   for (const DayUsage& day : split.days) busiest = std::max(busiest, day.seconds);
   view.scale = usageScale(busiest);
   const double top = static_cast<double>(view.scale.topHours) * kHour;
@@ -58,16 +66,44 @@ UsageView usageViewOf(const LogUsage& usage) {
   if (view.chartText.empty()) view.chartText = "no time online";
   if (split.undatedSeconds != 0) view.undated = std::string(kUndatedLabel) + durationText(split.undatedSeconds);
 
-  for (const UsageConnection& c : usage.connections)
-    view.rows.push_back({showStamp(c.startStamp), showStamp(c.endStamp), durationText(c.seconds)});
+  view.paceShare = static_cast<double>(paceSeconds) / top;
+
+  for (size_t i = 0; i < usage.connections.size(); ++i) {
+    const UsageConnection& c = usage.connections[i];
+    view.rows.push_back({showStamp(c.startStamp), showStamp(c.endStamp), durationText(c.seconds),
+                         tariff ? centsText(cost.cents[i]) : std::string()});
+  }
   view.total = usage.totalShown;
+  view.costs = tariff.has_value();
+  if (tariff) view.cost = moneyText(cost.totalCents, tariff->currency);
   return view;
 }
 
-UsageView usageView(const MainForm& form, const std::string& name) {
-  return usageViewOf(readLogUsage(form.AppPath, name, form["chkToBeMin"].value != 0));
+}  // namespace
+
+UsageView usageViewOf(const LogUsage& usage, const std::optional<Tariff>& tariff) {
+  return makeView(usage, tariff, tariff ? priceLog(*tariff, usage) : LogCost{}, 0);
 }
 
-UsageView currentPeriodUsageView(const MainForm& form) { return usageView(form, std::string(kCountRecZvt)); }
+UsageView usageView(const MainForm& form, const std::string& name) {
+  return usageViewOf(readLogUsage(form.AppPath, name, form["chkToBeMin"].value != 0), form.tariff);
+}
+
+UsageView currentPeriodUsageView(const MainForm& form) {
+  const LogUsage usage = readLogUsage(form.AppPath, std::string(kCountRecZvt), form["chkToBeMin"].value != 0);
+  const auto period = periodDays(usage.texts.from, usage.texts.to);
+  if (!usage.shown() || !period) return usageViewOf(usage, form.tariff);
+  const DateTime now = form.services->now();
+  const LogCost cost = form.tariff ? priceLog(*form.tariff, usage) : LogCost{};
+  const auto cents = form.tariff ? std::optional(cost.totalCents) : std::nullopt;
+  const Outlook outlook = periodOutlook(usage.totalSeconds, *period, now, form.budget.hours);
+  const long long pace = outlook.forecastSeconds ? *outlook.forecastSeconds * 86400 / outlook.lengthSeconds : 0;
+  UsageView view = makeView(usage, form.tariff, cost, pace);
+  const OutlookLines lines =
+      outlookLines(outlook, cents, form.tariff ? form.tariff->currency : "", period->last, form.budget.hours);
+  view.forecast = lines.forecast;
+  view.allowance = lines.allowance;
+  return view;
+}
 
 }  // namespace tallix

@@ -3,6 +3,7 @@
 // connections and the total. The window only draws this.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,7 @@ struct UsageRow {
   std::string start;     // the stamps in the form the Calculation view shows them
   std::string end;
   std::string duration;  // "h : m : s"
+  std::string cost;      // "0.45", empty without a tariff
 };
 
 struct UsageView {
@@ -45,9 +47,17 @@ struct UsageView {
   std::string undated;                // time on no day, or empty
   std::vector<UsageRow> rows;
   std::string total;                  // the Calculation view's lblUseTime text
+  bool costs = false;                 // a tariff prices the connections
+  std::string cost;                   // the log's cost, "7.25 EUR", with a tariff
+  // The current period only: the outlook's lines, and the day's time at
+  // this pace as a share of the scale's top (0 for none), drawn dashed.
+  std::string forecast;
+  std::string allowance;
+  double paceShare = 0;
 };
 
-UsageView usageViewOf(const LogUsage& usage);
+// `tariff` prices the connections when given.
+UsageView usageViewOf(const LogUsage& usage, const std::optional<Tariff>& tariff = std::nullopt);
 
 // The usage of log `name` of the program folder, with the part-minute
 // setting of the Calculation view, so the total matches its Load.

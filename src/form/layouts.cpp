@@ -58,6 +58,10 @@ std::vector<ControlSpec> makeForm1() {
             "hour gauge"));
   add({"lblPeriodTime", K::Label, "fraMain", "", "Time online in this period so far, as the Calculation view totals it",
        pming(), 120, 2280, 3972, 252});
+  add({"lblForecast", K::Label, "fraMain", "", "The period's time (and cost) at the end if it goes on at today's pace",
+       pming(), 120, 1980, 3972, 252});
+  add({"lblAllowance", K::Label, "fraMain", "", "The time a day left to you within the time budget", pming(), 120,
+       1380, 3972, 252});
 
   // The Settings view.
   add({"chkToBeMin", K::CheckBox, "fraSettings", "not enough 1 min is replaced by one minute",
@@ -75,6 +79,9 @@ std::vector<ControlSpec> makeForm1() {
        5532, 252});
   add({"lblDataFolder", K::Label, "fraSettings", "", "Where Tallix keeps its record files and settings", arial(), 240,
        2160, 5532, 492});
+  add({"cmdTariff", K::Button, "fraSettings", "tariff...", "What a connection costs: edit tariff.ini", arial(), 240,
+       2760, 1092, 312});
+  add({"lblTariff", K::Label, "fraSettings", "", "", arial(), 1440, 2790, 4332, 252});
 
   // The Calculation view.
   add(named({"File1", K::FileList, "fraCalculate", "",

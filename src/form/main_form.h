@@ -13,6 +13,7 @@
 #include "form/services.h"
 #include "store/date_time.h"
 #include "store/pending_error.h"
+#include "store/tariff_file.h"
 
 namespace tallix {
 
@@ -30,6 +31,11 @@ struct BudgetState {
   bool recordingSeen = false;
   int partMinuteSeen = 0;
   int minuteShown = -1;  // the clock's minute when the label was last made
+  // With a tariff: the closed connections' cost, in cents; and the
+  // period's stored first and last day, for the forecast.
+  std::int64_t closedCents = 0;
+  std::string periodFrom;
+  std::string periodTo;
 };
 inline constexpr std::int16_t kWarned80 = 1;
 inline constexpr std::int16_t kWarned100 = 2;
@@ -68,6 +74,9 @@ struct MainForm {
   // Counts the period files begun in this run (by hand or by a rollover).
   std::uint32_t periodsBegun = 0;
   BudgetState budget;
+  // The tariff of tariff.ini; none when there is no file or it is malformed
+  // (then no amount is shown anywhere).
+  std::optional<Tariff> tariff;
 
   // Tick bookkeeping.
   std::int16_t DotStep = 0;

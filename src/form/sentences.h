@@ -39,6 +39,16 @@ inline constexpr std::string_view kBudgetInvalid =
 inline constexpr std::string_view kPeriodTimeLabel = "this period: ";
 inline constexpr std::string_view kBudget80Notice = "80% of your time budget is used: ";
 inline constexpr std::string_view kBudget100Notice = "Your time budget is used up: ";
+// The tariff: the Settings view's line on it, its failure sentence and the
+// message for a file that is no tariff; the Main view's cost and outlook.
+inline constexpr std::string_view kSavingTariff = "Error occurred when saving the tariff to disk, ";
+inline constexpr std::string_view kTariffMalformed =
+    "The tariff cannot be used, so no costs are shown until it is put right in Settings, tariff...:\r";
+inline constexpr std::string_view kNoTariff = "no tariff: no costs are shown";
+inline constexpr std::string_view kTariffUnusable = "the tariff has a mistake: no costs are shown";
+inline constexpr std::string_view kTariffInUse = "costs at ";
+inline constexpr std::string_view kAtThisPace = "at this pace: ";
+inline constexpr std::string_view kOverBudget = "over budget";
 inline constexpr std::string_view kThisMonthPrompt = "Input the starting day and ending day below";
 
 // File names in the program folder.

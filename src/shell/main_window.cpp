@@ -10,10 +10,12 @@
 #include "analysis/loader.h"
 #include "app/budget.h"
 #include "app/form1_events.h"
+#include "app/tariff_setting.h"
 #include "form/layouts.h"
 #include "period/entry.h"
 #include "shell/pictures.h"
 #include "shell/screen_fit.h"
+#include "shell/tariff_window.h"
 #include "shell/usage_window.h"
 
 namespace tallix::shell {
@@ -69,6 +71,13 @@ void MainWindow::wireEvents() {
   onClick("cmdConfirm", cmdConfirm_Click);
   onClick("cmdRecover", cmdRecover_Click);
   onClick("cmdLoad", cmdLoad_Click);
+  onClick("cmdTariff", [this](MainForm& f) {
+    TariffWindow::open(tariffText(f), [this](const std::string& text) {
+      bool taken = false;
+      runEvent([&taken, &text](MainForm& form) { taken = cmdTariffSave_Click(form, text); });
+      return taken;
+    });
+  });
 
   auto dayBox = [this](const char* name, void (*keyPress)(MainForm&, std::int16_t&)) {
     auto* box = widgets_->get<FilteredLineEdit>(name);

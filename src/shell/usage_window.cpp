@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QShortcut>
+#include <QPen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -133,6 +134,13 @@ void UsageChart::paintEvent(QPaintEvent* /*event*/) {
     if (!bar.isEmpty()) painter.fillRect(bar, barColour());
   }
 
+  // The day's time at this pace, dashed across the bars.
+  if (view_.paceShare > 0) {
+    const double y = std::round(plot.bottom() - plot.height() * std::min(view_.paceShare, 1.0)) + 0.5;
+    painter.setPen(QPen(text, 1, Qt::DashLine));
+    painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+  }
+
   // Day-of-month labels, thinned out when the days are narrower than a label.
   if (view_.bars.empty()) return;
   const double slot = plot.width() / static_cast<double>(view_.bars.size());
@@ -168,19 +176,22 @@ UsageWindow::UsageWindow(UsageView view)
   layout->addWidget(new UsageChart(view_, this), 1);
   addLabel(*layout, this, "lblUsageUndated", view_.undated);
 
-  auto* table = new QTableWidget(static_cast<int>(view_.rows.size()), 3, this);
+  const int columnCount = view_.costs ? 4 : 3;
+  auto* table = new QTableWidget(static_cast<int>(view_.rows.size()), columnCount, this);
   table->setObjectName("tblConnections");
   table->setAccessibleName("connections");
-  table->setHorizontalHeaderLabels({"start", "end", "duration"});
+  table->setHorizontalHeaderLabels({"start", "end", "duration", "cost"});
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
   table->setWordWrap(false);
   for (int row = 0; row < table->rowCount(); ++row) {
     const UsageRow& r = view_.rows[static_cast<size_t>(row)];
     int column = 0;
-    for (const std::string* cell : {&r.start, &r.end, &r.duration}) {
+    for (const std::string* cell : {&r.start, &r.end, &r.duration, &r.cost}) {
+      if (column == columnCount) break;
       auto* item = new QTableWidgetItem(fromModel(*cell));
       if (column == 2) item->setTextAlignment(Qt::AlignCenter);
+      if (column == 3) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       table->setItem(row, column++, item);
     }
   }
@@ -190,11 +201,13 @@ UsageWindow::UsageWindow(UsageView view)
   table_ = table;
   table->setMinimumHeight(tableHeight(kTableRowsShown));
   int columns = table->verticalHeader()->sizeHint().width() + 2 * table->frameWidth();
-  for (int column = 0; column < 3; ++column) columns += table->columnWidth(column);
+  for (int column = 0; column < columnCount; ++column) columns += table->columnWidth(column);
   table->setMinimumWidth(columns + table->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
   layout->addWidget(table, 1);
 
-  addLabel(*layout, this, "lblUsageTotal", view_.total);
+  addLabel(*layout, this, "lblUsageTotal", view_.total + (view_.costs ? ",  cost : " + view_.cost : ""));
+  addLabel(*layout, this, "lblUsageForecast", view_.forecast);
+  addLabel(*layout, this, "lblUsageAllowance", view_.allowance);
 }
 
 int UsageWindow::tableHeight(int rows) const {

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "store/fault.h"
@@ -29,6 +30,20 @@ bool endsWith(const std::string& name, const std::string& suffix) {
 #else
   return tail == suffix;
 #endif
+}
+
+// Renames a finished `part` over `to`; on a failure the part is removed and
+// `to` stays as it was.
+bool putInPlace(const fs::path& part, const std::string& to, PendingError& error) {
+  std::error_code code;
+  fs::rename(part, fs::path(to), code);
+  if (code) {
+    raiseCode(error, code);
+    std::error_code ignored;
+    fs::remove(part, ignored);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -57,14 +72,7 @@ bool copyFile(const std::string& from, const std::string& to, PendingError& erro
     fs::remove(part, code);
     return false;
   }
-  fs::rename(part, fs::path(to), code);
-  if (code) {
-    raiseCode(error, code);
-    std::error_code ignored;
-    fs::remove(part, ignored);
-    return false;
-  }
-  return true;
+  return putInPlace(part, to, error);
 }
 
 bool renameFile(const std::string& from, const std::string& to, PendingError& error) {
@@ -132,6 +140,24 @@ bool listFiles(const std::string& folder, const std::string& suffix, std::vector
   std::sort(found.begin(), found.end(), naturalLess);
   names = std::move(found);
   return true;
+}
+
+bool writeWholeFile(const std::string& path, std::string_view text, PendingError& error) {
+  if (injectFault(error)) return false;
+  const fs::path part(path + ".part");
+  {
+    errno = 0;
+    std::ofstream out(part, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) {
+      error.raiseErrno(errno != 0 ? errno : EIO);
+      std::error_code ignored;
+      fs::remove(part, ignored);
+      return false;
+    }
+  }
+  return putInPlace(part, path, error);
 }
 
 bool naturalLess(const std::string& a, const std::string& b) {

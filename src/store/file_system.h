@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/pending_error.h"
@@ -26,6 +27,10 @@ bool makeFolder(const std::string& path, PendingError& error);
 // in `suffix` (".log"), in natural order: 1.log, 2.log, 10.log, CountRec.log.
 bool listFiles(const std::string& folder, const std::string& suffix, std::vector<std::string>& names,
                PendingError& error);
+
+// Writes `text` to a new file beside `path` and renames it into place, so
+// `path` is either the old or the whole new file.
+bool writeWholeFile(const std::string& path, std::string_view text, PendingError& error);
 
 // Natural order of names: digit runs compare by value, letters without case.
 bool naturalLess(const std::string& a, const std::string& b);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "store/pending_error.h"
 
@@ -11,6 +12,8 @@ namespace tallix {
 
 inline constexpr long kSettingsRecordLength = 51;
 inline constexpr size_t kSettingsLabelLength = 17;
+// Record 3: the time budget's hours and the warnings given.
+inline constexpr std::string_view kTimeBudgetLabel = "[TimeBudget]";
 
 struct SettingsRecord {
   std::string label;  // as stored: 17 characters, blank-padded

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ class ReportTest : public ::testing::Test {
   std::string bad = dir.file("2.log");
   std::string overflowing = dir.file("3.log");
   std::string quoted = dir.file("4.log");
+  std::string plan = dir.file("plan.ini");
+  std::string typo = dir.file("typo.ini");
 
   void SetUp() override {
     writeLog(good, {"From : 15_2002/03/10", "1_To : 14", "start: 0002/04/16 09:12:40", "_end : 2002/04/16 10:01:02",
@@ -35,6 +38,8 @@ class ReportTest : public ::testing::Test {
     writeLog(overflowing, {"From : 15_2002/03/10", "1_To : 14", "start: 0002/04/16 09:00:00",
                            "_end : 2002/04/16 09:00:10", "start: 2302/04/16 09:00:00", "_end : 2002/05/09 09:00:00"});
     writeLog(quoted, {"From : 15_2002/03/10", "1_To : 14", "start: \"a\",b", "_end : x"});
+    std::ofstream(plan) << "[Tariff]\ncurrency = EUR\nunit = 3600\nprice = 0.01\n";
+    std::ofstream(typo) << "[Tariff]\nunit = 3600\nprise = 0.01\n";
   }
 };
 
@@ -58,9 +63,14 @@ TEST_F(ReportTest, RefusalsFailuresAndBadArguments) {
       {{"--csv", "--per-day", good}, 0, good + ",2002-04-18,83131\n", ""},
       // Each pair the CSV cannot count says why; fields are quoted as they need.
       {{"--csv", good, overflowing}, 1,
-       overflowing + ",5,start: 2302/04/16 09:00:00,_end : 2002/05/09 09:00:00,,overflow\n",
+       overflowing + ",5,start: 2302/04/16 09:00:00,_end : 2002/05/09 09:00:00,,overflow,\n",
        overflowing + ": Error occurred when loading data from files, Error #  6\nOverflow\n"},
-      {{"--csv", quoted}, 0, quoted + ",3,\"start: \"\"a\"\",b\",_end : x,,wrong shape\n", ""},
+      {{"--csv", quoted}, 0, quoted + ",3,\"start: \"\"a\"\",b\",_end : x,,wrong shape,\n", ""},
+      // Every unit begun is charged: 1 hour of the first pair, 25 of the second.
+      {{"--tariff", plan, good}, 0, "Total time =  25 : 23 : 53\nTotal cost =  0.26 EUR" + leftOut, ""},
+      {{"--tariff=" + typo, good}, 1, "", typo + ", line 3: \"prise\" is not a setting of [Tariff]\n"},
+      {{"--tariff", dir.file("no.ini"), good}, 1, "", "no.ini: there is no such tariff file\n"},
+      {{good, "--tariff"}, 2, "", "--tariff needs a file"},
       {{"--csv", "--json", good}, 2, "", "Usage: tallix-report"},
       {{}, 2, "", "Usage: tallix-report"},
       {{"--part-minute"}, 2, "", "Usage: tallix-report"},
@@ -73,7 +83,7 @@ TEST_F(ReportTest, RefusalsFailuresAndBadArguments) {
     EXPECT_NE(run.err.find(c.errPart), std::string::npos) << run.err;
     EXPECT_TRUE(c.status != 2 || run.out.empty()) << run.out;
   }
-  EXPECT_TRUE(report({"--csv", good}).out.starts_with("file,start record,start,end,seconds,abandoned\n"));
+  EXPECT_TRUE(report({"--csv", good}).out.starts_with("file,start record,start,end,seconds,abandoned,cost\n"));
   // One refused file among good ones still refuses the run; each file is named first.
   const Outcome run = report({good, bad, good});
   EXPECT_EQ(run.status, 1);

@@ -11,13 +11,17 @@ the part-minute setting off and on, this checks that:
   the shown "h : m : s";
 - the per-day seconds (and the undated ones) add up to the same total, in
   JSON and in text;
-- the CSV counts the same pairs with the same seconds.
+- the CSV counts the same pairs with the same seconds;
+- under a random tariff, the JSON, CSV and text costs agree, the log's cost
+  is the sum of its connections' costs, and each connection's cost is what
+  a walk over its units, one by one, makes of it.
 
 Usage: report_forms_test.py TALLIX_REPORT CORPUS_FOLDER
 """
 import codecs
 import csv
 import datetime
+import decimal
 import io
 import json
 import os
@@ -58,6 +62,57 @@ def shown_stamp(value):
     return f"{m[3]} {MONTHS[int(m[2]) - 1]} {m[1]} - {twelve:02d}:{m[5]}:{m[6]} {'PM' if hour >= 12 else 'AM'}"
 
 
+DAYS = "Mon Tue Wed Thu Fri Sat Sun".split()
+
+
+def random_tariff(rng):
+    """A tariff file's text and its amounts in ten-thousandths."""
+    t = {"currency": rng.choice(["", "EUR", "kr"]), "per_call": rng.choice([0, 1000, rng.randint(0, 99999)]),
+         "unit": rng.choice([1, 30, 60, 60, 600, rng.randint(1, 3600)]), "price": rng.randint(0, 9999),
+         "minimum": rng.choice([0, rng.randint(0, 99999)]), "days": set(rng.sample(range(7), rng.randint(0, 3))),
+         "hours": rng.choice([None, (21 * 3600, 7 * 3600), (rng.randint(0, 1439) * 60, rng.randint(0, 1439) * 60)]),
+         "off_price": rng.randint(0, 999)}
+    if t["hours"] and t["hours"][0] == t["hours"][1]:
+        t["hours"] = None
+    amount = lambda v: f"{v // 10000}.{v % 10000:04d}"
+    text = (f"[Tariff]\ncurrency = {t['currency']}\nper_call = {amount(t['per_call'])}\nunit = {t['unit']}\n"
+            f"price = {amount(t['price'])} ; a comment\nminimum = {amount(t['minimum'])}\n[Off-peak]\n"
+            f"days = {' '.join(DAYS[d] for d in sorted(t['days']))}\nprice = {amount(t['off_price'])}\n")
+    if t["hours"]:
+        text += "hours = {:02d}:{:02d}-{:02d}:{:02d}\n".format(*divmod(t["hours"][0] // 60, 60),
+                                                          *divmod(t["hours"][1] // 60, 60))
+    return text, t
+
+
+def walked_cents(t, start, seconds, part_minute):
+    """The cost of a connection unit by unit; None when that walk is too long."""
+    units = -(-seconds // t["unit"])
+    if units > 3000:
+        return None
+    m = re.fullmatch(r"(\d{4})-(\d\d)-(\d\d)T(\d\d):(\d\d):(\d\d)", start)
+    if m:
+        at = datetime.datetime(*map(int, m.groups()))
+        day = at.toordinal() - 1  # 0001-01-01 was a Monday
+        second = at.hour * 3600 + at.minute * 60 + (0 if part_minute else at.second)
+    elif not re.fullmatch(r".{9}\d\d:\d\d:\d\d", start):
+        return None  # a time of day of other characters: the numeric value's cases are the reader's tests
+    else:  # no real date: the time of day alone, and no listed day
+        day, second = None, int(start[9:11]) * 3600 + int(start[12:14]) * 60 + (0 if part_minute else int(start[15:17]))
+    cost = t["per_call"]
+    for k in range(units):
+        d, s = divmod(second + k * t["unit"], 86400)
+        off = day is not None and (day + d) % 7 in t["days"]
+        if t["hours"]:
+            a, b = t["hours"]
+            off = off or (a <= s < b if a < b else s >= a or s < b)
+        cost += t["off_price"] if off else t["price"]
+    return (max(cost, t["minimum"]) + 50) // 100
+
+
+def money(cents, currency):
+    return f"{cents // 100}.{cents % 100:02d}" + (f" {currency}" if currency else "")
+
+
 def as_text_report(obj):
     lines = [
         " file created : " + shown_date(obj["created"]) if obj["created"] else " file created : ",
@@ -67,6 +122,8 @@ def as_text_report(obj):
         " last record : " + shown_stamp(obj["last_record"]),
         obj["total_shown"],
     ]
+    if "cost" in obj:
+        lines.append("Total cost =  " + money(int(obj["cost"] * 100), obj["currency"]))
     if obj["abandoned"]:
         lines.append("below data are abandoned :")
         lines.extend(obj["abandoned"])
@@ -122,10 +179,11 @@ def random_log(rng):
     return data
 
 
-def check(report, files, part_minute, failures, seen):
-    flags = ["--part-minute"] if part_minute else []
+def check(report, files, part_minute, tariff, failures, seen):
+    flags = (["--part-minute"] if part_minute else []) + ["--tariff", tariff[0]]
+    t = tariff[1]
     _, js, _ = run(report, flags + ["--json"] + files)
-    objects = json.loads(js)
+    objects = json.loads(js, parse_float=decimal.Decimal)
     _, days_js, _ = run(report, flags + ["--json", "--per-day"] + files)
     days = json.loads(days_js)
     _, csv_out, _ = run(report, flags + ["--csv"] + files)
@@ -168,6 +226,17 @@ def check(report, files, part_minute, failures, seen):
                    if r["file"] == path and r["seconds"] != ""]
         if counted != [(c["start_record"], c["seconds"]) for c in obj["connections"]]:
             fail(f"CSV counts {counted}, JSON {obj['connections']}")
+        costs = [int(c["cost"] * 100) for c in obj["connections"]]
+        if sum(costs) != int(obj["cost"] * 100) or obj["currency"] != t["currency"]:
+            fail(f"the connections' costs {costs} do not add up to {obj['cost']} {obj['currency']}")
+        csv_costs = [int(decimal.Decimal(r["cost"]) * 100) for r in rows if r["file"] == path and r["seconds"] != ""]
+        if csv_costs != costs:
+            fail(f"CSV costs {csv_costs}, JSON {costs}")
+        for c, cents in zip(obj["connections"], costs):
+            walked = walked_cents(t, c["start"], c["seconds"], part_minute)
+            seen["priced unit by unit"] += walked is not None
+            if walked is not None and walked != cents:
+                fail(f"{c} costs {cents} cents, unit by unit {walked} under {t}")
         if obj["connections"] or per_day["days"]:
             _, day_text, _ = run(report, flags + ["--per-day", path])
             lines = [f"{d['date']} {d['seconds']}" for d in per_day["days"]]
@@ -180,7 +249,7 @@ def check(report, files, part_minute, failures, seen):
 def main():
     report, corpus = sys.argv[1], sys.argv[2]
     failures = []
-    seen = {"connections": 0, "abandoned": 0, "cut short": 0}
+    seen = {"connections": 0, "abandoned": 0, "cut short": 0, "priced unit by unit": 0}
     with tempfile.TemporaryDirectory() as tmp:
         rng = random.Random(int(os.environ.get("TALLIX_REPORT_SEED", "20020416")))
         randoms = []
@@ -193,7 +262,11 @@ def main():
         randoms = randoms[:SAMPLE]
         for files in (kept, randoms):
             for part_minute in (False, True):
-                check(report, files, part_minute, failures, seen)
+                text, tariff = random_tariff(rng)
+                tariff_path = os.path.join(tmp, "tariff.ini")
+                with open(tariff_path, "w") as f:
+                    f.write(text)
+                check(report, files, part_minute, (tariff_path, tariff), failures, seen)
     for f in failures[:20]:
         print("FAIL", f)
     print(f"{len(failures)} differences over {len(kept)} kept inputs and {len(randoms)} random logs, twice;",

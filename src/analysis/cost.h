@@ -1,0 +1,42 @@
+// The price of a connection under a tariff, and a log's cost: each charged
+// unit at the rate in force when it begins, per_call on top, the minimum
+// below, rounded to cents. Money stays in whole numbers throughout.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/usage.h"
+#include "store/date_time.h"
+#include "store/tariff_file.h"
+
+namespace tallix {
+
+// The report's line of a log's cost, in front of the amount.
+inline constexpr std::string_view kTotalCostFilled = "Total cost =  ";
+
+// Cents, halves away from zero, of a connection of `seconds` beginning at
+// `start` (serial seconds, toSerialSeconds). Without a known date
+// (`dayKnown` false) `start` is only a time of day and the off-peak days do
+// not apply.
+std::int64_t connectionCents(const Tariff& tariff, long long start, bool dayKnown, long long seconds);
+
+// A counted connection of a log: from its start (from the start's whole
+// minute under the part-minute setting, as its seconds are dropped there)
+// for the seconds the Calculation view gives it.
+std::int64_t connectionCents(const Tariff& tariff, const UsageConnection& connection, bool partMinute);
+
+struct LogCost {
+  std::vector<std::int64_t> cents;  // one per connection of the usage
+  std::int64_t totalCents = 0;      // the sum of the rounded costs
+};
+LogCost priceLog(const Tariff& tariff, const LogUsage& usage);
+
+// "7.25 EUR"; "7.25" without a currency.
+std::string moneyText(std::int64_t cents, std::string_view currency);
+// "7.25"
+std::string centsText(std::int64_t cents);
+
+}  // namespace tallix

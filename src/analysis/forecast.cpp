@@ -1,0 +1,46 @@
+#include "analysis/forecast.h"
+
+#include <algorithm>
+
+#include "analysis/usage.h"
+#include "store/text_forms.h"
+
+namespace tallix {
+namespace {
+
+constexpr long long kDay = 86400;
+
+}  // namespace
+
+std::optional<PeriodDays> periodDays(const std::string& from, const std::string& to) {
+  const auto first = parseDate(from);
+  const auto last = periodLastDay(to);
+  if (!first || !last || toSerialSeconds(*last) < toSerialSeconds(*first)) return std::nullopt;
+  return PeriodDays{*first, *last};
+}
+
+Outlook periodOutlook(long long used, const PeriodDays& period, const DateTime& now, int budgetHours) {
+  Outlook o;
+  const long long begin = toSerialSeconds(period.first);
+  const long long end = toSerialSeconds(period.last) + kDay;
+  const long long at = std::clamp(toSerialSeconds(now), begin, end);
+  o.lengthSeconds = end - begin;
+  o.elapsedSeconds = at - begin;
+  if (o.elapsedSeconds >= kDay) o.forecastSeconds = atPace(used, o);
+  if (budgetHours > 0) {
+    const long long left = budgetHours * 3600LL - used;
+    // Days left from today to the last day, both whole; after the period's
+    // end the last day is all that is left.
+    const long long days = std::max(1LL, (end - at + kDay - 1) / kDay);
+    o.overBudget = left <= 0;
+    o.allowanceSecondsPerDay = o.overBudget ? 0 : left / days;
+  }
+  return o;
+}
+
+std::int64_t atPace(std::int64_t soFar, const Outlook& o) {
+  if (o.elapsedSeconds < kDay) return soFar;
+  return soFar * o.lengthSeconds / o.elapsedSeconds;
+}
+
+}  // namespace tallix

@@ -1,0 +1,70 @@
+#include "shell/tariff_window.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "shell/form_widgets.h"
+#include "shell/message_window.h"
+#include "shell/pictures.h"
+#include "shell/screen_fit.h"
+
+namespace tallix::shell {
+namespace {
+
+constexpr int kColumns = 72;  // the example's lines with their comments
+constexpr int kLines = 16;
+
+}  // namespace
+
+TariffWindow::TariffWindow(const std::string& text, std::function<bool(const std::string&)> save)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      save_(std::move(save)) {
+  setObjectName("FormTariff");
+  setAttribute(Qt::WA_DeleteOnClose);
+  setAttribute(Qt::WA_QuitOnClose, false);
+  setWindowTitle(" tariff.ini");
+  setWindowIcon(programIcon());
+
+  auto* layout = new QVBoxLayout(this);
+  editor_ = new QPlainTextEdit(fromModel(text), this);
+  editor_->setObjectName("txtTariff");
+  editor_->setAccessibleName("tariff");
+  editor_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  const QFontMetrics metrics(editor_->font());
+  editor_->setMinimumSize(kColumns * metrics.horizontalAdvance('0'), kLines * metrics.lineSpacing());
+  layout->addWidget(editor_, 1);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  auto* saveButton = new QPushButton("Save", this);
+  saveButton->setObjectName("cmdTariffSave");
+  auto* cancelButton = new QPushButton("Cancel", this);
+  cancelButton->setObjectName("cmdTariffCancel");
+  buttons->addWidget(saveButton);
+  buttons->addWidget(cancelButton);
+  layout->addLayout(buttons);
+
+  connect(saveButton, &QPushButton::clicked, this, [this] {
+    if (save_(toModel(editor_->toPlainText()))) close();
+  });
+  connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
+}
+
+TariffWindow* TariffWindow::open(const std::string& text, std::function<bool(const std::string&)> save) {
+  static QPointer<TariffWindow> current;
+  if (!current) {
+    current = new TariffWindow(text, std::move(save));
+    current->resize(current->sizeHint());
+    centreOnScreen(*current);
+  }
+  current->show();
+  current->raise();
+  current->activateWindow();
+  return current;
+}
+
+}  // namespace tallix::shell

@@ -1,0 +1,103 @@
+#include "app/tariff_setting.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/budget.h"
+#include "app/form1_events.h"
+#include "app/usage_view.h"
+#include "form/sentences.h"
+#include "period/period_fixture.h"
+#include "store/text_forms.h"
+
+namespace tallix {
+namespace {
+
+constexpr const char* kPlan = "[Tariff]\ncurrency = EUR\nper_call = 0.10\nprice = 0.05\n";
+
+// December 2026 with two closed hour-long connections on weekdays at noon.
+void twoHours(Program& p) {
+  Strings records = {"From : 01_2026/12/01", "0_To : 31"};
+  for (int day : {1, 2}) {
+    records.push_back("start: 0026/12/0" + std::to_string(day) + " 12:00:00");
+    records.push_back("_end : 2026/12/0" + std::to_string(day) + " 13:00:00");
+  }
+  p.writeLog("CountRec.zvt", records);
+}
+
+std::string fileText(const Program& p) {
+  std::ifstream in(p.dir.file("tariff.ini"), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(TariffSetting, CostsAndOutlookShowWithAGoodTariffOnly) {
+  const struct {
+    const char* what;
+    const char* file;  // nullptr: no tariff.ini
+    Strings messages;
+    std::string period, forecast, lblTariff, usageCost;
+  } cases[] = {
+      {"a tariff", kPlan, {}, "this period: 2 hr 00 min of 40 hr, 6.20 EUR", "at this pace: 6 hr by 31 Dec, 19.22 EUR",
+       "costs at 0.05 EUR per 60 s", "6.20 EUR"},
+      {"no file: hours alone", nullptr, {}, "this period: 2 hr 00 min of 40 hr", "at this pace: 6 hr by 31 Dec",
+       std::string(kNoTariff), ""},
+      {"a malformed file: told once, hours alone", "[Tariff]\nprice = 5 EUR\n",
+       {std::string(kTariffMalformed) +
+        "tariff.ini, line 2: \"price\" must be an amount such as 0.05, with at most four decimals"},
+       "this period: 2 hr 00 min of 40 hr", "at this pace: 6 hr by 31 Dec", std::string(kTariffUnusable), ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Program p;
+    p.services.clock = {2026, 12, 11, 0, 0, 0};
+    twoHours(p);
+    p.writeSettings({{"", 0, 0}, {"", 0, 0}, {"[TimeBudget]", 40, 0}});
+    if (c.file) std::ofstream(p.dir.file("tariff.ini")) << c.file;
+    Form1_Form_Load(p.form);
+    for (int tick = 0; tick < 3; ++tick) Form1_Timer1(p.form);
+    EXPECT_EQ(p.services.messages, c.messages);
+    EXPECT_EQ(p.form["lblPeriodTime"].caption, c.period);
+    EXPECT_EQ(p.form["lblForecast"].caption, c.forecast);
+    EXPECT_EQ(p.form["lblAllowance"].caption, "1 hr 48 min a day keeps you within 40 hr");
+    EXPECT_EQ(p.form["lblTariff"].caption, c.lblTariff);
+    const UsageView usage = currentPeriodUsageView(p.form);
+    EXPECT_EQ(usage.cost, c.usageCost);
+    EXPECT_EQ(usage.forecast, c.forecast);
+    EXPECT_EQ(usage.rows.at(0).cost, c.file == kPlan ? "3.10" : "");
+  }
+}
+
+TEST(TariffSetting, AnEditIsTakenWholeOrNotAtAll) {
+  Program p;
+  p.services.clock = {2026, 12, 11, 0, 0, 0};
+  twoHours(p);
+  Form1_Form_Load(p.form);
+  EXPECT_EQ(tariffText(p.form).rfind("; No tariff yet", 0), 0u);
+  // Saved unchanged, the commented example is no tariff, and makes no file.
+  EXPECT_TRUE(cmdTariffSave_Click(p.form, tariffText(p.form)));
+  EXPECT_FALSE(p.exists("tariff.ini"));
+
+  EXPECT_TRUE(cmdTariffSave_Click(p.form, kPlan));
+  EXPECT_EQ(fileText(p), kPlan);
+  EXPECT_EQ(p.form["lblPeriodTime"].caption, "this period: 2 hr 00 min, 6.20 EUR");
+
+  EXPECT_FALSE(cmdTariffSave_Click(p.form, "[Tariff]\nunit = 0\n"));
+  EXPECT_EQ(p.services.messages,
+            Strings{std::string(kTariffMalformed) +
+                    "the text, line 2: \"unit\" must be a whole number of seconds from 1 to 604800"});
+  setFaultAt(1);
+  EXPECT_FALSE(cmdTariffSave_Click(p.form, "[Tariff]\nprice = 1\n"));
+  EXPECT_EQ(p.services.messages.size(), 2u);
+  EXPECT_EQ(p.services.messages.back().rfind(std::string(kSavingTariff) + "Error # ", 0), 0u);
+  EXPECT_EQ(fileText(p), kPlan);  // the old file whole, the old costs shown
+  EXPECT_EQ(p.form["lblPeriodTime"].caption, "this period: 2 hr 00 min, 6.20 EUR");
+  EXPECT_FALSE(p.exists("tariff.ini.part"));
+
+  EXPECT_TRUE(cmdTariffSave_Click(p.form, "; none\n\n"));
+  EXPECT_FALSE(p.exists("tariff.ini"));
+  EXPECT_EQ(p.form["lblPeriodTime"].caption, "this period: 2 hr 00 min");
+}
+
+}  // namespace
+}  // namespace tallix
