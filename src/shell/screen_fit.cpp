@@ -25,6 +25,8 @@ void centreOnScreen(QWidget& window) {
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
   const QRect room = area.marginsRemoved(kFrameAllowance);
+  // No window may insist on more than the screen has.
+  window.setMinimumSize(window.minimumSize().boundedTo(room.size()));
   window.resize(window.size().boundedTo(room.size()));
   const QRect centred(area.center() - QPoint(window.width() / 2, window.height() / 2), window.size());
   window.move(keptInside(centred, room));

@@ -219,9 +219,14 @@ int UsageWindow::tableHeight(int rows) const {
 UsageWindow* UsageWindow::open(UsageView view) {
   auto* window = new UsageWindow(std::move(view));
   window->resize(window->sizeHint());
-  // It asks for room for eight rows; where the screen is smaller (a high
-  // scale, large fonts) it may shrink down to two, so that all of it fits.
-  if (window->table_ != nullptr) window->table_->setMinimumHeight(window->tableHeight(kTableRowsShownAtLeast));
+  // It asks for room for eight rows and every column; where the screen is
+  // smaller (a high scale, large fonts) it may shrink down to two rows, so
+  // that all of it fits.
+  // Where it is narrower, the table scrolls sideways.
+  if (window->table_ != nullptr) {
+    window->table_->setMinimumHeight(window->tableHeight(kTableRowsShownAtLeast));
+    window->table_->setMinimumWidth(0);
+  }
   window->layout()->activate();
   centreOnScreen(*window);
   window->show();
