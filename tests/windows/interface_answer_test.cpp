@@ -21,26 +21,30 @@ TEST(InterfaceAnswer, AnUpDialupOrMeteredInterfaceCounts) {
     std::vector<NetInterface> interfaces;
     bool connected;
     const char* watched;
+    bool plainUp = false;  // the system is asked which links are metered
   } cases[] = {
       {"nothing", {}, false, "no dial-up connection found"},
-      {"ethernet and loopback", {loopback, ethernet}, false, "no dial-up connection found"},
-      {"a hidden PPP adapter, down", {miniport, ethernet}, false, "no dial-up connection found"},
-      {"PPP up and connected", {ethernet, link(kIfTypePpp, true, true, "ppp0")}, true, "watching: ppp0"},
+      {"ethernet and loopback", {loopback, ethernet}, false, "no dial-up connection found", true},
+      {"loopback alone", {loopback}, false, "no dial-up connection found"},
+      {"a hidden PPP adapter, down", {miniport, ethernet}, false, "no dial-up connection found", true},
+      {"PPP up and connected", {ethernet, link(kIfTypePpp, true, true, "ppp0")}, true, "watching: ppp0", true},
       {"PPP up, not connected", {link(kIfTypePpp, true, false, "ppp0")}, false, "no dial-up connection found"},
       {"PPP connected, not up", {link(kIfTypePpp, false, true, "ppp0")}, false, "no dial-up connection found"},
       {"GSM modem", {link(kIfTypeWwan, true, true, "Cellular")}, true, "watching: Cellular"},
       {"CDMA modem", {link(kIfTypeWwanCdma, true, true, "Cellular 2")}, true, "watching: Cellular 2"},
       {"a tethered phone, metered", {loopback, link(6, true, true, "Phone", true)}, true,
-       "watching: metered connection 'Phone'"},
+       "watching: metered connection 'Phone'", true},
       {"metered but down", {link(71, false, false, "Wi-Fi", true)}, false, "no dial-up connection found"},
-      {"the first counted one is named", {miniport, link(6, true, true, "Phone", true), link(kIfTypeWwan, true, true, "Cellular")},
-       true, "watching: metered connection 'Phone'"},
+      {"the first counted one is named",
+       {miniport, link(6, true, true, "Phone", true), link(kIfTypeWwan, true, true, "Cellular")}, true,
+       "watching: metered connection 'Phone'", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const InterfaceAnswer answer = judgeInterfaces(c.interfaces);
     EXPECT_EQ(answer.connected, c.connected);
     EXPECT_EQ(answer.watched, c.watched);
+    EXPECT_EQ(plainLinkUp(c.interfaces), c.plainUp);
   }
 }
 

@@ -4,9 +4,13 @@
 
 namespace tallix {
 
+namespace {
+
 bool dialupInterface(std::uint32_t type) {
   return type == kIfTypePpp || type == kIfTypeWwan || type == kIfTypeWwanCdma;
 }
+
+}  // namespace
 
 InterfaceAnswer judgeInterfaces(const std::vector<NetInterface>& interfaces) {
   for (const NetInterface& i : interfaces) {
@@ -15,6 +19,12 @@ InterfaceAnswer judgeInterfaces(const std::vector<NetInterface>& interfaces) {
     if (i.metered) return {true, watchingConnection("metered", i.name)};
   }
   return {false, std::string(kNoDialupFound)};
+}
+
+bool plainLinkUp(const std::vector<NetInterface>& interfaces) {
+  for (const NetInterface& i : interfaces)
+    if (i.up && i.connected && !dialupInterface(i.type) && i.type != kIfTypeLoopback) return true;
+  return false;
 }
 
 }  // namespace tallix

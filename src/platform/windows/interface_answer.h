@@ -26,12 +26,14 @@ struct InterfaceAnswer {
   std::string watched;  // the Settings line
 };
 
-// Dial-up by type: PPP or mobile broadband.
-bool dialupInterface(std::uint32_t type);
 // Connected when an interface that is dial-up by type, or metered, is up and
 // connected; the first such interface is named. The system lists hidden
 // adapters of the PPP type that never come up, so one that is down names
 // nothing.
 InterfaceAnswer judgeInterfaces(const std::vector<NetInterface>& interfaces);
+// Whether an interface of another type than dial-up and loopback is up and
+// connected: only then can a metered one decide, so only then is the
+// system asked which are metered.
+bool plainLinkUp(const std::vector<NetInterface>& interfaces);
 
 }  // namespace tallix

@@ -23,7 +23,7 @@ std::string utf8(const WCHAR* text) {
 
 bool costly(DWORD cost) { return (cost & (NLM_CONNECTION_COST_FIXED | NLM_CONNECTION_COST_VARIABLE)) != 0; }
 
-// Calls `release` on a COM pointer when it goes out of scope.
+// Calls Release on a COM pointer when it goes out of scope.
 template <typename T>
 struct Held {
   T* p = nullptr;

@@ -14,15 +14,10 @@ bool WindowsProbe::isConnected(std::string& failureCode) {
   std::string tableCode;
   std::vector<NetInterface> found = interfaces_.read(tableCode);
   InterfaceAnswer answer = judgeInterfaces(found);
-  // The network list is asked only when a plain link is up, which keeps
-  // the common tick to one table read.
-  if (!answer.connected) {
-    bool otherUp = false;
-    for (const NetInterface& i : found) otherUp = otherUp || (i.up && i.connected && i.type != kIfTypeLoopback);
-    if (otherUp) {
-      interfaces_.markMetered(found);
-      answer = judgeInterfaces(found);
-    }
+  // The network list is asked only while a link of another kind is up.
+  if (!answer.connected && plainLinkUp(found)) {
+    interfaces_.markMetered(found);
+    answer = judgeInterfaces(found);
   }
   watched_ = answer.watched;
   if (!answer.connected) failureCode = !rasCode.empty() ? rasCode : tableCode;
