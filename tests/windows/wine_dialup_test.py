@@ -99,6 +99,9 @@ def main(tun_ppp, mode, target):
         # Wine's own server runs in the namespace, so its interface table is
         # the namespace's.
         subprocess.call(inside + [wine, "wineboot", "--init"], **quiet)
+        # No display: Wine's windows go to its null graphics driver.
+        subprocess.call(inside + [wine, "reg", "add", "HKCU\\Software\\Wine\\Drivers", "/v", "Graphics", "/d", "null",
+                                  "/f"], **quiet)
         subprocess.call([wineserver, "-w"], **quiet)
         drive_c = os.path.join(prefix, "drive_c")
         local = os.path.join(drive_c, "users", getpass.getuser(), "AppData", "Local", "tallix")
