@@ -18,7 +18,6 @@ tunnel device), with the reason on the last line.
 import datetime
 import getpass
 import os
-import re
 import shutil
 import subprocess
 import sys
@@ -28,7 +27,6 @@ import zipfile
 
 SKIP = 77
 TOLERANCE = 3  # seconds between a real change of the link and its record
-STAMP = re.compile(r"\d{4}/\d\d/\d\d \d\d:\d\d:\d\d")
 
 
 def skip(reason):
@@ -51,8 +49,14 @@ def records(path):
 
 
 def stamp(record):
-    found = STAMP.search(record)
-    return datetime.datetime.strptime(found.group(0), "%Y/%m/%d %H:%M:%S") if found else None
+    """The time of a start record ("start: ", the day count, then the time
+    with a two-digit year) or of an end record ("_end : " and the time)."""
+    try:
+        if record.startswith("start:"):
+            return datetime.datetime.strptime(record[9:26], "%y/%m/%d %H:%M:%S")
+        return datetime.datetime.strptime(record[7:26], "%Y/%m/%d %H:%M:%S")
+    except ValueError:
+        return None
 
 
 def check_pairs(zvt, stretches):
