@@ -126,7 +126,11 @@ def main(tun_ppp, mode, target):
             shutil.copy(os.path.join(target, "tallix.exe"), folder)
             qt = os.environ.get("QT_WINDOWS", os.path.expanduser("~/.cache/tallix/qt6-mingw"))
             if not os.path.exists(os.path.join(target, "Qt6Core.dll")):
-                env["WINEPATH"] = windows_path(os.path.join(qt, "bin"))
+                # Qt's DLLs and the MinGW runtime they load, where they were built.
+                gcc = subprocess.run(["x86_64-w64-mingw32-g++-posix", "-print-libgcc-file-name"],
+                                     capture_output=True, text=True).stdout.strip()
+                dlls = [os.path.join(qt, "bin"), os.path.dirname(gcc), "/usr/x86_64-w64-mingw32/lib"]
+                env["WINEPATH"] = ";".join(windows_path(d) for d in dlls)
                 env["WINEQT_PLUGIN_PATH"] = windows_path(os.path.join(qt, "plugins"))
             data = folder
         if not os.path.exists(os.path.join(folder, "tallix.exe")):
