@@ -111,6 +111,12 @@ DataFolder chooseDataFolder(const std::string& programFolder, const std::string&
 DataFolder programDataFolder() {
 #ifdef TALLIX_INSTALL_BINDIR
   const std::string installed = TALLIX_INSTALL_BINDIR;
+#elif defined(_WIN32)
+  // The installer leaves its uninstaller beside the program; the portable
+  // copy has none.
+  const std::string program = executableFolder();
+  std::error_code code;
+  const std::string installed = fs::exists(fs::path(program + kUninstallerName), code) ? program : std::string();
 #else
   const std::string installed;
 #endif

@@ -26,8 +26,13 @@ struct DataFolder {
 // writable, so the program can name it.
 DataFolder chooseDataFolder(const std::string& programFolder, const std::string& installedFolder);
 
+// The uninstaller that the Windows installer puts beside the program: where
+// it is, the program is an installed one.
+inline constexpr char kUninstallerName[] = "Uninstall.exe";
+
 // The same choice for the running program, with the installation folder this
-// build was configured for.
+// build was configured for (on Windows: the program's own folder when the
+// installer put it there).
 DataFolder programDataFolder();
 
 }  // namespace tallix

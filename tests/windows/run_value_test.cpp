@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
+#include <vector>
 
-#include "platform/autostart.h"
 
 namespace tallix {
 namespace {
@@ -14,10 +15,10 @@ struct StoredValue {
   std::string bytes;  // as stored, the terminating zero included
 };
 
-// Reads a value of the Run key back; nothing when it is not there.
-std::optional<StoredValue> readRunValue(const char* name) {
+// Reads a value of the Run key under `root` back; nothing when it is not there.
+std::optional<StoredValue> readRunValue(HKEY root, const char* name = kRunValueName) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
+  if (RegOpenKeyExA(root, kRunKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
   StoredValue value;
   DWORD size = 0;
   LONG result = RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size);
@@ -31,45 +32,71 @@ std::optional<StoredValue> readRunValue(const char* name) {
   return value;
 }
 
+constexpr char kTestKey[] = "Software\\TallixTest";
+
+// Two private keys stand in for the machine's and the user's registry. A
+// machine key that refuses every write is a handle the registry rejects: Wine
+// lets everyone write every key, whatever the key's security says.
 class RunValue : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // Writing under HKEY_LOCAL_MACHINE needs an administrator on Windows;
-    // Wine's registry lets anyone write.
+  HKEY open(const char* name) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-      GTEST_SKIP() << "no right to write under HKEY_LOCAL_MACHINE";
-    RegCloseKey(key);
-    DeleteRunValue(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValueName);
+    const std::string path = std::string(kTestKey) + "\\" + name;
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    opened_.push_back(key);
+    return key;
   }
-  void TearDown() override { DeleteRunValue(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValueName); }
+  void TearDown() override {
+    for (HKEY key : opened_) RegCloseKey(key);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
+  }
+  std::vector<HKEY> opened_;
 };
 
 TEST_F(RunValue, SetWritesATextWithItsZeroAndDeleteRemovesOnlyIt) {
-  SetRunValue(kRunValueName, "C:\\Tallix\\tallix.exe");
-  SetRunValue(kRunValueName, "D:\\tallix.exe");  // a second click replaces the value
-  SetRunValue("tallix-other.exe", "C:\\other.exe");
-  auto stored = readRunValue(kRunValueName);
+  HKEY root = open("machine");
+  EXPECT_TRUE(SetRunValue(root, kRunValueName, "C:\\Tallix\\tallix.exe"));
+  EXPECT_TRUE(SetRunValue(root, kRunValueName, "D:\\tallix.exe"));  // a second click replaces the value
+  EXPECT_TRUE(SetRunValue(root, "tallix-other.exe", "C:\\other.exe"));
+  auto stored = readRunValue(root);
   ASSERT_TRUE(stored.has_value());
   EXPECT_EQ(stored->type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(stored->bytes, std::string("D:\\tallix.exe") + '\0');
 
-  DeleteRunValue(HKEY_LOCAL_MACHINE, kRunKeyPathForDelete, kRunValueName);
-  DeleteRunValue(HKEY_LOCAL_MACHINE, kRunKeyPathForDelete, kRunValueName);  // no such value
-  DeleteRunValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tallix\\No\\Such\\Key", kRunValueName);  // no such key
-  EXPECT_FALSE(readRunValue(kRunValueName).has_value());
-  EXPECT_TRUE(readRunValue("tallix-other.exe").has_value());
-  DeleteRunValue(HKEY_LOCAL_MACHINE, kRunKeyPath, "tallix-other.exe");
+  DeleteRunValue(root, kRunKeyPathForDelete, kRunValueName);
+  DeleteRunValue(root, kRunKeyPathForDelete, kRunValueName);              // no such value
+  DeleteRunValue(root, "SOFTWARE\\Tallix\\No\\Such\\Key", kRunValueName);  // no such key
+  EXPECT_FALSE(readRunValue(root).has_value());
+  EXPECT_TRUE(readRunValue(root, "tallix-other.exe").has_value());
 }
 
-TEST_F(RunValue, StartAtLogOnNamesTallixInTheProgramFolder) {
-  enableStartAtLogOn("C:\\Meters\\tallix-1.2.exe");
-  auto stored = readRunValue(kRunValueName);
-  ASSERT_TRUE(stored.has_value());
-  EXPECT_EQ(stored->bytes, std::string("C:\\Meters\\tallix.exe") + '\0');
-  disableStartAtLogOn();
-  EXPECT_FALSE(readRunValue(kRunValueName).has_value());
+// Ticking the box writes the machine's key where it may, else the user's;
+// only one holds the value, and clearing the box removes it from both.
+TEST_F(RunValue, TheUsersKeyTakesTheValueWhereTheMachinesRefuses) {
+  const std::string data = "C:\\Meters\\tallix.exe";
+  for (const bool machineWritable : {true, false}) {
+    SCOPED_TRACE(machineWritable ? "machine writable" : "machine refuses");
+    const RunRoots roots{machineWritable ? open("machine") : nullptr, open("user")};
+    // A value left in the user's key by an earlier choice.
+    ASSERT_TRUE(SetRunValue(roots.user, kRunValueName, "C:\\Old\\tallix.exe"));
+
+    EXPECT_TRUE(writeStartAtLogOn(data, roots));
+    const auto inMachine = readRunValue(roots.machine);
+    const auto inUser = readRunValue(roots.user);
+    EXPECT_EQ(inMachine.has_value(), machineWritable);
+    EXPECT_EQ(inUser.has_value(), !machineWritable);
+    const auto& stored = machineWritable ? inMachine : inUser;
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->bytes, data + '\0');
+
+    ASSERT_TRUE(SetRunValue(roots.user, kRunValueName, data));
+    removeStartAtLogOn(roots);
+    EXPECT_FALSE(readRunValue(roots.machine).has_value());
+    EXPECT_FALSE(readRunValue(roots.user).has_value());
+    TearDown();
+    opened_.clear();
+  }
 }
 
 TEST(RunValueData, IsTheProgramFolderAndTallixExe) {

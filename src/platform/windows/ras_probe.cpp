@@ -1,6 +1,5 @@
 #include "platform/windows/ras_probe.h"
 
-#include <memory>
 #include <utility>
 
 namespace tallix {
@@ -30,7 +29,5 @@ bool RasProbe::isConnected(std::string& failureCode) {
   RasResult = calls_.getConnectStatus(RasConnBuf[0].hrasconn, &RasStatus);
   return RasStatus.rasconnstate == RASCS_Connected;
 }
-
-std::unique_ptr<ConnectionProbe> makeConnectionProbe() { return std::make_unique<RasProbe>(); }
 
 }  // namespace tallix

@@ -6,13 +6,14 @@
 
 namespace tallix {
 
-void SetRunValue(const std::string& name, const std::string& data) {
+bool SetRunValue(HKEY root, const std::string& name, const std::string& data) {
   HKEY key = nullptr;
-  if (RegCreateKeyA(HKEY_LOCAL_MACHINE, kRunKeyPath, &key) != ERROR_SUCCESS) return;
+  if (RegCreateKeyA(root, kRunKeyPath, &key) != ERROR_SUCCESS) return false;
   // The size counts the terminating zero.
-  RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                 static_cast<DWORD>(data.size() + 1));
+  const LONG written = RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                                      static_cast<DWORD>(data.size() + 1));
   RegCloseKey(key);
+  return written == ERROR_SUCCESS;
 }
 
 void DeleteRunValue(HKEY root, const std::string& path, const std::string& name) {
@@ -48,10 +49,21 @@ std::string runValueData(const std::string& executablePath) {
   return data;
 }
 
-void enableStartAtLogOn(const std::string& executablePath) {
-  SetRunValue(kRunValueName, runValueData(executablePath));
+bool writeStartAtLogOn(const std::string& data, const RunRoots& roots) {
+  if (SetRunValue(roots.machine, kRunValueName, data)) {
+    DeleteRunValue(roots.user, kRunKeyPathForDelete, kRunValueName);
+    return true;
+  }
+  return SetRunValue(roots.user, kRunValueName, data);
 }
 
-void disableStartAtLogOn() { DeleteRunValue(HKEY_LOCAL_MACHINE, kRunKeyPathForDelete, kRunValueName); }
+void removeStartAtLogOn(const RunRoots& roots) {
+  DeleteRunValue(roots.machine, kRunKeyPathForDelete, kRunValueName);
+  DeleteRunValue(roots.user, kRunKeyPathForDelete, kRunValueName);
+}
+
+void enableStartAtLogOn(const std::string& executablePath) { writeStartAtLogOn(runValueData(executablePath)); }
+
+void disableStartAtLogOn() { removeStartAtLogOn(); }
 
 }  // namespace tallix

@@ -1,0 +1,195 @@
+#!/usr/bin/env python3
+"""The real tallix.exe under 64-bit Wine, inside a private network namespace
+with a PPP-type tunnel, which Wine's interface table shows as a PPP interface,
+up and connected while the tunnel is up. Two stretches of the link must give
+one start/end record pair each, within three seconds of the real times, in
+the right folder:
+
+  wine_dialup_test.py TUN_PPP program DIR   tallix.exe of DIR (a build or a
+        staged copy; Qt's DLLs from $QT_WINDOWS when DIR has none): its files
+        beside itself, as a portable copy keeps them
+  wine_dialup_test.py TUN_PPP zip ZIP       the portable copy, unpacked: the same
+  wine_dialup_test.py TUN_PPP setup EXE     a silent install (/S), then the
+        installed program: its files in %LOCALAPPDATA%\\tallix\\, none beside it
+
+Exit 0 passed, 1 failed, 77 skipped (no root for the namespace, no Wine, no
+tunnel device), with the reason on the last line.
+"""
+import datetime
+import getpass
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import zipfile
+
+SKIP = 77
+TOLERANCE = 3  # seconds between a real change of the link and its record
+
+
+def skip(reason):
+    print("SKIPPED: " + reason)
+    sys.exit(SKIP)
+
+
+def listing(folder):
+    return sorted(os.path.relpath(os.path.join(d, f), folder) for d, _, files in os.walk(folder) for f in files)
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def records(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    return [data[i:i + 29].decode("latin-1") for i in range(0, len(data), 29)]
+
+
+def stamp(record):
+    """The time of a start record ("start: ", the day count, then the time
+    with a two-digit year) or of an end record ("_end : " and the time)."""
+    try:
+        if record.startswith("start:"):
+            return datetime.datetime.strptime(record[9:26], "%y/%m/%d %H:%M:%S")
+        return datetime.datetime.strptime(record[7:26], "%Y/%m/%d %H:%M:%S")
+    except ValueError:
+        return None
+
+
+def check_pairs(zvt, stretches):
+    """One pair per stretch after the two header records, each time close to the real one."""
+    if not os.path.exists(zvt):
+        return ["no record file " + zvt]
+    got = records(zvt)
+    failures = []
+    if len(got) != 2 + 2 * len(stretches):
+        failures.append("%d records, expected %d: %r" % (len(got), 2 + 2 * len(stretches), got))
+    for n, (up, down) in enumerate(stretches):
+        pair = got[2 + 2 * n:4 + 2 * n]
+        if len(pair) < 2:
+            break
+        for record, kind, real in ((pair[0], "start:", up), (pair[1], "_end :", down)):
+            when = stamp(record)
+            if not record.startswith(kind) or when is None:
+                failures.append("record %r is not a %s record" % (record, kind))
+            elif abs((when - real).total_seconds()) > TOLERANCE:
+                failures.append("%r: the link changed at %s" % (record, real.strftime("%H:%M:%S")))
+    return failures
+
+
+def main(tun_ppp, mode, target):
+    if os.geteuid() != 0:
+        skip("a network namespace needs root")
+    wine = shutil.which("wine") or shutil.which("wine64")
+    wineserver = shutil.which("wineserver") or "/usr/lib/wine/wineserver64"
+    if wine is None:
+        skip("no Wine")
+    namespace = "tallix-wine-%d" % os.getpid()
+    prefix = tempfile.mkdtemp(prefix="tallix-wine.")
+    env = dict(os.environ, WINEPREFIX=prefix, WINEARCH="win64", WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=")
+    for name in ("DISPLAY", "WAYLAND_DISPLAY"):
+        env.pop(name, None)
+    inside = ["ip", "netns", "exec", namespace]
+    quiet = dict(env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    program = None
+    failures = []
+    if subprocess.call(["ip", "netns", "add", namespace]) != 0:
+        skip("cannot make a network namespace")
+    try:
+        # Wine's own server runs in the namespace, so its interface table is
+        # the namespace's.
+        subprocess.call(inside + [wine, "wineboot", "--init"], **quiet)
+        # No display: Wine's windows go to its null graphics driver.
+        subprocess.call(inside + [wine, "reg", "add", "HKCU\\Software\\Wine\\Drivers", "/v", "Graphics", "/d", "null",
+                                  "/f"], **quiet)
+        subprocess.call([wineserver, "-w"], **quiet)
+        drive_c = os.path.join(prefix, "drive_c")
+        local = os.path.join(drive_c, "users", getpass.getuser(), "AppData", "Local", "tallix")
+        if mode == "setup":
+            if subprocess.call(inside + [wine, target, "/S"], **quiet) != 0:
+                return ["the silent install failed"]
+            subprocess.call([wineserver, "-w"], **quiet)
+            folder = os.path.join(drive_c, "Program Files", "Tallix")
+            data = local
+        elif mode == "zip":
+            with zipfile.ZipFile(target) as z:
+                z.extractall(drive_c)
+                folder = os.path.join(drive_c, os.path.dirname(next(n for n in z.namelist() if n.endswith("tallix.exe"))))
+            data = folder
+        else:
+            folder = os.path.join(drive_c, "tallix")
+            os.mkdir(folder)
+            shutil.copy(os.path.join(target, "tallix.exe"), folder)
+            qt = os.environ.get("QT_WINDOWS", os.path.expanduser("~/.cache/tallix/qt6-mingw"))
+            if not os.path.exists(os.path.join(target, "Qt6Core.dll")):
+                # Qt's DLLs and the MinGW runtime they load, where they were built.
+                gcc = subprocess.run(["x86_64-w64-mingw32-g++-posix", "-print-libgcc-file-name"],
+                                     capture_output=True, text=True).stdout.strip()
+                dlls = [os.path.join(qt, "bin"), os.path.dirname(gcc), "/usr/x86_64-w64-mingw32/lib"]
+                env["WINEPATH"] = ";".join(windows_path(d) for d in dlls)
+                env["WINEQT_PLUGIN_PATH"] = windows_path(os.path.join(qt, "plugins"))
+            data = folder
+        if not os.path.exists(os.path.join(folder, "tallix.exe")):
+            return ["no tallix.exe in " + folder]
+        before = listing(folder)
+
+        # A period of this calendar month, so that the program records.
+        os.makedirs(data, exist_ok=True)
+        today = datetime.date.today().strftime("%Y/%m/%d")
+        with open(os.path.join(data, "CountRec.zvt"), "wb") as f:
+            f.write(("From : 01_" + today).ljust(29).encode() + "0_To : 31".ljust(29).encode())
+
+        program = subprocess.Popen(inside + [wine, os.path.join(folder, "tallix.exe")], cwd=prefix, **quiet)
+        deadline = time.monotonic() + 90
+        while not os.path.exists(os.path.join(data, "tallix.ini")) and time.monotonic() < deadline:
+            if program.poll() is not None:
+                return ["the program ended at start-up with status %d" % program.returncode]
+            time.sleep(0.5)
+        if not os.path.exists(os.path.join(data, "tallix.ini")):
+            return ["the program made no tallix.ini in %s within 90 s" % data]
+        time.sleep(3)
+
+        stretches = []
+        for seconds in (6, 9):
+            line = subprocess.Popen(inside + [tun_ppp, "ppp0"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                    text=True)
+            ready = line.stdout.readline().strip()
+            if ready != "ready ppp0":
+                line.wait()
+                skip("no tunnel here: " + ready)
+            subprocess.check_call(inside + ["ip", "addr", "add", "10.64.0.2", "peer", "10.64.0.1", "dev", "ppp0"])
+            subprocess.check_call(inside + ["ip", "link", "set", "ppp0", "up"])
+            up = datetime.datetime.now()
+            time.sleep(seconds)
+            line.stdin.close()
+            line.wait()
+            stretches.append((up, datetime.datetime.now()))
+            time.sleep(5)
+        if program.poll() is not None:
+            failures.append("the program ended with status %d" % program.returncode)
+        failures += check_pairs(os.path.join(data, "CountRec.zvt"), stretches)
+        if mode == "setup" and listing(folder) != before:
+            failures.append("files beside the installed program: %r" % sorted(set(listing(folder)) - set(before)))
+        if mode != "setup" and os.path.exists(local):
+            failures.append("a portable copy made %s" % local)
+        return failures
+    finally:
+        subprocess.call([wineserver, "-k"], **quiet)
+        if program is not None:
+            program.wait()
+        subprocess.call(["ip", "netns", "del", namespace])
+        shutil.rmtree(prefix, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 4 or sys.argv[2] not in ("program", "zip", "setup"):
+        sys.exit(__doc__)
+    result = main(*sys.argv[1:])
+    for failure in result:
+        print("FAILED: " + failure)
+    print("FAILED" if result else "PASSED: %s %s" % (sys.argv[2], sys.argv[3]))
+    sys.exit(1 if result else 0)
