@@ -10,19 +10,15 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from whole_program import finish as report, program_folder  # noqa: E402,F401  (the checks beside it use both)
+
 SKIP = 77
 
 
 def skip(reason):
     print("SKIPPED: " + reason)
     sys.exit(SKIP)
-
-
-def report(failures):
-    """Ends the check: each failure on a line of its own, exit 1 if there was any."""
-    for failure in failures:
-        print("FAILED: " + failure)
-    sys.exit(1 if failures else 0)
 
 
 def need(*tools):
@@ -76,18 +72,6 @@ class Desktop:
 def xprop_root():
     result = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True)
     return result.stdout
-
-
-def program_folder(work, tallix):
-    """A portable copy of the program in a folder of its own, with a period of this month."""
-    import datetime
-    folder = os.path.join(work, "program")
-    os.makedirs(folder, exist_ok=True)
-    shutil.copy(tallix, os.path.join(folder, "tallix"))
-    today = datetime.date.today().strftime("%Y/%m/%d")
-    with open(os.path.join(folder, "CountRec.zvt"), "wb") as f:
-        f.write(("From : 01_" + today).ljust(29).encode() + "0_To : 31".ljust(29).encode())
-    return folder
 
 
 def read_place(folder):
