@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Fills a program folder for the screenshots: a period of this month with a few
-connections, last month's closed log, and tallix.ini with the window at 24, 24
-pixels and a budget of 50 hours.   sample_logs.py FOLDER"""
+connections, last month's closed log, tallix.ini with the window at 24, 24
+pixels and a budget of 50 hours, and a tariff.   sample_logs.py FOLDER"""
 import datetime, struct, sys
 folder = sys.argv[1]
 today = datetime.date.today()
@@ -34,3 +34,7 @@ with open(f"{folder}/tallix.ini", "wb") as f:
     f.write(b"[F1Location]".ljust(17) + struct.pack("<hh", 360, 360) + bytes(30))
     f.write(b"[CheckedRunMe]".ljust(17) + struct.pack("<hh", 0, 0) + bytes(30))
     f.write(b"[TimeBudget]".ljust(17) + struct.pack("<hh", 50, 0) + bytes(30))
+# A tariff with off-peak evenings and weekends, so costs show everywhere.
+with open(f"{folder}/tariff.ini", "w") as f:
+    f.write("[Tariff]\ncurrency = EUR\nper_call = 0.10\nunit = 60\nprice = 0.05\nminimum = 0.20\n"
+            "[Off-peak]\ndays = Sat Sun\nhours = 21:00-07:00\nprice = 0.02\n")
