@@ -21,7 +21,7 @@ exec 3< <(Xvfb -displayfd 1 -screen 0 640x480x24 -dpi 96 -nolisten tcp 2>/dev/nu
 read -r display <&3
 export DISPLAY=":$display"
 openbox >/dev/null 2>&1 &
-wine_start
+wine_start keep-display
 trap 'wine_stop; pkill -f "Xvfb -displayfd 1 -screen 0 640x480x24" || true; rm -rf "$work"' EXIT
 
 find_window() {
