@@ -37,16 +37,11 @@ shot() { import -window root -trim +repage "$out/$1.png"; }
 (cd "$work" && "$wine_cmd" tallix.exe >/dev/null 2>&1) &
 tray="$(find_window 'Wine System Tray')"
 sleep 2
-eval "$(xdotool getwindowgeometry --shell "$tray")"
-xdotool mousemove $((X + 10)) $((Y + 10)) click 3
-sleep 1
+# The icon sits at the tray window's top left.
+icon() { xdotool mousemove --window "$tray" 8 8 click 3; sleep 1; }
+icon
 shot windows-tray-menu
-xdotool key Escape
-sleep 0.5
-# Show, from the same menu.
-xdotool mousemove $((X + 10)) $((Y + 10)) click 3
-sleep 1
-xdotool key Down Down Return
+xdotool mousemove_relative 40 44 click 1   # Show, the third line of the menu
 win="$(find_window 'Vossberry Tallix')"
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$win")"
