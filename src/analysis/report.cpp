@@ -67,11 +67,8 @@ bool chooseTariff(Options& options, const std::string& logFolder, std::ostream& 
 
 // The cost of a counted pair as the reader reports it.
 std::int64_t pairCents(const Tariff& tariff, const PairReport& pair, bool partMinute) {
-  UsageConnection c;
-  c.startStamp.assign(pair.startText.substr(pair.startText.size() - std::min<size_t>(17, pair.startText.size())));
-  c.start = parseStamp(c.startStamp);
-  c.seconds = pair.seconds;
-  return connectionCents(tariff, c, partMinute);
+  StampReader stamps;
+  return connectionCents(tariff, countedConnection(pair, stamps), partMinute);
 }
 
 // The message window breaks lines at a carriage return; a console at a line feed.
