@@ -40,8 +40,7 @@ std::optional<DateTime> periodLastDay(const std::string& stored) {
 }
 
 
-UsageConnection countedConnection(const PairReport& pair, StampReader& stamps) {
-  UsageConnection c;
+void readConnection(const PairReport& pair, StampReader& stamps, UsageConnection& c) {
   c.startRecord = pair.startRecord;
   c.seconds = pair.seconds;
   const std::string_view stamp = tail(pair.startText, 17);
@@ -52,7 +51,6 @@ UsageConnection countedConnection(const PairReport& pair, StampReader& stamps) {
     auto two = [&stamp](size_t at) { return at + 2 <= stamp.size() ? wholeValue(stamp.substr(at, 2)) : 0; };
     c.startSeconds = two(9) * 3600LL + two(12) * 60LL + two(15);
   }
-  return c;
 }
 
 std::string_view LogUsage::startStamp(const UsageConnection& c) const {
@@ -80,7 +78,9 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
         if (pair.outcome != PairOutcome::Counted) return;
         // The records are counted by now: room for a connection a pair at once.
         if (usage.connections.empty()) usage.connections.reserve(static_cast<size_t>(usage.texts.records / 2));
-        usage.connections.push_back(countedConnection(pair, stamps));
+        // Filled where it lies: one built elsewhere and copied in is read
+        // back before its writes have settled, which costs more.
+        readConnection(pair, stamps, usage.connections.emplace_back());
       },
       &usage.texts);
   usage.messages = std::move(services.messages);

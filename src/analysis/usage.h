@@ -45,7 +45,7 @@ struct UsageConnection {
 };
 
 // A counted pair's connection, its start read from the start record's stamp.
-UsageConnection countedConnection(const PairReport& pair, StampReader& stamps);
+void readConnection(const PairReport& pair, StampReader& stamps, UsageConnection& c);
 
 struct LogUsage {
   std::string name;                  // the file's name in its folder
