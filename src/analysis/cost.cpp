@@ -4,7 +4,6 @@
 #include <array>
 #include <utility>
 
-#include "store/numbers.h"
 
 namespace tallix {
 namespace {
