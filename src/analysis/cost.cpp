@@ -4,7 +4,6 @@
 #include <array>
 #include <utility>
 
-
 namespace tallix {
 namespace {
 
