@@ -4,8 +4,6 @@
 #include <array>
 #include <utility>
 
-#include "store/numbers.h"
-
 namespace tallix {
 namespace {
 
@@ -22,11 +20,21 @@ long long ceilDiv(long long a, long long b) { return a / b + (a % b > 0 ? 1 : 0)
 struct OffPeakWeek {
   std::array<std::pair<long long, long long>, 14> parts{};
   size_t count = 0;
+  // For each day of the week the first stretch that ends after its start:
+  // a connection's stretches are looked for from there.
+  std::array<size_t, 7> firstOfDay{};
   void add(long long from, long long to) {
     if (count > 0 && parts[count - 1].second >= from) {
       parts[count - 1].second = std::max(parts[count - 1].second, to);
     } else {
       parts[count++] = {from, to};
+    }
+  }
+  void index() {
+    size_t i = 0;
+    for (size_t d = 0; d < firstOfDay.size(); ++d) {
+      while (i < count && parts[i].second <= static_cast<long long>(d) * kDay) ++i;
+      firstOfDay[d] = i;
     }
   }
 };
@@ -45,6 +53,7 @@ OffPeakWeek offPeakWeek(const Tariff& t, bool dayKnown) {
       week.add(day + t.offPeakFrom, day + kDay);
     }
   }
+  week.index();
   return week;
 }
 
@@ -66,35 +75,29 @@ class Pricer {
   }
 
   std::int64_t cents(const UsageConnection& c, bool partMinute) const {
-    if (c.start) {
-      DateTime start = *c.start;
-      if (partMinute) start.second = 0;
-      return cents(toSerialSeconds(start), true, c.seconds);
-    }
-    // A start that is no real date still has a time of day in range (the
-    // pair was counted): "yy/mm/dd hh:mm:ss".
-    const std::string_view s = c.startStamp.view();
-    auto two = [&s](size_t at) { return at + 2 <= s.size() ? wholeValue(s.substr(at, 2)) : 0; };
-    return cents(two(9) * 3600LL + two(12) * 60LL + (partMinute ? 0 : two(15)), false, c.seconds);
+    return cents(c.countedStart(partMinute), c.dated, c.seconds);
   }
 
  private:
   // How many of the `units` unit starts start + k * unit fall off-peak: per
   // stretch the connection reaches, the k whose start lies inside it, worked
-  // out without a loop over the units.
+  // out without a loop over the units. Counted from the start's week, whose
+  // stretches before the start's day are passed over at once.
   long long offPeakUnits(const OffPeakWeek& week, long long start, long long units) const {
     if (units == 0 || week.count == 0) return 0;
-    const long long last = start + (units - 1) * t_.unit;
+    const long long offset = start - (start / kWeek - (start % kWeek < 0 ? 1 : 0)) * kWeek;  // 0 to a week
+    const long long last = offset + (units - 1) * t_.unit;
     long long count = 0;
-    for (long long w = start / kWeek; w <= last / kWeek; ++w) {
-      for (size_t i = 0; i < week.count; ++i) {
-        const long long from = w * kWeek + week.parts[i].first;
-        const long long to = w * kWeek + week.parts[i].second;
+    size_t i = week.firstOfDay[static_cast<size_t>(offset / kDay)];
+    for (long long w = 0; w <= last; w += kWeek, i = 0) {
+      for (; i < week.count; ++i) {
+        const long long from = w + week.parts[i].first;
+        const long long to = w + week.parts[i].second;
         if (from > last) return count;  // the stretches run in order: none later is reached
-        if (to <= start) continue;
-        if (from <= start && last < to) return units;  // the usual case: all in one stretch
-        count += std::clamp(ceilDiv(to - start, t_.unit), 0LL, units) -
-                 std::clamp(ceilDiv(from - start, t_.unit), 0LL, units);
+        if (to <= offset) continue;
+        if (from <= offset && last < to) return units;  // the usual case: all in one stretch
+        count += std::clamp(ceilDiv(to - offset, t_.unit), 0LL, units) -
+                 std::clamp(ceilDiv(from - offset, t_.unit), 0LL, units);
       }
     }
     return count;

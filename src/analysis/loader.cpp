@@ -1,6 +1,7 @@
 #include "analysis/loader.h"
 
 #include <cstdint>
+#include <utility>
 
 #include "analysis/log_image.h"
 #include "form/sentences.h"
@@ -157,6 +158,7 @@ void loadSelectedLog(MainForm& form, const PairObserver& observer, LoadedTexts* 
     setLabel(form, "lblLastR", kLastRecordLabel, showStamp(kept.last));
   }
   if (N >= 3) ReadRecordPairs(form, N, log, error, observer);
+  kept.log = std::move(log);
 
   reportFailure(form, kLoadingData, error);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/log_image.h"
 #include "analysis/pairs.h"
 #include "form/main_form.h"
 
@@ -32,6 +33,7 @@ struct LoadedTexts {
   std::string first;     // stamps "yy/mm/dd hh:mm:ss" of the first and last
   std::string last;      // record; empty when the file has no such record
   long records = 0;      // how many records the file holds
+  LogImage log;          // the file as read, for the texts of its records
 };
 
 void cmdLoad_Click(MainForm& form);

@@ -14,18 +14,6 @@ constexpr std::string_view kEndMark = "_end :";
 constexpr size_t kPairTextLength = 26;
 constexpr size_t kTimeTailLength = 19;
 
-// Blanks trimmed at both ends.
-inline std::string_view trimmed(std::string_view text) {
-  // The usual record: a 26-character pair text and three blanks.
-  if (text.size() == 29 && text[0] != ' ' && text[25] != ' ' && text.ends_with("   ")) [[likely]]
-    return {text.data(), 26};
-  size_t end = text.size();
-  while (end > 0 && text[end - 1] == ' ') --end;
-  size_t begin = 0;
-  while (begin < end && text[begin] == ' ') ++begin;
-  return text.substr(begin, end - begin);
-}
-
 int generalFieldValue(std::string_view field) { return static_cast<int>(wholeValue(field)); }
 
 // The numeric value of the two characters at `field` as a whole number. Two

@@ -67,10 +67,9 @@ bool chooseTariff(Options& options, const std::string& logFolder, std::ostream& 
 
 // The cost of a counted pair as the reader reports it.
 std::int64_t pairCents(const Tariff& tariff, const PairReport& pair, bool partMinute) {
+  StampReader stamps;
   UsageConnection c;
-  c.startStamp.assign(pair.startText.substr(pair.startText.size() - std::min<size_t>(17, pair.startText.size())));
-  c.start = parseStamp(c.startStamp);
-  c.seconds = pair.seconds;
+  readConnection(pair, stamps, c);
   return connectionCents(tariff, c, partMinute);
 }
 

@@ -96,7 +96,7 @@ void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& 
   for (size_t i = 0; i < usage.connections.size(); ++i) {
     const UsageConnection& c = usage.connections[i];
     out << (i ? ", " : "") << "{\"start_record\": " << c.startRecord << ", \"start\": "
-        << jsonString(isoStamp(c.startStamp)) << ", \"end\": " << jsonString(isoStamp(c.endStamp))
+        << jsonString(isoStamp(usage.startStamp(c))) << ", \"end\": " << jsonString(isoStamp(usage.endStamp(c)))
         << ", \"seconds\": " << c.seconds;
     if (tariff) out << ", \"cost\": " << centsText(cost.cents[i]);
     out << "}";

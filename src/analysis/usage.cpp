@@ -23,6 +23,7 @@ inline std::string_view tail(std::string_view text, size_t count) {
   return text.substr(text.size() - std::min(count, text.size()));
 }
 
+long long floorDiv(long long a, long long b) { return a / b - (a % b < 0 ? 1 : 0); }
 long long dayNumber(const DateTime& when) { return toSerialSeconds(when) / kDay; }
 DateTime midnightOf(long long day) { return fromSerialSeconds(day * kDay); }
 
@@ -39,6 +40,27 @@ std::optional<DateTime> periodLastDay(const std::string& stored) {
 }
 
 
+void readConnection(const PairReport& pair, StampReader& stamps, UsageConnection& c) {
+  c.startRecord = pair.startRecord;
+  c.seconds = pair.seconds;
+  const std::string_view stamp = tail(pair.startText, 17);
+  c.dated = stamps.readSeconds(stamp, c.startSeconds);
+  if (!c.dated) {
+    // A start that is no real date still has a time of day in range (the
+    // pair was counted): "yy/mm/dd hh:mm:ss".
+    auto two = [&stamp](size_t at) { return at + 2 <= stamp.size() ? wholeValue(stamp.substr(at, 2)) : 0; };
+    c.startSeconds = two(9) * 3600LL + two(12) * 60LL + two(15);
+  }
+}
+
+std::string_view LogUsage::startStamp(const UsageConnection& c) const {
+  return tail(trimmed(texts.log.recordView(c.startRecord)), 17);
+}
+
+std::string_view LogUsage::endStamp(const UsageConnection& c) const {
+  return tail(trimmed(texts.log.recordView(c.startRecord + 1)), 19);
+}
+
 LogUsage readLogUsage(const std::string& folder, const std::string& name, bool partMinute) {
   QuietServices services;
   MainForm form(services, folder);
@@ -49,26 +71,16 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
   LogUsage usage;
   usage.name = name;
   usage.partMinute = partMinute;
-  const UsageConnection blank;
   StampReader stamps;
   loadSelectedLog(
       form,
-      [&usage, &blank, &stamps](const PairReport& pair) {
+      [&usage, &stamps](const PairReport& pair) {
         if (pair.outcome != PairOutcome::Counted) return;
         // The records are counted by now: room for a connection a pair at once.
         if (usage.connections.empty()) usage.connections.reserve(static_cast<size_t>(usage.texts.records / 2));
-        // A copy of a blank one, filled in place: one made fresh is cleared
-        // byte by byte, and one built elsewhere is copied in, either of
-        // which costs more than reading its pair.
-        UsageConnection& c = usage.connections.emplace_back(blank);
-        c.startRecord = pair.startRecord;
-        const std::string_view startStamp = tail(pair.startText, 17);
-        c.startStamp.assign(startStamp);
-        c.endStamp.assign(tail(pair.endText, 19));
-        // Read from the file's bytes: the copy just made is not yet readable
-        // at full speed.
-        if (!stamps.read(startStamp, c.start.emplace())) c.start.reset();
-        c.seconds = pair.seconds;
+        // Filled where it lies: one built elsewhere and copied in is read
+        // back before its writes have settled, which costs more.
+        readConnection(pair, stamps, usage.connections.emplace_back());
       },
       &usage.texts);
   usage.messages = std::move(services.messages);
@@ -101,22 +113,14 @@ DaySplit splitByDay(const LogUsage& usage) {
   };
 
   DaySplit split;
-  // Connections come in date order, so most share their start's day with
-  // the one before: its number is worked out once.
-  DateTime lastDate{0, 0, 0};
-  long long lastDay = 0;
   for (const UsageConnection& c : usage.connections) {
-    if (!c.start) {
+    if (!c.dated) {
       split.undatedSeconds += c.seconds;
       continue;
     }
-    const DateTime& start = *c.start;
-    if (start.day != lastDate.day || start.month != lastDate.month || start.year != lastDate.year) {
-      lastDate = {start.year, start.month, start.day};
-      lastDay = dayNumber(lastDate);
-    }
-    long long day = lastDay;
-    long long at = start.hour * 3600LL + start.minute * 60LL + (usage.partMinute ? 0 : start.second);
+    const long long start = c.countedStart(usage.partMinute);
+    long long day = floorDiv(start, kDay);
+    long long at = start - day * kDay;
     for (long long left = c.seconds; left > 0; ++day, at = 0) {
       const long long share = std::min(left, kDay - at);  // up to the next midnight
       add(day, share);

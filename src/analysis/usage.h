@@ -4,10 +4,6 @@
 // exactly the total the view shows.
 #pragma once
 
-#include <algorithm>
-#include <array>
-#include <cstdint>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +12,7 @@
 #include "analysis/loader.h"
 #include "form/services.h"
 #include "store/date_time.h"
+#include "store/text_forms.h"
 
 namespace tallix {
 
@@ -32,40 +29,23 @@ class QuietServices : public Services {
   void setStartAtLogOn(bool) override {}
 };
 
-// A record's stamp kept in place: a log holds thousands of connections, and
-// a string each would cost an allocation each.
-class StampText {
- public:
-  StampText() = default;
-  explicit StampText(std::string_view text) { assign(text); }
-  // At most 19 characters are kept. Inline, and copied in two fixed-size
-  // moves for the usual stamps, as it runs for every connection.
-  void assign(std::string_view text) {
-    size_ = static_cast<std::uint8_t>(std::min(text.size(), text_.size()));
-    if (size_ >= 16) {
-      std::memcpy(text_.data(), text.data(), 16);
-      std::memcpy(text_.data() + size_ - 16, text.data() + size_ - 16, 16);
-    } else if (size_ > 0) {
-      std::memcpy(text_.data(), text.data(), size_);
-    }
-  }
-  std::string_view view() const { return {text_.data(), size_}; }
-  operator std::string_view() const { return view(); }  // reads where a text is taken
-  bool operator==(std::string_view other) const { return view() == other; }
-
- private:
-  std::array<char, 19> text_{};
-  std::uint8_t size_ = 0;
-};
-
-// One counted pair.
+// One counted pair. Kept small, as a log holds thousands: its stamps stay in
+// the log's bytes, and its start is kept as a number, worked out once.
 struct UsageConnection {
   long startRecord = 0;
-  StampText startStamp;            // "yy/mm/dd hh:mm:ss", the start record's stamp
-  StampText endStamp;              // "yyyy/mm/dd hh:mm:ss", the end record's stamp
-  std::optional<DateTime> start;   // nothing when the stamp is no real date and time
-  long long seconds = 0;           // what the pair added to the total
+  bool dated = false;          // the start stamp is a real date and time;
+  long long startSeconds = 0;  // then the start in serial seconds (toSerialSeconds), else its time of day
+  long long seconds = 0;       // what the pair added to the total
+
+  // Where the counted time begins: under the part-minute setting the
+  // start's seconds are dropped.
+  long long countedStart(bool partMinute) const {
+    return partMinute ? startSeconds - startSeconds % 60 : startSeconds;
+  }
 };
+
+// A counted pair's connection, its start read from the start record's stamp.
+void readConnection(const PairReport& pair, StampReader& stamps, UsageConnection& c);
 
 struct LogUsage {
   std::string name;                  // the file's name in its folder
@@ -76,6 +56,11 @@ struct LogUsage {
   std::string totalShown;            // lblUseTime: "Total time =  h : m : s" or the bare text
   std::vector<std::string> abandoned;  // List1
   std::vector<UsageConnection> connections;
+
+  // A connection's stamps as its records hold them: the start's
+  // "yy/mm/dd hh:mm:ss" and the end's "yyyy/mm/dd hh:mm:ss".
+  std::string_view startStamp(const UsageConnection& c) const;
+  std::string_view endStamp(const UsageConnection& c) const;
 
   // Shown at all: the file was found and both headers accepted.
   bool shown() const { return texts.headers; }

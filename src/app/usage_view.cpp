@@ -70,7 +70,7 @@ UsageView makeView(const LogUsage& usage, const std::optional<Tariff>& tariff, c
 
   for (size_t i = 0; i < usage.connections.size(); ++i) {
     const UsageConnection& c = usage.connections[i];
-    view.rows.push_back({showStamp(c.startStamp), showStamp(c.endStamp), durationText(c.seconds),
+    view.rows.push_back({showStamp(usage.startStamp(c)), showStamp(usage.endStamp(c)), durationText(c.seconds),
                          tariff ? centsText(cost.cents[i]) : std::string()});
   }
   view.total = usage.totalShown;

@@ -65,7 +65,7 @@ std::string monthAbbreviation(int month) {
   return std::string(buffer, n);
 }
 
-bool StampReader::read(std::string_view text, DateTime& when) {
+bool StampReader::readTime(std::string_view text, DigitGroup& time) {
   // A log holds thousands of stamps: the fields are read in place, a group
   // of three at once, "yy/mm/dd" (after the century, if any) and "hh:mm:ss".
   size_t yearDigits = 0;
@@ -85,10 +85,26 @@ bool StampReader::read(std::string_view text, DateTime& when) {
     month_ = day.second;
     day_ = day.third;
     dateValid_ = dateValid_ && day_ >= 1 && day_ <= daysInMonth(year_, month_);
+    dateSecondsKnown_ = false;
   }
+  return dateValid_ && date[8] == ' ' && separatedBy(date + 9, ':') && readTimeOfDay(date + 9, time);
+}
+
+bool StampReader::read(std::string_view text, DateTime& when) {
   DigitGroup time;
-  if (!dateValid_ || date[8] != ' ' || !separatedBy(date + 9, ':') || !readTimeOfDay(date + 9, time)) return false;
+  if (!readTime(text, time)) return false;
   when = {year_, month_, day_, time.first, time.second, time.third};
+  return true;
+}
+
+bool StampReader::readSeconds(std::string_view text, long long& seconds) {
+  DigitGroup time;
+  if (!readTime(text, time)) return false;
+  if (!dateSecondsKnown_) {
+    dateSeconds_ = toSerialSeconds({year_, month_, day_});
+    dateSecondsKnown_ = true;
+  }
+  seconds = dateSeconds_ + time.first * 3600LL + time.second * 60LL + time.third;
   return true;
 }
 

@@ -24,14 +24,22 @@ std::string monthAbbreviation(int month);
 // (a year of the 2000s) by position; nothing when a field is not digits or
 // the date or time does not exist.
 std::optional<DateTime> parseStamp(std::string_view text);
+
+struct DigitGroup;
 // The same for the stamps of one log in turn: a date that repeats the one
 // before, as most do, is not read again. `when` holds something undefined
 // when read() gives false.
 class StampReader {
  public:
   bool read(std::string_view text, DateTime& when);
+  // The same as serial seconds (toSerialSeconds), the date's share worked
+  // out once per date.
+  bool readSeconds(std::string_view text, long long& seconds);
 
  private:
+  // The time of day of the stamp, the date's fields kept in the members.
+  bool readTime(std::string_view text, DigitGroup& time);
+
   // The last date as it stood ("yy/mm/dd" and the century), and what was read from it.
   std::uint64_t dateBytes_ = 0;
   int century_ = 0;
@@ -39,6 +47,8 @@ class StampReader {
   int year_ = 0;
   int month_ = 0;
   int day_ = 0;
+  bool dateSecondsKnown_ = false;  // dateSeconds_ is the last date's
+  long long dateSeconds_ = 0;
 };
 // Reads "yyyy/mm/dd" by position; the day must exist in the calendar.
 std::optional<DateTime> parseDate(std::string_view text);

@@ -48,8 +48,8 @@ TEST(Cost, EachUnitAtTheRateWhenItBegins) {
     t.minimum = c.minimum;
     if (!c.hours) t.offPeakFrom = t.offPeakTo = 0;
     UsageConnection connection;
-    connection.startStamp.assign(stampText(c.start).substr(2));
-    if (!c.undated) connection.start = c.start;
+    connection.dated = !c.undated;
+    connection.startSeconds = c.undated ? toSerialSeconds(c.start) % 86400 : toSerialSeconds(c.start);
     connection.seconds = c.seconds;
     EXPECT_EQ(connectionCents(t, connection, c.partMinute), c.cents);
   }

@@ -39,10 +39,12 @@ TEST(SplitByDay, SplitsAtMidnightAndListsThePeriod) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     LogUsage usage;
-    usage.texts = {true, "2002/04/15", "2002/05/14", "2002/04/15", "", ""};
+    usage.texts.headers = true;
+    usage.texts.from = "2002/04/15";
+    usage.texts.to = "2002/05/14";
     usage.partMinute = c.partMinute;
     for (const auto& [start, seconds] : c.connections) {
-      usage.connections.push_back({3, {}, {}, start, seconds});
+      usage.connections.push_back({3, start.has_value(), start ? toSerialSeconds(*start) : 0, seconds});
       usage.totalSeconds += seconds;
     }
     const DaySplit split = splitByDay(usage);
