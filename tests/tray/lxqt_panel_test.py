@@ -143,11 +143,16 @@ def on_bus(tallix, work, shots):
     started = [subprocess.Popen(["openbox"], **quiet)]
     failures = []
     try:
-        started.append(subprocess.Popen(["lxqt-panel"], **quiet))
+        panel_log = open(os.path.join(work, "panel.log"), "w+")
+        panel = subprocess.Popen(["lxqt-panel"], stdout=panel_log, stderr=subprocess.STDOUT)
+        started.append(panel)
         panel_top = HEIGHT - PANEL
         # Generous waits: the tests run two at a time on a busy machine.
         if not wait_for(60, lambda: grab()[HEIGHT - 2][2] == PANEL_GROUND):
-            sys.exit("FAILED: the panel did not appear; the screen's corner shows %s" % (grab()[HEIGHT - 2][2],))
+            panel_log.seek(0)
+            sys.exit("FAILED: the panel did not appear; the screen's corner shows %s; the panel %s; it said:\n%s" % (
+                grab()[HEIGHT - 2][2], "ended with %s" % panel.poll() if panel.poll() is not None else "still ran",
+                panel_log.read()[-2000:]))
         time.sleep(1)  # the panel's plugin has settled
         ground = grab()
         started.append(subprocess.Popen([os.path.join(folder, "tallix")], cwd=folder, **quiet))
