@@ -220,9 +220,8 @@ UsageWindow* UsageWindow::open(UsageView view) {
   auto* window = new UsageWindow(std::move(view));
   window->resize(window->sizeHint());
   // It asks for room for eight rows and every column; where the screen is
-  // smaller (a high scale, large fonts) it may shrink down to two rows, so
-  // that all of it fits.
-  // Where it is narrower, the table scrolls sideways.
+  // smaller (a high scale, large fonts) it may shrink down to two rows and
+  // scroll the table sideways, so that all of it fits.
   if (window->table_ != nullptr) {
     window->table_->setMinimumHeight(window->tableHeight(kTableRowsShownAtLeast));
     window->table_->setMinimumWidth(0);
