@@ -1,12 +1,10 @@
-// The price of a connection under a tariff, and a log's cost: each charged
-// unit at the rate in force when it begins, per_call on top, the minimum
-// below, rounded to cents. Money stays in whole numbers throughout.
+// The price of one connection under a tariff, and amounts as shown. A log's
+// connections are priced while it is read (readLogUsage).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "analysis/usage.h"
 #include "store/date_time.h"
@@ -27,12 +25,6 @@ std::int64_t connectionCents(const Tariff& tariff, long long start, bool dayKnow
 // minute under the part-minute setting, as its seconds are dropped there)
 // for the seconds the Calculation view gives it.
 std::int64_t connectionCents(const Tariff& tariff, const UsageConnection& connection, bool partMinute);
-
-struct LogCost {
-  std::vector<std::int64_t> cents;  // one per connection of the usage
-  std::int64_t totalCents = 0;      // the sum of the rounded costs
-};
-LogCost priceLog(const Tariff& tariff, const LogUsage& usage);
 
 // "7.25 EUR"; "7.25" without a currency.
 std::string moneyText(std::int64_t cents, std::string_view currency);

@@ -251,16 +251,16 @@ inline bool timeOfDay(const char* record, int& seconds, DigitGroup& time) {
   return true;
 }
 
-// The usual pair read in place, with what it adds to the total: the same as
-// the steps of addPair give, which every other pair takes. The time of day
-// counts forward from the start to the end, passing midnight at most once,
-// except that an end a few seconds before the start in the same minute
-// counts nothing; under the part-minute setting the start's seconds are
-// dropped and an end inside a minute counts that minute.
-inline bool quickPair(const char* start, const char* end, bool partMinute, int& days, long long& seconds) {
+// The usual pair read in place, with its start's time of day `s` and what
+// it adds to the total: the same as the steps of addPair give, which every
+// other pair takes. The time of day counts forward from the start to the
+// end, passing midnight at most once, except that an end a few seconds
+// before the start in the same minute counts nothing; under the part-minute
+// setting the start's seconds are dropped and an end inside a minute counts
+// that minute.
+inline bool quickPair(const char* start, const char* end, bool partMinute, int& days, int& s, long long& seconds) {
   DigitGroup from;
   DigitGroup to;
-  int s = 0;
   int e = 0;
   const unsigned tens = static_cast<unsigned char>(start[7]) - unsigned{'0'};
   const unsigned ones = static_cast<unsigned char>(start[8]) - unsigned{'0'};
@@ -313,13 +313,15 @@ void ReadRecordPairs(MainForm& form, std::int16_t N, const LogImage& log, Pendin
   for (; i + 1 <= N; i += 2) {
     const char* record = bytes + (i - 1) * kRecordLength;
     int days = 0;
+    int startTime = 0;
     long long added = 0;
-    quick = i + 1 <= whole && quickPair(record, record + kRecordLength, partMinute, days, added) &&
+    quick = i + 1 <= whole && quickPair(record, record + kRecordLength, partMinute, days, startTime, added) &&
             days < kRiskyDays && total + added < kMostSeconds;
     if (quick) [[likely]] {
       total += added;
       counted = true;
-      if (observer) observer(PairReport{i, {record, 26}, {record + kRecordLength, 26}, PairOutcome::Counted, added});
+      if (observer)
+        observer(PairReport{i, {record, 26}, {record + kRecordLength, 26}, PairOutcome::Counted, added, startTime});
       continue;
     }
     setTotal(form, total);

@@ -33,6 +33,8 @@ struct PairReport {
   std::string_view endText;    // (empty for an unpaired start)
   PairOutcome outcome = PairOutcome::Counted;
   long long seconds = 0;       // what the pair added to the total
+  int startTime = -1;          // the start's time of day in seconds when the reader has
+                               // read it in place (digits and range checked), else -1
 };
 using PairObserver = std::function<void(const PairReport&)>;
 

@@ -106,7 +106,7 @@ bool reportFile(const std::string& argument, const Options& options, bool named,
   const std::string name = given.filename().string();
 
   if (options.json || options.perDay) {
-    const LogUsage usage = readLogUsage(folder, name, options.partMinute);
+    const LogUsage usage = readLogUsage(folder, name, options.partMinute, options.tariff);
     tellMessages(argument, usage.messages, err);
     if (!usage.shown()) return false;  // nothing of the file can be shown
     if (options.json) out << (firstObject ? "\n" : ",\n");

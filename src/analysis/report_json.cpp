@@ -79,14 +79,16 @@ std::string jsonString(std::string_view s) {
 void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& usage,
                     const std::optional<Tariff>& tariff, const std::optional<Outlook>& outlook) {
   const LoadedTexts& t = usage.texts;
-  const LogCost cost = tariff ? priceLog(*tariff, usage) : LogCost{};
+  const bool costs = tariff && usage.cost;
   out << "{\"file\": " << jsonString(file) << ", \"from\": " << jsonString(isoDate(t.from))
       << ", \"to\": " << jsonString(isoDate(t.to)) << ", \"created\": " << jsonString(isoDate(t.created))
       << ", \"first_record\": " << optionalStamp(t.first) << ", \"last_record\": " << optionalStamp(t.last)
       << ", \"part_minute\": " << truth(usage.partMinute) << ", \"total_seconds\": " << usage.totalSeconds
       << ", \"total_shown\": " << jsonString(usage.totalShown) << ", \"complete\": " << truth(usage.complete())
       << ", ";
-  if (tariff) out << "\"currency\": " << jsonString(tariff->currency) << ", \"cost\": " << centsText(cost.totalCents) << ", ";
+  if (costs)
+    out << "\"currency\": " << jsonString(tariff->currency) << ", \"cost\": " << centsText(usage.cost->totalCents)
+        << ", ";
   if (outlook)
     out << "\"forecast_seconds\": " << numberOrNull(outlook->forecastSeconds)
         << ", \"allowance_seconds_per_day\": " << numberOrNull(outlook->allowanceSecondsPerDay) << ", ";
@@ -98,14 +100,14 @@ void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& 
     out << (i ? ", " : "") << "{\"start_record\": " << c.startRecord << ", \"start\": "
         << jsonString(isoStamp(usage.startStamp(c))) << ", \"end\": " << jsonString(isoStamp(usage.endStamp(c)))
         << ", \"seconds\": " << c.seconds;
-    if (tariff) out << ", \"cost\": " << centsText(cost.cents[i]);
+    if (costs) out << ", \"cost\": " << centsText(usage.cost->cents[i]);
     out << "}";
   }
   out << "]}";
 }
 
 void writePerDay(std::ostream& out, DayForm form, const std::string& file, const LogUsage& usage) {
-  const DaySplit split = splitByDay(usage);
+  const DaySplit& split = usage.days;
   switch (form) {
     case DayForm::Text:
       for (const DayUsage& d : split.days) out << isoDate(d.day) << ' ' << d.seconds << '\n';

@@ -1,7 +1,6 @@
 #include "analysis/usage.h"
 
 #include <algorithm>
-#include <map>
 #include <vector>
 
 #include "analysis/pairs.h"
@@ -23,7 +22,6 @@ inline std::string_view tail(std::string_view text, size_t count) {
   return text.substr(text.size() - std::min(count, text.size()));
 }
 
-long long floorDiv(long long a, long long b) { return a / b - (a % b < 0 ? 1 : 0); }
 long long dayNumber(const DateTime& when) { return toSerialSeconds(when) / kDay; }
 DateTime midnightOf(long long day) { return fromSerialSeconds(day * kDay); }
 
@@ -44,6 +42,12 @@ void readConnection(const PairReport& pair, StampReader& stamps, UsageConnection
   c.startRecord = pair.startRecord;
   c.seconds = pair.seconds;
   const std::string_view stamp = tail(pair.startText, 17);
+  if (pair.startTime >= 0) {
+    // The reader has read the start's time of day already.
+    c.dated = stamps.readSeconds(stamp, pair.startTime, c.startSeconds);
+    if (!c.dated) c.startSeconds = pair.startTime;
+    return;
+  }
   c.dated = stamps.readSeconds(stamp, c.startSeconds);
   if (!c.dated) {
     // A start that is no real date still has a time of day in range (the
@@ -61,7 +65,8 @@ std::string_view LogUsage::endStamp(const UsageConnection& c) const {
   return tail(trimmed(texts.log.recordView(c.startRecord + 1)), 19);
 }
 
-LogUsage readLogUsage(const std::string& folder, const std::string& name, bool partMinute) {
+LogUsage readLogUsage(const std::string& folder, const std::string& name, bool partMinute,
+                      const std::optional<Tariff>& tariff) {
   QuietServices services;
   MainForm form(services, folder);
   form["File1"].items = {name};
@@ -72,17 +77,38 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
   usage.name = name;
   usage.partMinute = partMinute;
   StampReader stamps;
+  std::optional<DaySplitter> days;  // once the headers have named the period
+  std::optional<LogPricer> pricer;
+  if (tariff) {
+    pricer.emplace(*tariff);
+    usage.cost.emplace();
+  }
+  // Each connection is split by day and priced as it is read: one pass.
   loadSelectedLog(
       form,
-      [&usage, &stamps](const PairReport& pair) {
+      [&](const PairReport& pair) {
         if (pair.outcome != PairOutcome::Counted) return;
-        // The records are counted by now: room for a connection a pair at once.
-        if (usage.connections.empty()) usage.connections.reserve(static_cast<size_t>(usage.texts.records / 2));
+        if (!days) {
+          days.emplace(usage.texts.from, usage.texts.to);
+          // The records are counted by now: room for a connection a pair at once.
+          const auto most = static_cast<size_t>(usage.texts.records / 2);
+          usage.connections.reserve(most);
+          if (pricer) usage.cost->cents.reserve(most);
+        }
         // Filled where it lies: one built elsewhere and copied in is read
         // back before its writes have settled, which costs more.
-        readConnection(pair, stamps, usage.connections.emplace_back());
+        UsageConnection& c = usage.connections.emplace_back();
+        readConnection(pair, stamps, c);
+        days->add(c, partMinute);
+        if (pricer) {
+          const std::int64_t cents = pricer->cents(c.countedStart(partMinute), c.dated, c.seconds);
+          usage.cost->cents.push_back(cents);
+          usage.cost->totalCents += cents;
+        }
       },
       &usage.texts);
+  if (!days) days.emplace(usage.texts.from, usage.texts.to);
+  usage.days = days->take();
   usage.messages = std::move(services.messages);
   usage.totalSeconds = form.TotalHours * 3600LL + form.TotalMinutes * 60LL + form.TotalSeconds;
   usage.totalShown = form["lblUseTime"].caption;
@@ -90,50 +116,33 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
   return usage;
 }
 
-DaySplit splitByDay(const LogUsage& usage) {
-  // The period's days by their offset from its first day; a day outside it
-  // (a connection that ran past its end, or a header that is no real day)
-  // goes to the map.
-  long long first = 0;
-  std::vector<long long> inPeriod;
-  std::map<long long, long long> others;
-  const auto from = parseDate(usage.texts.from);
-  const auto to = periodLastDay(usage.texts.to);
-  if (from && to && dayNumber(*to) >= dayNumber(*from) && dayNumber(*to) - dayNumber(*from) < kLongestPeriodDays) {
-    first = dayNumber(*from);
-    inPeriod.assign(static_cast<size_t>(dayNumber(*to) - first + 1), 0);
+DaySplitter::DaySplitter(const std::string& from, const std::string& to) {
+  const auto first = parseDate(from);
+  const auto last = periodLastDay(to);
+  if (first && last && dayNumber(*last) >= dayNumber(*first) &&
+      dayNumber(*last) - dayNumber(*first) < kLongestPeriodDays) {
+    first_ = dayNumber(*first);
+    inPeriod_.assign(static_cast<size_t>(dayNumber(*last) - first_ + 1), 0);
   }
-  auto add = [&](long long day, long long seconds) {
-    const auto offset = static_cast<unsigned long long>(day - first);
-    if (offset < inPeriod.size()) {
-      inPeriod[static_cast<size_t>(offset)] += seconds;
-    } else {
-      others[day] += seconds;
-    }
-  };
+}
 
-  DaySplit split;
-  for (const UsageConnection& c : usage.connections) {
-    if (!c.dated) {
-      split.undatedSeconds += c.seconds;
-      continue;
-    }
-    const long long start = c.countedStart(usage.partMinute);
-    long long day = floorDiv(start, kDay);
-    long long at = start - day * kDay;
-    for (long long left = c.seconds; left > 0; ++day, at = 0) {
-      const long long share = std::min(left, kDay - at);  // up to the next midnight
-      add(day, share);
-      left -= share;
-    }
+void DaySplitter::addAcrossDays(long long day, long long at, long long seconds) {
+  for (long long left = seconds; left > 0; ++day, at = 0) {
+    const long long share = std::min(left, kDay - at);  // up to the next midnight
+    addToDay(day, share);
+    left -= share;
   }
-  // Calendar order: the days before the period, the period, the days after.
-  auto other = others.begin();
-  for (; other != others.end() && other->first < first; ++other)
+}
+
+DaySplit DaySplitter::take() const {
+  DaySplit split;
+  split.undatedSeconds = undated_;
+  auto other = others_.begin();
+  for (; other != others_.end() && other->first < first_; ++other)
     split.days.push_back({midnightOf(other->first), other->second});
-  for (size_t i = 0; i < inPeriod.size(); ++i)
-    split.days.push_back({midnightOf(first + static_cast<long long>(i)), inPeriod[i]});
-  for (; other != others.end(); ++other) split.days.push_back({midnightOf(other->first), other->second});
+  for (size_t i = 0; i < inPeriod_.size(); ++i)
+    split.days.push_back({midnightOf(first_ + static_cast<long long>(i)), inPeriod_[i]});
+  for (; other != others_.end(); ++other) split.days.push_back({midnightOf(other->first), other->second});
   return split;
 }
 

@@ -4,14 +4,17 @@
 // exactly the total the view shows.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "analysis/loader.h"
+#include "analysis/pricer.h"
 #include "form/services.h"
 #include "store/date_time.h"
+#include "store/tariff_file.h"
 #include "store/text_forms.h"
 
 namespace tallix {
@@ -47,35 +50,6 @@ struct UsageConnection {
 // A counted pair's connection, its start read from the start record's stamp.
 void readConnection(const PairReport& pair, StampReader& stamps, UsageConnection& c);
 
-struct LogUsage {
-  std::string name;                  // the file's name in its folder
-  bool partMinute = false;           // the part-minute setting the total was made with
-  std::vector<std::string> messages; // what the view would have reported, in order
-  LoadedTexts texts;                 // period, creation date, first and last record
-  long long totalSeconds = 0;
-  std::string totalShown;            // lblUseTime: "Total time =  h : m : s" or the bare text
-  std::vector<std::string> abandoned;  // List1
-  std::vector<UsageConnection> connections;
-
-  // A connection's stamps as its records hold them: the start's
-  // "yy/mm/dd hh:mm:ss" and the end's "yyyy/mm/dd hh:mm:ss".
-  std::string_view startStamp(const UsageConnection& c) const;
-  std::string_view endStamp(const UsageConnection& c) const;
-
-  // Shown at all: the file was found and both headers accepted.
-  bool shown() const { return texts.headers; }
-  // Shown, and no failure cut the reading short.
-  bool complete() const { return texts.headers && messages.empty(); }
-};
-
-// Loads `name` of `folder` (ending in the separator) as the Calculation
-// view's Load does with the part-minute box as given. Only reads the file.
-LogUsage readLogUsage(const std::string& folder, const std::string& name, bool partMinute);
-
-// The period's last day from its stored end; an end past its month's last
-// day (the 31st of a 30-day month) stands for that last day.
-std::optional<DateTime> periodLastDay(const std::string& stored);
-
 struct DayUsage {
   DateTime day;  // midnight of the day
   long long seconds = 0;
@@ -90,10 +64,89 @@ struct DaySplit {
   long long undatedSeconds = 0;
 };
 
-// Each connection runs from its start for its counted seconds (under the
-// part-minute setting from the start's whole minute, as the seconds of the
-// start are dropped there) and is split at every midnight it passes.
-DaySplit splitByDay(const LogUsage& usage);
+// Splits connections by calendar day. Each connection runs from its start
+// for its counted seconds (under the part-minute setting from the start's
+// whole minute, as the seconds of the start are dropped there) and is split
+// at every midnight it passes.
+class DaySplitter {
+ public:
+  // The period's first and last day as stored: each of its days is kept,
+  // busy or not.
+  DaySplitter(const std::string& from, const std::string& to);
+
+  void add(const UsageConnection& c, bool partMinute) {
+    if (!c.dated) {
+      undated_ += c.seconds;
+      return;
+    }
+    const long long start = c.countedStart(partMinute);
+    const long long day = start / kDay - (start % kDay < 0 ? 1 : 0);
+    const long long at = start - day * kDay;
+    if (c.seconds > 0 && c.seconds <= kDay - at) [[likely]] {
+      addToDay(day, c.seconds);  // within its day
+    } else {
+      addAcrossDays(day, at, c.seconds);
+    }
+  }
+
+  // The days in calendar order: those before the period, the period's, those after.
+  DaySplit take() const;
+
+ private:
+  static constexpr long long kDay = 86400;
+
+  void addToDay(long long day, long long seconds) {
+    const auto offset = static_cast<unsigned long long>(day - first_);
+    if (offset < inPeriod_.size()) [[likely]] {
+      inPeriod_[static_cast<size_t>(offset)] += seconds;
+    } else {
+      others_[day] += seconds;
+    }
+  }
+  void addAcrossDays(long long day, long long at, long long seconds);
+
+  // The period's days by their offset from its first day; a day outside it
+  // (a connection that ran past its end, or a header that is no real day)
+  // goes to the map.
+  long long first_ = 0;
+  std::vector<long long> inPeriod_;
+  std::map<long long, long long> others_;
+  long long undated_ = 0;
+};
+
+struct LogUsage {
+  std::string name;                  // the file's name in its folder
+  bool partMinute = false;           // the part-minute setting the total was made with
+  std::vector<std::string> messages; // what the view would have reported, in order
+  LoadedTexts texts;                 // period, creation date, first and last record
+  long long totalSeconds = 0;
+  std::string totalShown;            // lblUseTime: "Total time =  h : m : s" or the bare text
+  std::vector<std::string> abandoned;  // List1
+  std::vector<UsageConnection> connections;
+  DaySplit days;                 // the connections' time by calendar day
+  std::optional<LogCost> cost;   // read with a tariff: what the connections cost
+
+  // A connection's stamps as its records hold them: the start's
+  // "yy/mm/dd hh:mm:ss" and the end's "yyyy/mm/dd hh:mm:ss".
+  std::string_view startStamp(const UsageConnection& c) const;
+  std::string_view endStamp(const UsageConnection& c) const;
+
+  // Shown at all: the file was found and both headers accepted.
+  bool shown() const { return texts.headers; }
+  // Shown, and no failure cut the reading short.
+  bool complete() const { return texts.headers && messages.empty(); }
+};
+
+// Loads `name` of `folder` (ending in the separator) as the Calculation
+// view's Load does with the part-minute box as given, splitting the time by
+// day and, with a tariff, pricing each connection as it goes. Only reads
+// the file.
+LogUsage readLogUsage(const std::string& folder, const std::string& name, bool partMinute,
+                      const std::optional<Tariff>& tariff = std::nullopt);
+
+// The period's last day from its stored end; an end past its month's last
+// day (the 31st of a 30-day month) stands for that last day.
+std::optional<DateTime> periodLastDay(const std::string& stored);
 
 // A number of seconds as the view shows a total: "h : m : s".
 std::string durationText(long long seconds);

@@ -62,7 +62,8 @@ void recount(MainForm& form) {
   b.periodFrom.clear();
   b.periodTo.clear();
   if (fileExists(form.file(kCountRecZvt))) {
-    const LogUsage usage = readLogUsage(form.AppPath, std::string(kCountRecZvt), form["chkToBeMin"].value == 1);
+    const LogUsage usage =
+        readLogUsage(form.AppPath, std::string(kCountRecZvt), form["chkToBeMin"].value == 1, form.tariff);
     // A read that failed is told as the Calculation view's Load tells it (a
     // file it calls foreign is already refused by the period reload).
     for (const std::string& message : usage.messages)
@@ -70,12 +71,11 @@ void recount(MainForm& form) {
     b.closedSeconds = usage.totalSeconds;
     b.periodFrom = usage.texts.from;
     b.periodTo = usage.texts.to;
-    const LogCost cost = form.tariff ? priceLog(*form.tariff, usage) : LogCost{};
-    b.closedCents = cost.totalCents;
+    b.closedCents = usage.cost ? usage.cost->totalCents : 0;
     for (size_t i = 0; form.Recording && i < usage.connections.size(); ++i) {
       if (usage.connections[i].startRecord != form.EndRecNo - 1) continue;
       b.closedSeconds -= usage.connections[i].seconds;
-      if (form.tariff) b.closedCents -= cost.cents[i];
+      if (usage.cost) b.closedCents -= usage.cost->cents[i];
     }
   }
   b.counted = true;

@@ -42,9 +42,8 @@ UsageScale usageScale(long long busiestDaySeconds) {
 namespace {
 
 // The view with the hours axis reaching at least `paceSeconds` a day;
-// `cost` prices the connections when there is a tariff.
-UsageView makeView(const LogUsage& usage, const std::optional<Tariff>& tariff, const LogCost& cost,
-                   long long paceSeconds) {
+// with costs when the log was read with a tariff.
+UsageView makeView(const LogUsage& usage, const std::optional<Tariff>& tariff, long long paceSeconds) {
   UsageView view;
   view.heading = usage.name;
   for (const std::string& message : usage.messages) view.messages.push_back(asLines(message));
@@ -52,7 +51,7 @@ UsageView makeView(const LogUsage& usage, const std::optional<Tariff>& tariff, c
 
   view.heading += " : " + showDate(usage.texts.from) + " to " + showDate(usage.texts.to);
   view.chart = true;
-  const DaySplit split = splitByDay(usage);
+  const DaySplit& split = usage.days;
   long long busiest = paceSeconds;
   for (const DayUsage& day : split.days) busiest = std::max(busiest, day.seconds);
   view.scale = usageScale(busiest);
@@ -68,37 +67,38 @@ UsageView makeView(const LogUsage& usage, const std::optional<Tariff>& tariff, c
 
   view.paceShare = static_cast<double>(paceSeconds) / top;
 
+  const bool costs = tariff && usage.cost;
   for (size_t i = 0; i < usage.connections.size(); ++i) {
     const UsageConnection& c = usage.connections[i];
     view.rows.push_back({showStamp(usage.startStamp(c)), showStamp(usage.endStamp(c)), durationText(c.seconds),
-                         tariff ? centsText(cost.cents[i]) : std::string()});
+                         costs ? centsText(usage.cost->cents[i]) : std::string()});
   }
   view.total = usage.totalShown;
-  view.costs = tariff.has_value();
-  if (tariff) view.cost = moneyText(cost.totalCents, tariff->currency);
+  view.costs = costs;
+  if (costs) view.cost = moneyText(usage.cost->totalCents, tariff->currency);
   return view;
 }
 
 }  // namespace
 
 UsageView usageViewOf(const LogUsage& usage, const std::optional<Tariff>& tariff) {
-  return makeView(usage, tariff, tariff ? priceLog(*tariff, usage) : LogCost{}, 0);
+  return makeView(usage, tariff, 0);
 }
 
 UsageView usageView(const MainForm& form, const std::string& name) {
-  return usageViewOf(readLogUsage(form.AppPath, name, form["chkToBeMin"].value != 0), form.tariff);
+  return usageViewOf(readLogUsage(form.AppPath, name, form["chkToBeMin"].value != 0, form.tariff), form.tariff);
 }
 
 UsageView currentPeriodUsageView(const MainForm& form) {
-  const LogUsage usage = readLogUsage(form.AppPath, std::string(kCountRecZvt), form["chkToBeMin"].value != 0);
+  const LogUsage usage =
+      readLogUsage(form.AppPath, std::string(kCountRecZvt), form["chkToBeMin"].value != 0, form.tariff);
   const auto period = periodDays(usage.texts.from, usage.texts.to);
   if (!usage.shown() || !period) return usageViewOf(usage, form.tariff);
   const DateTime now = form.services->now();
-  const LogCost cost = form.tariff ? priceLog(*form.tariff, usage) : LogCost{};
-  const auto cents = form.tariff ? std::optional(cost.totalCents) : std::nullopt;
+  const auto cents = usage.cost ? std::optional(usage.cost->totalCents) : std::nullopt;
   const Outlook outlook = periodOutlook(usage.totalSeconds, *period, now, form.budget.hours);
   const long long pace = outlook.forecastSeconds ? *outlook.forecastSeconds * 86400 / outlook.lengthSeconds : 0;
-  UsageView view = makeView(usage, form.tariff, cost, pace);
+  UsageView view = makeView(usage, form.tariff, pace);
   const OutlookLines lines =
       outlookLines(outlook, cents, form.tariff ? form.tariff->currency : "", period->last, form.budget.hours);
   view.forecast = lines.forecast;

@@ -65,16 +65,16 @@ std::string monthAbbreviation(int month) {
   return std::string(buffer, n);
 }
 
-bool StampReader::readTime(std::string_view text, DigitGroup& time) {
+const char* StampReader::readDate(std::string_view text) {
   // A log holds thousands of stamps: the fields are read in place, a group
   // of three at once, "yy/mm/dd" (after the century, if any) and "hh:mm:ss".
   size_t yearDigits = 0;
   if (text.size() == 19) yearDigits = 4;
   else if (text.size() == 17) yearDigits = 2;
-  else return false;
+  else return nullptr;
   const char* date = text.data() + yearDigits - 2;  // "yy/mm/dd hh:mm:ss"
   int century = 20;
-  if (yearDigits == 4 && !digitsAt(text, 0, 2, century)) return false;
+  if (yearDigits == 4 && !digitsAt(text, 0, 2, century)) return nullptr;
   const std::uint64_t dateBytes = eightBytes(date);
   if (dateBytes != dateBytes_ || century != century_) {
     dateBytes_ = dateBytes;
@@ -87,7 +87,12 @@ bool StampReader::readTime(std::string_view text, DigitGroup& time) {
     dateValid_ = dateValid_ && day_ >= 1 && day_ <= daysInMonth(year_, month_);
     dateSecondsKnown_ = false;
   }
-  return dateValid_ && date[8] == ' ' && separatedBy(date + 9, ':') && readTimeOfDay(date + 9, time);
+  return dateValid_ && date[8] == ' ' && separatedBy(date + 9, ':') ? date : nullptr;
+}
+
+bool StampReader::readTime(std::string_view text, DigitGroup& time) {
+  const char* date = readDate(text);
+  return date != nullptr && readTimeOfDay(date + 9, time);
 }
 
 bool StampReader::read(std::string_view text, DateTime& when) {
@@ -97,14 +102,24 @@ bool StampReader::read(std::string_view text, DateTime& when) {
   return true;
 }
 
-bool StampReader::readSeconds(std::string_view text, long long& seconds) {
-  DigitGroup time;
-  if (!readTime(text, time)) return false;
+long long StampReader::dateSeconds() {
   if (!dateSecondsKnown_) {
     dateSeconds_ = toSerialSeconds({year_, month_, day_});
     dateSecondsKnown_ = true;
   }
-  seconds = dateSeconds_ + time.first * 3600LL + time.second * 60LL + time.third;
+  return dateSeconds_;
+}
+
+bool StampReader::readSeconds(std::string_view text, long long& seconds) {
+  DigitGroup time;
+  if (!readTime(text, time)) return false;
+  seconds = dateSeconds() + time.first * 3600LL + time.second * 60LL + time.third;
+  return true;
+}
+
+bool StampReader::readSeconds(std::string_view text, int timeOfDay, long long& seconds) {
+  if (readDate(text) == nullptr) return false;
+  seconds = dateSeconds() + timeOfDay;
   return true;
 }
 

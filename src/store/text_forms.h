@@ -35,10 +35,18 @@ class StampReader {
   // The same as serial seconds (toSerialSeconds), the date's share worked
   // out once per date.
   bool readSeconds(std::string_view text, long long& seconds);
+  // The same, with the stamp's time of day already read by the caller (its
+  // digits and range checked); the rest of the stamp is checked here.
+  bool readSeconds(std::string_view text, int timeOfDay, long long& seconds);
 
  private:
+  // The stamp's date, its fields kept in the members, and the characters
+  // around its time of day checked: where the date begins, or null.
+  const char* readDate(std::string_view text);
   // The time of day of the stamp, the date's fields kept in the members.
   bool readTime(std::string_view text, DigitGroup& time);
+  // The date's serial seconds, worked out once per date.
+  long long dateSeconds();
 
   // The last date as it stood ("yy/mm/dd" and the century), and what was read from it.
   std::uint64_t dateBytes_ = 0;

@@ -38,16 +38,13 @@ TEST(SplitByDay, SplitsAtMidnightAndListsThePeriod) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    LogUsage usage;
-    usage.texts.headers = true;
-    usage.texts.from = "2002/04/15";
-    usage.texts.to = "2002/05/14";
-    usage.partMinute = c.partMinute;
+    DaySplitter splitter("2002/04/15", "2002/05/14");
+    long long total = 0;
     for (const auto& [start, seconds] : c.connections) {
-      usage.connections.push_back({3, start.has_value(), start ? toSerialSeconds(*start) : 0, seconds});
-      usage.totalSeconds += seconds;
+      splitter.add({3, start.has_value(), start ? toSerialSeconds(*start) : 0, seconds}, c.partMinute);
+      total += seconds;
     }
-    const DaySplit split = splitByDay(usage);
+    const DaySplit split = splitter.take();
     EXPECT_EQ(split.days.size(), c.days);
     EXPECT_EQ(split.undatedSeconds, c.undated);
     std::map<int, long long> busy;
@@ -58,7 +55,7 @@ TEST(SplitByDay, SplitsAtMidnightAndListsThePeriod) {
       sum += d.seconds;
     }
     EXPECT_EQ(busy, c.busyDays);
-    EXPECT_EQ(sum, usage.totalSeconds);
+    EXPECT_EQ(sum, total);
   }
 }
 

@@ -1,0 +1,113 @@
+// Pricing under a tariff: each charged unit at the rate in force when it
+// begins, per_call on top, the minimum below, rounded to cents. Money stays
+// in whole numbers throughout.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "store/tariff_file.h"
+
+namespace tallix {
+
+// What a log's connections cost.
+struct LogCost {
+  std::vector<std::int64_t> cents;  // one per connection
+  std::int64_t totalCents = 0;      // the sum of the rounded costs
+};
+
+// The off-peak stretches of one week from Monday 00:00 (the calendar's day
+// 0 is a Monday) in seconds, in order and merged, so that a listed day and
+// the hours never count a unit twice. At most two a day.
+struct OffPeakWeek {
+  std::array<std::pair<long long, long long>, 14> parts{};
+  size_t count = 0;
+  // For each day of the week the first stretch that ends after its start:
+  // a connection's stretches are looked for from there.
+  std::array<size_t, 7> firstOfDay{};
+};
+
+// Prices connections under one tariff, its off-peak week worked out once.
+class Pricer {
+ public:
+  explicit Pricer(const Tariff& t);
+
+  // Cents, halves away from zero, of a connection of `seconds` beginning at
+  // `start` (serial seconds, toSerialSeconds). Without a known date
+  // (`dayKnown` false) `start` is only a time of day and the off-peak days
+  // do not apply.
+  std::int64_t cents(long long start, bool dayKnown, long long seconds) const {
+    const long long n = units(seconds);
+    return centsOf(n, offPeakUnits(week(dayKnown), weekOffset(start), n));
+  }
+
+ protected:
+  static constexpr long long kDay = 86400;
+  static constexpr long long kWeek = 7 * kDay;
+
+  const OffPeakWeek& week(bool dayKnown) const { return dayKnown ? dated_ : undated_; }
+
+  // Units begun in `seconds`.
+  long long units(long long seconds) const {
+    if (seconds <= 0) return 0;
+    // In 32 bits where it fits (every real connection): a far cheaper division.
+    if (seconds < (1LL << 31)) {
+      const auto unit = static_cast<std::uint32_t>(t_.unit);
+      return (static_cast<std::uint32_t>(seconds) + unit - 1) / unit;
+    }
+    return seconds / t_.unit + (seconds % t_.unit > 0 ? 1 : 0);
+  }
+
+  // `units` units, `cheap` of them off-peak, with per_call and the minimum, in cents.
+  std::int64_t centsOf(long long units, long long cheap) const {
+    const std::int64_t cost =
+        std::max<std::int64_t>(t_.perCall + cheap * t_.offPeakPrice + (units - cheap) * t_.price, t_.minimum);
+    return (cost + 50) / 100;  // never negative: halves go up, away from zero
+  }
+
+  // Where in its week a moment lies: 0 to a week.
+  static long long weekOffset(long long start) {
+    return start - (start / kWeek - (start % kWeek < 0 ? 1 : 0)) * kWeek;
+  }
+
+  // How many of the `units` unit starts offset + k * unit fall off-peak.
+  long long offPeakUnits(const OffPeakWeek& week, long long offset, long long units) const;
+
+  const Tariff& t_;
+
+ private:
+  OffPeakWeek dated_;
+  OffPeakWeek undated_;
+};
+
+// Prices the connections of a log. Nearly every connection lies within one
+// stretch of one rate; a mark for every minute of the week says so with one
+// look-up, where walking the stretches takes branches that random starts
+// make hard to guess. The stretches begin and end on whole minutes, so each
+// minute has one rate throughout.
+class LogPricer : private Pricer {
+ public:
+  explicit LogPricer(const Tariff& t);
+
+  // The same as Pricer::cents.
+  std::int64_t cents(long long start, bool dayKnown, long long seconds) const {
+    const long long n = units(seconds);
+    const long long offset = weekOffset(start);
+    // The minute's rate (the lowest bit: off-peak) and the minute at which
+    // that rate next changes, from the week's start.
+    const std::uint16_t mark = (dayKnown ? dated_ : undated_)[static_cast<size_t>(offset / 60)];
+    const long long last = offset + (n - 1) * t_.unit;  // the last unit's start
+    const long long cheap = last < (mark >> 1) * 60LL ? n * (mark & 1) : offPeakUnits(week(dayKnown), offset, n);
+    return centsOf(n, cheap);
+  }
+
+ private:
+  std::vector<std::uint16_t> dated_;
+  std::vector<std::uint16_t> undated_;
+};
+
+}  // namespace tallix
