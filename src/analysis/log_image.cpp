@@ -4,19 +4,33 @@
 
 namespace tallix {
 
-LogImage::LogImage(std::string_view bytes) : length_(static_cast<long long>(bytes.size())), data_(bytes) {
+LogImage::LogImage(std::string_view bytes)
+    : length_(static_cast<long long>(bytes.size())),
+      data_(std::make_unique_for_overwrite<char[]>(bytes.size())),
+      size_(bytes.size()) {
+  std::copy(bytes.begin(), bytes.end(), data_.get());
   keepCount();
 }
 
 void LogImage::keepCount() {
   constexpr auto kWidth = static_cast<size_t>(kRecordLength);
-  recordsKept_ = (data_.size() + kWidth - 1) / kWidth;
+  recordsKept_ = (size_ + kWidth - 1) / kWidth;
 }
 
 bool LogImage::load(const std::string& path, PendingError& error, long long keepAtMost) {
   length_ = 0;
-  data_.clear();
-  const bool ok = readWholeFile(path, data_, error, keepAtMost, &length_);
+  data_.reset();
+  size_ = 0;
+  auto room = [this](size_t size) {
+    data_ = std::make_unique_for_overwrite<char[]>(size);
+    size_ = size;
+    return data_.get();
+  };
+  const bool ok = readWholeFile(path, room, error, keepAtMost, &length_);
+  if (!ok) {
+    data_.reset();
+    size_ = 0;
+  }
   keepCount();
   return ok;
 }

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -53,16 +55,18 @@ class LogImage {
   std::string_view recordView(long n) const {
     if (n < 1 || static_cast<unsigned long long>(n - 1) >= recordsKept_) return {};
     const auto at = static_cast<size_t>(n - 1) * static_cast<size_t>(kRecordLength);
-    return std::string_view(data_).substr(at, static_cast<size_t>(kRecordLength));
+    return bytes().substr(at, static_cast<size_t>(kRecordLength));
   }
   // The bytes kept.
-  std::string_view bytes() const { return data_; }
+  std::string_view bytes() const { return {data_.get(), size_}; }
 
  private:
   void keepCount();
 
   long long length_ = 0;
-  std::string data_;  // the bytes kept
+  // The bytes kept, read straight into storage that is not cleared first.
+  std::unique_ptr<char[]> data_;
+  size_t size_ = 0;
   unsigned long long recordsKept_ = 0;  // records with at least one byte kept
 };
 

@@ -72,7 +72,11 @@ std::vector<std::uint16_t> minuteMarks(const OffPeakWeek& week) {
 
 }  // namespace
 
-Pricer::Pricer(const Tariff& t) : t_(t), dated_(offPeakWeek(t, true)), undated_(offPeakWeek(t, false)) {}
+Pricer::Pricer(const Tariff& t)
+    : t_(t),
+      unitInverse_(t.unit > 1 ? UINT64_MAX / static_cast<std::uint64_t>(t.unit) + 1 : 0),
+      dated_(offPeakWeek(t, true)),
+      undated_(offPeakWeek(t, false)) {}
 
 // Per stretch the connection reaches, the k whose start lies inside it,
 // worked out without a loop over the units. The stretches before the
@@ -96,7 +100,29 @@ long long Pricer::offPeakUnits(const OffPeakWeek& week, long long offset, long l
   return count;
 }
 
-LogPricer::LogPricer(const Tariff& t)
-    : Pricer(t), dated_(minuteMarks(week(true))), undated_(minuteMarks(week(false))) {}
+LogPricer::LogPricer(const Tariff& t) : Pricer(t), priced_(2 * kPriced), marks_(minuteMarks(week(true))) {
+  for (long long n = 0; n < kPriced; ++n) {
+    priced_[static_cast<size_t>(2 * n)] = centsOf(n, 0);
+    priced_[static_cast<size_t>(2 * n + 1)] = centsOf(n, n);
+  }
+}
+
+// A connection of many units within its stretch, or one that runs on into
+// the next stretch, mostly to end there: then the units begun before the
+// change are at the first rate and the rest at the other.
+std::int64_t LogPricer::centsAcross(long long offset, long long units, std::uint16_t mark) const {
+  const long long last = offset + (units - 1) * t_.unit;
+  const long long change = (mark >> 1) * 60LL;
+  if (last < change) return centsOf(units, (mark & 1) != 0 ? units : 0);
+  if (change < kWeek + kWeek) {
+    const long long minute = change / 60 % kWeekMinutes;
+    const long long after = (marks_[static_cast<size_t>(minute)] >> 1) * 60LL + (change - minute * 60);
+    if (last < after) {
+      const long long before = this->units(change - offset);
+      return centsOf(units, (mark & 1) != 0 ? before : units - before);
+    }
+  }
+  return centsOf(units, offPeakUnits(week(true), offset, units));
+}
 
 }  // namespace tallix

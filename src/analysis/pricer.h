@@ -54,10 +54,12 @@ class Pricer {
   // Units begun in `seconds`.
   long long units(long long seconds) const {
     if (seconds <= 0) return 0;
-    // In 32 bits where it fits (every real connection): a far cheaper division.
-    if (seconds < (1LL << 31)) {
-      const auto unit = static_cast<std::uint32_t>(t_.unit);
-      return (static_cast<std::uint32_t>(seconds) + unit - 1) / unit;
+    if (seconds < (1LL << 31)) {  // every real connection
+      if (unitInverse_ == 0) return seconds;  // a unit of one second
+      // n / unit as the upper half of n * unitInverse_, exact for any n
+      // below 2^32: two multiplications instead of a division.
+      const std::uint64_t n = static_cast<std::uint64_t>(seconds) + static_cast<std::uint64_t>(t_.unit) - 1;
+      return static_cast<long long>(((unitInverse_ >> 32) * n + ((unitInverse_ & 0xFFFF'FFFFU) * n >> 32)) >> 32);
     }
     return seconds / t_.unit + (seconds % t_.unit > 0 ? 1 : 0);
   }
@@ -66,7 +68,8 @@ class Pricer {
   std::int64_t centsOf(long long units, long long cheap) const {
     const std::int64_t cost =
         std::max<std::int64_t>(t_.perCall + cheap * t_.offPeakPrice + (units - cheap) * t_.price, t_.minimum);
-    return (cost + 50) / 100;  // never negative: halves go up, away from zero
+    // Never negative, so halves go up, away from zero.
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(cost + 50) / 100);
   }
 
   // Where in its week a moment lies: 0 to a week.
@@ -80,6 +83,8 @@ class Pricer {
   const Tariff& t_;
 
  private:
+  // 2^64 / unit rounded up (0 for a unit of one second).
+  std::uint64_t unitInverse_ = 0;
   OffPeakWeek dated_;
   OffPeakWeek undated_;
 };
@@ -95,19 +100,30 @@ class LogPricer : private Pricer {
 
   // The same as Pricer::cents.
   std::int64_t cents(long long start, bool dayKnown, long long seconds) const {
+    return centsInWeek(weekOffset(start), dayKnown, seconds);
+  }
+  // The same from where in its week (from Monday 00:00) the connection begins.
+  std::int64_t centsInWeek(long long offset, bool dayKnown, long long seconds) const {
     const long long n = units(seconds);
-    const long long offset = weekOffset(start);
+    if (!dayKnown) return centsOf(n, offPeakUnits(week(false), offset, n));  // a rare start
     // The minute's rate (the lowest bit: off-peak) and the minute at which
     // that rate next changes, from the week's start.
-    const std::uint16_t mark = (dayKnown ? dated_ : undated_)[static_cast<size_t>(offset / 60)];
+    const std::uint16_t mark = marks_[static_cast<size_t>(offset / 60)];
     const long long last = offset + (n - 1) * t_.unit;  // the last unit's start
-    const long long cheap = last < (mark >> 1) * 60LL ? n * (mark & 1) : offPeakUnits(week(dayKnown), offset, n);
-    return centsOf(n, cheap);
+    if (last < (mark >> 1) * 60LL && n < kPriced) [[likely]]
+      return priced_[static_cast<size_t>(n * 2 + (mark & 1))];
+    return centsAcross(offset, n, mark);
   }
 
  private:
-  std::vector<std::uint16_t> dated_;
-  std::vector<std::uint16_t> undated_;
+  // A dated connection that the first stretch of its rate does not hold.
+  std::int64_t centsAcross(long long offset, long long units, std::uint16_t mark) const;
+
+  // The cents of the first units' counts at either rate (index units * 2,
+  // plus 1 off-peak), worked out once: nearly every connection is one of them.
+  static constexpr long long kPriced = 512;
+  std::vector<std::int64_t> priced_;
+  std::vector<std::uint16_t> marks_;  // of the dated week
 };
 
 }  // namespace tallix

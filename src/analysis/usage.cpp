@@ -38,16 +38,7 @@ std::optional<DateTime> periodLastDay(const std::string& stored) {
 }
 
 
-void readConnection(const PairReport& pair, StampReader& stamps, UsageConnection& c) {
-  c.startRecord = pair.startRecord;
-  c.seconds = pair.seconds;
-  const std::string_view stamp = tail(pair.startText, 17);
-  if (pair.startTime >= 0) {
-    // The reader has read the start's time of day already.
-    c.dated = stamps.readSeconds(stamp, pair.startTime, c.startSeconds);
-    if (!c.dated) c.startSeconds = pair.startTime;
-    return;
-  }
+void readStart(std::string_view stamp, StampReader& stamps, UsageConnection& c) {
   c.dated = stamps.readSeconds(stamp, c.startSeconds);
   if (!c.dated) {
     // A start that is no real date still has a time of day in range (the
@@ -78,6 +69,11 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
   usage.partMinute = partMinute;
   StampReader stamps;
   std::optional<DaySplitter> days;  // once the headers have named the period
+  // The last start's date in serial seconds, its day number and where that
+  // day begins in its week: a log's starts run in order, so dates repeat.
+  long long date = -1;
+  long long day = 0;
+  long long dayInWeek = 0;
   std::optional<LogPricer> pricer;
   if (tariff) {
     pricer.emplace(*tariff);
@@ -99,9 +95,23 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
         // back before its writes have settled, which costs more.
         UsageConnection& c = usage.connections.emplace_back();
         readConnection(pair, stamps, c);
-        days->add(c, partMinute);
+        std::int64_t cents = 0;
+        if (c.dated && pair.startTime >= 0) [[likely]] {
+          // The usual pair: its date and its time of day come apart, so
+          // the day and the week need no division of its own.
+          if (c.startSeconds - pair.startTime != date) {
+            date = c.startSeconds - pair.startTime;
+            day = date / kDay - (date % kDay < 0 ? 1 : 0);
+            dayInWeek = (day % 7 + 7) % 7 * kDay;
+          }
+          const int at = partMinute ? pair.startTime - pair.startTime % 60 : pair.startTime;
+          days->add(day, at, c.seconds);
+          if (pricer) cents = pricer->centsInWeek(dayInWeek + at, true, c.seconds);
+        } else {
+          days->add(c, partMinute);
+          if (pricer) cents = pricer->cents(c.countedStart(partMinute), c.dated, c.seconds);
+        }
         if (pricer) {
-          const std::int64_t cents = pricer->cents(c.countedStart(partMinute), c.dated, c.seconds);
           usage.cost->cents.push_back(cents);
           usage.cost->totalCents += cents;
         }

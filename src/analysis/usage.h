@@ -4,6 +4,7 @@
 // exactly the total the view shows.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -47,8 +48,21 @@ struct UsageConnection {
   }
 };
 
+// A counted pair's start when the reader has not read its time of day.
+void readStart(std::string_view stamp, StampReader& stamps, UsageConnection& c);
+
 // A counted pair's connection, its start read from the start record's stamp.
-void readConnection(const PairReport& pair, StampReader& stamps, UsageConnection& c);
+inline void readConnection(const PairReport& pair, StampReader& stamps, UsageConnection& c) {
+  c.startRecord = pair.startRecord;
+  c.seconds = pair.seconds;
+  const std::string_view stamp = pair.startText.substr(pair.startText.size() - std::min<size_t>(17, pair.startText.size()));
+  if (pair.startTime < 0) {
+    readStart(stamp, stamps, c);
+    return;
+  }
+  c.dated = stamps.readSeconds(stamp, pair.startTime, c.startSeconds);
+  if (!c.dated) c.startSeconds = pair.startTime;
+}
 
 struct DayUsage {
   DateTime day;  // midnight of the day
@@ -81,11 +95,14 @@ class DaySplitter {
     }
     const long long start = c.countedStart(partMinute);
     const long long day = start / kDay - (start % kDay < 0 ? 1 : 0);
-    const long long at = start - day * kDay;
-    if (c.seconds > 0 && c.seconds <= kDay - at) [[likely]] {
-      addToDay(day, c.seconds);  // within its day
+    add(day, start - day * kDay, c.seconds);
+  }
+  // A dated connection from `at` seconds into day number `day` (serial seconds / a day).
+  void add(long long day, long long at, long long seconds) {
+    if (seconds > 0 && seconds <= kDay - at) [[likely]] {
+      addToDay(day, seconds);  // within its day
     } else {
-      addAcrossDays(day, at, c.seconds);
+      addAcrossDays(day, at, seconds);
     }
   }
 

@@ -193,8 +193,8 @@ bool writeRecord(const std::string& path, long n, std::string_view text, Pending
   return file.close() && ok;
 }
 
-bool readWholeFile(const std::string& path, std::string& bytes, PendingError& error, long long keepAtMost,
-                   long long* length) {
+bool readWholeFile(const std::string& path, const std::function<char*(size_t)>& room, PendingError& error,
+                   long long keepAtMost, long long* length) {
   if (injectFault(error)) return false;
   errno = 0;
   std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -204,11 +204,9 @@ bool readWholeFile(const std::string& path, std::string& bytes, PendingError& er
   }
   const long long size = fileLength(file);
   bool ok = size >= 0 && seekTo(file, 0);
-  std::string data;
   if (ok) {
-    const long long keep = keepAtMost >= 0 && keepAtMost < size ? keepAtMost : size;
-    data.resize(static_cast<size_t>(keep));
-    ok = std::fread(data.data(), 1, data.size(), file) == data.size();
+    const auto keep = static_cast<size_t>(keepAtMost >= 0 && keepAtMost < size ? keepAtMost : size);
+    ok = std::fread(room(keep), 1, keep, file) == keep;
   }
   int failure = ok ? 0 : lastErrno(EIO);
   if (std::fclose(file) != 0 && ok) {
@@ -219,8 +217,19 @@ bool readWholeFile(const std::string& path, std::string& bytes, PendingError& er
     error.raiseErrno(failure);
     return false;
   }
-  bytes = std::move(data);
   if (length != nullptr) *length = size;
+  return true;
+}
+
+bool readWholeFile(const std::string& path, std::string& bytes, PendingError& error, long long keepAtMost,
+                   long long* length) {
+  std::string data;
+  auto room = [&data](size_t size) {
+    data.resize(size);
+    return data.data();
+  };
+  if (!readWholeFile(path, room, error, keepAtMost, length)) return false;
+  bytes = std::move(data);
   return true;
 }
 

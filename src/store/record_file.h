@@ -4,7 +4,9 @@
 // held open between two events.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -68,6 +70,10 @@ bool writeRecord(const std::string& path, long n, std::string_view text, Pending
 // `keepAtMost` are read; `length`, when given, receives the whole length.
 // On failure `bytes` keeps what it held.
 bool readWholeFile(const std::string& path, std::string& bytes, PendingError& error,
+                   long long keepAtMost = kNoLimit, long long* length = nullptr);
+// The same into the caller's storage: `room(n)` gives the place for the n
+// bytes read, which need not be cleared first.
+bool readWholeFile(const std::string& path, const std::function<char*(size_t)>& room, PendingError& error,
                    long long keepAtMost = kNoLimit, long long* length = nullptr);
 
 }  // namespace tallix
