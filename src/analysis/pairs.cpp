@@ -1,6 +1,8 @@
 #include "analysis/pairs.h"
 
+#include <array>
 #include <cstdint>
+#include <span>
 
 #include "store/digit_groups.h"
 #include "store/numbers.h"
@@ -294,6 +296,31 @@ void setTotal(MainForm& form, long long seconds) {
 
 }  // namespace
 
+namespace {
+
+// Tells the observer of the pairs in order, many at a time: a log holds
+// thousands, and one call for each costs more than what most callers do
+// with a pair.
+class PairTeller {
+ public:
+  explicit PairTeller(const PairObserver& observer) : observer_(observer) {}
+  void tell(const PairReport& pair) {
+    batch_[count_++] = pair;
+    if (count_ == batch_.size()) flush();
+  }
+  void flush() {
+    if (count_ > 0) observer_(std::span<const PairReport>(batch_.data(), count_));
+    count_ = 0;
+  }
+
+ private:
+  const PairObserver& observer_;
+  std::array<PairReport, 64> batch_;
+  size_t count_ = 0;
+};
+
+}  // namespace
+
 void ReadRecordPairs(MainForm& form, std::int16_t N, const LogImage& log, PendingError& error,
                      const PairObserver& observer) {
   const bool partMinute = form["chkToBeMin"].value == 1;  // as the box stands at the load
@@ -309,6 +336,8 @@ void ReadRecordPairs(MainForm& form, std::int16_t N, const LogImage& log, Pendin
   // texts, which are all that can be seen afterwards, go into the buffers.
   std::string_view start;
   std::string_view end;
+  const bool telling = static_cast<bool>(observer);
+  PairTeller teller(observer);
   long i = 3;
   for (; i + 1 <= N; i += 2) {
     const char* record = bytes + (i - 1) * kRecordLength;
@@ -320,20 +349,20 @@ void ReadRecordPairs(MainForm& form, std::int16_t N, const LogImage& log, Pendin
     if (quick) [[likely]] {
       total += added;
       counted = true;
-      if (observer)
-        observer(PairReport{i, {record, 26}, {record + kRecordLength, 26}, PairOutcome::Counted, added, startTime});
+      if (telling)
+        teller.tell(PairReport{i, {record, 26}, {record + kRecordLength, 26}, PairOutcome::Counted, added, startTime});
       continue;
     }
     setTotal(form, total);
     start = log.recordView(i);
     end = log.recordView(i + 1);
-    const std::string_view startShown = observer ? trimmed(start) : std::string_view();
-    const std::string_view endShown = observer ? trimmed(end) : std::string_view();
+    const std::string_view startShown = telling ? trimmed(start) : std::string_view();
+    const std::string_view endShown = telling ? trimmed(end) : std::string_view();
     PairOutcome outcome = addPair(form, start, end, partMinute, error);
     added = inSeconds(form) - total;
     total += added;
     counted = counted || outcome == PairOutcome::Counted;
-    if (observer) observer(PairReport{i, startShown, endShown, outcome, added});
+    if (telling) teller.tell(PairReport{i, startShown, endShown, outcome, added});
     if (outcome == PairOutcome::Failed) {
       failed = true;
       break;
@@ -354,8 +383,9 @@ void ReadRecordPairs(MainForm& form, std::int16_t N, const LogImage& log, Pendin
   if (!failed && i == N) {
     // A start record at the end without its end record: read, and nothing more.
     log.record(N, form.LoadRec);
-    if (observer) observer(PairReport{N, trimmed(log.recordView(N)), {}, PairOutcome::Unpaired, 0});
+    if (telling) teller.tell(PairReport{N, trimmed(log.recordView(N)), {}, PairOutcome::Unpaired, 0});
   }
+  if (telling) teller.flush();
   // The total after the last good pair (a failed pair's sums were taken back).
   if (counted) showTotal(form);
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -36,11 +37,13 @@ struct PairReport {
   int startTime = -1;          // the start's time of day in seconds when the reader has
                                // read it in place (digits and range checked), else -1
 };
-using PairObserver = std::function<void(const PairReport&)>;
+// Hears of the pairs in order, many at a time.
+using PairObserver = std::function<void(std::span<const PairReport>)>;
 
 // Reads records 3 to N of the log, pairs them and adds them up. A failure
 // (an overflow of the totals) ends the reading at once with the error
-// pending. The observer, when given, hears of every pair read.
+// pending. The observer, when given, hears of every pair read, by the time
+// the reading ends.
 void ReadRecordPairs(MainForm& form, std::int16_t N, const LogImage& log, PendingError& error,
                      const PairObserver& observer = {});
 

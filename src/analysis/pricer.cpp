@@ -74,7 +74,7 @@ std::vector<std::uint16_t> minuteMarks(const OffPeakWeek& week) {
 
 Pricer::Pricer(const Tariff& t)
     : t_(t),
-      unitInverse_(t.unit > 1 ? UINT64_MAX / static_cast<std::uint64_t>(t.unit) + 1 : 0),
+      unitInverse_(((std::uint64_t{1} << 42) + static_cast<std::uint64_t>(t.unit) - 1) / static_cast<std::uint64_t>(t.unit)),
       dated_(offPeakWeek(t, true)),
       undated_(offPeakWeek(t, false)) {}
 

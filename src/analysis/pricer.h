@@ -53,14 +53,13 @@ class Pricer {
 
   // Units begun in `seconds`.
   long long units(long long seconds) const {
-    if (seconds <= 0) return 0;
-    if (seconds < (1LL << 31)) {  // every real connection
-      if (unitInverse_ == 0) return seconds;  // a unit of one second
-      // n / unit as the upper half of n * unitInverse_, exact for any n
-      // below 2^32: two multiplications instead of a division.
-      const std::uint64_t n = static_cast<std::uint64_t>(seconds) + static_cast<std::uint64_t>(t_.unit) - 1;
-      return static_cast<long long>(((unitInverse_ >> 32) * n + ((unitInverse_ & 0xFFFF'FFFFU) * n >> 32)) >> 32);
+    const std::uint64_t n = static_cast<std::uint64_t>(seconds) + static_cast<std::uint64_t>(t_.unit) - 1;
+    if (seconds > 0 && n < kQuickDivided) [[likely]] {
+      // n / unit as n * unitInverse_ / 2^42: exact for any n below 2^22
+      // and unit below 2^20, and a multiplication instead of a division.
+      return static_cast<long long>(n * unitInverse_ >> 42);
     }
+    if (seconds <= 0) return 0;
     return seconds / t_.unit + (seconds % t_.unit > 0 ? 1 : 0);
   }
 
@@ -83,7 +82,8 @@ class Pricer {
   const Tariff& t_;
 
  private:
-  // 2^64 / unit rounded up (0 for a unit of one second).
+  static constexpr std::uint64_t kQuickDivided = 1U << 22;
+  // 2^42 / unit rounded up.
   std::uint64_t unitInverse_ = 0;
   OffPeakWeek dated_;
   OffPeakWeek undated_;

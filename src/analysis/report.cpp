@@ -128,7 +128,7 @@ bool reportFile(const std::string& argument, const Options& options, bool named,
 
   std::int64_t totalCents = 0;
   LoadedTexts texts;
-  loadSelectedLog(form, [&](const PairReport& pair) {
+  auto tellPair = [&](const PairReport& pair) {
     const bool counted = pair.outcome == PairOutcome::Counted;
     const std::int64_t cents = counted && options.tariff ? pairCents(*options.tariff, pair, options.partMinute) : 0;
     totalCents += cents;
@@ -139,7 +139,12 @@ bool reportFile(const std::string& argument, const Options& options, bool named,
     out << ',' << reason(pair.outcome) << ',';
     if (counted && options.tariff) out << centsText(cents);
     out << '\n';
-  }, &texts);
+  };
+  loadSelectedLog(
+      form, [&](std::span<const PairReport> pairs) {
+        for (const PairReport& pair : pairs) tellPair(pair);
+      },
+      &texts);
   if (!options.csv) {
     if (named) out << argument << ":\n";
     for (std::string_view label : {"lblCreated", "lblF2From", "lblF2To", "lblFirstR", "lblLastR", "lblUseTime"})

@@ -1,6 +1,7 @@
 #include "analysis/usage.h"
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
 #include "analysis/pairs.h"
@@ -82,8 +83,7 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
   // Each connection is split by day and priced as it is read: one pass.
   loadSelectedLog(
       form,
-      [&](const PairReport& pair) {
-        if (pair.outcome != PairOutcome::Counted) return;
+      [&](std::span<const PairReport> pairs) {
         if (!days) {
           days.emplace(usage.texts.from, usage.texts.to);
           // The records are counted by now: room for a connection a pair at once.
@@ -91,30 +91,35 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
           usage.connections.reserve(most);
           if (pricer) usage.cost->cents.reserve(most);
         }
-        // Filled where it lies: one built elsewhere and copied in is read
-        // back before its writes have settled, which costs more.
-        UsageConnection& c = usage.connections.emplace_back();
-        readConnection(pair, stamps, c);
-        std::int64_t cents = 0;
-        if (c.dated && pair.startTime >= 0) [[likely]] {
-          // The usual pair: its date and its time of day come apart, so
-          // the day and the week need no division of its own.
-          if (c.startSeconds - pair.startTime != date) {
-            date = c.startSeconds - pair.startTime;
-            day = date / kDay - (date % kDay < 0 ? 1 : 0);
-            dayInWeek = (day % 7 + 7) % 7 * kDay;
+        std::int64_t batchCents = 0;
+        for (const PairReport& pair : pairs) {
+          if (pair.outcome != PairOutcome::Counted) continue;
+          // Filled where it lies: one built elsewhere and copied in is read
+          // back before its writes have settled, which costs more.
+          UsageConnection& c = usage.connections.emplace_back();
+          readConnection(pair, stamps, c);
+          std::int64_t cents = 0;
+          if (c.dated && pair.startTime >= 0) [[likely]] {
+            // The usual pair: its date and its time of day come apart, so
+            // the day and the week need no division of its own.
+            if (c.startSeconds - pair.startTime != date) {
+              date = c.startSeconds - pair.startTime;
+              day = date / kDay - (date % kDay < 0 ? 1 : 0);
+              dayInWeek = (day % 7 + 7) % 7 * kDay;
+            }
+            const int at = partMinute ? pair.startTime - pair.startTime % 60 : pair.startTime;
+            days->add(day, at, c.seconds);
+            if (pricer) cents = pricer->centsInWeek(dayInWeek + at, true, c.seconds);
+          } else {
+            days->add(c, partMinute);
+            if (pricer) cents = pricer->cents(c.countedStart(partMinute), c.dated, c.seconds);
           }
-          const int at = partMinute ? pair.startTime - pair.startTime % 60 : pair.startTime;
-          days->add(day, at, c.seconds);
-          if (pricer) cents = pricer->centsInWeek(dayInWeek + at, true, c.seconds);
-        } else {
-          days->add(c, partMinute);
-          if (pricer) cents = pricer->cents(c.countedStart(partMinute), c.dated, c.seconds);
+          if (pricer) {
+            usage.cost->cents.push_back(cents);
+            batchCents += cents;
+          }
         }
-        if (pricer) {
-          usage.cost->cents.push_back(cents);
-          usage.cost->totalCents += cents;
-        }
+        if (pricer) usage.cost->totalCents += batchCents;
       },
       &usage.texts);
   if (!days) days.emplace(usage.texts.from, usage.texts.to);
