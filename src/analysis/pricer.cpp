@@ -7,7 +7,6 @@ namespace {
 
 constexpr long long kDay = 86400;
 constexpr long long kWeek = 7 * kDay;
-constexpr long long kWeekMinutes = kWeek / 60;
 
 // Rounds a quotient up, for negative numerators too.
 long long ceilDiv(long long a, long long b) { return a / b + (a % b > 0 ? 1 : 0); }
@@ -42,32 +41,26 @@ OffPeakWeek offPeakWeek(const Tariff& t, bool dayKnown) {
   return week;
 }
 
-// Every minute of the week marked with its rate (the lowest bit: off-peak)
-// and the minute at which that rate next changes, at most two weeks on.
-std::vector<std::uint16_t> minuteMarks(const OffPeakWeek& week) {
-  // The stretches of this week and the next, in minutes.
-  std::vector<std::pair<long long, long long>> parts;
-  for (long long w = 0; w < 2 * kWeekMinutes; w += kWeekMinutes) {
-    for (size_t i = 0; i < week.count; ++i) parts.emplace_back(w + week.parts[i].first / 60, w + week.parts[i].second / 60);
+// Whether the moment `at` (from the week's start) is off-peak.
+bool offPeakAt(const OffPeakWeek& week, long long at) {
+  for (size_t i = 0; i < week.count; ++i) {
+    if (week.parts[i].first <= at && at < week.parts[i].second) return true;
   }
-  std::vector<std::uint16_t> marks(static_cast<size_t>(kWeekMinutes));
-  size_t i = 0;
-  for (long long at = 0; at < kWeekMinutes;) {
-    while (i < parts.size() && parts[i].second <= at) ++i;
-    const bool off = i < parts.size() && parts[i].first <= at;
-    long long end = 2 * kWeekMinutes;
-    if (off) {
-      end = parts[i].second;
-      // A stretch to Sunday midnight goes on into Monday's.
-      while (i + 1 < parts.size() && parts[i + 1].first == end) end = parts[++i].second;
-    } else if (i < parts.size()) {
-      end = parts[i].first;
+  return false;
+}
+
+// Where the rate in force at `at` (from the week's start) next changes,
+// from the week's start; kNever when it never does. A stretch to Sunday
+// midnight goes on into Monday's.
+long long nextChange(const OffPeakWeek& week, long long at, long long kNever) {
+  const bool off = offPeakAt(week, at);
+  for (long long w = 0; w < 2 * kWeek; w += kWeek) {
+    for (size_t i = 0; i < week.count; ++i) {
+      const long long edge = w + (off ? week.parts[i].second : week.parts[i].first);
+      if (edge > at && offPeakAt(week, edge % kWeek) != off) return edge;
     }
-    const auto mark = static_cast<std::uint16_t>(end << 1 | (off ? 1 : 0));
-    std::fill(marks.begin() + at, marks.begin() + std::min(end, kWeekMinutes), mark);
-    at = end;
   }
-  return marks;
+  return kNever;  // one rate all week
 }
 
 }  // namespace
@@ -100,29 +93,43 @@ long long Pricer::offPeakUnits(const OffPeakWeek& week, long long offset, long l
   return count;
 }
 
-LogPricer::LogPricer(const Tariff& t) : Pricer(t), priced_(2 * kPriced), marks_(minuteMarks(week(true))) {
+LogPricer::LogPricer(const Tariff& t) : Pricer(t), priced_(2 * kPriced) {
   for (long long n = 0; n < kPriced; ++n) {
     priced_[static_cast<size_t>(2 * n)] = centsOf(n, 0);
     priced_[static_cast<size_t>(2 * n + 1)] = centsOf(n, n);
   }
-}
-
-// A connection of many units within its stretch, or one that runs on into
-// the next stretch, mostly to end there: then the units begun before the
-// change are at the first rate and the rest at the other.
-std::int64_t LogPricer::centsAcross(long long offset, long long units, std::uint16_t mark) const {
-  const long long last = offset + (units - 1) * t_.unit;
-  const long long change = (mark >> 1) * 60LL;
-  if (last < change) return centsOf(units, (mark & 1) != 0 ? units : 0);
-  if (change < kWeek + kWeek) {
-    const long long minute = change / 60 % kWeekMinutes;
-    const long long after = (marks_[static_cast<size_t>(minute)] >> 1) * 60LL + (change - minute * 60);
-    if (last < after) {
-      const long long before = this->units(change - offset);
-      return centsOf(units, (mark & 1) != 0 ? before : units - before);
+  const OffPeakWeek& dated = week(true);
+  for (size_t d = 0; d < days_.size(); ++d) {
+    const long long midnight = static_cast<long long>(d) * kDay;
+    DayRates& day = days_[d];
+    day.changes = {kDay, kDay};
+    long long from = midnight;
+    for (size_t i = 0; i < day.stretches.size(); ++i) {
+      const long long change = nextChange(dated, from, kNoChange);
+      day.stretches[i] = {change == kNoChange ? kNoChange : change - midnight, offPeakAt(dated, from) ? 1 : 0};
+      // A day holds at most two changes: from midnight to a time of day
+      // and from another to the next midnight.
+      if (i < day.changes.size() && change < midnight + kDay) day.changes[i] = change - midnight;
+      from = change;
+      if (change >= midnight + kDay) break;
     }
   }
-  return centsOf(units, offPeakUnits(week(true), offset, units));
+}
+
+// Most of these run into the next stretch and end there: the units begun
+// before the change are at the first rate and the rest at the other.
+std::int64_t LogPricer::centsAcross(long long weekday, long long at, long long units, Stretch stretch) const {
+  const long long last = at + (units - 1) * t_.unit;
+  if (last < stretch.end) return centsOf(units, stretch.offPeak != 0 ? units : 0);
+  if (stretch.end < kNoChange) {
+    const long long days = stretch.end / kDay;  // to the day of the change
+    const Stretch next = stretchAt((weekday + days) % 7, stretch.end - days * kDay);
+    if (next.end < kNoChange && last < next.end + days * kDay) {
+      const long long before = this->units(stretch.end - at);
+      return centsOf(units, stretch.offPeak != 0 ? before : units - before);
+    }
+  }
+  return centsOf(units, offPeakUnits(week(true), weekday * kDay + at, units));
 }
 
 }  // namespace tallix

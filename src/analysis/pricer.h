@@ -90,40 +90,59 @@ class Pricer {
 };
 
 // Prices the connections of a log. Nearly every connection lies within one
-// stretch of one rate; a mark for every minute of the week says so with one
-// look-up, where walking the stretches takes branches that random starts
-// make hard to guess. The stretches begin and end on whole minutes, so each
-// minute has one rate throughout.
+// stretch of one rate; where that stretch ends is kept for every stretch of
+// every day of the week (a day has at most three), so a look-up in a small
+// table tells so, where walking the stretches takes branches that random
+// starts make hard to guess.
 class LogPricer : private Pricer {
  public:
   explicit LogPricer(const Tariff& t);
 
   // The same as Pricer::cents.
   std::int64_t cents(long long start, bool dayKnown, long long seconds) const {
-    return centsInWeek(weekOffset(start), dayKnown, seconds);
+    const long long offset = weekOffset(start);
+    return centsOnDay(offset / kDay, offset % kDay, dayKnown, seconds);
   }
-  // The same from where in its week (from Monday 00:00) the connection begins.
-  std::int64_t centsInWeek(long long offset, bool dayKnown, long long seconds) const {
+  // The same from the day of the week (0 Monday) and the seconds into that
+  // day at which the connection begins.
+  std::int64_t centsOnDay(long long weekday, long long at, bool dayKnown, long long seconds) const {
     const long long n = units(seconds);
-    if (!dayKnown) return centsOf(n, offPeakUnits(week(false), offset, n));  // a rare start
-    // The minute's rate (the lowest bit: off-peak) and the minute at which
-    // that rate next changes, from the week's start.
-    const std::uint16_t mark = marks_[static_cast<size_t>(offset / 60)];
-    const long long last = offset + (n - 1) * t_.unit;  // the last unit's start
-    if (last < (mark >> 1) * 60LL && n < kPriced) [[likely]]
-      return priced_[static_cast<size_t>(n * 2 + (mark & 1))];
-    return centsAcross(offset, n, mark);
+    if (!dayKnown) return centsOf(n, offPeakUnits(week(false), at, n));  // a rare start
+    const Stretch stretch = stretchAt(weekday, at);
+    const long long last = at + (n - 1) * t_.unit;  // the last unit's start
+    if (last < stretch.end && n < kPriced) [[likely]]
+      return priced_[static_cast<size_t>(n * 2 + stretch.offPeak)];
+    return centsAcross(weekday, at, n, stretch);
   }
 
  private:
-  // A dated connection that the first stretch of its rate does not hold.
-  std::int64_t centsAcross(long long offset, long long units, std::uint16_t mark) const;
+  // A stretch of one rate: where it ends, in seconds from the start of the
+  // day it was looked up on (kNoChange when the rate never changes).
+  struct Stretch {
+    long long end = 0;
+    long long offPeak = 0;
+  };
+  static constexpr long long kNoChange = 1LL << 40;
+  // One day of the week: where in it the rate changes (past the day's end
+  // when it changes less often) and its stretches from midnight and from
+  // each change.
+  struct DayRates {
+    std::array<long long, 2> changes{};
+    std::array<Stretch, 3> stretches{};
+  };
+
+  Stretch stretchAt(long long weekday, long long at) const {
+    const DayRates& day = days_[static_cast<size_t>(weekday)];
+    return day.stretches[static_cast<size_t>((at >= day.changes[0] ? 1 : 0) + (at >= day.changes[1] ? 1 : 0))];
+  }
+  // A dated connection of many units, or one that its stretch does not hold.
+  std::int64_t centsAcross(long long weekday, long long at, long long units, Stretch stretch) const;
 
   // The cents of the first units' counts at either rate (index units * 2,
   // plus 1 off-peak), worked out once: nearly every connection is one of them.
   static constexpr long long kPriced = 512;
   std::vector<std::int64_t> priced_;
-  std::vector<std::uint16_t> marks_;  // of the dated week
+  std::array<DayRates, 7> days_{};  // of the dated week
 };
 
 }  // namespace tallix

@@ -57,6 +57,101 @@ std::string_view LogUsage::endStamp(const UsageConnection& c) const {
   return tail(trimmed(texts.log.recordView(c.startRecord + 1)), 19);
 }
 
+namespace {
+
+// The connections of a log as the pair reader tells of its pairs: each one
+// kept, split by day and, with a tariff, priced, in one pass. What a batch
+// of pairs works on is held in locals, where the compiler can keep it in
+// registers rather than write it back after every pair.
+class ConnectionReading {
+ public:
+  ConnectionReading(LogUsage& usage, const std::optional<Tariff>& tariff) : usage_(usage) {
+    if (!tariff) return;
+    pricer_.emplace(*tariff);
+    usage.cost.emplace();
+  }
+
+  void take(std::span<const PairReport> pairs) {
+    DaySplitter& days = splitter();
+    const LogPricer* pricer = pricer_ ? &*pricer_ : nullptr;
+    const bool partMinute = usage_.partMinute;
+    long long date = date_;
+    long long day = day_;
+    long long weekday = weekday_;
+    // Connections within one day, the usual kind, are summed here and
+    // added to their day when the day changes.
+    long long runDay = day;
+    long long runSeconds = 0;
+    std::int64_t cents = 0;
+    for (const PairReport& pair : pairs) {
+      if (pair.outcome != PairOutcome::Counted) continue;
+      // Filled where it lies: one built elsewhere and copied in is read
+      // back before its writes have settled, which costs more.
+      UsageConnection& c = usage_.connections.emplace_back();
+      readConnection(pair, stamps_, c);
+      std::int64_t price = 0;
+      if (c.dated && pair.startTime >= 0) [[likely]] {
+        // The usual pair: its date and its time of day come apart, so the
+        // day and the week need no division of their own.
+        if (c.startSeconds - pair.startTime != date) {
+          date = c.startSeconds - pair.startTime;
+          day = date / kDay - (date % kDay < 0 ? 1 : 0);
+          weekday = (day % 7 + 7) % 7;  // day 0 was a Monday
+        }
+        const int at = partMinute ? pair.startTime - pair.startTime % 60 : pair.startTime;
+        if (c.seconds > 0 && c.seconds <= kDay - at && day == runDay) [[likely]] {
+          runSeconds += c.seconds;
+        } else {
+          if (runSeconds > 0) days.addToDay(runDay, runSeconds);
+          runDay = day;
+          runSeconds = 0;
+          days.add(day, at, c.seconds);
+        }
+        if (pricer) price = pricer->centsOnDay(weekday, at, true, c.seconds);
+      } else {
+        days.add(c, partMinute);
+        if (pricer) price = pricer->cents(c.countedStart(partMinute), c.dated, c.seconds);
+      }
+      if (pricer) {
+        usage_.cost->cents.push_back(price);
+        cents += price;
+      }
+    }
+    if (runSeconds > 0) days.addToDay(runDay, runSeconds);
+    date_ = date;
+    day_ = day;
+    weekday_ = weekday;
+    if (pricer) usage_.cost->totalCents += cents;
+  }
+
+  void finish() { usage_.days = splitter().take(); }
+
+ private:
+  // Made once the headers have named the period, which is before any pair.
+  DaySplitter& splitter() {
+    if (!days_) {
+      days_.emplace(usage_.texts.from, usage_.texts.to);
+      // The records are counted by now: room for a connection a pair at once.
+      const auto most = static_cast<size_t>(usage_.texts.records / 2);
+      usage_.connections.reserve(most);
+      if (pricer_) usage_.cost->cents.reserve(most);
+    }
+    return *days_;
+  }
+
+  LogUsage& usage_;
+  StampReader stamps_;
+  std::optional<DaySplitter> days_;
+  std::optional<LogPricer> pricer_;
+  // The last start's date in serial seconds, its day number and its day of
+  // the week: a log's starts run in order, so dates repeat.
+  long long date_ = -1;
+  long long day_ = 0;
+  long long weekday_ = 0;
+};
+
+}  // namespace
+
 LogUsage readLogUsage(const std::string& folder, const std::string& name, bool partMinute,
                       const std::optional<Tariff>& tariff) {
   QuietServices services;
@@ -68,62 +163,10 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
   LogUsage usage;
   usage.name = name;
   usage.partMinute = partMinute;
-  StampReader stamps;
-  std::optional<DaySplitter> days;  // once the headers have named the period
-  // The last start's date in serial seconds, its day number and where that
-  // day begins in its week: a log's starts run in order, so dates repeat.
-  long long date = -1;
-  long long day = 0;
-  long long dayInWeek = 0;
-  std::optional<LogPricer> pricer;
-  if (tariff) {
-    pricer.emplace(*tariff);
-    usage.cost.emplace();
-  }
-  // Each connection is split by day and priced as it is read: one pass.
+  ConnectionReading reading(usage, tariff);
   loadSelectedLog(
-      form,
-      [&](std::span<const PairReport> pairs) {
-        if (!days) {
-          days.emplace(usage.texts.from, usage.texts.to);
-          // The records are counted by now: room for a connection a pair at once.
-          const auto most = static_cast<size_t>(usage.texts.records / 2);
-          usage.connections.reserve(most);
-          if (pricer) usage.cost->cents.reserve(most);
-        }
-        std::int64_t batchCents = 0;
-        for (const PairReport& pair : pairs) {
-          if (pair.outcome != PairOutcome::Counted) continue;
-          // Filled where it lies: one built elsewhere and copied in is read
-          // back before its writes have settled, which costs more.
-          UsageConnection& c = usage.connections.emplace_back();
-          readConnection(pair, stamps, c);
-          std::int64_t cents = 0;
-          if (c.dated && pair.startTime >= 0) [[likely]] {
-            // The usual pair: its date and its time of day come apart, so
-            // the day and the week need no division of its own.
-            if (c.startSeconds - pair.startTime != date) {
-              date = c.startSeconds - pair.startTime;
-              day = date / kDay - (date % kDay < 0 ? 1 : 0);
-              dayInWeek = (day % 7 + 7) % 7 * kDay;
-            }
-            const int at = partMinute ? pair.startTime - pair.startTime % 60 : pair.startTime;
-            days->add(day, at, c.seconds);
-            if (pricer) cents = pricer->centsInWeek(dayInWeek + at, true, c.seconds);
-          } else {
-            days->add(c, partMinute);
-            if (pricer) cents = pricer->cents(c.countedStart(partMinute), c.dated, c.seconds);
-          }
-          if (pricer) {
-            usage.cost->cents.push_back(cents);
-            batchCents += cents;
-          }
-        }
-        if (pricer) usage.cost->totalCents += batchCents;
-      },
-      &usage.texts);
-  if (!days) days.emplace(usage.texts.from, usage.texts.to);
-  usage.days = days->take();
+      form, [&reading](std::span<const PairReport> pairs) { reading.take(pairs); }, &usage.texts);
+  reading.finish();
   usage.messages = std::move(services.messages);
   usage.totalSeconds = form.TotalHours * 3600LL + form.TotalMinutes * 60LL + form.TotalSeconds;
   usage.totalShown = form["lblUseTime"].caption;

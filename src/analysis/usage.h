@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -36,10 +37,10 @@ class QuietServices : public Services {
 // One counted pair. Kept small, as a log holds thousands: its stamps stay in
 // the log's bytes, and its start is kept as a number, worked out once.
 struct UsageConnection {
-  long startRecord = 0;
-  bool dated = false;          // the start stamp is a real date and time;
-  long long startSeconds = 0;  // then the start in serial seconds (toSerialSeconds), else its time of day
-  long long seconds = 0;       // what the pair added to the total
+  long long startSeconds = 0;  // the start in serial seconds (toSerialSeconds) when dated, else its time of day
+  std::int32_t seconds = 0;    // what the pair added to the total (a pair adds at most 100 days)
+  std::int16_t startRecord = 0;  // a log has at most 32767 records
+  bool dated = false;          // the start stamp is a real date and time
 
   // Where the counted time begins: under the part-minute setting the
   // start's seconds are dropped.
@@ -53,8 +54,8 @@ void readStart(std::string_view stamp, StampReader& stamps, UsageConnection& c);
 
 // A counted pair's connection, its start read from the start record's stamp.
 inline void readConnection(const PairReport& pair, StampReader& stamps, UsageConnection& c) {
-  c.startRecord = pair.startRecord;
-  c.seconds = pair.seconds;
+  c.startRecord = static_cast<std::int16_t>(pair.startRecord);
+  c.seconds = static_cast<std::int32_t>(pair.seconds);
   const std::string_view stamp = pair.startText.substr(pair.startText.size() - std::min<size_t>(17, pair.startText.size()));
   if (pair.startTime < 0) {
     readStart(stamp, stamps, c);
@@ -109,9 +110,7 @@ class DaySplitter {
   // The days in calendar order: those before the period, the period's, those after.
   DaySplit take() const;
 
- private:
-  static constexpr long long kDay = 86400;
-
+  // Seconds that lie within day number `day`.
   void addToDay(long long day, long long seconds) {
     const auto offset = static_cast<unsigned long long>(day - first_);
     if (offset < inPeriod_.size()) [[likely]] {
@@ -120,6 +119,10 @@ class DaySplitter {
       others_[day] += seconds;
     }
   }
+
+ private:
+  static constexpr long long kDay = 86400;
+
   void addAcrossDays(long long day, long long at, long long seconds);
 
   // The period's days by their offset from its first day; a day outside it

@@ -59,7 +59,7 @@ TEST(Cost, EachUnitAtTheRateWhenItBegins) {
     UsageConnection connection;
     connection.dated = !c.undated;
     connection.startSeconds = c.undated ? toSerialSeconds(c.start) % 86400 : toSerialSeconds(c.start);
-    connection.seconds = c.seconds;
+    connection.seconds = static_cast<std::int32_t>(c.seconds);
     EXPECT_EQ(priced(t, connection, c.partMinute), c.cents);
   }
 }
@@ -98,7 +98,7 @@ TEST(Cost, RoundsHalvesUpAndCountsLikeUnitByUnit) {
     UsageConnection connection;
     connection.dated = true;
     connection.startSeconds = start;
-    connection.seconds = seconds;
+    connection.seconds = static_cast<std::int32_t>(seconds);
     ASSERT_EQ(priced(t, connection, false), (walked + 50) / 100) << round;
   }
 }
