@@ -8,8 +8,8 @@ std::int64_t connectionCents(const Tariff& t, long long start, bool dayKnown, lo
   return Pricer(t).cents(start, dayKnown, seconds);
 }
 
-std::int64_t connectionCents(const Tariff& t, const UsageConnection& c, bool partMinute) {
-  return Pricer(t).cents(c.countedStart(partMinute), c.dated, c.seconds);
+std::int64_t connectionCents(const Tariff& t, const PairStart& start, long long seconds, bool partMinute) {
+  return Pricer(t).cents(start.counted(partMinute), start.dated, seconds);
 }
 
 std::string centsText(std::int64_t cents) {

@@ -21,10 +21,10 @@ inline constexpr std::string_view kTotalCostFilled = "Total cost =  ";
 // not apply.
 std::int64_t connectionCents(const Tariff& tariff, long long start, bool dayKnown, long long seconds);
 
-// A counted connection of a log: from its start (from the start's whole
-// minute under the part-minute setting, as its seconds are dropped there)
-// for the seconds the Calculation view gives it.
-std::int64_t connectionCents(const Tariff& tariff, const UsageConnection& connection, bool partMinute);
+// A counted pair of a log: from its start (from the start's whole minute
+// under the part-minute setting, as its seconds are dropped there) for the
+// seconds the Calculation view gives it.
+std::int64_t connectionCents(const Tariff& tariff, const PairStart& start, long long seconds, bool partMinute);
 
 // "7.25 EUR"; "7.25" without a currency.
 std::string moneyText(std::int64_t cents, std::string_view currency);

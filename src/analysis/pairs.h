@@ -34,8 +34,9 @@ struct PairReport {
   std::string_view endText;    // (empty for an unpaired start)
   PairOutcome outcome = PairOutcome::Counted;
   long long seconds = 0;       // what the pair added to the total
-  int startTime = -1;          // the start's time of day in seconds when the reader has
-                               // read it in place (digits and range checked), else -1
+  int startTime = -1;          // the start's time of day in seconds when the reader has read
+                               // it in place (digits and range checked; the start text is
+                               // then the usual 26 characters), else -1
 };
 // Hears of the pairs in order, many at a time.
 using PairObserver = std::function<void(std::span<const PairReport>)>;

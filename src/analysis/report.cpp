@@ -68,9 +68,7 @@ bool chooseTariff(Options& options, const std::string& logFolder, std::ostream& 
 // The cost of a counted pair as the reader reports it.
 std::int64_t pairCents(const Tariff& tariff, const PairReport& pair, bool partMinute) {
   StampReader stamps;
-  UsageConnection c;
-  readConnection(pair, stamps, c);
-  return connectionCents(tariff, c, partMinute);
+  return connectionCents(tariff, readStart(pair, stamps), pair.seconds, partMinute);
 }
 
 // The message window breaks lines at a carriage return; a console at a line feed.

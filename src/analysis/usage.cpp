@@ -1,6 +1,8 @@
 #include "analysis/usage.h"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <span>
 #include <vector>
 
@@ -39,14 +41,16 @@ std::optional<DateTime> periodLastDay(const std::string& stored) {
 }
 
 
-void readStart(std::string_view stamp, StampReader& stamps, UsageConnection& c) {
-  c.dated = stamps.readSeconds(stamp, c.startSeconds);
-  if (!c.dated) {
+PairStart readStartAfresh(std::string_view stamp, StampReader& stamps) {
+  PairStart start;
+  start.dated = stamps.readSeconds(stamp, start.seconds);
+  if (!start.dated) {
     // A start that is no real date still has a time of day in range (the
     // pair was counted): "yy/mm/dd hh:mm:ss".
     auto two = [&stamp](size_t at) { return at + 2 <= stamp.size() ? wholeValue(stamp.substr(at, 2)) : 0; };
-    c.startSeconds = two(9) * 3600LL + two(12) * 60LL + two(15);
+    start.seconds = two(9) * 3600LL + two(12) * 60LL + two(15);
   }
+  return start;
 }
 
 std::string_view LogUsage::startStamp(const UsageConnection& c) const {
@@ -72,6 +76,19 @@ class ConnectionReading {
   }
 
   void take(std::span<const PairReport> pairs) {
+    while (!pairs.empty()) {
+      const size_t count = std::min(pairs.size(), kBatch);
+      takeBatch(pairs.first(count));
+      pairs = pairs.subspan(count);
+    }
+  }
+
+  void finish() { usage_.days = splitter().take(); }
+
+ private:
+  static constexpr size_t kBatch = 64;
+
+  void takeBatch(std::span<const PairReport> pairs) {
     DaySplitter& days = splitter();
     const LogPricer* pricer = pricer_ ? &*pricer_ : nullptr;
     const bool partMinute = usage_.partMinute;
@@ -82,51 +99,53 @@ class ConnectionReading {
     // added to their day when the day changes.
     long long runDay = day;
     long long runSeconds = 0;
+    // The batch's connections and prices, added to the usage at its end.
+    std::array<UsageConnection, kBatch> kept;
+    std::array<std::int64_t, kBatch> prices;
+    size_t count = 0;
     std::int64_t cents = 0;
     for (const PairReport& pair : pairs) {
       if (pair.outcome != PairOutcome::Counted) continue;
-      // Filled where it lies: one built elsewhere and copied in is read
-      // back before its writes have settled, which costs more.
-      UsageConnection& c = usage_.connections.emplace_back();
-      readConnection(pair, stamps_, c);
+      const PairStart start = readStart(pair, stamps_);
+      const auto seconds = static_cast<std::int32_t>(pair.seconds);
+      kept[count] = {seconds, static_cast<std::int16_t>(pair.startRecord)};
       std::int64_t price = 0;
-      if (c.dated && pair.startTime >= 0) [[likely]] {
+      if (start.dated && pair.startTime >= 0) [[likely]] {
         // The usual pair: its date and its time of day come apart, so the
         // day and the week need no division of their own.
-        if (c.startSeconds - pair.startTime != date) {
-          date = c.startSeconds - pair.startTime;
+        if (start.seconds - pair.startTime != date) {
+          date = start.seconds - pair.startTime;
           day = date / kDay - (date % kDay < 0 ? 1 : 0);
           weekday = (day % 7 + 7) % 7;  // day 0 was a Monday
         }
         const int at = partMinute ? pair.startTime - pair.startTime % 60 : pair.startTime;
-        if (c.seconds > 0 && c.seconds <= kDay - at && day == runDay) [[likely]] {
-          runSeconds += c.seconds;
+        if (seconds > 0 && seconds <= kDay - at && day == runDay) [[likely]] {
+          runSeconds += seconds;
         } else {
           if (runSeconds > 0) days.addToDay(runDay, runSeconds);
           runDay = day;
           runSeconds = 0;
-          days.add(day, at, c.seconds);
+          days.add(day, at, seconds);
         }
-        if (pricer) price = pricer->centsOnDay(weekday, at, true, c.seconds);
+        if (pricer) price = pricer->centsOnDay(weekday, at, true, seconds);
       } else {
-        days.add(c, partMinute);
-        if (pricer) price = pricer->cents(c.countedStart(partMinute), c.dated, c.seconds);
+        days.add(start, seconds, partMinute);
+        if (pricer) price = pricer->cents(start.counted(partMinute), start.dated, seconds);
       }
-      if (pricer) {
-        usage_.cost->cents.push_back(price);
-        cents += price;
-      }
+      prices[count++] = price;
+      cents += price;
     }
     if (runSeconds > 0) days.addToDay(runDay, runSeconds);
     date_ = date;
     day_ = day;
     weekday_ = weekday;
-    if (pricer) usage_.cost->totalCents += cents;
+    usage_.connections.insert(usage_.connections.end(), kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(count));
+    if (pricer) {
+      usage_.cost->cents.insert(usage_.cost->cents.end(), prices.begin(), prices.begin() + static_cast<std::ptrdiff_t>(count));
+      usage_.cost->totalCents += cents;
+    }
   }
 
-  void finish() { usage_.days = splitter().take(); }
-
- private:
   // Made once the headers have named the period, which is before any pair.
   DaySplitter& splitter() {
     if (!days_) {

@@ -34,35 +34,33 @@ class QuietServices : public Services {
   void setStartAtLogOn(bool) override {}
 };
 
-// One counted pair. Kept small, as a log holds thousands: its stamps stay in
-// the log's bytes, and its start is kept as a number, worked out once.
+// One counted pair as kept. Kept small, as a log holds thousands: its
+// stamps stay in the log's bytes.
 struct UsageConnection {
-  long long startSeconds = 0;  // the start in serial seconds (toSerialSeconds) when dated, else its time of day
-  std::int32_t seconds = 0;    // what the pair added to the total (a pair adds at most 100 days)
+  std::int32_t seconds = 0;      // what the pair added to the total (a pair adds at most 100 days)
   std::int16_t startRecord = 0;  // a log has at most 32767 records
-  bool dated = false;          // the start stamp is a real date and time
-
-  // Where the counted time begins: under the part-minute setting the
-  // start's seconds are dropped.
-  long long countedStart(bool partMinute) const {
-    return partMinute ? startSeconds - startSeconds % 60 : startSeconds;
-  }
 };
 
-// A counted pair's start when the reader has not read its time of day.
-void readStart(std::string_view stamp, StampReader& stamps, UsageConnection& c);
+// Where a counted pair's time begins, read from its start record's stamp.
+struct PairStart {
+  long long seconds = 0;  // serial seconds (toSerialSeconds) when dated, else the time of day
+  bool dated = false;     // the stamp is a real date and time
 
-// A counted pair's connection, its start read from the start record's stamp.
-inline void readConnection(const PairReport& pair, StampReader& stamps, UsageConnection& c) {
-  c.startRecord = static_cast<std::int16_t>(pair.startRecord);
-  c.seconds = static_cast<std::int32_t>(pair.seconds);
-  const std::string_view stamp = pair.startText.substr(pair.startText.size() - std::min<size_t>(17, pair.startText.size()));
-  if (pair.startTime < 0) {
-    readStart(stamp, stamps, c);
-    return;
-  }
-  c.dated = stamps.readSeconds(stamp, pair.startTime, c.startSeconds);
-  if (!c.dated) c.startSeconds = pair.startTime;
+  // Under the part-minute setting the start's seconds are dropped.
+  long long counted(bool partMinute) const { return partMinute ? seconds - seconds % 60 : seconds; }
+};
+
+// The start of a pair whose time of day the reader has not read.
+PairStart readStartAfresh(std::string_view stamp, StampReader& stamps);
+
+// A counted pair's start.
+inline PairStart readStart(const PairReport& pair, StampReader& stamps) {
+  if (pair.startTime < 0) return readStartAfresh(pair.startText.substr(pair.startText.size() - std::min<size_t>(17, pair.startText.size())), stamps);
+  // Read in place: the usual start text, its stamp from its tenth character.
+  PairStart start;
+  start.dated = stamps.readSeconds({pair.startText.data() + 9, 17}, pair.startTime, start.seconds);
+  if (!start.dated) start.seconds = pair.startTime;
+  return start;
 }
 
 struct DayUsage {
@@ -89,14 +87,14 @@ class DaySplitter {
   // busy or not.
   DaySplitter(const std::string& from, const std::string& to);
 
-  void add(const UsageConnection& c, bool partMinute) {
-    if (!c.dated) {
-      undated_ += c.seconds;
+  void add(const PairStart& start, long long seconds, bool partMinute) {
+    if (!start.dated) {
+      undated_ += seconds;
       return;
     }
-    const long long start = c.countedStart(partMinute);
-    const long long day = start / kDay - (start % kDay < 0 ? 1 : 0);
-    add(day, start - day * kDay, c.seconds);
+    const long long from = start.counted(partMinute);
+    const long long day = from / kDay - (from % kDay < 0 ? 1 : 0);
+    add(day, from - day * kDay, seconds);
   }
   // A dated connection from `at` seconds into day number `day` (serial seconds / a day).
   void add(long long day, long long at, long long seconds) {

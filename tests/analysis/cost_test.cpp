@@ -17,9 +17,9 @@ Tariff plan() { return *parseTariff("[Tariff]\nper_call=0.10\nprice=0.05\nminimu
 
 // One connection's cents, priced alone and as a log's connections are: the
 // two ways must agree.
-std::int64_t priced(const Tariff& t, const UsageConnection& connection, bool partMinute) {
-  const std::int64_t alone = connectionCents(t, connection, partMinute);
-  EXPECT_EQ(LogPricer(t).cents(connection.countedStart(partMinute), connection.dated, connection.seconds), alone);
+std::int64_t priced(const Tariff& t, const PairStart& start, long long seconds, bool partMinute) {
+  const std::int64_t alone = connectionCents(t, start, seconds, partMinute);
+  EXPECT_EQ(LogPricer(t).cents(start.counted(partMinute), start.dated, seconds), alone);
   return alone;
 }
 
@@ -56,11 +56,8 @@ TEST(Cost, EachUnitAtTheRateWhenItBegins) {
     t.unit = c.unit;
     t.minimum = c.minimum;
     if (!c.hours) t.offPeakFrom = t.offPeakTo = 0;
-    UsageConnection connection;
-    connection.dated = !c.undated;
-    connection.startSeconds = c.undated ? toSerialSeconds(c.start) % 86400 : toSerialSeconds(c.start);
-    connection.seconds = static_cast<std::int32_t>(c.seconds);
-    EXPECT_EQ(priced(t, connection, c.partMinute), c.cents);
+    const PairStart start{c.undated ? toSerialSeconds(c.start) % 86400 : toSerialSeconds(c.start), !c.undated};
+    EXPECT_EQ(priced(t, start, c.seconds, c.partMinute), c.cents);
   }
 }
 
@@ -95,11 +92,7 @@ TEST(Cost, RoundsHalvesUpAndCountsLikeUnitByUnit) {
       walked += t.offPeakDays[static_cast<size_t>(at / 86400 % 7)] || (t.offPeakFrom != t.offPeakTo && hours)
                     ? 1 : 10000;
     }
-    UsageConnection connection;
-    connection.dated = true;
-    connection.startSeconds = start;
-    connection.seconds = static_cast<std::int32_t>(seconds);
-    ASSERT_EQ(priced(t, connection, false), (walked + 50) / 100) << round;
+    ASSERT_EQ(priced(t, {start, true}, seconds, false), (walked + 50) / 100) << round;
   }
 }
 

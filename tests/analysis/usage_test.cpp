@@ -41,11 +41,7 @@ TEST(SplitByDay, SplitsAtMidnightAndListsThePeriod) {
     DaySplitter splitter("2002/04/15", "2002/05/14");
     long long total = 0;
     for (const auto& [start, seconds] : c.connections) {
-      UsageConnection connection;
-      connection.dated = start.has_value();
-      connection.startSeconds = start ? toSerialSeconds(*start) : 0;
-      connection.seconds = static_cast<std::int32_t>(seconds);
-      splitter.add(connection, c.partMinute);
+      splitter.add({start ? toSerialSeconds(*start) : 0, start.has_value()}, seconds, c.partMinute);
       total += seconds;
     }
     const DaySplit split = splitter.take();
