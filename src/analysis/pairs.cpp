@@ -239,18 +239,22 @@ constexpr std::uint64_t kSixBytes = 0xFFFF'FFFF'FFFFULL;
 const std::uint64_t kStartWord = eightBytes("start:  ") & kSixBytes;
 const std::uint64_t kEndWord = eightBytes("_end :  ") & kSixBytes;
 
-// The record's first 26 characters are its text: it begins with `mark` and
-// its last three characters are blanks. Its 26th character, the last digit
-// of its seconds, is checked with the time of day.
-inline bool usualShape(const char* record, std::uint64_t mark) {
-  return (eightBytes(record) & kSixBytes) == mark && eightBytes(record + 21) >> 40 == 0x20'2020;
+// Not zero unless the record's first 26 characters are its text: it begins
+// with `mark` and its last three characters are blanks. Its 26th character,
+// the last digit of its seconds, is checked with the time of day.
+inline std::uint64_t notUsualShape(const char* record, std::uint64_t mark) {
+  return ((eightBytes(record) & kSixBytes) ^ mark) | ((eightBytes(record + 21) >> 40) ^ 0x20'2020);
 }
 
-// The time of day "hh:mm:ss" at position 19 of a record, in seconds.
-inline bool timeOfDay(const char* record, int& seconds, DigitGroup& time) {
-  if (!readTimeOfDay(record + 18, time)) return false;
-  seconds = time.first * 3600 + time.second * 60 + time.third;
-  return true;
+// A time of day's numbers, paired up as digitPairs gives them, in minutes
+// and in seconds. One multiplication puts hours * 60 + minutes in bytes 3
+// and 4, where nothing else reaches.
+constexpr std::uint64_t kHourAndMinute = 0x0000'0000'FF00'00FFULL;
+inline int minutesOfDay(std::uint64_t pairs) {
+  return static_cast<int>(((pairs & kHourAndMinute) * ((60ULL << 24) | 1)) >> 24 & 0xFFFF);
+}
+inline int secondsOfDay(std::uint64_t pairs) {
+  return minutesOfDay(pairs) * 60 + static_cast<int>(pairs >> 48 & 0xFF);
 }
 
 // The usual pair read in place, with its start's time of day `s` and what
@@ -259,23 +263,25 @@ inline bool timeOfDay(const char* record, int& seconds, DigitGroup& time) {
 // end, passing midnight at most once, except that an end a few seconds
 // before the start in the same minute counts nothing; under the part-minute
 // setting the start's seconds are dropped and an end inside a minute counts
-// that minute.
+// that minute. Every check is made, and then looked at once: nearly every
+// pair is a usual one.
 inline bool quickPair(const char* start, const char* end, bool partMinute, int& days, int& s, long long& seconds) {
-  DigitGroup from;
-  DigitGroup to;
-  int e = 0;
   const unsigned tens = static_cast<unsigned char>(start[7]) - unsigned{'0'};
   const unsigned ones = static_cast<unsigned char>(start[8]) - unsigned{'0'};
   days = static_cast<int>(tens * 10 + ones);
-  if (!(usualShape(start, kStartWord) && usualShape(end, kEndWord) && tens < 10 && ones < 10 &&
-        timeOfDay(start, s, from) && timeOfDay(end, e, to)))
+  std::uint64_t from = 0;
+  std::uint64_t to = 0;
+  const bool times = readTimesOfDay(start + 18, end + 18, from, to);
+  if (!times || (notUsualShape(start, kStartWord) | notUsualShape(end, kEndWord) | (tens > 9) | (ones > 9)) != 0)
     return false;
+  s = secondsOfDay(from);
+  const int e = secondsOfDay(to);
   int added = 0;
   if (partMinute) {
-    const int minutes = (to.first - from.first) * 60 + to.second - from.second;
-    added = ((minutes < 0 ? minutes + 1440 : minutes) + (to.third != 0)) * 60;
+    const int minutes = minutesOfDay(to) - minutesOfDay(from);
+    added = ((minutes < 0 ? minutes + 1440 : minutes) + ((to >> 48 & 0xFF) != 0)) * 60;
   } else {
-    const bool sameMinute = to.first == from.first && to.second == from.second;
+    const bool sameMinute = ((from ^ to) & kHourAndMinute) == 0;
     added = e >= s ? e - s : sameMinute ? 0 : e - s + 86400;
   }
   seconds = added + days * 86400LL;

@@ -67,6 +67,7 @@ long long nextChange(const OffPeakWeek& week, long long at, long long kNever) {
 
 Pricer::Pricer(const Tariff& t)
     : t_(t),
+      unit_(t.unit),
       unitInverse_(((std::uint64_t{1} << 42) + static_cast<std::uint64_t>(t.unit) - 1) / static_cast<std::uint64_t>(t.unit)),
       dated_(offPeakWeek(t, true)),
       undated_(offPeakWeek(t, false)) {}
@@ -76,7 +77,7 @@ Pricer::Pricer(const Tariff& t)
 // start's day are passed over at once.
 long long Pricer::offPeakUnits(const OffPeakWeek& week, long long offset, long long units) const {
   if (units == 0 || week.count == 0) return 0;
-  const long long last = offset + (units - 1) * t_.unit;
+  const long long last = offset + (units - 1) * unit_;
   long long count = 0;
   size_t i = week.firstOfDay[static_cast<size_t>(offset / kDay)];
   for (long long w = 0; w <= last; w += kWeek, i = 0) {
@@ -86,8 +87,8 @@ long long Pricer::offPeakUnits(const OffPeakWeek& week, long long offset, long l
       if (from > last) return count;  // the stretches run in order: none later is reached
       if (to <= offset) continue;
       if (from <= offset && last < to) return units;  // all in one stretch
-      count += std::clamp(ceilDiv(to - offset, t_.unit), 0LL, units) -
-               std::clamp(ceilDiv(from - offset, t_.unit), 0LL, units);
+      count += std::clamp(ceilDiv(to - offset, unit_), 0LL, units) -
+               std::clamp(ceilDiv(from - offset, unit_), 0LL, units);
     }
   }
   return count;
@@ -119,7 +120,7 @@ LogPricer::LogPricer(const Tariff& t) : Pricer(t), priced_(2 * kPriced) {
 // Most of these run into the next stretch and end there: the units begun
 // before the change are at the first rate and the rest at the other.
 std::int64_t LogPricer::centsAcross(long long weekday, long long at, long long units, Stretch stretch) const {
-  const long long last = at + (units - 1) * t_.unit;
+  const long long last = at + (units - 1) * unit_;
   if (last < stretch.end) return centsOf(units, stretch.offPeak != 0 ? units : 0);
   if (stretch.end < kNoChange) {
     const long long days = stretch.end / kDay;  // to the day of the change

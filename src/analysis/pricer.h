@@ -53,14 +53,15 @@ class Pricer {
 
   // Units begun in `seconds`.
   long long units(long long seconds) const {
-    const std::uint64_t n = static_cast<std::uint64_t>(seconds) + static_cast<std::uint64_t>(t_.unit) - 1;
-    if (seconds > 0 && n < kQuickDivided) [[likely]] {
+    // Seconds below 0 make n larger than any real one.
+    const std::uint64_t n = static_cast<std::uint64_t>(seconds) + static_cast<std::uint64_t>(unit_) - 1;
+    if (n < kQuickDivided) [[likely]] {
       // n / unit as n * unitInverse_ / 2^42: exact for any n below 2^22
       // and unit below 2^20, and a multiplication instead of a division.
       return static_cast<long long>(n * unitInverse_ >> 42);
     }
     if (seconds <= 0) return 0;
-    return seconds / t_.unit + (seconds % t_.unit > 0 ? 1 : 0);
+    return seconds / unit_ + (seconds % unit_ > 0 ? 1 : 0);
   }
 
   // `units` units, `cheap` of them off-peak, with per_call and the minimum, in cents.
@@ -80,6 +81,7 @@ class Pricer {
   long long offPeakUnits(const OffPeakWeek& week, long long offset, long long units) const;
 
   const Tariff& t_;
+  const long long unit_;  // seconds in a charged unit
 
  private:
   static constexpr std::uint64_t kQuickDivided = 1U << 22;
@@ -109,7 +111,7 @@ class LogPricer : private Pricer {
     const long long n = units(seconds);
     if (!dayKnown) return centsOf(n, offPeakUnits(week(false), at, n));  // a rare start
     const Stretch stretch = stretchAt(weekday, at);
-    const long long last = at + (n - 1) * t_.unit;  // the last unit's start
+    const long long last = at + (n - 1) * unit_;  // the last unit's start
     if (last < stretch.end && n < kPriced) [[likely]]
       return priced_[static_cast<size_t>(n * 2 + stretch.offPeak)];
     return centsAcross(weekday, at, n, stretch);

@@ -92,7 +92,7 @@ class ConnectionReading {
     DaySplitter& days = splitter();
     const LogPricer* pricer = pricer_ ? &*pricer_ : nullptr;
     const bool partMinute = usage_.partMinute;
-    long long date = date_;
+    std::uint64_t knownDate = knownDate_;
     long long day = day_;
     long long weekday = weekday_;
     // Connections within one day, the usual kind, are summed here and
@@ -106,21 +106,21 @@ class ConnectionReading {
     std::int64_t cents = 0;
     for (const PairReport& pair : pairs) {
       if (pair.outcome != PairOutcome::Counted) continue;
-      const PairStart start = readStart(pair, stamps_);
       const auto seconds = static_cast<std::int32_t>(pair.seconds);
       kept[count] = {seconds, static_cast<std::int16_t>(pair.startRecord)};
+      // The usual start, read in place by the pair reader: its stamp
+      // "yy/mm/dd hh:mm:ss" from the tenth character, of the last date.
+      bool usual = pair.startTime >= 0;
+      if (usual) {
+        const char* stamp = pair.startText.data() + 9;
+        usual = stamp[8] == ' ' && separatedBy(stamp + 9, ':') &&
+                (eightBytes(stamp) == knownDate || learnDate(stamp, knownDate, day, weekday));
+      }
       std::int64_t price = 0;
-      if (start.dated && pair.startTime >= 0) [[likely]] {
-        // The usual pair: its date and its time of day come apart, so the
-        // day and the week need no division of their own.
-        if (start.seconds - pair.startTime != date) {
-          date = start.seconds - pair.startTime;
-          day = date / kDay - (date % kDay < 0 ? 1 : 0);
-          weekday = (day % 7 + 7) % 7;  // day 0 was a Monday
-        }
+      if (usual) [[likely]] {
         const int at = partMinute ? pair.startTime - pair.startTime % 60 : pair.startTime;
-        if (seconds > 0 && seconds <= kDay - at && day == runDay) [[likely]] {
-          runSeconds += seconds;
+        if (static_cast<std::uint32_t>(seconds - 1) < static_cast<std::uint32_t>(kDay - at) && day == runDay) [[likely]] {
+          runSeconds += seconds;  // within its day
         } else {
           if (runSeconds > 0) days.addToDay(runDay, runSeconds);
           runDay = day;
@@ -129,6 +129,7 @@ class ConnectionReading {
         }
         if (pricer) price = pricer->centsOnDay(weekday, at, true, seconds);
       } else {
+        const PairStart start = readStart(pair, stamps_);
         days.add(start, seconds, partMinute);
         if (pricer) price = pricer->cents(start.counted(partMinute), start.dated, seconds);
       }
@@ -136,7 +137,7 @@ class ConnectionReading {
       cents += price;
     }
     if (runSeconds > 0) days.addToDay(runDay, runSeconds);
-    date_ = date;
+    knownDate_ = knownDate;
     day_ = day;
     weekday_ = weekday;
     usage_.connections.insert(usage_.connections.end(), kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(count));
@@ -144,6 +145,17 @@ class ConnectionReading {
       usage_.cost->cents.insert(usage_.cost->cents.end(), prices.begin(), prices.begin() + static_cast<std::ptrdiff_t>(count));
       usage_.cost->totalCents += cents;
     }
+  }
+
+  // Reads the date of a usual start whose date differs from the last: true
+  // when it is a real date, which becomes the one known.
+  bool learnDate(const char* stamp, std::uint64_t& knownDate, long long& day, long long& weekday) {
+    long long date = 0;
+    if (!stamps_.readSeconds({stamp, 17}, 0, date)) return false;
+    knownDate = eightBytes(stamp);
+    day = date / kDay - (date % kDay < 0 ? 1 : 0);
+    weekday = (day % 7 + 7) % 7;  // day 0 was a Monday
+    return true;
   }
 
   // Made once the headers have named the period, which is before any pair.
@@ -162,9 +174,10 @@ class ConnectionReading {
   StampReader stamps_;
   std::optional<DaySplitter> days_;
   std::optional<LogPricer> pricer_;
-  // The last start's date in serial seconds, its day number and its day of
-  // the week: a log's starts run in order, so dates repeat.
-  long long date_ = -1;
+  // The date of the last usual start, "yy/mm/dd" as eight bytes (none at
+  // first), its day number and its day of the week: a log's starts run in
+  // order, so the next start is nearly always of the same date.
+  std::uint64_t knownDate_ = 0;
   long long day_ = 0;
   long long weekday_ = 0;
 };
