@@ -1,18 +1,24 @@
-// Feeds arbitrary bytes as a .log file through the Calculation view's Load,
-// with the part-minute box clear and set. Besides the sanitizers' checks it
-// stops on any result the view could not show: a label without its own
-// prefix, an odd number of listed texts, more than one message per load, or
-// a log that was changed by loading it.
+// Feeds arbitrary bytes as a .log file through the Calculation view's Load
+// and the Usage window's reading, with the part-minute box clear and set.
+// Besides the sanitizers' checks it stops on any result the view could not
+// show: a label without its own prefix, an odd number of listed texts, more
+// than one message per load, a log that was changed by loading it, or a
+// quick way of reading that differs from the pair-by-pair way.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <unistd.h>
 
+#include "analysis/cost.h"
 #include "analysis/loader.h"
 #include "analysis/log_image.h"
+#include "analysis/usage.h"
 #include "form/main_form.h"
 #include "form/services.h"
 #include "store/record_file.h"
@@ -64,6 +70,51 @@ void requireSameAsPairByPair(tallix::MainForm& loaded, const tallix::LogImage& l
           alone.TotalSeconds == loaded.TotalSeconds && alone["List1"].items == loaded["List1"].items);
 }
 
+// The Usage window's reading takes the usual pairs its own quick way too:
+// its connections, prices and days must be those of every counted pair
+// taken alone, its start read afresh by the stamp reader and priced by
+// walking the tariff's stretches.
+void requireUsageAsPairByPair(bool partMinute) {
+  static const tallix::Tariff tariff = *tallix::parseTariff(
+      "[Tariff]\nper_call = 0.10\nunit = 45\nprice = 0.05\nminimum = 0.20\n"
+      "[Off-peak]\ndays = Sun\nhours = 21:30-07:15\nprice = 0.02\n").tariff;
+  const tallix::LogUsage usage = tallix::readLogUsage(folder(), "f.log", partMinute, tariff);
+
+  QuietServices services;
+  tallix::MainForm form(services, folder());
+  form["File1"].items = {"f.log"};
+  form["File1"].listIndex = 0;
+  form["chkToBeMin"].value = partMinute ? 1 : 0;
+  tallix::LoadedTexts texts;
+  std::optional<tallix::DaySplitter> days;
+  size_t n = 0;
+  std::int64_t total = 0;
+  tallix::loadSelectedLog(
+      form,
+      [&](std::span<const tallix::PairReport> pairs) {
+        for (tallix::PairReport pair : pairs) {
+          if (pair.outcome != tallix::PairOutcome::Counted) continue;
+          if (!days) days.emplace(texts.from, texts.to);
+          pair.startTime = -1;  // read the stamp afresh
+          tallix::StampReader stamps;
+          const tallix::PairStart start = tallix::readStart(pair, stamps);
+          const std::int64_t cents = tallix::connectionCents(tariff, start, pair.seconds, partMinute);
+          require(n < usage.connections.size() && usage.connections[n].seconds == pair.seconds &&
+                  usage.connections[n].startRecord == pair.startRecord && usage.cost->cents[n] == cents);
+          days->add(start, pair.seconds, partMinute);
+          total += cents;
+          ++n;
+        }
+      },
+      &texts);
+  if (!days) days.emplace(texts.from, texts.to);
+  const tallix::DaySplit split = days->take();
+  require(n == usage.connections.size() && total == usage.cost->totalCents &&
+          split.undatedSeconds == usage.days.undatedSeconds && split.days.size() == usage.days.days.size());
+  for (size_t i = 0; i < split.days.size(); ++i)
+    require(split.days[i].day == usage.days.days[i].day && split.days[i].seconds == usage.days.days[i].seconds);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -94,6 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             form["lblUseTime"].caption ==
                 tallix::useTimeText(form.TotalHours, form.TotalMinutes, form.TotalSeconds));
     requireSameAsPairByPair(form, tallix::LogImage(bytes), partMinute);
+    requireUsageAsPairByPair(partMinute != 0);
   }
 
   std::string after;
