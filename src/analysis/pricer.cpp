@@ -100,35 +100,37 @@ LogPricer::LogPricer(const Tariff& t) : Pricer(t), priced_(2 * kPriced) {
     priced_[static_cast<size_t>(2 * n + 1)] = centsOf(n, n);
   }
   const OffPeakWeek& dated = week(true);
+  // Where the rate in force at `from` next changes, from `midnight`.
+  auto endAfter = [&dated](long long from, long long midnight) {
+    const long long change = nextChange(dated, from % kWeek, kNoChange);
+    return change == kNoChange ? kNoChange : change + (from - from % kWeek) - midnight;
+  };
   for (size_t d = 0; d < days_.size(); ++d) {
     const long long midnight = static_cast<long long>(d) * kDay;
     DayRates& day = days_[d];
     day.changes = {kDay, kDay};
     long long from = midnight;
     for (size_t i = 0; i < day.stretches.size(); ++i) {
-      const long long change = nextChange(dated, from, kNoChange);
-      day.stretches[i] = {change == kNoChange ? kNoChange : change - midnight, offPeakAt(dated, from) ? 1 : 0};
+      const long long end = endAfter(from, midnight);
+      const long long nextEnd = end == kNoChange ? kNoChange : endAfter(midnight + end, midnight);
+      day.stretches[i] = {end, offPeakAt(dated, from) ? 1 : 0, nextEnd};
       // A day holds at most two changes: from midnight to a time of day
       // and from another to the next midnight.
-      if (i < day.changes.size() && change < midnight + kDay) day.changes[i] = change - midnight;
-      from = change;
-      if (change >= midnight + kDay) break;
+      if (end >= kDay) break;
+      if (i < day.changes.size()) day.changes[i] = end;
+      from = midnight + end;
     }
   }
 }
 
 // Most of these run into the next stretch and end there: the units begun
 // before the change are at the first rate and the rest at the other.
-std::int64_t LogPricer::centsAcross(long long weekday, long long at, long long units, Stretch stretch) const {
+std::int64_t LogPricer::centsAcross(long long weekday, long long at, long long units, const Stretch& stretch) const {
   const long long last = at + (units - 1) * unit_;
   if (last < stretch.end) return centsOf(units, stretch.offPeak != 0 ? units : 0);
-  if (stretch.end < kNoChange) {
-    const long long days = stretch.end / kDay;  // to the day of the change
-    const Stretch next = stretchAt((weekday + days) % 7, stretch.end - days * kDay);
-    if (next.end < kNoChange && last < next.end + days * kDay) {
-      const long long before = this->units(stretch.end - at);
-      return centsOf(units, stretch.offPeak != 0 ? before : units - before);
-    }
+  if (last < stretch.nextEnd) {
+    const long long before = this->units(stretch.end - at);
+    return centsOf(units, stretch.offPeak != 0 ? before : units - before);
   }
   return centsOf(units, offPeakUnits(week(true), weekday * kDay + at, units));
 }

@@ -110,7 +110,7 @@ class LogPricer : private Pricer {
   std::int64_t centsOnDay(long long weekday, long long at, bool dayKnown, long long seconds) const {
     const long long n = units(seconds);
     if (!dayKnown) return centsOf(n, offPeakUnits(week(false), at, n));  // a rare start
-    const Stretch stretch = stretchAt(weekday, at);
+    const Stretch& stretch = stretchAt(weekday, at);
     const long long last = at + (n - 1) * unit_;  // the last unit's start
     if (last < stretch.end && n < kPriced) [[likely]]
       return priced_[static_cast<size_t>(n * 2 + stretch.offPeak)];
@@ -118,11 +118,13 @@ class LogPricer : private Pricer {
   }
 
  private:
-  // A stretch of one rate: where it ends, in seconds from the start of the
-  // day it was looked up on (kNoChange when the rate never changes).
+  // A stretch of one rate: where it ends and where the stretch after it
+  // ends, in seconds from the start of the day it was looked up on
+  // (kNoChange when the rate never changes).
   struct Stretch {
     long long end = 0;
     long long offPeak = 0;
+    long long nextEnd = 0;
   };
   static constexpr long long kNoChange = 1LL << 40;
   // One day of the week: where in it the rate changes (past the day's end
@@ -133,12 +135,12 @@ class LogPricer : private Pricer {
     std::array<Stretch, 3> stretches{};
   };
 
-  Stretch stretchAt(long long weekday, long long at) const {
+  const Stretch& stretchAt(long long weekday, long long at) const {
     const DayRates& day = days_[static_cast<size_t>(weekday)];
     return day.stretches[static_cast<size_t>((at >= day.changes[0] ? 1 : 0) + (at >= day.changes[1] ? 1 : 0))];
   }
   // A dated connection of many units, or one that its stretch does not hold.
-  std::int64_t centsAcross(long long weekday, long long at, long long units, Stretch stretch) const;
+  std::int64_t centsAcross(long long weekday, long long at, long long units, const Stretch& stretch) const;
 
   // The cents of the first units' counts at either rate (index units * 2,
   // plus 1 off-peak), worked out once: nearly every connection is one of them.
