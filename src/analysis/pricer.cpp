@@ -50,9 +50,9 @@ bool offPeakAt(const OffPeakWeek& week, long long at) {
 }
 
 // Where the rate in force at `at` (from the week's start) next changes,
-// from the week's start; kNever when it never does. A stretch to Sunday
+// from the week's start; `never` when it never does. A stretch to Sunday
 // midnight goes on into Monday's.
-long long nextChange(const OffPeakWeek& week, long long at, long long kNever) {
+long long nextChange(const OffPeakWeek& week, long long at, long long never) {
   const bool off = offPeakAt(week, at);
   for (long long w = 0; w < 2 * kWeek; w += kWeek) {
     for (size_t i = 0; i < week.count; ++i) {
@@ -60,7 +60,7 @@ long long nextChange(const OffPeakWeek& week, long long at, long long kNever) {
       if (edge > at && offPeakAt(week, edge % kWeek) != off) return edge;
     }
   }
-  return kNever;  // one rate all week
+  return never;  // one rate all week
 }
 
 }  // namespace

@@ -92,10 +92,11 @@ class Pricer {
 };
 
 // Prices the connections of a log. Nearly every connection lies within one
-// stretch of one rate; where that stretch ends is kept for every stretch of
-// every day of the week (a day has at most three), so a look-up in a small
-// table tells so, where walking the stretches takes branches that random
-// starts make hard to guess.
+// stretch of one rate, or runs on into the next and ends there; where each
+// stretch and the one after it end is kept for every stretch of every day
+// of the week (a day has at most three), so a look-up in a small table
+// tells so, where walking the stretches takes branches that random starts
+// make hard to guess.
 class LogPricer : private Pricer {
  public:
   explicit LogPricer(const Tariff& t);

@@ -9,6 +9,7 @@
 #include "analysis/pairs.h"
 #include "form/main_form.h"
 #include "form/services.h"
+#include "store/digit_groups.h"
 #include "store/numbers.h"
 #include "store/text_forms.h"
 

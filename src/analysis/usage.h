@@ -55,10 +55,11 @@ PairStart readStartAfresh(std::string_view stamp, StampReader& stamps);
 
 // A counted pair's start.
 inline PairStart readStart(const PairReport& pair, StampReader& stamps) {
-  if (pair.startTime < 0) return readStartAfresh(pair.startText.substr(pair.startText.size() - std::min<size_t>(17, pair.startText.size())), stamps);
+  const std::string_view text = pair.startText;
+  if (pair.startTime < 0) return readStartAfresh(text.substr(text.size() - std::min<size_t>(17, text.size())), stamps);
   // Read in place: the usual start text, its stamp from its tenth character.
   PairStart start;
-  start.dated = stamps.readSeconds({pair.startText.data() + 9, 17}, pair.startTime, start.seconds);
+  start.dated = stamps.readSeconds(text.substr(9), pair.startTime, start.seconds);
   if (!start.dated) start.seconds = pair.startTime;
   return start;
 }

@@ -117,7 +117,7 @@ bool StampReader::readSeconds(std::string_view text, long long& seconds) {
   return true;
 }
 
-bool StampReader::readSecondsAfresh(std::string_view text, int timeOfDay, long long& seconds) {
+bool StampReader::readSeconds(std::string_view text, int timeOfDay, long long& seconds) {
   if (readDate(text) == nullptr) return false;
   seconds = dateSeconds() + timeOfDay;
   return true;

@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "store/date_time.h"
-#include "store/digit_groups.h"
 
 namespace tallix {
 
@@ -26,6 +25,7 @@ std::string monthAbbreviation(int month);
 // the date or time does not exist.
 std::optional<DateTime> parseStamp(std::string_view text);
 
+struct DigitGroup;
 // The same for the stamps of one log in turn: a date that repeats the one
 // before, as most do, is not read again. `when` holds something undefined
 // when read() gives false.
@@ -37,18 +37,9 @@ class StampReader {
   bool readSeconds(std::string_view text, long long& seconds);
   // The same, with the stamp's time of day already read by the caller (its
   // digits and range checked); the rest of the stamp is checked here.
-  bool readSeconds(std::string_view text, int timeOfDay, long long& seconds) {
-    // The usual stamp: "yy/mm/dd hh:mm:ss" of the same date as the last.
-    if (text.size() == 17 && dateSecondsKnown_ && century_ == 20 && eightBytes(text.data()) == dateBytes_ &&
-        text[8] == ' ' && separatedBy(text.data() + 9, ':')) [[likely]] {
-      seconds = dateSeconds_ + timeOfDay;
-      return true;
-    }
-    return readSecondsAfresh(text, timeOfDay, seconds);
-  }
+  bool readSeconds(std::string_view text, int timeOfDay, long long& seconds);
 
  private:
-  bool readSecondsAfresh(std::string_view text, int timeOfDay, long long& seconds);
   // The stamp's date, its fields kept in the members, and the characters
   // around its time of day checked: where the date begins, or null.
   const char* readDate(std::string_view text);
