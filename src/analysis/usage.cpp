@@ -77,9 +77,14 @@ class ConnectionReading {
   }
 
   void take(std::span<const PairReport> pairs) {
+    splitter();
     while (!pairs.empty()) {
       const size_t count = std::min(pairs.size(), kBatch);
-      takeBatch(pairs.first(count));
+      if (pricer_) {
+        takeBatch<true>(pairs.first(count));
+      } else {
+        takeBatch<false>(pairs.first(count));
+      }
       pairs = pairs.subspan(count);
     }
   }
@@ -89,16 +94,21 @@ class ConnectionReading {
  private:
   static constexpr size_t kBatch = 64;
 
+  // Whether a usual start's stamp "yy/mm/dd hh:mm:ss" has its blank and
+  // its colons around the time of day (the reader has read the digits).
+  static bool timeShaped(const char* stamp) {
+    return (eightBytes(stamp + 8) & 0x00FF'0000'FF00'00FFULL) == 0x003A'0000'3A00'0020ULL;
+  }
+
+  template <bool kPriced>
   void takeBatch(std::span<const PairReport> pairs) {
-    DaySplitter& days = splitter();
-    const LogPricer* pricer = pricer_ ? &*pricer_ : nullptr;
+    DaySplitter& days = *days_;
     const bool partMinute = usage_.partMinute;
     std::uint64_t knownDate = knownDate_;
     long long day = day_;
     long long weekday = weekday_;
-    // Connections within one day, the usual kind, are summed here and
-    // added to their day when the day changes.
-    long long runDay = day;
+    // Connections within their day, the usual kind, are summed here and
+    // added to the day when the date changes.
     long long runSeconds = 0;
     // The batch's connections and prices, added to the usage at its end.
     std::array<UsageConnection, kBatch> kept;
@@ -114,36 +124,41 @@ class ConnectionReading {
       bool usual = pair.startTime >= 0;
       if (usual) {
         const char* stamp = pair.startText.data() + 9;
-        usual = stamp[8] == ' ' && separatedBy(stamp + 9, ':') &&
-                (eightBytes(stamp) == knownDate || learnDate(stamp, knownDate, day, weekday));
+        usual = timeShaped(stamp);
+        if (usual && eightBytes(stamp) != knownDate) {
+          if (runSeconds > 0) days.addToDay(day, runSeconds);
+          runSeconds = 0;
+          usual = learnDate(stamp, knownDate, day, weekday);
+        }
       }
       std::int64_t price = 0;
       if (usual) [[likely]] {
         const int at = partMinute ? pair.startTime - pair.startTime % 60 : pair.startTime;
-        if (static_cast<std::uint32_t>(seconds - 1) < static_cast<std::uint32_t>(kDay - at) && day == runDay) [[likely]] {
+        if (static_cast<std::uint32_t>(seconds - 1) < static_cast<std::uint32_t>(kDay - at)) [[likely]] {
           runSeconds += seconds;  // within its day
         } else {
-          if (runSeconds > 0) days.addToDay(runDay, runSeconds);
-          runDay = day;
-          runSeconds = 0;
           days.add(day, at, seconds);
         }
-        if (pricer) price = pricer->centsOnDay(weekday, at, true, seconds);
+        if constexpr (kPriced) price = pricer_->centsOnDay(weekday, at, true, seconds);
       } else {
         const PairStart start = readStart(pair, stamps_);
         days.add(start, seconds, partMinute);
-        if (pricer) price = pricer->cents(start.counted(partMinute), start.dated, seconds);
+        if constexpr (kPriced) price = pricer_->cents(start.counted(partMinute), start.dated, seconds);
       }
-      prices[count++] = price;
-      cents += price;
+      if constexpr (kPriced) {
+        prices[count] = price;
+        cents += price;
+      }
+      ++count;
     }
-    if (runSeconds > 0) days.addToDay(runDay, runSeconds);
+    if (runSeconds > 0) days.addToDay(day, runSeconds);
     knownDate_ = knownDate;
     day_ = day;
     weekday_ = weekday;
     usage_.connections.insert(usage_.connections.end(), kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(count));
-    if (pricer) {
-      usage_.cost->cents.insert(usage_.cost->cents.end(), prices.begin(), prices.begin() + static_cast<std::ptrdiff_t>(count));
+    if constexpr (kPriced) {
+      std::vector<std::int64_t>& all = usage_.cost->cents;
+      all.insert(all.end(), prices.begin(), prices.begin() + static_cast<std::ptrdiff_t>(count));
       usage_.cost->totalCents += cents;
     }
   }
