@@ -112,8 +112,8 @@ class LogPricer : private Pricer {
     const long long n = units(seconds);
     if (!dayKnown) return centsOf(n, offPeakUnits(week(false), at, n));  // a rare start
     const Stretch& stretch = stretchAt(weekday, at);
-    const long long last = at + (n - 1) * unit_;  // the last unit's start
-    if (last < stretch.end && n < kPriced) [[likely]]
+    // Ending within the stretch, its last unit begins there too.
+    if (seconds <= stretch.end - at && n < kPriced) [[likely]]
       return priced_[static_cast<size_t>(n * 2 + stretch.offPeak)];
     return centsAcross(weekday, at, n, stretch);
   }
