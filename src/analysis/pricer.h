@@ -99,26 +99,6 @@ class Pricer {
 // make hard to guess.
 class LogPricer : private Pricer {
  public:
-  explicit LogPricer(const Tariff& t);
-
-  // The same as Pricer::cents.
-  std::int64_t cents(long long start, bool dayKnown, long long seconds) const {
-    const long long offset = weekOffset(start);
-    return centsOnDay(offset / kDay, offset % kDay, dayKnown, seconds);
-  }
-  // The same from the day of the week (0 Monday) and the seconds into that
-  // day at which the connection begins.
-  std::int64_t centsOnDay(long long weekday, long long at, bool dayKnown, long long seconds) const {
-    const long long n = units(seconds);
-    if (!dayKnown) return centsOf(n, offPeakUnits(week(false), at, n));  // a rare start
-    const Stretch& stretch = stretchAt(weekday, at);
-    // Ending within the stretch, its last unit begins there too.
-    if (seconds <= stretch.end - at && n < kPriced) [[likely]]
-      return priced_[static_cast<size_t>(n * 2 + stretch.offPeak)];
-    return centsAcross(weekday, at, n, stretch);
-  }
-
- private:
   // A stretch of one rate: where it ends and where the stretch after it
   // ends, in seconds from the start of the day it was looked up on
   // (kNoChange when the rate never changes).
@@ -127,7 +107,6 @@ class LogPricer : private Pricer {
     long long offPeak = 0;
     long long nextEnd = 0;
   };
-  static constexpr long long kNoChange = 1LL << 40;
   // One day of the week: where in it the rate changes (past the day's end
   // when it changes less often) and its stretches from midnight and from
   // each change.
@@ -136,10 +115,35 @@ class LogPricer : private Pricer {
     std::array<Stretch, 3> stretches{};
   };
 
-  const Stretch& stretchAt(long long weekday, long long at) const {
-    const DayRates& day = days_[static_cast<size_t>(weekday)];
-    return day.stretches[static_cast<size_t>((at >= day.changes[0] ? 1 : 0) + (at >= day.changes[1] ? 1 : 0))];
+  explicit LogPricer(const Tariff& t);
+
+  // The same as Pricer::cents.
+  std::int64_t cents(long long start, bool dayKnown, long long seconds) const {
+    const long long offset = weekOffset(start);
+    if (!dayKnown) {
+      const long long n = units(seconds);
+      return centsOf(n, offPeakUnits(week(false), offset, n));  // a rare start
+    }
+    return centsOnDay(rates(offset / kDay), offset / kDay, offset % kDay, seconds);
   }
+
+  // One day of the week's rates (0 Monday), looked up once for the starts
+  // of one date.
+  const DayRates& rates(long long weekday) const { return days_[static_cast<size_t>(weekday)]; }
+  // The same as cents() for a start `at` seconds into a day of the week.
+  std::int64_t centsOnDay(const DayRates& day, long long weekday, long long at, long long seconds) const {
+    const long long n = units(seconds);
+    const Stretch& stretch =
+        day.stretches[static_cast<size_t>((at >= day.changes[0] ? 1 : 0) + (at >= day.changes[1] ? 1 : 0))];
+    // Ending within the stretch, its last unit begins there too.
+    if (seconds <= stretch.end - at && n < kPriced) [[likely]]
+      return priced_[static_cast<size_t>(n * 2 + stretch.offPeak)];
+    return centsAcross(weekday, at, n, stretch);
+  }
+
+ private:
+  static constexpr long long kNoChange = 1LL << 40;
+
   // A dated connection of many units, or one that its stretch does not hold.
   std::int64_t centsAcross(long long weekday, long long at, long long units, const Stretch& stretch) const;
 

@@ -107,6 +107,7 @@ class ConnectionReading {
     std::uint64_t knownDate = knownDate_;
     long long day = day_;
     long long weekday = weekday_;
+    const LogPricer::DayRates* rates = kPriced ? &pricer_->rates(weekday) : nullptr;
     // Connections within their day, the usual kind, are summed here and
     // added to the day when the date changes.
     long long runSeconds = 0;
@@ -116,12 +117,13 @@ class ConnectionReading {
     size_t count = 0;
     std::int64_t cents = 0;
     for (const PairReport& pair : pairs) {
-      if (pair.outcome != PairOutcome::Counted) continue;
+      // The usual start, read in place by the pair reader (the pair was
+      // counted): its stamp "yy/mm/dd hh:mm:ss" from the tenth character,
+      // of the last date.
+      bool usual = pair.startTime >= 0;
+      if (!usual && pair.outcome != PairOutcome::Counted) continue;
       const auto seconds = static_cast<std::int32_t>(pair.seconds);
       kept[count] = {seconds, static_cast<std::int16_t>(pair.startRecord)};
-      // The usual start, read in place by the pair reader: its stamp
-      // "yy/mm/dd hh:mm:ss" from the tenth character, of the last date.
-      bool usual = pair.startTime >= 0;
       if (usual) {
         const char* stamp = pair.startText.data() + 9;
         usual = timeShaped(stamp);
@@ -129,6 +131,7 @@ class ConnectionReading {
           if (runSeconds > 0) days.addToDay(day, runSeconds);
           runSeconds = 0;
           usual = learnDate(stamp, knownDate, day, weekday);
+          if constexpr (kPriced) rates = &pricer_->rates(weekday);
         }
       }
       std::int64_t price = 0;
@@ -139,7 +142,7 @@ class ConnectionReading {
         } else {
           days.add(day, at, seconds);
         }
-        if constexpr (kPriced) price = pricer_->centsOnDay(weekday, at, true, seconds);
+        if constexpr (kPriced) price = pricer_->centsOnDay(*rates, weekday, at, seconds);
       } else {
         const PairStart start = readStart(pair, stamps_);
         days.add(start, seconds, partMinute);
