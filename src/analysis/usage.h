@@ -35,10 +35,11 @@ class QuietServices : public Services {
 };
 
 // One counted pair as kept. Kept small, as a log holds thousands: its
-// stamps stay in the log's bytes.
+// stamps stay in the log's bytes. A plain pair of numbers, so that many are
+// copied at once.
 struct UsageConnection {
-  std::int32_t seconds = 0;      // what the pair added to the total (a pair adds at most 100 days)
-  std::int16_t startRecord = 0;  // a log has at most 32767 records
+  std::int32_t seconds;      // what the pair added to the total (a pair adds at most 100 days)
+  std::int16_t startRecord;  // a log has at most 32767 records
 };
 
 // Where a counted pair's time begins, read from its start record's stamp.
