@@ -1,6 +1,7 @@
 #include "analysis/pricer.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tallix {
 namespace {
@@ -50,9 +51,9 @@ bool offPeakAt(const OffPeakWeek& week, long long at) {
 }
 
 // Where the rate in force at `at` (from the week's start) next changes,
-// from the week's start; `never` when it never does. A stretch to Sunday
-// midnight goes on into Monday's.
-long long nextChange(const OffPeakWeek& week, long long at, long long never) {
+// from the week's start; nothing when one rate holds all week. A stretch to
+// Sunday midnight goes on into Monday's.
+std::optional<long long> nextChange(const OffPeakWeek& week, long long at) {
   const bool off = offPeakAt(week, at);
   for (long long w = 0; w < 2 * kWeek; w += kWeek) {
     for (size_t i = 0; i < week.count; ++i) {
@@ -60,7 +61,7 @@ long long nextChange(const OffPeakWeek& week, long long at, long long never) {
       if (edge > at && offPeakAt(week, edge % kWeek) != off) return edge;
     }
   }
-  return never;  // one rate all week
+  return std::nullopt;
 }
 
 }  // namespace
@@ -102,8 +103,8 @@ LogPricer::LogPricer(const Tariff& t) : Pricer(t), priced_(2 * kPriced) {
   const OffPeakWeek& dated = week(true);
   // Where the rate in force at `from` next changes, from `midnight`.
   auto endAfter = [&dated](long long from, long long midnight) {
-    const long long change = nextChange(dated, from % kWeek, kNoChange);
-    return change == kNoChange ? kNoChange : change + (from - from % kWeek) - midnight;
+    const auto change = nextChange(dated, from % kWeek);
+    return change ? *change + (from - from % kWeek) - midnight : kNoChange;
   };
   for (size_t d = 0; d < days_.size(); ++d) {
     const long long midnight = static_cast<long long>(d) * kDay;

@@ -81,7 +81,7 @@ class Pricer {
   long long offPeakUnits(const OffPeakWeek& week, long long offset, long long units) const;
 
   const Tariff& t_;
-  const long long unit_;  // seconds in a charged unit
+  const long long unit_;  // the tariff's unit, kept here as every connection reads it
 
  private:
   static constexpr std::uint64_t kQuickDivided = 1U << 22;

@@ -42,7 +42,8 @@ std::optional<DateTime> periodLastDay(const std::string& stored) {
 }
 
 
-PairStart readStartAfresh(std::string_view stamp, StampReader& stamps) {
+PairStart readStartAfresh(std::string_view startText, StampReader& stamps) {
+  const std::string_view stamp = tail(startText, 17);
   PairStart start;
   start.dated = stamps.readSeconds(stamp, start.seconds);
   if (!start.dated) {

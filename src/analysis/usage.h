@@ -4,7 +4,6 @@
 // exactly the total the view shows.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -51,16 +50,16 @@ struct PairStart {
   long long counted(bool partMinute) const { return partMinute ? seconds - seconds % 60 : seconds; }
 };
 
-// The start of a pair whose time of day the reader has not read.
-PairStart readStartAfresh(std::string_view stamp, StampReader& stamps);
+// The start of a pair whose time of day the reader has not read, from its
+// start text.
+PairStart readStartAfresh(std::string_view startText, StampReader& stamps);
 
 // A counted pair's start.
 inline PairStart readStart(const PairReport& pair, StampReader& stamps) {
-  const std::string_view text = pair.startText;
-  if (pair.startTime < 0) return readStartAfresh(text.substr(text.size() - std::min<size_t>(17, text.size())), stamps);
+  if (pair.startTime < 0) return readStartAfresh(pair.startText, stamps);
   // Read in place: the usual start text, its stamp from its tenth character.
   PairStart start;
-  start.dated = stamps.readSeconds(text.substr(9), pair.startTime, start.seconds);
+  start.dated = stamps.readSeconds(pair.startText.substr(9), pair.startTime, start.seconds);
   if (!start.dated) start.seconds = pair.startTime;
   return start;
 }
