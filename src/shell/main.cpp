@@ -1,7 +1,6 @@
 // Tallix: meters the time spent online over a dial-up connection from the
 // notification area.
 #include <QApplication>
-#include <QSystemTrayIcon>
 #include <cstdio>
 #include <string_view>
 
@@ -12,6 +11,7 @@
 #include "shell/single_instance.h"
 #include "shell/startup_window.h"
 #include "shell/system_close.h"
+#include "shell/tray_host.h"
 
 int main(int argc, char* argv[]) {
   // Asked from a console or a package script: answered without a display.
@@ -39,8 +39,12 @@ int main(int argc, char* argv[]) {
   tallix::shell::onSystemCloseRequest(endAtOnce);
 
   tallix::shell::QtServices services(tallix::makeConnectionProbe());
-  tallix::shell::StartupWindow form3(services, appPath, QSystemTrayIcon::isSystemTrayAvailable(), endAtOnce);
+  // Asked of the desktop by the program itself: Qt would take its first
+  // answer for the whole run.
+  tallix::shell::TrayHostWatch trayWatch;
+  tallix::shell::StartupWindow form3(services, appPath, trayWatch.present(), endAtOnce);
   form3.form().appPathWritable = dataFolder.writable;
   form3.start();
+  form3.watchTray(trayWatch);
   return QApplication::exec();
 }
