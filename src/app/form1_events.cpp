@@ -4,7 +4,9 @@
 #include <string>
 
 #include "app/budget.h"
+#include "analysis/log_image.h"
 #include "app/tariff_setting.h"
+#include "form/connection_record.h"
 #include "form/layouts.h"
 #include "form/sentences.h"
 #include "period/reload.h"
@@ -12,6 +14,7 @@
 #include "store/numbers.h"
 #include "store/record_file.h"
 #include "store/settings_file.h"
+#include "store/text_forms.h"
 
 namespace tallix {
 namespace {
@@ -73,7 +76,9 @@ void readSettingsFile(MainForm& form) {
 void refreshLogList(MainForm& form, PendingError& error) {
   if (!folderExists(form.AppPath)) return;
   const std::string zvt = form.file(kCountRecZvt);
-  if (fileExists(zvt)) copyFile(zvt, form.file(kCountRecLog), error);
+  // Only what the loader can read is copied: a far longer file's count
+  // overflows either way, and a copy of all of it would freeze the window.
+  if (fileExists(zvt)) copyFile(zvt, form.file(kCountRecLog), error, kMostLogBytes);
 
   Control& list = form["File1"];
   list.path = form.AppPath;
@@ -218,6 +223,14 @@ const std::vector<MenuItemSpec>& popupMenuDesign() {
       {"mHelp", " Help"}, {"msep2", "-"}, {"mRemove", " Remove"},
   };
   return design;
+}
+
+void Form3_Ending(MainForm& form) {
+  if (!form.Recording) return;
+  const DateTime now = form.services->now();
+  countDayIfDue(form, now);
+  PendingError ignored;  // the program is ending: there is nobody left to tell
+  writeOpenPair(form, stampText(now), ignored);
 }
 
 }  // namespace tallix
