@@ -10,6 +10,7 @@
 #include "form/layouts.h"
 #include "form/sentences.h"
 #include "period/reload.h"
+#include "period/rotation.h"
 #include "store/file_system.h"
 #include "store/numbers.h"
 #include "store/record_file.h"
@@ -126,6 +127,7 @@ void Form1_Form_Load(MainForm& form) {
   form["fraCalculate"].visible = false;
   form["lblDataFolder"].caption = std::string(kDataFolderLabel) + form.AppPath;
 
+  completeHalfDoneRotation(form);
   readPartMinuteSetting(form);
   const std::uint32_t periods = form.periodsBegun;
   ReloadPeriod(form);
