@@ -14,6 +14,7 @@
 #include "store/date_time.h"
 #include "store/pending_error.h"
 #include "store/tariff_file.h"
+#include "store/text_shape.h"
 
 namespace tallix {
 
@@ -77,6 +78,8 @@ struct MainForm {
   // The tariff of tariff.ini; none when there is no file or it is malformed
   // (then no amount is shown anywhere).
   std::optional<Tariff> tariff;
+  // How tariff.ini was written (encoding, mark, line ends), so an edit keeps it.
+  TextShape tariffShape;
 
   // Tick bookkeeping.
   std::int16_t DotStep = 0;
