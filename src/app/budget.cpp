@@ -113,6 +113,7 @@ void showTime(MainForm& form, long long seconds, const DateTime& now) {
   form["lblPeriodTime"].caption = text;
   form["lblForecast"].caption = outlook.forecast;
   form["lblAllowance"].caption = outlook.allowance;
+  ++form.budget.linesMade;
 }
 
 // Shows the label and gives each warning the time has newly reached, once a

@@ -32,6 +32,7 @@ struct BudgetState {
   bool recordingSeen = false;
   int partMinuteSeen = 0;
   int minuteShown = -1;  // the clock's minute when the label was last made
+  std::uint32_t linesMade = 0;  // labels made so far: an open Usage window of the period follows them
   // With a tariff: the closed connections' cost, in cents; and the
   // period's stored first and last day, for the forecast.
   std::int64_t closedCents = 0;

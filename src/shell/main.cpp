@@ -2,12 +2,11 @@
 // notification area.
 #include <QApplication>
 #include <QSystemTrayIcon>
-#include <cstdio>
-#include <string_view>
 
 #include "app/form1_events.h"
 #include "platform/connection_probe.h"
 #include "platform/program_folder.h"
+#include "shell/command_line.h"
 #include "shell/pictures.h"
 #include "shell/qt_services.h"
 #include "shell/single_instance.h"
@@ -15,11 +14,8 @@
 #include "shell/system_close.h"
 
 int main(int argc, char* argv[]) {
-  // Asked from a console or a package script: answered without a display.
-  if (argc == 2 && std::string_view(argv[1]) == "--version") {
-    std::puts("tallix " TALLIX_VERSION);
-    return 0;
-  }
+  // --help, --version and a wrong option are answered without a display.
+  if (const auto exitCode = tallix::shell::answerCommandLine(argc, argv)) return *exitCode;
   QApplication app(argc, argv);
   // Closing a message window or hiding the main window never ends the program.
   QApplication::setQuitOnLastWindowClosed(false);

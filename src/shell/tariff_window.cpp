@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "shell/form_widgets.h"
@@ -34,6 +35,8 @@ TariffWindow::TariffWindow(const std::string& text, std::function<bool(const std
   editor_->setAccessibleName("tariff");
   editor_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // A tariff needs no tab characters: Tab moves on to the buttons, as in a dialog.
+  editor_->setTabChangesFocus(true);
   const QFontMetrics metrics(editor_->font());
   editor_->setMinimumSize(kColumns * metrics.horizontalAdvance('0'), kLines * metrics.lineSpacing());
   layout->addWidget(editor_, 1);
@@ -52,6 +55,8 @@ TariffWindow::TariffWindow(const std::string& text, std::function<bool(const std
     if (save_(editor_->toPlainText().toUtf8().toStdString())) close();
   });
   connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
+  // Escape cancels, as Cancel does.
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
 }
 
 TariffWindow* TariffWindow::open(const std::string& text, std::function<bool(const std::string&)> save) {

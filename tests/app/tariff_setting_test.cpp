@@ -38,14 +38,14 @@ TEST(TariffSetting, CostsAndOutlookShowWithAGoodTariffOnly) {
     Strings messages;
     std::string period, forecast, lblTariff, usageCost;
   } cases[] = {
-      {"a tariff", kPlan, {}, "this period: 2 hr 00 min of 40 hr, 6.20 EUR", "at this pace: 6 hr by 31 Dec, 19.22 EUR",
+      {"a tariff", kPlan, {}, "this period: 2 hr 00 min of 40 hr, 6.20 EUR", "at this pace: 6 hr 12 min by 31 Dec, 19.22 EUR",
        "costs at 0.05 EUR per 60 s", "6.20 EUR"},
-      {"no file: hours alone", nullptr, {}, "this period: 2 hr 00 min of 40 hr", "at this pace: 6 hr by 31 Dec",
+      {"no file: hours alone", nullptr, {}, "this period: 2 hr 00 min of 40 hr", "at this pace: 6 hr 12 min by 31 Dec",
        std::string(kNoTariff), ""},
       {"a malformed file: told once, hours alone", "[Tariff]\nprice = 5 EUR\n",
        {std::string(kTariffMalformed) +
         "tariff.ini, line 2: \"price\" must be an amount such as 0.05, with at most four decimals"},
-       "this period: 2 hr 00 min of 40 hr", "at this pace: 6 hr by 31 Dec", std::string(kTariffUnusable), ""},
+       "this period: 2 hr 00 min of 40 hr", "at this pace: 6 hr 12 min by 31 Dec", std::string(kTariffUnusable), ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -64,7 +64,7 @@ TEST(TariffSetting, CostsAndOutlookShowWithAGoodTariffOnly) {
     const UsageView usage = currentPeriodUsageView(p.form);
     EXPECT_EQ(usage.cost, c.usageCost);
     EXPECT_EQ(usage.forecast, c.forecast);
-    EXPECT_EQ(usage.rows.at(0).cost, c.file == kPlan ? "3.10" : "");
+    EXPECT_EQ(usage.row(0).cost, c.file == kPlan ? "3.10" : "");
   }
 }
 
