@@ -1,7 +1,6 @@
 // Tallix: meters the time spent online over a dial-up connection from the
 // notification area.
 #include <QApplication>
-#include <QSystemTrayIcon>
 
 #include "app/form1_events.h"
 #include "platform/connection_probe.h"
@@ -12,6 +11,7 @@
 #include "shell/single_instance.h"
 #include "shell/startup_window.h"
 #include "shell/system_close.h"
+#include "shell/tray_host.h"
 
 int main(int argc, char* argv[]) {
   // --help, --version and a wrong option are answered without a display.
@@ -42,9 +42,13 @@ int main(int argc, char* argv[]) {
   tallix::shell::onSystemCloseRequest(endAtOnce);
 
   tallix::shell::QtServices services(tallix::makeConnectionProbe());
-  tallix::shell::StartupWindow form3(services, appPath, QSystemTrayIcon::isSystemTrayAvailable(), endAtOnce);
+  // Asked of the desktop by the program itself: Qt would take its first
+  // answer for the whole run.
+  tallix::shell::TrayHostWatch trayWatch;
+  tallix::shell::StartupWindow form3(services, appPath, trayWatch.present(), endAtOnce);
   form3.form().appPathWritable = dataFolder.writable;
   running = &form3;
   form3.start();
+  form3.watchTray(trayWatch);
   return QApplication::exec();
 }

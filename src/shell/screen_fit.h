@@ -24,6 +24,10 @@ QPoint keptInside(const QRect& frame, const QRect& area);
 // where no screen does.
 QRect availableAreaAt(const QPoint& point);
 
+// Whether the desktop lets a program place its windows and tells where they
+// are: not on Wayland, where the compositor alone decides.
+bool placesWindows();
+
 // Shrinks the window to its screen's free area as far as its minimum size
 // lets it, and centres it there.
 void centreOnScreen(QWidget& window);

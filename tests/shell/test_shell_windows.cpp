@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include "app/form1_events.h"
 #include "form/sentences.h"
@@ -56,8 +57,9 @@ QList<QWidget*> topLevels(const char* objectName) {
 // A main window over a fresh program folder, loaded and hidden.
 struct LoadedWindow {
   explicit LoadedWindow(bool tray = true, std::function<void()> endProgram = {})
-      : window(form, tray, std::move(endProgram)) {
+      : window(form, std::move(endProgram)) {
     window.runEvent(tallix::Form1_Form_Load);
+    form.tray.present = tray;
   }
   QTemporaryDir dir;
   FakeServices services;
@@ -324,8 +326,8 @@ class ShellWindows : public QObject {
     QVERIFY(!form3.mainWindow().isVisible());
     QVERIFY(form3.mainWindow().timer1().isActive());
     QCOMPARE(form3.tray().picture(), tallix::kPictureDisconnect);
-    QCOMPARE(form3.tray().icon().toolTip(), QString("Zvt"));
-    QVERIFY(form3.tray().icon().isVisible());
+    QCOMPARE(form3.tray().icon()->toolTip(), QString("Zvt"));
+    QVERIFY(form3.tray().icon()->isVisible());
 
     QMenu& menu = form3.popupMenu();
     QCOMPARE(menu.title(), QString("Popup"));
@@ -335,10 +337,10 @@ class ShellWindows : public QObject {
 
     // Clicks on the icon do nothing; the menu request opens the menu.
     for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick}) {
-      emit form3.tray().icon().activated(reason);
+      emit form3.tray().icon()->activated(reason);
       QVERIFY(!menu.isVisible());
     }
-    emit form3.tray().icon().activated(QSystemTrayIcon::Context);
+    emit form3.tray().icon()->activated(QSystemTrayIcon::Context);
     QVERIFY(menu.isVisible());
     menu.hide();
 
@@ -360,12 +362,25 @@ class ShellWindows : public QObject {
     QCOMPARE(ends, 0);
     form3.mRemove_Click();
     QCOMPARE(ends, 1);
-    QVERIFY(!form3.tray().icon().isVisible());
+    QVERIFY(!form3.tray().icon()->isVisible());
 
-    // Without a tray the main window shows at once.
+    // Without a tray the main window shows at once, and the tray is waited
+    // for; one that comes late takes the icon, and the window goes.
     shell::StartupWindow trayless(services, folderOf(dir), false, [] {});
     trayless.start();
     QVERIFY(trayless.mainWindow().isVisible());
+    QVERIFY(trayless.trayWait().isActive() && trayless.tray().icon() == nullptr);
+    trayless.trayPresenceChanged(true);
+    QVERIFY(trayless.tray().icon() != nullptr && trayless.tray().icon()->isVisible());
+    QCOMPARE(trayless.tray().icon()->toolTip(), QString("Zvt"));
+    QVERIFY(!trayless.mainWindow().isVisible() && !trayless.trayWait().isActive());
+    // The menu belongs to the main window while that is shown.
+    trayless.mShow_Click();
+    trayless.openPopupMenu(QPoint(200, 200));
+    QCOMPARE(trayless.popupMenu().windowHandle()->transientParent(), trayless.mainWindow().windowHandle());
+    trayless.popupMenu().hide();
+    trayless.trayPresenceChanged(false);
+    QVERIFY(trayless.trayWait().isActive());
   }
 
   void messageWindowPerCallNotModalTopmost() {
