@@ -103,7 +103,7 @@ void showTime(MainForm& form, long long seconds, const DateTime& now) {
     if (b.hours > 0) text += " of " + std::to_string(b.hours) + " hr";
     std::optional<std::int64_t> cents;
     if (form.tariff) {
-      cents = b.closedCents + (form.Recording ? openCents(form, seconds - b.closedSeconds) : 0);
+      cents = addCents(b.closedCents, form.Recording ? openCents(form, seconds - b.closedSeconds) : 0);
       text += ", " + moneyText(*cents, form.tariff->currency);
     }
     const std::string currency = form.tariff ? form.tariff->currency : std::string();
@@ -113,6 +113,7 @@ void showTime(MainForm& form, long long seconds, const DateTime& now) {
   form["lblPeriodTime"].caption = text;
   form["lblForecast"].caption = outlook.forecast;
   form["lblAllowance"].caption = outlook.allowance;
+  ++form.budget.linesMade;
 }
 
 // Hands the desktop a notice of the marks the time has reached that no

@@ -14,6 +14,7 @@
 #include "store/date_time.h"
 #include "store/pending_error.h"
 #include "store/tariff_file.h"
+#include "store/text_shape.h"
 
 namespace tallix {
 
@@ -31,6 +32,7 @@ struct BudgetState {
   bool recordingSeen = false;
   int partMinuteSeen = 0;
   int minuteShown = -1;  // the clock's minute when the label was last made
+  std::uint32_t linesMade = 0;  // labels made so far: an open Usage window of the period follows them
   // With a tariff: the closed connections' cost, in cents; and the
   // period's stored first and last day, for the forecast.
   std::int64_t closedCents = 0;
@@ -96,6 +98,8 @@ struct MainForm {
   // The tariff of tariff.ini; none when there is no file or it is malformed
   // (then no amount is shown anywhere).
   std::optional<Tariff> tariff;
+  // How tariff.ini was written (encoding, mark, line ends), so an edit keeps it.
+  TextShape tariffShape;
 
   // Tick bookkeeping.
   std::int16_t DotStep = 0;

@@ -1,11 +1,11 @@
 // Tallix: meters the time spent online over a dial-up connection from the
 // notification area.
 #include <QApplication>
-#include <cstdio>
-#include <string_view>
 
+#include "app/form1_events.h"
 #include "platform/connection_probe.h"
 #include "platform/program_folder.h"
+#include "shell/command_line.h"
 #include "shell/pictures.h"
 #include "shell/qt_services.h"
 #include "shell/single_instance.h"
@@ -14,11 +14,8 @@
 #include "shell/tray_host.h"
 
 int main(int argc, char* argv[]) {
-  // Asked from a console or a package script: answered without a display.
-  if (argc == 2 && std::string_view(argv[1]) == "--version") {
-    std::puts("tallix " TALLIX_VERSION);
-    return 0;
-  }
+  // --help, --version and a wrong option are answered without a display.
+  if (const auto exitCode = tallix::shell::answerCommandLine(argc, argv)) return *exitCode;
   QApplication app(argc, argv);
   // Closing a message window or hiding the main window never ends the program.
   QApplication::setQuitOnLastWindowClosed(false);
@@ -29,13 +26,19 @@ int main(int argc, char* argv[]) {
   const tallix::DataFolder dataFolder = tallix::programDataFolder();
   const std::string& appPath = dataFolder.path;
 
-  tallix::shell::SingleInstance instance(appPath);
-  if (!instance.acquire()) {
-    tallix::shell::showRefusal();
-    return 0;
+  switch (tallix::shell::takeSingleInstance(appPath)) {
+    case tallix::shell::InstanceOutcome::Alone: break;
+    case tallix::shell::InstanceOutcome::AnotherRuns: tallix::shell::showRefusal(); return 0;
+    case tallix::shell::InstanceOutcome::Unsure: return 1;  // the reason was shown
   }
 
-  auto endAtOnce = [] { QCoreApplication::exit(0); };
+  // Ending at once runs no close handler: only the open connection's end is
+  // written first, so a quit keeps the time up to that moment.
+  tallix::shell::StartupWindow* running = nullptr;
+  auto endAtOnce = [&running] {
+    if (running != nullptr) tallix::Form3_Ending(running->form());
+    QCoreApplication::exit(0);
+  };
   tallix::shell::onSystemCloseRequest(endAtOnce);
 
   tallix::shell::QtServices services(tallix::makeConnectionProbe());
@@ -44,6 +47,7 @@ int main(int argc, char* argv[]) {
   tallix::shell::TrayHostWatch trayWatch;
   tallix::shell::StartupWindow form3(services, appPath, trayWatch.present(), endAtOnce);
   form3.form().appPathWritable = dataFolder.writable;
+  running = &form3;
   form3.start();
   form3.watchTray(trayWatch);
   return QApplication::exec();

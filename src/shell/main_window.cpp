@@ -137,6 +137,10 @@ void MainWindow::runEvent(const std::function<void(MainForm&)>& handler) {
   pullWindowState();
   handler(form_);
   render();
+  if (form_.budget.linesMade != linesSeen_) {
+    linesSeen_ = form_.budget.linesMade;
+    emit periodLineMade();
+  }
 }
 
 void MainWindow::render() {

@@ -33,6 +33,11 @@ class MainWindow : public QMainWindow {
   QTimer& timer1() { return timer1_; }
   QAction* closeAction() const { return closeAction_; }
 
+ signals:
+  // The Main view's period line was made again (each minute, and when a
+  // connection starts or ends or a period begins).
+  void periodLineMade();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -53,6 +58,7 @@ class MainWindow : public QMainWindow {
   QAction* closeAction_ = nullptr;
   QTimer timer1_;
   bool rendered_ = false;
+  std::uint32_t linesSeen_ = 0;
   // The saved place last applied, so a place the user chose is not undone.
   float appliedLeft_ = 0;
   float appliedTop_ = 0;

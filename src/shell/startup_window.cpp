@@ -107,7 +107,13 @@ void StartupWindow::mShow_Click() {
   mainWindow_->activateWindow();
 }
 
-void StartupWindow::mUsage_Click() { UsageWindow::open(currentPeriodUsageView(form_)); }
+void StartupWindow::mUsage_Click() {
+  UsageWindow* window = UsageWindow::open(currentPeriodUsageView(form_));
+  // The period grows while the window is open: it is read again whenever
+  // the Main view's period line is made.
+  connect(mainWindow_.get(), &MainWindow::periodLineMade, window,
+          [this, window] { window->refresh(currentPeriodUsageView(form_)); });
+}
 
 void StartupWindow::mHelp_Click() { mainWindow_->runEvent(Form3_mHelp_Click); }
 

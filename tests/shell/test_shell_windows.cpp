@@ -10,10 +10,11 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
@@ -28,6 +29,7 @@
 #include "shell/pictures.h"
 #include "shell/single_instance.h"
 #include "shell/startup_window.h"
+#include "shell/tariff_window.h"
 #include "shell/usage_window.h"
 #include "support/fake_services.h"
 
@@ -127,6 +129,37 @@ class ShellWindows : public QObject {
     QTest::keyClick(start, Qt::Key_Delete);  // editing, not a character: no beep
     QCOMPARE(w.form["txtStartDay"].caption, std::string());
     QCOMPARE(w.services.beeps, 3);
+
+    // Focus selects a box's text, so what is typed replaces it, by mouse or by Tab.
+    QVERIFY(QTest::qWaitForWindowActive(&w.window));
+    auto* end = w.window.findChild<QLineEdit*>("txtEndDay");
+    QTest::keyClicks(start, "1");
+    QTest::keyClicks(end, "31");
+    QTest::mouseClick(start, Qt::LeftButton);
+    QTRY_COMPARE(start->selectedText(), QString("1"));
+    QTest::keyClicks(start, "15");
+    QTest::keyClick(start, Qt::Key_Tab);
+    QTRY_COMPARE(end->selectedText(), QString("31"));
+    QTest::keyClicks(end, "14");
+    QCOMPARE(w.form["txtStartDay"].caption + "-" + w.form["txtEndDay"].caption, std::string("15-14"));
+  }
+
+  // The tariff window: Tab leaves the text for the buttons, Escape cancels.
+  void tariffWindowTabAndEscape() {
+    int saves = 0;
+    QPointer<shell::TariffWindow> window = shell::TariffWindow::open("[Tariff]\n", [&saves](const std::string&) {
+      ++saves;
+      return true;
+    });
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    auto* editor = window->findChild<QPlainTextEdit*>("txtTariff");
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QCOMPARE(editor->toPlainText(), QString("[Tariff]\n"));
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmdTariffSave"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(window.isNull());
+    QCOMPARE(saves, 0);
   }
 
   void checkBoxesApplyOnMouseReleaseOnly() {
@@ -179,7 +212,7 @@ class ShellWindows : public QObject {
       QList<QWidget*> shown = topLevels("FormUsage");
       QCOMPARE(shown.size(), 1);
       QCOMPARE(shown[0]->windowTitle(), QString(" Usage"));
-      auto* table = shown[0]->findChild<QTableWidget*>("tblConnections");
+      auto* table = shown[0]->findChild<QTableView*>("tblConnections");
       auto* chart = shown[0]->findChild<shell::UsageChart*>();
       QString messages;
       for (const std::string& m : loadMessages) messages += (messages.isEmpty() ? "" : "\n") + QString::fromStdString(m);
@@ -190,9 +223,9 @@ class ShellWindows : public QObject {
         closeAllMessageWindows();
         continue;
       }
-      QCOMPARE(table->rowCount(), c.rows);
-      QCOMPARE(table->item(0, 0)->text(), QString("02 Apr 2002 - 08:00:00 AM"));
-      QCOMPARE(table->item(0, 2)->text(), QString("2 : 30 : 0"));
+      QCOMPARE(table->model()->rowCount(), c.rows);
+      QCOMPARE(table->model()->index(0, 0).data().toString(), QString("02 Apr 2002 - 08:00:00 AM"));
+      QCOMPARE(table->model()->index(0, 2).data().toString(), QString("2 : 30 : 0"));
       QCOMPARE(shown[0]->findChild<QLabel*>("lblUsageTotal")->text(),
                w.window.findChild<QLabel*>("lblUseTime")->text());
       QVERIFY(shown[0]->findChild<QLabel*>("lblUsageLog")->text().contains("01 Apr 2002"));
@@ -262,7 +295,7 @@ class ShellWindows : public QObject {
     tallix::testing::writeLog(w.form.file("3.log"), log);
     QPointer<QWidget> usage = shell::UsageWindow::open(tallix::usageView(w.form, "3.log"));
     QApplication::setFont(normal);
-    QCOMPARE(usage->findChild<QTableWidget*>("tblConnections")->rowCount(), 30);
+    QCOMPARE(usage->findChild<QTableView*>("tblConnections")->model()->rowCount(), 30);
     QVERIFY(usage->screen()->availableGeometry().contains(usage->frameGeometry()));
     QVERIFY(QTest::qWaitForWindowActive(usage));
     QTest::keyClick(usage, Qt::Key_Escape);
