@@ -12,8 +12,14 @@
 #include "shell/single_instance.h"
 #include "shell/startup_window.h"
 #include "shell/system_close.h"
+#ifdef _WIN32
+#include "platform/windows/system_library.h"
+#endif
 
 int main(int argc, char* argv[]) {
+#ifdef _WIN32
+  tallix::loadLibrariesFromSystemFolderOnly();
+#endif
   // Asked from a console or a package script: answered without a display.
   if (argc == 2 && std::string_view(argv[1]) == "--version") {
     std::puts("tallix " TALLIX_VERSION);
@@ -31,7 +37,9 @@ int main(int argc, char* argv[]) {
 
   tallix::shell::SingleInstance instance(appPath);
   if (!instance.acquire()) {
-    tallix::shell::showRefusal();
+    // The running copy's main window comes forward; only where it cannot be
+    // reached is the refusal shown.
+    if (!tallix::shell::bringRunningCopyForward(appPath)) tallix::shell::showRefusal();
     return 0;
   }
 
@@ -42,5 +50,6 @@ int main(int argc, char* argv[]) {
   tallix::shell::StartupWindow form3(services, appPath, QSystemTrayIcon::isSystemTrayAvailable(), endAtOnce);
   form3.form().appPathWritable = dataFolder.writable;
   form3.start();
+  tallix::shell::onShowRequest(appPath, [&form3] { form3.mShow_Click(); });
   return QApplication::exec();
 }

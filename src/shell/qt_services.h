@@ -26,6 +26,7 @@ class QtServices : public Services {
   void beep() override;
   void showBalloon(const std::string& title, const std::string& text) override;
   void setStartAtLogOn(bool on) override;
+  std::optional<bool> startsAtLogOn() override;
 
   // The icon that notifyIcon drives; none means the calls change nothing.
   void attachTray(TrayIcon* tray) { tray_ = tray; }

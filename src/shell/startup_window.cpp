@@ -43,6 +43,8 @@ StartupWindow::StartupWindow(QtServices& services, std::string appPath, bool tra
   connect(&tray_, &TrayIcon::rightButtonReleased, this, [this] {
     if (!popup_.isVisible()) openPopupMenu(QCursor::pos());
   });
+  // As Windows users expect: a double click on the icon opens the main window.
+  connect(&tray_, &TrayIcon::doubleClicked, this, &StartupWindow::mShow_Click);
 }
 
 StartupWindow::~StartupWindow() { services_.attachTray(nullptr); }

@@ -8,9 +8,11 @@ namespace tallix::shell {
 TrayIcon::TrayIcon(QObject* parent) : QObject(parent) {
   for (int picture = kPictureDisconnect; picture <= 11; ++picture) pictures_.push_back(trayIcon(picture));
   icon_.setIcon(pictures_.front());
-  // Only the menu request leads anywhere; clicks and double clicks do nothing.
+  // The menu request and a double click lead somewhere; a single click does
+  // nothing.
   connect(&icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::Context) emit rightButtonReleased();
+    if (reason == QSystemTrayIcon::DoubleClick) emit doubleClicked();
   });
 }
 

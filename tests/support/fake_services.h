@@ -2,6 +2,7 @@
 // record of every message, icon change and beep.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ class FakeServices : public Services {
   int beeps = 0;
   std::vector<std::string> balloons;  // the text of every desktop notice
   std::vector<bool> logOnChanges;
+  std::optional<bool> logOnEntry;  // the platform's entry; nothing: there is none to ask
+  bool logOnEntryStays = false;    // the entry cannot be changed
 
   DateTime now() override { return clock; }
   bool probeConnection(std::string& detectCaption) override {
@@ -35,7 +38,11 @@ class FakeServices : public Services {
   }
   void beep() override { ++beeps; }
   void showBalloon(const std::string&, const std::string& text) override { balloons.push_back(text); }
-  void setStartAtLogOn(bool on) override { logOnChanges.push_back(on); }
+  void setStartAtLogOn(bool on) override {
+    logOnChanges.push_back(on);
+    if (logOnEntry && !logOnEntryStays) logOnEntry = on;
+  }
+  std::optional<bool> startsAtLogOn() override { return logOnEntry; }
 
   void advance(long long seconds) { clock = addSeconds(clock, seconds); }
 };
