@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QStyleOptionButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +23,7 @@
 #include "form/layouts.h"
 #include "form/main_form.h"
 #include "shell/about_box.h"
+#include "shell/form_widgets.h"
 #include "shell/main_window.h"
 #include "shell/message_window.h"
 #include "shell/pictures.h"
@@ -92,6 +94,21 @@ class ShellWindows : public QObject {
       const std::string parent = row.parent.empty() ? "Form1Client" : row.parent;
       QCOMPARE(widget->parentWidget()->objectName().toStdString(), parent);
       if (row.kind == ControlKind::TextBox) QCOMPARE(static_cast<QLineEdit*>(widget)->maxLength(), row.maxLength);
+      // A caption has a whole line of its font, descenders included, however
+      // little room the style leaves inside the bevel.
+      if (row.kind == ControlKind::Button) {
+        auto* button = qobject_cast<QPushButton*>(widget);
+        auto* caption = dynamic_cast<shell::CaptionButton*>(button);
+        QVERIFY2(caption != nullptr, qPrintable(name));
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const QRect room = caption->captionRect(option);
+        QCOMPARE(room.height(), button->height());
+        QVERIFY2(button->height() >= button->fontMetrics().height(), qPrintable(name));
+        QVERIFY2(button->rect().contains(room) && room.width() >= button->fontMetrics().horizontalAdvance(button->text()),
+                 qPrintable(name));
+      }
       // Texts the load empties or rewrites are checked against the model.
       QCOMPARE(widget->property("text").toString(), QString::fromStdString(w.form[row.name].caption));
     }
