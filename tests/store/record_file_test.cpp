@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 
@@ -191,6 +194,46 @@ TEST(FileSystem, NothingPlantedAtANameIsFollowed) {
   EXPECT_EQ(mode("CountRec.zvt"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   EXPECT_EQ(mode("tariff.ini"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   EXPECT_EQ(mode("Oldlog"), std::filesystem::perms::owner_all);
+}
+#endif
+
+#ifndef _WIN32
+// A pair written across a 4 KiB boundary of the file (records 141 and 142)
+// leaves in one write call: a buffered stream would split it in two, and a
+// kill between the two would leave an end record no clock ever showed. The
+// test runs itself again under strace and counts the write calls.
+TEST(RecordFile, APairAcrossA4KiBBoundaryLeavesInOneWrite) {
+  if (const char* path = std::getenv("TALLIX_ONE_WRITE_FILE")) {  // the run under strace
+    PendingError error;
+    RecordFile file(path, kRecordLength, error);
+    file.writeSpan(141, padRecord("start: 0002/04/16 09:57:19") + padRecord("_end : 2002/04/16 10:00:09"));
+    file.close();
+    return;
+  }
+  if (::access("/usr/bin/strace", X_OK) != 0) GTEST_SKIP() << "strace is missing here";
+  testing::TempDir dir;
+  writeLog(dir.file("CountRec.zvt"), Strings(140, "start: 0002/04/16 09:57:19"));
+  const std::string trace = dir.file("trace");
+  const std::string command = "TALLIX_ONE_WRITE_FILE='" + dir.file("CountRec.zvt") +
+                              "' /usr/bin/strace -f -qq -e trace=write,pwrite64,writev,pwritev,pwritev2 -o '" + trace +
+                              "' /proc/" + std::to_string(::getpid()) +
+                              "/exe --gtest_filter=RecordFile.APairAcrossA4KiBBoundaryLeavesInOneWrite >/dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) GTEST_SKIP() << "strace cannot trace here";
+  std::ifstream in(trace);
+  Strings calls;
+  for (std::string line; std::getline(in, line);) {
+    // Writes to standard output and error are the test's own report.
+    const size_t open = line.find('(');
+    if (open == std::string::npos || line.compare(open + 1, 2, "1,") == 0 || line.compare(open + 1, 2, "2,") == 0)
+      continue;
+    calls.push_back(line);
+  }
+  ASSERT_EQ(calls.size(), 1u) << (calls.empty() ? "" : calls[0]);
+  EXPECT_NE(calls[0].find("pwrite64("), std::string::npos) << calls[0];
+  EXPECT_NE(calls[0].find(", 58, 4060) = 58"), std::string::npos) << calls[0];
+  const Strings records = readLog(dir.file("CountRec.zvt"));
+  ASSERT_EQ(records.size(), 142u);
+  EXPECT_EQ(records[141], "_end : 2002/04/16 10:00:09");
 }
 #endif
 
