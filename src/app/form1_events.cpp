@@ -1,6 +1,7 @@
 #include "app/form1_events.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "app/budget.h"
@@ -67,6 +68,8 @@ void readSettingsFile(MainForm& form) {
   }
   const SettingsRecord runMe = decodeSettingsRecord(bytes2);
   if (trim(runMe.label) == kRunMeLabel) form["chkRunMe"].value = runMe.value1 == 1 ? 1 : 0;
+  // The box tells the truth: the entry itself decides where there is one.
+  if (const std::optional<bool> starts = form.services->startsAtLogOn()) form["chkRunMe"].value = *starts ? 1 : 0;
   const SettingsRecord budget = decodeSettingsRecord(bytes3);
   form.budget = {};
   if (trim(budget.label) == kBudgetLabel) {
@@ -158,8 +161,13 @@ void ShowView(MainForm& form, std::string_view view) {
 }
 
 void chkRunMe_MouseUp(MainForm& form) {
-  const bool on = form["chkRunMe"].value == 1;
+  bool on = form["chkRunMe"].value == 1;
   form.services->setStartAtLogOn(on);
+  // An entry that could not be written or removed shows as it really is.
+  if (const std::optional<bool> starts = form.services->startsAtLogOn()) {
+    on = *starts;
+    form["chkRunMe"].value = on ? 1 : 0;
+  }
   PendingError error;  // failures on tallix.ini are skipped silently
   writeSettingsRecord(form.file(kSettingsFile), 2, {std::string(kRunMeLabel), on ? std::int16_t{1} : std::int16_t{0}, 0},
                       error);

@@ -56,6 +56,11 @@ inline constexpr std::string_view kTariffUnusable = "the tariff has a mistake: n
 inline constexpr std::string_view kTariffInUse = "costs at ";
 inline constexpr std::string_view kAtThisPace = "at this pace: ";
 inline constexpr std::string_view kOverBudget = "over budget";
+// Clearing "run me when Windows starts" where an entry for every user of the
+// computer names the program and only an administrator may remove it; the
+// entries follow, one a line.
+inline constexpr std::string_view kStartAtLogOnLeft =
+    "Tallix still starts when any user logs on: only an administrator can remove this entry:\r";
 inline constexpr std::string_view kThisMonthPrompt = "Input the starting day and ending day below";
 
 // File names in the program folder.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "store/date_time.h"
@@ -47,8 +48,13 @@ class Services {
     (void)text;
     delivered(false);
   }
-  // Start at log-on: create or remove the entry; failures are skipped silently.
+  // Start at log-on: create or remove the entry. Failures are skipped
+  // silently, but for an entry that starts the program for every user and
+  // cannot be removed: that one is named in a message.
   virtual void setStartAtLogOn(bool on) = 0;
+  // Whether the platform's entry starts the program at log-on; nothing where
+  // there is no entry to ask, and then the stored choice stands.
+  virtual std::optional<bool> startsAtLogOn() { return std::nullopt; }
 };
 
 }  // namespace tallix

@@ -8,6 +8,7 @@
 #include "platform/files.h"
 
 #ifdef _WIN32
+#include "platform/windows/wide_text.h"
 #include "platform/windows/windows_api.h"
 #else
 #include <sys/stat.h>
@@ -26,10 +27,30 @@ constexpr char kSeparator = '\\';
 constexpr char kSeparator = '/';
 #endif
 
+// Paths are UTF-8 here; Windows is given them as UTF-16, never through the
+// system's code page.
+#ifdef _WIN32
+fs::path pathOf(const std::string& path) { return fs::path(wideOf(path)); }
+
+std::string environment(const char* name) {
+  const std::wstring wideName = wideOf(name);
+  std::wstring value(MAX_PATH, L'\0');
+  for (int round = 0; round < 2; ++round) {
+    const DWORD got = GetEnvironmentVariableW(wideName.c_str(), value.data(), static_cast<DWORD>(value.size()));
+    if (got == 0) return {};
+    if (got < value.size()) return utf8Of(std::wstring_view(value.data(), got));
+    value.resize(got);  // too small: `got` counts the zero the value needs
+  }
+  return {};
+}
+#else
+fs::path pathOf(const std::string& path) { return fs::path(path); }
+
 std::string environment(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? std::string(value) : std::string();
 }
+#endif
 
 // Writable means a file can really be made there: permissions, a read-only
 // mount and a full quota all show up this way, where a look at the mode bits
@@ -83,7 +104,7 @@ std::string userDataFolder() {
 bool sameFolder(const std::string& a, const std::string& b) {
   if (a.empty() || b.empty()) return false;
   std::error_code code;
-  if (fs::equivalent(fs::path(a), fs::path(b), code)) return true;
+  if (fs::equivalent(pathOf(a), pathOf(b), code)) return true;
   return withTrailingSeparator(a, kSeparator) == withTrailingSeparator(b, kSeparator);
 }
 
@@ -96,10 +117,7 @@ std::string withTrailingSeparator(std::string folder, char separator) {
 
 std::string executableFolder() {
 #ifdef _WIN32
-  char buffer[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  const std::string path(buffer, length);
+  const std::string path = utf8Of(runningProgramPathW());
 #else
   std::error_code code;
   const std::string path = fs::read_symlink("/proc/self/exe", code).string();
@@ -121,7 +139,7 @@ DataFolder chooseDataFolder(const std::string& programFolder, const std::string&
   std::string bare = folder;
   bare.pop_back();
   // The last folder is made for its owner alone; the ones above it as usual.
-  fs::create_directories(fs::path(bare).parent_path(), code);
+  fs::create_directories(pathOf(bare).parent_path(), code);
   os::makePrivateFolder(bare);
   return {folder, canWriteIn(folder)};
 }
@@ -134,7 +152,7 @@ DataFolder programDataFolder() {
   // copy has none.
   const std::string program = executableFolder();
   std::error_code code;
-  const std::string installed = fs::exists(fs::path(program + kUninstallerName), code) ? program : std::string();
+  const std::string installed = fs::exists(pathOf(program + kUninstallerName), code) ? program : std::string();
 #else
   const std::string installed;
 #endif

@@ -12,8 +12,14 @@
 #include "shell/startup_window.h"
 #include "shell/system_close.h"
 #include "shell/tray_host.h"
+#ifdef _WIN32
+#include "platform/windows/system_library.h"
+#endif
 
 int main(int argc, char* argv[]) {
+#ifdef _WIN32
+  tallix::loadLibrariesFromSystemFolderOnly();
+#endif
   // --help, --version and a wrong option are answered without a display.
   if (const auto exitCode = tallix::shell::answerCommandLine(argc, argv)) return *exitCode;
   QApplication app(argc, argv);
@@ -28,7 +34,11 @@ int main(int argc, char* argv[]) {
 
   switch (tallix::shell::takeSingleInstance(appPath)) {
     case tallix::shell::InstanceOutcome::Alone: break;
-    case tallix::shell::InstanceOutcome::AnotherRuns: tallix::shell::showRefusal(); return 0;
+    case tallix::shell::InstanceOutcome::AnotherRuns:
+      // The running copy's main window comes forward; only where it cannot be
+      // reached is the refusal shown.
+      if (!tallix::shell::bringRunningCopyForward(appPath)) tallix::shell::showRefusal();
+      return 0;
     case tallix::shell::InstanceOutcome::Unsure: return 1;  // the reason was shown
   }
 
@@ -50,5 +60,6 @@ int main(int argc, char* argv[]) {
   running = &form3;
   form3.start();
   form3.watchTray(trayWatch);
+  tallix::shell::onShowRequest(appPath, [&form3] { form3.mShow_Click(); });
   return QApplication::exec();
 }

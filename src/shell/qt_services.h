@@ -27,6 +27,7 @@ class QtServices : public Services {
   void beep() override;
   void showNotice(const std::string& title, const std::string& text, std::function<void(bool)> delivered) override;
   void setStartAtLogOn(bool on) override;
+  std::optional<bool> startsAtLogOn() override;
 
   // The icon that notifyIcon drives; none means the calls change nothing.
   void attachTray(TrayIcon* tray) { tray_ = tray; }

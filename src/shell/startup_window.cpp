@@ -56,6 +56,8 @@ StartupWindow::StartupWindow(QtServices& services, std::string appPath, bool tra
   // A notification service that comes after a notice was due gives it then.
   connect(&services_.notices(), &DesktopNotices::serviceAppeared, this,
           [this] { mainWindow_->runEvent(giveDueNotice); });
+  // As Windows users expect: a double click on the icon opens the main window.
+  connect(&tray_, &TrayIcon::doubleClicked, this, &StartupWindow::mShow_Click);
 }
 
 StartupWindow::~StartupWindow() { services_.attachTray(nullptr); }

@@ -14,9 +14,11 @@ void TrayIcon::trayAppeared() {
   if (icon_) return;
   icon_ = std::make_unique<QSystemTrayIcon>();
   if (menu_ != nullptr) icon_->setContextMenu(menu_);
-  // Only the menu request leads anywhere; clicks and double clicks do nothing.
+  // The menu request and a double click lead somewhere; a single click does
+  // nothing.
   connect(icon_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::Context) emit rightButtonReleased();
+    if (reason == QSystemTrayIcon::DoubleClick) emit doubleClicked();
   });
   apply();
 }

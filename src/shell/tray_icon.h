@@ -1,5 +1,6 @@
 // The notification-area icon: one icon with its tip, its picture changed on
-// request; a right-button release on it asks for the popup menu.
+// request; a right-button release on it asks for the popup menu, a double
+// click for the main window.
 #pragma once
 
 #include <QIcon>
@@ -36,6 +37,7 @@ class TrayIcon : public QObject {
 
  signals:
   void rightButtonReleased();
+  void doubleClicked();
 
  private:
   void apply();

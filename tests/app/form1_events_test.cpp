@@ -63,6 +63,26 @@ TEST(Form1Test, LoadAppliesBothSettingsAndTheStartAtLogOnClickIsStored) {
   }
 }
 
+// Where the platform has an entry to ask, the box shows the entry, whatever
+// tallix.ini says; a click the entry did not follow shows, and stores, what is.
+TEST(Form1Test, TheStartAtLogOnBoxShowsTheEntryItself) {
+  const struct { bool entry, stays; std::int16_t stored; int afterClick; } cases[] = {
+      {false, false, 1, 1}, {true, false, 0, 0}, {true, true, 1, 1}, {false, true, 0, 0}};
+  for (const auto& c : cases) {
+    Program p;
+    p.writeSettings({{"[F1Location]", 0, 0}, {"[CheckedRunMe]", c.stored, 0}});
+    p.services.logOnEntry = c.entry;
+    p.services.logOnEntryStays = c.stays;
+    Form1_Form_Load(p.form);
+    EXPECT_EQ(p.form["chkRunMe"].value, c.entry ? 1 : 0);
+    p.form["chkRunMe"].value = c.entry ? 0 : 1;
+    chkRunMe_MouseUp(p.form);
+    EXPECT_EQ(p.form["chkRunMe"].value, c.afterClick);
+    EXPECT_EQ(bytesOf(p.dir.file("tallix.ini")).substr(kSettingsRecordLength),
+              encodeSettingsRecord({"[CheckedRunMe]", static_cast<std::int16_t>(c.afterClick), 0}));
+  }
+}
+
 TEST(Form1Test, ViewsAndTheCalculationViewCopiesTheRecordFileAfreshEachTime) {
   Program p;
   Form1_Form_Load(p.form);

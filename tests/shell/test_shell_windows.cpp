@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QStyleOptionButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +25,7 @@
 #include "form/layouts.h"
 #include "form/main_form.h"
 #include "shell/about_box.h"
+#include "shell/form_widgets.h"
 #include "shell/main_window.h"
 #include "shell/message_window.h"
 #include "shell/pictures.h"
@@ -96,6 +98,21 @@ class ShellWindows : public QObject {
       const std::string parent = row.parent.empty() ? "Form1Client" : row.parent;
       QCOMPARE(widget->parentWidget()->objectName().toStdString(), parent);
       if (row.kind == ControlKind::TextBox) QCOMPARE(static_cast<QLineEdit*>(widget)->maxLength(), row.maxLength);
+      // A caption has a whole line of its font, descenders included, however
+      // little room the style leaves inside the bevel.
+      if (row.kind == ControlKind::Button) {
+        auto* button = qobject_cast<QPushButton*>(widget);
+        auto* caption = dynamic_cast<shell::CaptionButton*>(button);
+        QVERIFY2(caption != nullptr, qPrintable(name));
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const QRect room = caption->captionRect(option);
+        QCOMPARE(room.height(), button->height());
+        QVERIFY2(button->height() >= button->fontMetrics().height(), qPrintable(name));
+        QVERIFY2(button->rect().contains(room) && room.width() >= button->fontMetrics().horizontalAdvance(button->text()),
+                 qPrintable(name));
+      }
       // Texts the load empties or rewrites are checked against the model.
       QCOMPARE(widget->property("text").toString(), QString::fromStdString(w.form[row.name].caption));
     }
@@ -335,14 +352,20 @@ class ShellWindows : public QObject {
     for (QAction* item : menu.actions()) items << item->objectName() + (item->isSeparator() ? "-" : item->text());
     QCOMPARE(items, (QStringList{"mAbout About", "msep1-", "mShow Show", "mUsage Usage", "mHelp Help", "msep2-", "mRemove Remove"}));
 
-    // Clicks on the icon do nothing; the menu request opens the menu.
-    for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick}) {
+    // Single clicks on the icon do nothing; the menu request opens the menu,
+    // a double click the main window.
+    for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::MiddleClick}) {
       emit form3.tray().icon()->activated(reason);
       QVERIFY(!menu.isVisible());
+      QVERIFY(!form3.mainWindow().isVisible());
     }
     emit form3.tray().icon()->activated(QSystemTrayIcon::Context);
     QVERIFY(menu.isVisible());
     menu.hide();
+    emit form3.tray().icon()->activated(QSystemTrayIcon::DoubleClick);
+    QVERIFY(form3.mainWindow().isVisible());
+    QVERIFY(!menu.isVisible());
+    form3.mainWindow().hide();
 
     form3.mainWindow().showMinimized();
     form3.mShow_Click();
@@ -446,33 +469,38 @@ class ShellWindows : public QObject {
   }
 
   // The start-at-log-on service names the running program: in the XDG
-  // autostart entry on Linux, in the Run value on Windows (the entry's and the
-  // value's own rules are checked with the platform's).
+  // autostart entry on Linux, in the user's own Run value on Windows (the
+  // entry's and the value's own rules are checked with the platform's). The
+  // box is read back from the entry itself.
   void startAtLogOnNamesTheRunningProgram() {
     shell::QtServices services(nullptr);
 #ifdef _WIN32
-    const auto runValue = [] {
-      for (const char* root : {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"}) {
-        QSettings run(QString(root) + "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", QSettings::NativeFormat);
-        if (run.contains("tallix.exe")) return run.value("tallix.exe").toString();
-      }
-      return QString();
-    };
+    const QString run = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const QString name = "Tallix (" + QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + ")";
+    QCOMPARE(services.startsAtLogOn(), std::optional<bool>(false));
     services.setStartAtLogOn(true);
-    const QString folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-    QCOMPARE(runValue().remove('"'), folder + "\\tallix.exe");
+    QSettings user("HKEY_CURRENT_USER" + run, QSettings::NativeFormat);
+    QCOMPARE(user.value(name).toString().remove('"'),
+             QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));
+    QVERIFY(!QSettings("HKEY_LOCAL_MACHINE" + run, QSettings::NativeFormat).contains(name));
+    QCOMPARE(services.startsAtLogOn(), std::optional<bool>(true));
     services.setStartAtLogOn(false);
-    QVERIFY(runValue().isEmpty());
+    user.sync();
+    QVERIFY(!user.contains(name));
+    QCOMPARE(services.startsAtLogOn(), std::optional<bool>(false));
 #else
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QCOMPARE(services.startsAtLogOn(), std::optional<bool>(false));
     QFile entry(config.filePath("autostart/tallix.desktop"));
     services.setStartAtLogOn(true);
     QVERIFY(entry.open(QIODevice::ReadOnly));
     QVERIFY(entry.readAll().contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"));
     entry.close();
+    QCOMPARE(services.startsAtLogOn(), std::optional<bool>(true));
     services.setStartAtLogOn(false);
     QVERIFY(!entry.exists());
+    QCOMPARE(services.startsAtLogOn(), std::optional<bool>(false));
     qunsetenv("XDG_CONFIG_HOME");
 #endif
   }

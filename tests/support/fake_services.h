@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ class FakeServices : public Services {
   bool noticeAnswersWait = false;
   std::vector<std::function<void(bool)>> noticeAnswers;
   std::vector<bool> logOnChanges;
+  std::optional<bool> logOnEntry;  // the platform's entry; nothing: there is none to ask
+  bool logOnEntryStays = false;    // the entry cannot be changed
 
   DateTime now() override { return clock; }
   bool probeConnection(std::string& detectCaption) override {
@@ -47,7 +50,11 @@ class FakeServices : public Services {
       delivered(noticesTaken);
     }
   }
-  void setStartAtLogOn(bool on) override { logOnChanges.push_back(on); }
+  void setStartAtLogOn(bool on) override {
+    logOnChanges.push_back(on);
+    if (logOnEntry && !logOnEntryStays) logOnEntry = on;
+  }
+  std::optional<bool> startsAtLogOn() override { return logOnEntry; }
 
   void advance(long long seconds) { clock = addSeconds(clock, seconds); }
 };

@@ -9,6 +9,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -56,37 +58,48 @@ std::string execArgument(const std::string& path) {
   return value;
 }
 
+std::string execLine(const std::string& executablePath) { return "\nExec=" + execArgument(executablePath) + "\n"; }
+
+// Whether the entry in `folder` starts the program at `executablePath`.
+bool entryNames(const fs::path& folder, const std::string& executablePath) {
+  if (folder.empty()) return false;
+  std::ifstream in(folder / "tallix.desktop", std::ios::binary);
+  const std::string entry((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return entry.find(execLine(executablePath)) != std::string::npos;
+}
+
 }  // namespace
 
-void enableStartAtLogOn(const std::string& executablePath) {
+bool enableStartAtLogOn(const std::string& executablePath) {
   // A path with a line break cannot be written as one line of the entry.
-  if (executablePath.empty() || executablePath.find_first_of("\r\n") != std::string::npos) return;
+  if (executablePath.empty() || executablePath.find_first_of("\r\n") != std::string::npos) return false;
   const fs::path folder = autostartFolder();
-  if (folder.empty()) return;
+  if (folder.empty()) return false;
   std::error_code code;
   fs::create_directories(folder, code);
-  if (code) return;
+  if (code) return false;
 
   const std::string entry =
       "[Desktop Entry]\n"
       "Type=Application\n"
       "Name=Tallix\n"
-      "Comment=Meters the time spent online over a dial-up connection\n"
-      "Exec=" +
-      execArgument(executablePath) +
-      "\n"
+      "Comment=Meters the time spent online over a dial-up connection" +
+      execLine(executablePath) +
       "Terminal=false\n"
       "X-GNOME-Autostart-enabled=true\n";
 
   // Replaced durably, never through anything planted at its name.
-  PendingError ignored;
-  writeWholeFile((folder / "tallix.desktop").string(), entry, ignored);
+  PendingError error;
+  return writeWholeFile((folder / "tallix.desktop").string(), entry, error);
 }
 
-void disableStartAtLogOn() {
+// The one entry goes only when it names this program: another copy's stays.
+std::vector<std::string> disableStartAtLogOn(const std::string& executablePath) {
   const fs::path folder = autostartFolder();
-  if (folder.empty()) return;
-  ::unlink((folder / "tallix.desktop").c_str());
+  if (entryNames(folder, executablePath)) ::unlink((folder / "tallix.desktop").c_str());
+  return {};
 }
+
+bool startsAtLogOn(const std::string& executablePath) { return entryNames(autostartFolder(), executablePath); }
 
 }  // namespace tallix
