@@ -1,0 +1,148 @@
+// The Usage window on the longest log a period can hold (32767 records: the
+// two headers, 16382 pairs and a last start record), timed from the icon
+// menu's Usage action to the first paint of its table, beside a bare window
+// holding an empty table, made and shown the same way, in the same run.
+// Prints figures; asserts nothing.
+//   bench_usage_window [rounds]      (default 40)
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "shell/qt_services.h"
+#include "shell/screen_fit.h"
+#include "shell/startup_window.h"
+#include "store/record_file.h"
+
+namespace {
+
+constexpr long kRecords = 32767;
+
+std::string two(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
+// The period's record file: connections of up to two hours, as the loader's
+// benchmark has them.
+void writeFullLog(const std::string& file) {
+  std::mt19937 random(2002);
+  std::ofstream out(file, std::ios::binary);
+  out << tallix::padRecord("From : 15_2002/04/15") << tallix::padRecord("1_To : 14");
+  auto clock = [](int s) { return two(s / 3600) + ":" + two(s / 60 % 60) + ":" + two(s % 60); };
+  for (long n = 3; n <= kRecords; n += 2) {
+    const int start = static_cast<int>(random() % 86400);
+    const int end = (start + static_cast<int>(random() % 7200)) % 86400;
+    out << tallix::padRecord("start: 0002/04/16 " + clock(start));
+    if (n + 1 <= kRecords) out << tallix::padRecord("_end : 2002/04/16 " + (n % 2000 == 1 ? "24:00:00" : clock(end)));
+  }
+}
+
+// Notes when the table's viewport is sent its first paint.
+class PaintWatch : public QObject {
+ public:
+  bool painted = false;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && watched->objectName() == "qt_scrollarea_viewport" &&
+        watched->parent() != nullptr && watched->parent()->objectName() == "tblConnections")
+      painted = true;
+    return false;
+  }
+};
+
+// Microseconds from `open` to the end of the event that painted the table.
+double timeToFirstPaint(PaintWatch& watch, const std::function<void()>& open) {
+  watch.painted = false;
+  QElapsedTimer timer;
+  timer.start();
+  open();
+  while (!watch.painted) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  return static_cast<double>(timer.nsecsElapsed()) / 1000.0;
+}
+
+void closeTopLevels(const char* name) {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->objectName() == name) widget->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QCoreApplication::processEvents();
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 40;
+  // The offscreen platform's notes ("does not support raise()") would be
+  // written, and timed, on every round.
+  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  QTemporaryDir dir;
+  const std::string folder = dir.path().toStdString() + "/";
+  writeFullLog(folder + "CountRec.zvt");
+
+  tallix::shell::QtServices services(nullptr);
+  tallix::shell::StartupWindow form3(services, folder, true, [] {});
+  form3.start();
+  QAction* usage = form3.popupMenu().findChild<QAction*>("mUsage");
+  QStandardItemModel empty(0, 3);
+  empty.setHorizontalHeaderLabels({"start", "end", "duration"});
+
+  PaintWatch watch;
+  app.installEventFilter(&watch);
+  auto openBare = [&empty] {
+    auto* window = new QWidget(nullptr, Qt::Window);
+    window->setObjectName("BareUsage");
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(window);
+    auto* table = new QTableView(window);
+    table->setObjectName("tblConnections");
+    table->setModel(&empty);
+    layout->addWidget(table);
+    window->resize(window->sizeHint());
+    tallix::shell::centreOnScreen(*window);
+    window->show();
+    window->raise();
+    window->activateWindow();
+  };
+
+  // Once each before timing: fonts, styles and the platform's first window.
+  for (int warm = 0; warm < 2; ++warm) {
+    timeToFirstPaint(watch, [usage] { usage->trigger(); });
+    closeTopLevels("FormUsage");
+    timeToFirstPaint(watch, openBare);
+    closeTopLevels("BareUsage");
+  }
+  std::vector<double> real;
+  std::vector<double> bare;
+  for (int round = 0; round < rounds; ++round) {
+    // Alternated, so a busy spell of the machine falls on both.
+    real.push_back(timeToFirstPaint(watch, [usage] { usage->trigger(); }));
+    closeTopLevels("FormUsage");
+    bare.push_back(timeToFirstPaint(watch, openBare));
+    closeTopLevels("BareUsage");
+  }
+  const double realMedian = median(real);
+  const double bareMedian = median(bare);
+  const double realBest = *std::min_element(real.begin(), real.end());
+  const double bareBest = *std::min_element(bare.begin(), bare.end());
+  std::printf("menu action to first paint, %d rounds, %ld-record log:\n", rounds, kRecords);
+  std::printf("  %-34s median %8.0f us, best %8.0f us\n", "bare window with an empty table", bareMedian, bareBest);
+  std::printf("  %-34s median %8.0f us, best %8.0f us\n", "Usage window", realMedian, realBest);
+  std::printf("  Usage window / bare window: median %.2f, best %.2f\n", realMedian / bareMedian, realBest / bareBest);
+  return 0;
+}
