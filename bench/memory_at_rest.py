@@ -83,7 +83,7 @@ def on_bus(tallix, bare, idle):
         return until()
 
     def windows(pid, name):
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid), "--name", name],
+        found = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name", name],
                                capture_output=True, text=True)
         return found.stdout.split()
 
@@ -92,6 +92,9 @@ def on_bus(tallix, bare, idle):
     try:
         folder = program_folder(work, tallix)
         write_full_period(folder)
+        # A file just written is dirty in the page cache, and its pages would
+        # count as the program's own private dirty memory until written back.
+        os.sync()
         env = dict(os.environ, QT_QPA_PLATFORM="xcb")
         started.append(subprocess.Popen([bare], cwd=work, env=env))
         program = subprocess.Popen([os.path.join(folder, "tallix")], cwd=folder, env=env)
@@ -118,6 +121,7 @@ def on_bus(tallix, bare, idle):
         if not usage:
             sys.exit("memory_at_rest: the Usage window did not show")
         pump(1)
+        # Escape closes it, as a user would; openbox gives it the keyboard.
         subprocess.run(["xdotool", "windowactivate", "--sync", usage[0], "key", "Escape"], check=False)
         if not pump(10, lambda: not windows(program.pid, "^ Usage$")):
             sys.exit("memory_at_rest: the Usage window did not close on Escape")
@@ -139,6 +143,6 @@ if __name__ == "__main__":
     if len(sys.argv) == 5 and sys.argv[1] == "--on-bus":
         on_bus(sys.argv[2], sys.argv[3], int(sys.argv[4]))
     elif len(sys.argv) in (3, 4):
-        outer(sys.argv[1], sys.argv[2], int(sys.argv[3]) if len(sys.argv) == 4 else 10)
+        outer(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), int(sys.argv[3]) if len(sys.argv) == 4 else 10)
     else:
         sys.exit(__doc__)

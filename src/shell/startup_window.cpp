@@ -5,6 +5,7 @@
 #include "app/form1_events.h"
 #include "shell/about_box.h"
 #include "shell/form_widgets.h"
+#include "shell/heap_release.h"
 #include "shell/usage_window.h"
 
 namespace tallix::shell {
@@ -50,6 +51,7 @@ StartupWindow::~StartupWindow() { services_.attachTray(nullptr); }
 void StartupWindow::start() {
   mainWindow_->runEvent([this](MainForm& f) { Form3_Form_Load(f, trayAvailable_); });
   mainWindow_->timer1().start();
+  releaseFreedMemorySoon();  // what drawing the pictures left behind
 }
 
 void StartupWindow::openPopupMenu(const QPoint& at) {
@@ -62,6 +64,7 @@ void StartupWindow::mShow_Click() {
   mainWindow_->runEvent(Form3_mShow_Click);
   mainWindow_->raise();
   mainWindow_->activateWindow();
+  releaseFreedMemorySoon();
 }
 
 void StartupWindow::mUsage_Click() {

@@ -6,8 +6,7 @@
 namespace tallix::shell {
 
 TrayIcon::TrayIcon(QObject* parent) : QObject(parent) {
-  for (int picture = kPictureDisconnect; picture <= 11; ++picture) pictures_.push_back(trayIcon(picture));
-  icon_.setIcon(pictures_.front());
+  icon_.setIcon(trayIcon(picture_));
   // Only the menu request leads anywhere; clicks and double clicks do nothing.
   connect(&icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::Context) emit rightButtonReleased();
@@ -18,8 +17,11 @@ void TrayIcon::notify(NotifyAction action, const TrayIconData& data) {
   switch (action) {
     case NotifyAction::Add:
     case NotifyAction::Modify: {
-      picture_ = data.hIcon >= 0 && data.hIcon <= 11 ? data.hIcon : kPictureDisconnect;
-      icon_.setIcon(pictures_[static_cast<size_t>(picture_ + 1)]);
+      const int picture = data.hIcon >= 0 && data.hIcon <= 11 ? data.hIcon : kPictureDisconnect;
+      // Drawn when it changes, at most every five minutes, rather than all
+      // thirteen kept for the whole run.
+      if (picture != picture_) icon_.setIcon(trayIcon(picture));
+      picture_ = picture;
       if (action == NotifyAction::Add) {
         icon_.setToolTip(fromModel(data.tip));
         icon_.show();

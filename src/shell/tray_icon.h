@@ -6,8 +6,6 @@
 #include <QObject>
 #include <QSystemTrayIcon>
 
-#include <vector>
-
 #include "form/services.h"
 
 namespace tallix::shell {
@@ -29,7 +27,6 @@ class TrayIcon : public QObject {
 
  private:
   QSystemTrayIcon icon_;
-  std::vector<QIcon> pictures_;  // the offline picture first, then 0..11
   int picture_ = kPictureDisconnect;
 };
 

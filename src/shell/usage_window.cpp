@@ -14,6 +14,7 @@
 
 #include "shell/accessible_roles.h"
 #include "shell/form_widgets.h"
+#include "shell/heap_release.h"
 #include "shell/pictures.h"
 #include "shell/screen_fit.h"
 #include "shell/usage_table.h"
@@ -185,6 +186,8 @@ UsageWindow::UsageWindow(UsageView view)
   connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
   build();
 }
+
+UsageWindow::~UsageWindow() { releaseFreedMemorySoon(); }
 
 void UsageWindow::build() {
   auto* layout = new QVBoxLayout(this);
