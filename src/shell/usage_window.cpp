@@ -29,10 +29,11 @@ constexpr int kTableRowsShownAtLeast = 2;  // on a screen too small for eight
 constexpr int kNarrowestInCharacters = 40;
 const char* const kHoursCaption = "hours";
 
-// A line of text; none for an empty text (the window is laid out anew
-// when one comes or goes).
-QLabel* addLabel(QVBoxLayout& layout, QWidget* parent, const char* name, const std::string& text) {
-  if (text.empty()) return nullptr;
+// A line of text; none for an empty text unless asked (the window is laid
+// out anew when one comes or goes).
+QLabel* addLabel(QVBoxLayout& layout, QWidget* parent, const char* name, const std::string& text,
+                 bool evenEmpty = false) {
+  if (text.empty() && !evenEmpty) return nullptr;
   auto* label = new QLabel(fromModel(text), parent);
   label->setObjectName(name);
   label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -191,7 +192,7 @@ UsageWindow::~UsageWindow() { releaseFreedMemorySoon(); }
 
 void UsageWindow::build() {
   auto* layout = new QVBoxLayout(this);
-  addLabel(*layout, this, "lblUsageLog", view_.heading);
+  addLabel(*layout, this, "lblUsageLog", view_.heading, true);
   if (QLabel* messages = addLabel(*layout, this, "lblUsageMessages", joined(view_.messages)))
     messages->setWordWrap(true);
   // Wide enough for the title and a message line or two without wrapping.
