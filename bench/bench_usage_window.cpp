@@ -1,11 +1,13 @@
 // The Usage window on the longest log a period can hold (32767 records: the
 // two headers, 16382 pairs and a last start record), timed from the icon
 // menu's Usage action to the first paint of its table, beside a bare window
-// holding an empty table, made and shown the same way, in the same run.
-// Prints figures; asserts nothing.
+// holding an empty table, made and shown the same way, and beside the same
+// Usage window on a period of one connection, in the same run. Prints
+// figures; asserts nothing.
 //   bench_usage_window [rounds]      (default 40)
 #include <QAction>
 #include <QApplication>
+#include <QDate>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QStandardItemModel>
@@ -32,18 +34,20 @@ constexpr long kRecords = 32767;
 
 std::string two(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
 
-// The period's record file: connections of up to two hours, as the loader's
-// benchmark has them.
-void writeFullLog(const std::string& file) {
+// The period of this calendar month (so that no rollover archives it at
+// start-up), its connections of up to two hours on its first day, as the
+// loader's benchmark has them.
+void writeLog(const std::string& file, long records) {
   std::mt19937 random(2002);
   std::ofstream out(file, std::ios::binary);
-  out << tallix::padRecord("From : 15_2002/04/15") << tallix::padRecord("1_To : 14");
+  const std::string first = QDate::currentDate().toString("yyyy/MM/01").toStdString();
+  out << tallix::padRecord("From : 01_" + first) << tallix::padRecord("0_To : 31");
   auto clock = [](int s) { return two(s / 3600) + ":" + two(s / 60 % 60) + ":" + two(s % 60); };
-  for (long n = 3; n <= kRecords; n += 2) {
+  for (long n = 3; n <= records; n += 2) {
     const int start = static_cast<int>(random() % 86400);
-    const int end = (start + static_cast<int>(random() % 7200)) % 86400;
-    out << tallix::padRecord("start: 0002/04/16 " + clock(start));
-    if (n + 1 <= kRecords) out << tallix::padRecord("_end : 2002/04/16 " + (n % 2000 == 1 ? "24:00:00" : clock(end)));
+    const int end = std::min(start + static_cast<int>(random() % 7200), 86399);
+    out << tallix::padRecord("start: 00" + first.substr(2) + " " + clock(start));
+    if (n + 1 <= records) out << tallix::padRecord("_end : " + first + " " + (n % 2000 == 1 ? "24:00:00" : clock(end)));
   }
 }
 
@@ -91,14 +95,19 @@ int main(int argc, char** argv) {
   qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
-  QTemporaryDir dir;
-  const std::string folder = dir.path().toStdString() + "/";
-  writeFullLog(folder + "CountRec.zvt");
+  QTemporaryDir full;
+  QTemporaryDir short_;
+  writeLog(full.path().toStdString() + "/CountRec.zvt", kRecords);
+  writeLog(short_.path().toStdString() + "/CountRec.zvt", 4);
 
   tallix::shell::QtServices services(nullptr);
-  tallix::shell::StartupWindow form3(services, folder, true, [] {});
+  tallix::shell::StartupWindow form3(services, full.path().toStdString() + "/", true, [] {});
+  tallix::shell::StartupWindow oneConnection(services, short_.path().toStdString() + "/", true, [] {});
   form3.start();
+  oneConnection.start();
   QAction* usage = form3.popupMenu().findChild<QAction*>("mUsage");
+  QAction* usageOfOne = oneConnection.popupMenu().findChild<QAction*>("mUsage");
+  int rows = 0;  // what the Usage window shows, to be sure the log is the one read
   QStandardItemModel empty(0, 3);
   empty.setHorizontalHeaderLabels({"start", "end", "duration"});
 
@@ -126,23 +135,37 @@ int main(int argc, char** argv) {
     closeTopLevels("FormUsage");
     timeToFirstPaint(watch, openBare);
     closeTopLevels("BareUsage");
+    timeToFirstPaint(watch, [usageOfOne] { usageOfOne->trigger(); });
+    closeTopLevels("FormUsage");
   }
   std::vector<double> real;
   std::vector<double> bare;
+  std::vector<double> one;
   for (int round = 0; round < rounds; ++round) {
     // Alternated, so a busy spell of the machine falls on both.
     real.push_back(timeToFirstPaint(watch, [usage] { usage->trigger(); }));
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (auto* table = widget->findChild<QAbstractItemView*>("tblConnections"); table && widget->isVisible() &&
+                                                                                  widget->objectName() == "FormUsage")
+        rows = table->model()->rowCount();
     closeTopLevels("FormUsage");
     bare.push_back(timeToFirstPaint(watch, openBare));
     closeTopLevels("BareUsage");
+    one.push_back(timeToFirstPaint(watch, [usageOfOne] { usageOfOne->trigger(); }));
+    closeTopLevels("FormUsage");
   }
   const double realMedian = median(real);
   const double bareMedian = median(bare);
+  const double oneMedian = median(one);
+  const double oneBest = *std::min_element(one.begin(), one.end());
   const double realBest = *std::min_element(real.begin(), real.end());
   const double bareBest = *std::min_element(bare.begin(), bare.end());
-  std::printf("menu action to first paint, %d rounds, %ld-record log:\n", rounds, kRecords);
+  std::printf("menu action to first paint, %d rounds, %ld-record log, %d connections shown:\n", rounds, kRecords,
+              rows);
   std::printf("  %-34s median %8.0f us, best %8.0f us\n", "bare window with an empty table", bareMedian, bareBest);
-  std::printf("  %-34s median %8.0f us, best %8.0f us\n", "Usage window", realMedian, realBest);
-  std::printf("  Usage window / bare window: median %.2f, best %.2f\n", realMedian / bareMedian, realBest / bareBest);
+  std::printf("  %-34s median %8.0f us, best %8.0f us\n", "Usage window, one connection", oneMedian, oneBest);
+  std::printf("  %-34s median %8.0f us, best %8.0f us\n", "Usage window, full log", realMedian, realBest);
+  std::printf("  full log / bare window: median %.2f, best %.2f\n", realMedian / bareMedian, realBest / bareBest);
+  std::printf("  full log / one connection: median %.2f, best %.2f\n", realMedian / oneMedian, realBest / oneBest);
   return 0;
 }
