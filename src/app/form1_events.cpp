@@ -5,14 +5,18 @@
 #include <string>
 
 #include "app/budget.h"
+#include "analysis/log_image.h"
 #include "app/tariff_setting.h"
+#include "form/connection_record.h"
 #include "form/layouts.h"
 #include "form/sentences.h"
 #include "period/reload.h"
+#include "period/rotation.h"
 #include "store/file_system.h"
 #include "store/numbers.h"
 #include "store/record_file.h"
 #include "store/settings_file.h"
+#include "store/text_forms.h"
 
 namespace tallix {
 namespace {
@@ -76,7 +80,9 @@ void readSettingsFile(MainForm& form) {
 void refreshLogList(MainForm& form, PendingError& error) {
   if (!folderExists(form.AppPath)) return;
   const std::string zvt = form.file(kCountRecZvt);
-  if (fileExists(zvt)) copyFile(zvt, form.file(kCountRecLog), error);
+  // Only what the loader can read is copied: a far longer file's count
+  // overflows either way, and a copy of all of it would freeze the window.
+  if (fileExists(zvt)) copyFile(zvt, form.file(kCountRecLog), error, kMostLogBytes);
 
   Control& list = form["File1"];
   list.path = form.AppPath;
@@ -124,6 +130,7 @@ void Form1_Form_Load(MainForm& form) {
   form["fraCalculate"].visible = false;
   form["lblDataFolder"].caption = std::string(kDataFolderLabel) + form.AppPath;
 
+  completeHalfDoneRotation(form);
   readPartMinuteSetting(form);
   const std::uint32_t periods = form.periodsBegun;
   ReloadPeriod(form);
@@ -226,6 +233,14 @@ const std::vector<MenuItemSpec>& popupMenuDesign() {
       {"mHelp", " Help"}, {"msep2", "-"}, {"mRemove", " Remove"},
   };
   return design;
+}
+
+void Form3_Ending(MainForm& form) {
+  if (!form.Recording) return;
+  const DateTime now = form.services->now();
+  countDayIfDue(form, now);
+  PendingError ignored;  // the program is ending: there is nobody left to tell
+  writeOpenPair(form, stampText(now), ignored);
 }
 
 }  // namespace tallix

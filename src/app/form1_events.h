@@ -40,6 +40,12 @@ CloseOutcome Form1_Form_QueryUnload(MainForm& form, bool trayAvailable);
 // cannot be written is named in one message, and the window is shown.
 void Form3_Form_Load(MainForm& form, bool trayAvailable);
 
+// The program is about to end (Remove, a close request, the session's end):
+// the open connection's end record gets the current time in one write, as
+// the tick's refresh would, so the time up to the quit is kept. Nothing is
+// shown and nothing else changes: the next start begins a new pair as usual.
+void Form3_Ending(MainForm& form);
+
 // Icon menu commands that act on the main window alone.
 void Form3_mShow_Click(MainForm& form);
 void Form3_mHelp_Click(MainForm& form);

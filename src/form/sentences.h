@@ -23,6 +23,10 @@ inline constexpr std::string_view kSameDays =
 inline constexpr std::string_view kHelpNotice =
     "help file not found, visit Vossberry's home page for help supported";
 inline constexpr std::string_view kAlreadyRunning = "Application is already running!";
+// The start-up refusal when the data folder's lock cannot be taken for any
+// reason but another running copy; the folder and the reason follow.
+inline constexpr std::string_view kCannotLockFolder =
+    "Tallix does not start: it cannot make sure that it is the only copy recording into this folder:\r";
 inline constexpr std::string_view kProgramTitle = "Vossberry Tallix";
 
 inline constexpr std::string_view kRecordNotProgressing = "Record is not progressing";

@@ -5,10 +5,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/files.h"
+
 #ifdef _WIN32
 #include "platform/windows/wide_text.h"
 #include "platform/windows/windows_api.h"
 #else
+#include <sys/stat.h>
 #include <pwd.h>
 #include <unistd.h>
 #endif
@@ -51,28 +54,35 @@ std::string environment(const char* name) {
 
 // Writable means a file can really be made there: permissions, a read-only
 // mount and a full quota all show up this way, where a look at the mode bits
-// would not see them.
+// would not see them. The test file is made exclusively under a name nobody
+// can guess, so nothing planted in the folder is ever opened or cut short.
 bool canWriteIn(const std::string& folder) {
-  static int attempt = 0;
-#ifdef _WIN32
-  const long pid = static_cast<long>(GetCurrentProcessId());
-#else
-  const long pid = static_cast<long>(::getpid());
-#endif
-  const std::string probe = folder + ".tallix-write-test-" + std::to_string(pid) + "-" + std::to_string(++attempt);
-#ifdef _WIN32
-  // Made new and gone when closed.
-  const HANDLE file = CreateFileW(wideOf(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  return file != INVALID_HANDLE_VALUE && CloseHandle(file) != 0;
-#else
-  std::FILE* file = std::fopen(probe.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool closed = std::fclose(file) == 0;
-  std::remove(probe.c_str());
+  os::Handle handle = os::kNoHandle;
+  std::string made;
+  if (os::createBeside(folder + "tallix-write-test", handle, made) != 0) return false;
+  const bool closed = os::closeHandle(handle) == 0;
+  os::removeFile(made);
   return closed;
-#endif
 }
+
+#ifndef _WIN32
+// The folder belongs to the user running the program and nobody else may
+// make, rename or remove files in it.
+bool ownedByUserAlone(const std::string& folder) {
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) != 0) {
+    // "dir/" names the folder a link may point to: look at what is there.
+    if (::stat(folder.c_str(), &info) != 0) return false;
+  } else if (S_ISLNK(info.st_mode) && ::stat(folder.c_str(), &info) != 0) {
+    return false;
+  }
+  return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+#else
+// A portable copy's folder is the one its user unpacked it into; an
+// installed copy (Program Files) is told apart by its uninstaller.
+bool ownedByUserAlone(const std::string& /*folder*/) { return true; }
+#endif
 
 std::string userDataFolder() {
 #ifdef _WIN32
@@ -118,18 +128,19 @@ std::string executableFolder() {
 }
 
 DataFolder chooseDataFolder(const std::string& programFolder, const std::string& installedFolder) {
-  if (!programFolder.empty() && !sameFolder(programFolder, installedFolder) && canWriteIn(programFolder))
+  // A portable copy keeps its files beside itself only in a folder that is the
+  // user's own: where others can write, they could swap the files under it.
+  if (!programFolder.empty() && !sameFolder(programFolder, installedFolder) && ownedByUserAlone(programFolder) &&
+      canWriteIn(programFolder))
     return {withTrailingSeparator(programFolder, kSeparator), true};
   const std::string folder = userDataFolder();
   if (folder.empty()) return {withTrailingSeparator(programFolder, kSeparator), false};
   std::error_code code;
-  const bool made = fs::create_directories(pathOf(folder), code);
-#ifndef _WIN32
-  // Only its owner reads a user's data folder, as is usual for one made anew.
-  if (made) fs::permissions(pathOf(folder), fs::perms::owner_all, code);
-#else
-  (void)made;
-#endif
+  std::string bare = folder;
+  bare.pop_back();
+  // The last folder is made for its owner alone; the ones above it as usual.
+  fs::create_directories(pathOf(bare).parent_path(), code);
+  os::makePrivateFolder(bare);
   return {folder, canWriteIn(folder)};
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "app/form1_events.h"
 #include "platform/connection_probe.h"
 #include "platform/program_folder.h"
 #include "shell/pictures.h"
@@ -35,20 +36,29 @@ int main(int argc, char* argv[]) {
   const tallix::DataFolder dataFolder = tallix::programDataFolder();
   const std::string& appPath = dataFolder.path;
 
-  tallix::shell::SingleInstance instance(appPath);
-  if (!instance.acquire()) {
-    // The running copy's main window comes forward; only where it cannot be
-    // reached is the refusal shown.
-    if (!tallix::shell::bringRunningCopyForward(appPath)) tallix::shell::showRefusal();
-    return 0;
+  switch (tallix::shell::takeSingleInstance(appPath)) {
+    case tallix::shell::InstanceOutcome::Alone: break;
+    case tallix::shell::InstanceOutcome::AnotherRuns:
+      // The running copy's main window comes forward; only where it cannot
+      // be reached is the refusal shown.
+      if (!tallix::shell::bringRunningCopyForward(appPath)) tallix::shell::showRefusal();
+      return 0;
+    case tallix::shell::InstanceOutcome::Unsure: return 1;  // the reason was shown
   }
 
-  auto endAtOnce = [] { QCoreApplication::exit(0); };
+  // Ending at once runs no close handler: only the open connection's end is
+  // written first, so a quit keeps the time up to that moment.
+  tallix::shell::StartupWindow* running = nullptr;
+  auto endAtOnce = [&running] {
+    if (running != nullptr) tallix::Form3_Ending(running->form());
+    QCoreApplication::exit(0);
+  };
   tallix::shell::onSystemCloseRequest(endAtOnce);
 
   tallix::shell::QtServices services(tallix::makeConnectionProbe());
   tallix::shell::StartupWindow form3(services, appPath, QSystemTrayIcon::isSystemTrayAvailable(), endAtOnce);
   form3.form().appPathWritable = dataFolder.writable;
+  running = &form3;
   form3.start();
   tallix::shell::onShowRequest(appPath, [&form3] { form3.mShow_Click(); });
   return QApplication::exec();

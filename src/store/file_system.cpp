@@ -4,9 +4,10 @@
 #include <cctype>
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
+#include <vector>
 
+#include "platform/files.h"
 #include "store/fault.h"
 
 namespace fs = std::filesystem;
@@ -32,25 +33,40 @@ bool endsWith(const std::string& name, const std::string& suffix) {
 #endif
 }
 
-// Renames a finished `part` over `to`; on a failure the part is removed and
-// `to` stays as it was.
-bool putInPlace(const fs::path& part, const std::string& to, PendingError& error) {
-  std::error_code code;
-  fs::rename(part, fs::path(to), code);
-  if (code) {
-    raiseCode(error, code);
-    std::error_code ignored;
-    fs::remove(part, ignored);
-    return false;
+// The folder a step changed, synced so the change is on the disk before
+// anything that depends on it happens.
+bool syncFolderOf(const std::string& path, PendingError& error) {
+  if (!durableWrites()) return true;
+  const int result = os::syncFolder(os::folderOf(path));
+  if (result != 0) error.raiseErrno(result);
+  return result == 0;
+}
+
+// Copies up to `keepAtMost` bytes of the open `from` into `to`.
+int copyBytes(os::Handle from, os::Handle to, long long keepAtMost) {
+  long long size = 0;
+  int result = os::sizeOf(from, size);
+  if (keepAtMost >= 0 && keepAtMost < size) size = keepAtMost;
+  std::vector<char> buffer(static_cast<size_t>(std::min<long long>(size, 1 << 20)));
+  for (long long at = 0; result == 0 && at < size;) {
+    const auto want = static_cast<size_t>(std::min<long long>(size - at, static_cast<long long>(buffer.size())));
+    size_t got = 0;
+    result = os::readAt(from, at, buffer.data(), want, got);
+    if (result == 0 && got != want) result = EIO;  // the source shrank meanwhile
+    if (result == 0) result = os::writeAt(to, at, buffer.data(), got);
+    at += static_cast<long long>(got);
   }
-  return true;
+  return result;
 }
 
 }  // namespace
 
 bool fileExists(const std::string& path) {
   std::error_code code;
-  return fs::is_regular_file(fs::path(path), code);
+  // A link counts as a file that is there: every step refuses to follow it,
+  // and nothing is made in its place.
+  const fs::file_type type = fs::symlink_status(fs::path(path), code).type();
+  return type == fs::file_type::regular || type == fs::file_type::symlink;
 }
 
 bool folderExists(const std::string& path) {
@@ -58,63 +74,81 @@ bool folderExists(const std::string& path) {
   return fs::is_directory(fs::path(path), code);
 }
 
-bool copyFile(const std::string& from, const std::string& to, PendingError& error) {
+bool replaceFile(const std::string& path, const std::function<int(os::Handle)>& fill, PendingError& error) {
   if (injectFault(error)) return false;
-  std::error_code code;
-  fs::file_type type = fs::status(fs::path(from), code).type();
-  if (type != fs::file_type::regular) {
-    error.raise(type == fs::file_type::not_found ? kFileNotFound : kPathFileAccessError);
+  os::Handle handle = os::kNoHandle;
+  std::string part;
+  int result = os::createBeside(path, handle, part);
+  if (result != 0) {
+    error.raiseErrno(result);
     return false;
   }
-  const fs::path part(to + ".part");
-  if (!fs::copy_file(fs::path(from), part, fs::copy_options::overwrite_existing, code)) {
-    raiseCode(error, code);
-    fs::remove(part, code);
+  result = fill(handle);
+  if (result == 0 && durableWrites()) result = os::syncData(handle);
+  const int closed = os::closeHandle(handle);
+  if (result == 0) result = closed;
+  if (result == 0) result = os::replaceWith(part, path);
+  if (result != 0) {
+    os::removeFile(part);
+    error.raiseErrno(result);
     return false;
   }
-  return putInPlace(part, to, error);
+  return syncFolderOf(path, error);
+}
+
+bool copyFile(const std::string& from, const std::string& to, PendingError& error, long long keepAtMost) {
+  if (injectFault(error)) return false;
+  os::Handle source = os::kNoHandle;
+  const int opened = os::openExisting(from, os::Access::Read, source);
+  if (opened != 0) {
+    error.raiseErrno(opened);
+    return false;
+  }
+  const bool copied =
+      replaceFile(to, [source, keepAtMost](os::Handle target) { return copyBytes(source, target, keepAtMost); }, error);
+  os::closeHandle(source);
+  return copied;
 }
 
 bool renameFile(const std::string& from, const std::string& to, PendingError& error) {
   if (injectFault(error)) return false;
-  std::error_code code;
-  if (fs::exists(fs::path(to), code)) {
-    error.raise(kFileAlreadyExists);
+  const int result = os::renameNew(from, to);
+  if (result != 0) {
+    error.raiseErrno(result);
     return false;
   }
-  fs::rename(fs::path(from), fs::path(to), code);
-  if (code) {
-    raiseCode(error, code);
-    return false;
-  }
-  return true;
+  if (os::folderOf(from) != os::folderOf(to)) syncFolderOf(from, error);
+  return syncFolderOf(to, error);
 }
 
 bool deleteFile(const std::string& path, PendingError& error) {
   if (injectFault(error)) return false;
   std::error_code code;
-  fs::file_type type = fs::status(fs::path(path), code).type();
-  if (type != fs::file_type::regular) {
+  const fs::file_type type = fs::symlink_status(fs::path(path), code).type();
+  if (type != fs::file_type::regular && type != fs::file_type::symlink) {
     error.raise(type == fs::file_type::not_found ? kFileNotFound : kPathFileAccessError);
     return false;
   }
-  if (!fs::remove(fs::path(path), code)) {
-    raiseCode(error, code);
+  const int result = os::removeFile(path);
+  if (result != 0) {
+    error.raiseErrno(result);
     return false;
   }
-  return true;
+  return syncFolderOf(path, error);
 }
 
 bool makeFolder(const std::string& path, PendingError& error) {
   if (injectFault(error)) return false;
   std::error_code code;
-  if (fs::is_directory(fs::path(path), code)) return true;
-  if (!fs::create_directory(fs::path(path), code)) {
-    if (code) raiseCode(error, code);
-    else error.raise(kPathFileAccessError);
+  if (fs::is_directory(fs::symlink_status(fs::path(path), code))) return true;
+  std::string bare = path;
+  while (bare.size() > 1 && (bare.back() == '/' || bare.back() == '\\')) bare.pop_back();
+  const int result = os::makePrivateFolder(bare);
+  if (result != 0) {
+    error.raiseErrno(result == EEXIST ? EISDIR : result);
     return false;
   }
-  return true;
+  return syncFolderOf(bare, error);
 }
 
 bool listFiles(const std::string& folder, const std::string& suffix, std::vector<std::string>& names,
@@ -143,21 +177,8 @@ bool listFiles(const std::string& folder, const std::string& suffix, std::vector
 }
 
 bool writeWholeFile(const std::string& path, std::string_view text, PendingError& error) {
-  if (injectFault(error)) return false;
-  const fs::path part(path + ".part");
-  {
-    errno = 0;
-    std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-      error.raiseErrno(errno != 0 ? errno : EIO);
-      std::error_code ignored;
-      fs::remove(part, ignored);
-      return false;
-    }
-  }
-  return putInPlace(part, path, error);
+  return replaceFile(
+      path, [text](os::Handle handle) { return os::writeAt(handle, 0, text.data(), text.size()); }, error);
 }
 
 bool naturalLess(const std::string& a, const std::string& b) {

@@ -34,6 +34,7 @@ int errorFromErrno(int errnoValue) {
     case EPERM:
     case EROFS: return kPermissionDenied;
     case EISDIR:
+    case ELOOP:  // a link planted where a file of ours belongs
     case EBUSY:
     case ETXTBSY:
     case ENOTEMPTY:

@@ -6,12 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
+#include "platform/files.h"
 #include "store/fault.h"
 
 namespace tallix {
@@ -33,57 +28,37 @@ long recordsInLength(long long length, long recordLength) {
 
 namespace {
 
-bool seekTo(std::FILE* file, long long offset) {
-#ifdef _WIN32
-  return _fseeki64(file, offset, SEEK_SET) == 0;
-#else
-  return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
+// Opens a record file, making it when it is missing: exclusively, for its
+// owner alone, and never through a link planted at its name. A new file's
+// name is synced into its folder at once, so the records written into it
+// next cannot outlive their own file's name at a power cut.
+int openOrCreate(const std::string& path, os::Handle& handle) {
+  int result = os::openExisting(path, os::Access::ReadWrite, handle);
+  if (result != ENOENT) return result;
+  result = os::createNew(path, handle);
+  // Someone else made it in between: open what is there, as usual.
+  if (result == EEXIST) return os::openExisting(path, os::Access::ReadWrite, handle);
+  if (result == 0 && durableWrites()) os::syncFolder(os::folderOf(path));
+  return result;
 }
-
-long long fileLength(std::FILE* file) {
-#ifdef _WIN32
-  if (_fseeki64(file, 0, SEEK_END) != 0) return -1;
-  return _ftelli64(file);
-#else
-  if (fseeko(file, 0, SEEK_END) != 0) return -1;
-  return static_cast<long long>(ftello(file));
-#endif
-}
-
-bool syncToDisk(std::FILE* file) {
-  if (std::fflush(file) != 0) return false;
-  if (!durableWrites()) return true;
-#ifdef _WIN32
-  return _commit(_fileno(file)) == 0;
-#else
-  return fdatasync(fileno(file)) == 0;
-#endif
-}
-
-int lastErrno(int fallback) { return errno != 0 ? errno : fallback; }
 
 }  // namespace
 
 RecordFile::RecordFile(const std::string& path, long recordLength, PendingError& error, char fill)
     : recordLength_(recordLength), error_(error), fill_(fill) {
   if (injectFault(error_)) return;
-  errno = 0;
-  file_ = std::fopen(path.c_str(), "r+b");
-  if (file_ == nullptr && errno == ENOENT) {
-    errno = 0;
-    file_ = std::fopen(path.c_str(), "w+b");
+  const int result = openOrCreate(path, handle_);
+  if (result != 0) {
+    handle_ = os::kNoHandle;
+    error_.raiseErrno(result);
   }
-  if (file_ == nullptr) error_.raiseErrno(lastErrno(EIO));
 }
 
-RecordFile::~RecordFile() {
-  if (file_ != nullptr) std::fclose(file_);
-}
+RecordFile::~RecordFile() { os::closeHandle(handle_); }
 
 bool RecordFile::ready() {
   if (injectFault(error_)) return false;
-  if (file_ == nullptr) {
+  if (handle_ == os::kNoHandle) {
     error_.raise(kBadFileNameOrNumber);
     return false;
   }
@@ -92,9 +67,12 @@ bool RecordFile::ready() {
 
 long long RecordFile::length() {
   if (!ready()) return -1;
-  errno = 0;
-  long long size = fileLength(file_);
-  if (size < 0) error_.raiseErrno(lastErrno(EIO));
+  long long size = -1;
+  const int result = os::sizeOf(handle_, size);
+  if (result != 0) {
+    error_.raiseErrno(result);
+    return -1;
+  }
   return size;
 }
 
@@ -110,18 +88,13 @@ bool RecordFile::read(long n, std::string& buffer) {
     return false;
   }
   std::string record(static_cast<size_t>(recordLength_), fill_);
-  errno = 0;
-  if (!seekTo(file_, static_cast<long long>(n - 1) * recordLength_)) {
-    error_.raiseErrno(lastErrno(EIO));
+  size_t got = 0;
+  const int result =
+      os::readAt(handle_, static_cast<long long>(n - 1) * recordLength_, record.data(), record.size(), got);
+  if (result != 0) {
+    error_.raiseErrno(result);
     return false;
   }
-  size_t got = std::fread(record.data(), 1, record.size(), file_);
-  if (got < record.size() && std::ferror(file_)) {
-    std::clearerr(file_);
-    error_.raiseErrno(lastErrno(EIO));
-    return false;
-  }
-  std::clearerr(file_);
   buffer = std::move(record);
   return true;
 }
@@ -139,19 +112,19 @@ bool RecordFile::writeSpan(long n, std::string_view bytes) {
   const auto unit = static_cast<size_t>(recordLength_);
   std::string record(bytes);
   record.resize(std::max<size_t>(1, (record.size() + unit - 1) / unit) * unit, fill_);
-  long long offset = static_cast<long long>(n - 1) * recordLength_;
-  errno = 0;
-  long long size = fileLength(file_);
-  if (size < 0) {
-    error_.raiseErrno(lastErrno(EIO));
-    return false;
+  const long long offset = static_cast<long long>(n - 1) * recordLength_;
+  long long size = -1;
+  int result = os::sizeOf(handle_, size);
+  if (result == 0) {
+    if (size < offset) record.insert(0, static_cast<size_t>(offset - size), fill_);
+    // The whole span leaves in one write at its place, never through a
+    // buffer that could split it: a kill between two parts of a record
+    // would leave a time no clock ever showed.
+    result = os::writeAt(handle_, size < offset ? size : offset, record.data(), record.size());
   }
-  if (size < offset) record.insert(0, static_cast<size_t>(offset - size), fill_);
-  long long at = size < offset ? size : offset;
-  if (!seekTo(file_, at) || std::fwrite(record.data(), 1, record.size(), file_) != record.size() ||
-      !syncToDisk(file_)) {
-    std::clearerr(file_);
-    error_.raiseErrno(lastErrno(EIO));
+  if (result == 0 && durableWrites()) result = os::syncData(handle_);
+  if (result != 0) {
+    error_.raiseErrno(result);
     return false;
   }
   return true;
@@ -159,16 +132,12 @@ bool RecordFile::writeSpan(long n, std::string_view bytes) {
 
 bool RecordFile::close() {
   if (injectFault(error_)) {
-    if (file_ != nullptr) std::fclose(file_);
-    file_ = nullptr;
+    os::closeHandle(handle_);
     return false;
   }
-  if (file_ == nullptr) return true;
-  errno = 0;
-  int result = std::fclose(file_);
-  file_ = nullptr;
+  const int result = os::closeHandle(handle_);
   if (result != 0) {
-    error_.raiseErrno(lastErrno(EIO));
+    error_.raiseErrno(result);
     return false;
   }
   return true;
@@ -196,25 +165,24 @@ bool writeRecord(const std::string& path, long n, std::string_view text, Pending
 bool readWholeFile(const std::string& path, const std::function<char*(size_t)>& room, PendingError& error,
                    long long keepAtMost, long long* length) {
   if (injectFault(error)) return false;
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    error.raiseErrno(lastErrno(EIO));
+  os::Handle handle = os::kNoHandle;
+  int result = os::openExisting(path, os::Access::Read, handle);
+  if (result != 0) {
+    error.raiseErrno(result);
     return false;
   }
-  const long long size = fileLength(file);
-  bool ok = size >= 0 && seekTo(file, 0);
-  if (ok) {
+  long long size = -1;
+  result = os::sizeOf(handle, size);
+  if (result == 0) {
     const auto keep = static_cast<size_t>(keepAtMost >= 0 && keepAtMost < size ? keepAtMost : size);
-    ok = std::fread(room(keep), 1, keep, file) == keep;
+    size_t got = 0;
+    result = os::readAt(handle, 0, room(keep), keep, got);
+    if (result == 0 && got != keep) result = EIO;  // cut short while it was read
   }
-  int failure = ok ? 0 : lastErrno(EIO);
-  if (std::fclose(file) != 0 && ok) {
-    ok = false;
-    failure = lastErrno(EIO);
-  }
-  if (!ok) {
-    error.raiseErrno(failure);
+  const int closed = os::closeHandle(handle);
+  if (result == 0) result = closed;
+  if (result != 0) {
+    error.raiseErrno(result);
     return false;
   }
   if (length != nullptr) *length = size;

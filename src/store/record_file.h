@@ -1,15 +1,16 @@
 // Files of fixed-length records: the 29-byte record files (CountRec.zvt and
 // every .log) and the 51-byte settings file. A file is opened, read or
 // written by record number and closed again within one event; nothing is
-// held open between two events.
+// held open between two events. A file is never opened through a link
+// planted at its name, and one that is made is made for its owner alone.
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
 #include "store/pending_error.h"
 
 namespace tallix {
@@ -34,7 +35,7 @@ class RecordFile {
   RecordFile(const RecordFile&) = delete;
   RecordFile& operator=(const RecordFile&) = delete;
 
-  bool isOpen() const { return file_ != nullptr; }
+  bool isOpen() const { return handle_ != os::kNoHandle; }
   // The file's length in bytes, or -1 when it cannot be taken.
   long long length();
   // The number of records (see recordsInLength); 0 when it cannot be taken.
@@ -55,7 +56,7 @@ class RecordFile {
 
  private:
   bool ready();
-  std::FILE* file_ = nullptr;
+  os::Handle handle_ = os::kNoHandle;
   long recordLength_;
   PendingError& error_;
   char fill_;

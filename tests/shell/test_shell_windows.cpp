@@ -29,6 +29,7 @@
 #include "shell/pictures.h"
 #include "shell/single_instance.h"
 #include "shell/startup_window.h"
+#include "shell/system_close.h"
 #include "shell/usage_window.h"
 #include "support/fake_services.h"
 
@@ -456,6 +457,22 @@ class ShellWindows : public QObject {
     qunsetenv("XDG_CONFIG_HOME");
 #endif
   }
+
+#ifdef _WIN32
+  // A second start reaches the running copy of the same data folder (named
+  // in any case) and has it show its main window; another folder's start is
+  // left to the refusal.
+  void aSecondStartBringsTheRunningCopyForward() {
+    int shown = 0;
+    shell::onSystemCloseRequest([] {});
+    shell::onShowRequest("C:\\Users\\Ann\\AppData\\Local\\tallix\\", [&shown] { ++shown; });
+    QVERIFY(shell::bringRunningCopyForward("c:\\users\\ann\\appdata\\local\\TALLIX\\"));
+    QTRY_COMPARE(shown, 1);
+    QVERIFY(!shell::bringRunningCopyForward("D:\\Portable\\"));
+    QTest::qWait(50);
+    QCOMPARE(shown, 1);
+  }
+#endif
 
   void theThirteenTrayPicturesDiffer() {
     QList<QImage> seen;

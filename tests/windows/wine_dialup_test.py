@@ -11,6 +11,8 @@ the right folder:
   wine_dialup_test.py TUN_PPP zip ZIP       the portable copy, unpacked: the same
   wine_dialup_test.py TUN_PPP setup EXE     a silent install (/S), then the
         installed program: its files in %LOCALAPPDATA%\\tallix\\, none beside it
+  wine_dialup_test.py TUN_PPP setup-unicode EXE   the same for a user whose
+        name is not ASCII (%LOCALAPPDATA% is C:\\users\\Дмитрий Łukasz\\...)
 
 Exit 0 passed, 1 failed, 77 skipped (no root for the namespace, no Wine, no
 tunnel device), with the reason on the last line.
@@ -90,7 +92,7 @@ def main(tun_ppp, mode, target):
     namespace = "tallix-wine-%d" % os.getpid()
     prefix = tempfile.mkdtemp(prefix="tallix-wine.")
     env = dict(os.environ, WINEPREFIX=prefix, WINEARCH="win64", WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=")
+               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", LANG="C.UTF-8")
     for name in ("DISPLAY", "WAYLAND_DISPLAY"):
         env.pop(name, None)
     inside = ["ip", "netns", "exec", namespace]
@@ -109,7 +111,17 @@ def main(tun_ppp, mode, target):
         subprocess.call([wineserver, "-w"], **quiet)
         drive_c = os.path.join(prefix, "drive_c")
         local = os.path.join(drive_c, "users", getpass.getuser(), "AppData", "Local", "tallix")
-        if mode == "setup":
+        if mode == "setup-unicode":
+            # Wine names the profile after the Unix user; the session's
+            # environment is taken from the registry while its server runs.
+            user = "Дмитрий Łukasz"
+            subprocess.call(inside + [wineserver, "-p"], **quiet)
+            subprocess.call(inside + [wine, "cmd", "/c", "echo"], **quiet)
+            subprocess.call(inside + [wine, "reg", "add", "HKCU\\Volatile Environment", "/v", "LOCALAPPDATA", "/d",
+                                      "C:\\users\\%s\\AppData\\Local" % user, "/f"], **quiet)
+            local = os.path.join(drive_c, "users", user, "AppData", "Local", "tallix")
+            os.makedirs(os.path.dirname(local))
+        if mode.startswith("setup"):
             if subprocess.call(inside + [wine, target, "/S"], **quiet) != 0:
                 return ["the silent install failed"]
             subprocess.call([wineserver, "-w"], **quiet)
@@ -172,9 +184,9 @@ def main(tun_ppp, mode, target):
         if program.poll() is not None:
             failures.append("the program ended with status %d" % program.returncode)
         failures += check_pairs(os.path.join(data, "CountRec.zvt"), stretches)
-        if mode == "setup" and listing(folder) != before:
+        if mode.startswith("setup") and listing(folder) != before:
             failures.append("files beside the installed program: %r" % sorted(set(listing(folder)) - set(before)))
-        if mode != "setup" and os.path.exists(local):
+        if not mode.startswith("setup") and os.path.exists(local):
             failures.append("a portable copy made %s" % local)
         return failures
     finally:
@@ -186,7 +198,7 @@ def main(tun_ppp, mode, target):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 4 or sys.argv[2] not in ("program", "zip", "setup"):
+    if len(sys.argv) != 4 or sys.argv[2] not in ("program", "zip", "setup", "setup-unicode"):
         sys.exit(__doc__)
     result = main(*sys.argv[1:])
     for failure in result:
