@@ -13,6 +13,11 @@ the right folder:
         installed program: its files in %LOCALAPPDATA%\\tallix\\, none beside it
   wine_dialup_test.py TUN_PPP setup-unicode EXE   the same for a user whose
         name is not ASCII (%LOCALAPPDATA% is C:\\users\\Дмитрий Łukasz\\...)
+  wine_dialup_test.py TUN_PPP uninstall-online EXE   the silent install, one
+        stretch, then a silent uninstall while the link is up: its close
+        request ends the program, whose open pair must end within three
+        seconds of it; nothing of the program is left (needs Xvfb: without a
+        display Wine's programs cannot find each other's windows)
 
 Exit 0 passed, 1 failed, 77 skipped (no root for the namespace, no Wine, no
 tunnel device), with the reason on the last line.
@@ -95,6 +100,13 @@ def main(tun_ppp, mode, target):
                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", LANG="C.UTF-8")
     for name in ("DISPLAY", "WAYLAND_DISPLAY"):
         env.pop(name, None)
+    xvfb = None
+    if mode == "uninstall-online":
+        if shutil.which("Xvfb") is None:
+            skip("no Xvfb")
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        env["DISPLAY"] = ":" + xvfb.stdout.readline().strip()
     inside = ["ip", "netns", "exec", namespace]
     quiet = dict(env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     program = None
@@ -106,8 +118,9 @@ def main(tun_ppp, mode, target):
         # the namespace's.
         subprocess.call(inside + [wine, "wineboot", "--init"], **quiet)
         # No display: Wine's windows go to its null graphics driver.
-        subprocess.call(inside + [wine, "reg", "add", "HKCU\\Software\\Wine\\Drivers", "/v", "Graphics", "/d", "null",
-                                  "/f"], **quiet)
+        if xvfb is None:
+            subprocess.call(inside + [wine, "reg", "add", "HKCU\\Software\\Wine\\Drivers", "/v", "Graphics", "/d",
+                                      "null", "/f"], **quiet)
         subprocess.call([wineserver, "-w"], **quiet)
         drive_c = os.path.join(prefix, "drive_c")
         local = os.path.join(drive_c, "users", getpass.getuser(), "AppData", "Local", "tallix")
@@ -121,7 +134,7 @@ def main(tun_ppp, mode, target):
                                       "C:\\users\\%s\\AppData\\Local" % user, "/f"], **quiet)
             local = os.path.join(drive_c, "users", user, "AppData", "Local", "tallix")
             os.makedirs(os.path.dirname(local))
-        if mode.startswith("setup"):
+        if mode.startswith("setup") or mode == "uninstall-online":
             if subprocess.call(inside + [wine, target, "/S"], **quiet) != 0:
                 return ["the silent install failed"]
             subprocess.call([wineserver, "-w"], **quiet)
@@ -166,7 +179,7 @@ def main(tun_ppp, mode, target):
         time.sleep(3)
 
         stretches = []
-        for seconds in (6, 9):
+        for seconds in ((6, 9) if mode != "uninstall-online" else (40,)):
             line = subprocess.Popen(inside + [tun_ppp, "ppp0"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                     text=True)
             ready = line.stdout.readline().strip()
@@ -177,10 +190,28 @@ def main(tun_ppp, mode, target):
             subprocess.check_call(inside + ["ip", "link", "set", "ppp0", "up"])
             up = datetime.datetime.now()
             time.sleep(seconds)
+            if mode == "uninstall-online":
+                # The uninstaller as it runs itself, from a copy outside the
+                # folder; its close request comes while the link is up.
+                shutil.copy(os.path.join(folder, "Uninstall.exe"), os.path.join(drive_c, "un.exe"))
+                closed = datetime.datetime.now()
+                status = subprocess.call(inside + [wine, "cmd", "/c", "C:\\un.exe /S _?=C:\\Program Files\\Tallix"],
+                                         **quiet)
+                if status != 0:
+                    failures.append("the uninstall exited %d" % status)
+                if os.path.exists(folder):
+                    failures.append("left in the installed folder: %r" % listing(folder))
+                line.stdin.close()
+                line.wait()
+                stretches.append((up, closed))
+                break
             line.stdin.close()
             line.wait()
             stretches.append((up, datetime.datetime.now()))
             time.sleep(5)
+        if mode == "uninstall-online":
+            program.wait(timeout=30)
+            return failures + check_pairs(os.path.join(data, "CountRec.zvt"), stretches)
         if program.poll() is not None:
             failures.append("the program ended with status %d" % program.returncode)
         failures += check_pairs(os.path.join(data, "CountRec.zvt"), stretches)
@@ -195,10 +226,14 @@ def main(tun_ppp, mode, target):
             program.wait()
         subprocess.call(["ip", "netns", "del", namespace])
         shutil.rmtree(prefix, ignore_errors=True)
+        if xvfb is not None:
+            xvfb.kill()
+            xvfb.wait()
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 4 or sys.argv[2] not in ("program", "zip", "setup", "setup-unicode"):
+    if len(sys.argv) != 4 or sys.argv[2] not in ("program", "zip", "setup", "setup-unicode",
+                                                                "uninstall-online"):
         sys.exit(__doc__)
     result = main(*sys.argv[1:])
     for failure in result:
