@@ -110,6 +110,7 @@ def main(tun_ppp, mode, target):
     inside = ["ip", "netns", "exec", namespace]
     quiet = dict(env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     program = None
+    persistent = None
     failures = []
     if subprocess.call(["ip", "netns", "add", namespace]) != 0:
         skip("cannot make a network namespace")
@@ -128,7 +129,7 @@ def main(tun_ppp, mode, target):
             # Wine names the profile after the Unix user; the session's
             # environment is taken from the registry while its server runs.
             user = "Дмитрий Łukasz"
-            subprocess.call(inside + [wineserver, "-p"], **quiet)
+            persistent = subprocess.Popen(inside + [wineserver, "-f", "-p"], **quiet)
             subprocess.call(inside + [wine, "cmd", "/c", "echo"], **quiet)
             subprocess.call(inside + [wine, "reg", "add", "HKCU\\Volatile Environment", "/v", "LOCALAPPDATA", "/d",
                                       "C:\\users\\%s\\AppData\\Local" % user, "/f"], **quiet)
@@ -137,7 +138,8 @@ def main(tun_ppp, mode, target):
         if mode.startswith("setup") or mode == "uninstall-online":
             if subprocess.call(inside + [wine, target, "/S"], **quiet) != 0:
                 return ["the silent install failed"]
-            subprocess.call([wineserver, "-w"], **quiet)
+            if persistent is None:
+                subprocess.call([wineserver, "-w"], **quiet)
             folder = os.path.join(drive_c, "Program Files", "Tallix")
             data = local
         elif mode == "zip":
@@ -222,6 +224,8 @@ def main(tun_ppp, mode, target):
         return failures
     finally:
         subprocess.call([wineserver, "-k"], **quiet)
+        if persistent is not None:
+            persistent.wait()
         if program is not None:
             program.wait()
         subprocess.call(["ip", "netns", "del", namespace])
