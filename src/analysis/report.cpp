@@ -19,6 +19,19 @@
 namespace tallix {
 namespace {
 
+// The stamps at the end of a start and an end record: "yy/mm/dd hh:mm:ss"
+// and "yyyy/mm/dd hh:mm:ss".
+constexpr size_t kStartStampLength = 17;
+constexpr size_t kEndStampLength = 19;
+
+// A record's stamp in ISO 8601 ("2026-12-07T17:14:30"), which spreadsheets
+// read as a date and time; empty when it is no real date and time.
+std::string isoStampOf(std::string_view record, size_t stampLength) {
+  if (record.size() < stampLength) return {};
+  const std::string_view stamp = record.substr(record.size() - stampLength);
+  return parseStamp(stamp) ? isoStamp(stamp) : std::string();
+}
+
 struct Options {
   bool partMinute = false;
   bool csv = false;
@@ -129,14 +142,15 @@ bool reportFile(const std::string& argument, const Options& options, bool named,
   auto tellPair = [&](const PairReport& pair) {
     const bool counted = pair.outcome == PairOutcome::Counted;
     const std::int64_t cents = counted && options.tariff ? pairCents(*options.tariff, pair, options.partMinute) : 0;
-    totalCents += cents;
+    totalCents = addCents(totalCents, cents);
     if (!options.csv) return;
     out << csvField(argument) << ',' << pair.startRecord << ',' << csvField(pair.startText) << ','
         << csvField(pair.endText) << ',';
     if (counted) out << pair.seconds;
     out << ',' << reason(pair.outcome) << ',';
     if (counted && options.tariff) out << centsText(cents);
-    out << '\n';
+    out << ',' << isoStampOf(pair.startText, kStartStampLength) << ',' << isoStampOf(pair.endText, kEndStampLength)
+        << '\n';
   };
   loadSelectedLog(
       form, [&](std::span<const PairReport> pairs) {
@@ -191,9 +205,11 @@ std::string reportUsage() {
          "  --part-minute  count a part-minute at the start and end of a connection\n"
          "                 as a whole minute\n"
          "  --csv          print one line per connection pair instead:\n"
-         "                 file,start record,start,end,seconds,abandoned,cost\n"
-         "                 (seconds empty and the reason given when a pair is not\n"
-         "                 counted; cost empty without a tariff)\n"
+         "                 file,start record,start,end,seconds,abandoned,cost,\n"
+         "                 start iso,end iso (seconds empty and the reason given\n"
+         "                 when a pair is not counted; cost empty without a tariff;\n"
+         "                 the stamps again as 2026-12-07T17:14:30, empty when\n"
+         "                 they are no real date and time)\n"
          "  --json         print a JSON array, one object per log: file, from, to,\n"
          "                 created, first_record, last_record, part_minute,\n"
          "                 total_seconds, total_shown, complete (false when a failure\n"
@@ -275,7 +291,9 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return kReportRefused;
   }
 
-  if (options.csv) out << (options.perDay ? "file,date,seconds\n" : "file,start record,start,end,seconds,abandoned,cost\n");
+  if (options.csv)
+    out << (options.perDay ? "file,date,seconds\n"
+                           : "file,start record,start,end,seconds,abandoned,cost,start iso,end iso\n");
   if (options.json) out << '[';
   const bool named = options.files.size() > 1;
   const bool plain = !options.csv && !options.json;

@@ -7,6 +7,7 @@
 #include "app/budget.h"
 #include "analysis/log_image.h"
 #include "app/tariff_setting.h"
+#include "app/tray_presence.h"
 #include "form/connection_record.h"
 #include "form/layouts.h"
 #include "form/sentences.h"
@@ -192,8 +193,10 @@ void chkToBeMin_MouseUp(MainForm& form) {
   reportFailure(form, kSavingSettings, error);
 }
 
-CloseOutcome Form1_Form_QueryUnload(MainForm& form, bool trayAvailable) {
-  if (form.windowState == WindowState::Normal) {
+CloseOutcome Form1_Form_QueryUnload(MainForm& form) {
+  // Where the desktop does not tell the window's place, the place stored
+  // from a desktop that does is kept.
+  if (form.windowState == WindowState::Normal && form.placesWindows) {
     PendingError error;  // failures on tallix.ini are skipped silently
     SettingsRecord location{std::string(kLocationLabel), 0, 0};
     // An edge beyond the 16-bit range stays 0.
@@ -201,14 +204,16 @@ CloseOutcome Form1_Form_QueryUnload(MainForm& form, bool trayAvailable) {
     storeInt16(roundHalfEven(form.windowLeft), location.value2, error);
     writeSettingsRecord(form.file(kSettingsFile), 1, location, error);
   }
-  if (!trayAvailable) return CloseOutcome::EndProgram;
+  if (closeEndsProgram(form)) return CloseOutcome::EndProgram;
   form.windowVisible = false;
+  form.tray.windowShownForIt = false;
   return CloseOutcome::Hide;
 }
 
-void Form3_Form_Load(MainForm& form, bool trayAvailable) {
+void Form3_Form_Load(MainForm& form, bool trayPresent) {
   Form1_Form_Load(form);
-  form.windowVisible = !trayAvailable;
+  form.tray = {trayPresent, !trayPresent, !trayPresent};
+  form.windowVisible = !trayPresent;
   form.trayIconData.hIcon = kPictureDisconnect;
   form.trayIconData.tip = kTrayTip;
   Shell_NotifyIcon(form, NotifyAction::Add);
@@ -217,12 +222,14 @@ void Form3_Form_Load(MainForm& form, bool trayAvailable) {
   if (!form.appPathWritable) {
     AnswerOk(form, std::string(kDataFolderUnwritable) + form.AppPath);
     form.windowVisible = true;
+    form.tray.windowShownForIt = false;
   }
 }
 
 void Form3_mShow_Click(MainForm& form) {
   form.windowVisible = true;
   form.windowState = WindowState::Normal;
+  form.tray.windowShownForIt = false;
 }
 
 void Form3_mHelp_Click(MainForm& form) { AnswerOk(form, kHelpNotice); }

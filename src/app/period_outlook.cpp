@@ -11,7 +11,7 @@ OutlookLines outlookLines(const Outlook& o, std::optional<std::int64_t> cents, c
                           const DateTime& lastDay, int budgetHours) {
   OutlookLines lines;
   if (o.forecastSeconds) {
-    lines.forecast = std::string(kAtThisPace) + std::to_string((*o.forecastSeconds + 1800) / 3600) + " hr by " +
+    lines.forecast = std::string(kAtThisPace) + hoursMinutesText(*o.forecastSeconds) + " by " +
                      std::to_string(lastDay.day) + " " + monthAbbreviation(lastDay.month);
     if (cents) lines.forecast += ", " + moneyText(atPace(*cents, o), currency);
   }

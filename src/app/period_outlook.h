@@ -1,5 +1,5 @@
 // The outlook's two lines, shown in the Main view and the Usage window of
-// the current period: "at this pace: 38 hr by 31 Dec, 21.40 EUR" and
+// the current period: "at this pace: 38 hr 10 min by 31 Dec, 21.40 EUR" and
 // "1 hr 20 min a day keeps you within 50 hr" (or "over budget").
 #pragma once
 

@@ -43,13 +43,18 @@ namespace {
 
 // The view with the hours axis reaching at least `paceSeconds` a day;
 // with costs when the log was read with a tariff.
-UsageView makeView(const LogUsage& usage, const std::optional<Tariff>& tariff, long long paceSeconds) {
+UsageView makeView(std::shared_ptr<const LogUsage> kept, const std::optional<Tariff>& tariff, long long paceSeconds) {
+  const LogUsage& usage = *kept;
   UsageView view;
   view.heading = usage.name;
   for (const std::string& message : usage.messages) view.messages.push_back(asLines(message));
   if (!usage.shown()) return view;
 
-  view.heading += " : " + showDate(usage.texts.from) + " to " + showDate(usage.texts.to);
+  // The period's end as stored may be a day its month lacks (the 31st of
+  // November): the heading names the real last day, in the same form.
+  const std::optional<DateTime> lastDay = periodLastDay(usage.texts.to);
+  view.heading += " : " + showDate(usage.texts.from) + " to " +
+                  (lastDay ? shortDateText(*lastDay) : showDate(usage.texts.to));
   view.chart = true;
   const DaySplit& split = usage.days;
   long long busiest = paceSeconds;
@@ -68,21 +73,46 @@ UsageView makeView(const LogUsage& usage, const std::optional<Tariff>& tariff, l
   view.paceShare = static_cast<double>(paceSeconds) / top;
 
   const bool costs = tariff && usage.cost;
-  for (size_t i = 0; i < usage.connections.size(); ++i) {
-    const UsageConnection& c = usage.connections[i];
-    view.rows.push_back({showStamp(usage.startStamp(c)), showStamp(usage.endStamp(c)), durationText(c.seconds),
-                         costs ? centsText(usage.cost->cents[i]) : std::string()});
-  }
   view.total = usage.totalShown;
   view.costs = costs;
   if (costs) view.cost = moneyText(usage.cost->totalCents, tariff->currency);
+  view.usage = std::move(kept);
   return view;
 }
 
 }  // namespace
 
-UsageView usageViewOf(const LogUsage& usage, const std::optional<Tariff>& tariff) {
-  return makeView(usage, tariff, 0);
+UsageRow UsageView::row(size_t index) const {
+  const UsageConnection& c = usage->connections[index];
+  return {showStamp(usage->startStamp(c)), showStamp(usage->endStamp(c)), durationText(c.seconds),
+          costs ? centsText(usage->cost->cents[index]) : std::string()};
+}
+
+std::vector<UsageRow> UsageView::widestRows() const {
+  std::vector<UsageRow> rows;
+  if (rowCount() == 0) return rows;
+  long long longest = 0;
+  std::int64_t dearest = 0;
+  for (const UsageConnection& c : usage->connections) longest = std::max<long long>(longest, c.seconds);
+  if (costs)
+    for (std::int64_t cents : usage->cost->cents) dearest = std::max(dearest, cents);
+  // Every digit of the minutes and seconds at its widest: "h : 59 : 59".
+  const std::string duration = durationText(longest / 3600 * 3600 + 59 * 60 + 59);
+  const std::string cost = costs ? centsText(dearest) : std::string();
+  for (int month = 1; month <= 12; ++month) {
+    for (int hour : {0, 12}) {
+      const std::string stamp = longStampText(DateTime{2000, month, 28, hour, 0, 0});
+      rows.push_back({stamp, stamp, duration, cost});
+    }
+  }
+  // A stamp that is no real date is shown as it stands.
+  rows.push_back(row(0));
+  rows.push_back(row(rowCount() - 1));
+  return rows;
+}
+
+UsageView usageViewOf(LogUsage usage, const std::optional<Tariff>& tariff) {
+  return makeView(std::make_shared<const LogUsage>(std::move(usage)), tariff, 0);
 }
 
 UsageView usageView(const MainForm& form, const std::string& name) {
@@ -90,15 +120,16 @@ UsageView usageView(const MainForm& form, const std::string& name) {
 }
 
 UsageView currentPeriodUsageView(const MainForm& form) {
-  const LogUsage usage =
-      readLogUsage(form.AppPath, std::string(kCountRecZvt), form["chkToBeMin"].value != 0, form.tariff);
+  auto kept = std::make_shared<const LogUsage>(
+      readLogUsage(form.AppPath, std::string(kCountRecZvt), form["chkToBeMin"].value != 0, form.tariff));
+  const LogUsage& usage = *kept;
   const auto period = periodDays(usage.texts.from, usage.texts.to);
-  if (!usage.shown() || !period) return usageViewOf(usage, form.tariff);
+  if (!usage.shown() || !period) return makeView(std::move(kept), form.tariff, 0);
   const DateTime now = form.services->now();
   const auto cents = usage.cost ? std::optional(usage.cost->totalCents) : std::nullopt;
   const Outlook outlook = periodOutlook(usage.totalSeconds, *period, now, form.budget.hours);
   const long long pace = outlook.forecastSeconds ? *outlook.forecastSeconds * 86400 / outlook.lengthSeconds : 0;
-  UsageView view = makeView(usage, form.tariff, pace);
+  UsageView view = makeView(std::move(kept), form.tariff, pace);
   const OutlookLines lines =
       outlookLines(outlook, cents, form.tariff ? form.tariff->currency : "", period->last, form.budget.hours);
   view.forecast = lines.forecast;

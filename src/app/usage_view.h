@@ -3,6 +3,7 @@
 // connections and the total. The window only draws this.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,7 +46,15 @@ struct UsageView {
   std::vector<UsageBar> bars;         // one a day, in calendar order
   std::string chartText;              // the bars in words, for screen readers
   std::string undated;                // time on no day, or empty
-  std::vector<UsageRow> rows;
+  // The connections, one row each. A log holds thousands: a row's texts are
+  // made only when it is shown.
+  std::shared_ptr<const LogUsage> usage;
+  size_t rowCount() const { return usage ? usage->connections.size() : 0; }
+  UsageRow row(size_t index) const;
+  // Rows whose texts are at least as wide as any row's, to size the columns
+  // by: the stamps of every month before and after noon, the longest
+  // duration and the largest cost.
+  std::vector<UsageRow> widestRows() const;
   std::string total;                  // the Calculation view's lblUseTime text
   bool costs = false;                 // a tariff prices the connections
   std::string cost;                   // the log's cost, "7.25 EUR", with a tariff
@@ -57,7 +66,8 @@ struct UsageView {
 };
 
 // `tariff` prices the connections when given.
-UsageView usageViewOf(const LogUsage& usage, const std::optional<Tariff>& tariff = std::nullopt);
+// The view keeps the usage, to make its rows from when they are shown.
+UsageView usageViewOf(LogUsage usage, const std::optional<Tariff>& tariff = std::nullopt);
 
 // The usage of log `name` of the program folder, with the part-minute
 // setting of the Calculation view, so the total matches its Load.

@@ -48,8 +48,10 @@ std::vector<ControlSpec> makeForm1() {
        1572, 372});
   add({"cmdRecover", K::Button, "fraMain", "Recover", "don't make change and return old setting", pming(), 4200,
        2160, 1572, 372});
-  add({"lblF1NewFileCreated", K::Label, "fraMain", "", "Show you useful message", arial(), 120, 1680, 3732, 252});
-  add({"lblF1NoRecord", K::Label, "fraMain", "", "", pming(), 120, 1680, 3012, 252});
+  // The status lines below the times, one row each: a new file and a
+  // refused record can be told at once.
+  add({"lblF1NewFileCreated", K::Label, "fraMain", "", "Show you useful message", arial(), 120, 1340, 3732, 252});
+  add({"lblF1NoRecord", K::Label, "fraMain", "", "", pming(), 120, 1580, 3012, 252});
   add({"lblF1HourSpent", K::Label, "fraMain", "", "", times(10.8, false), 360, 2760, 612, 252, true, false});
   add(named({"imgPointer", K::Picture, "fraMain", "", "", pming(), 1104, 2640, 192, 192, true, false},
             "gauge pointer"));
@@ -57,11 +59,11 @@ std::vector<ControlSpec> makeForm1() {
              pming(), 1200, 2880, 3816, 216, true, false},
             "hour gauge"));
   add({"lblPeriodTime", K::Label, "fraMain", "", "Time online in this period so far, as the Calculation view totals it",
-       pming(), 120, 2280, 3972, 252});
+       pming(), 120, 2300, 3972, 252});
   add({"lblForecast", K::Label, "fraMain", "", "The period's time (and cost) at the end if it goes on at today's pace",
-       pming(), 120, 1980, 3972, 252});
+       pming(), 120, 2060, 3972, 252});
   add({"lblAllowance", K::Label, "fraMain", "", "The time a day left to you within the time budget", pming(), 120,
-       1380, 3972, 252});
+       1820, 3972, 252});
 
   // The Settings view.
   add({"chkToBeMin", K::CheckBox, "fraSettings", "not enough 1 min is replaced by one minute",

@@ -48,6 +48,9 @@ inline constexpr std::string_view kBudget100Notice = "Your time budget is used u
 inline constexpr std::string_view kSavingTariff = "Error occurred when saving the tariff to disk, ";
 inline constexpr std::string_view kTariffMalformed =
     "The tariff cannot be used, so no costs are shown until it is put right in Settings, tariff...:\r";
+// A Save the program refuses: what was in force before stays in force.
+inline constexpr std::string_view kTariffNotSaved =
+    "The tariff was not saved, and the tariff in force stays as it was, because of this mistake:\r";
 inline constexpr std::string_view kNoTariff = "no tariff: no costs are shown";
 inline constexpr std::string_view kTariffUnusable = "the tariff has a mistake: no costs are shown";
 inline constexpr std::string_view kTariffInUse = "costs at ";

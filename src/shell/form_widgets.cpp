@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QStylePainter>
 
 #include <cmath>
@@ -94,6 +95,12 @@ void FilteredLineEdit::keyPressEvent(QKeyEvent* event) {
   } else {
     insert(QString(QChar(static_cast<char16_t>(keyAscii))));
   }
+}
+
+void FilteredLineEdit::focusInEvent(QFocusEvent* event) {
+  QLineEdit::focusInEvent(event);
+  // After the click that gave the focus has placed the cursor.
+  QTimer::singleShot(0, this, &QLineEdit::selectAll);
 }
 
 ReleaseCheckBox::ReleaseCheckBox(QWidget* parent) : QCheckBox(parent) {}

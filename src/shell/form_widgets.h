@@ -78,6 +78,8 @@ class FilteredLineEdit : public QLineEdit {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // Focus selects the whole text, so what is typed replaces it.
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
   KeyFilter filter_;

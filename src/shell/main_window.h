@@ -21,7 +21,7 @@ class MainWindow : public QMainWindow {
  public:
   // `endProgram` ends the program at once; it is used when there is no tray
   // to bring a hidden window back from.
-  MainWindow(MainForm& form, bool trayAvailable, std::function<void()> endProgram);
+  MainWindow(MainForm& form, std::function<void()> endProgram);
 
   // Runs one handler of the form model with the window's current place and
   // state, then renders the window from the model.
@@ -32,6 +32,11 @@ class MainWindow : public QMainWindow {
   const FormWidgets& widgets() const { return *widgets_; }
   QTimer& timer1() { return timer1_; }
   QAction* closeAction() const { return closeAction_; }
+
+ signals:
+  // The Main view's period line was made again (each minute, and when a
+  // connection starts or ends or a period begins).
+  void periodLineMade();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -47,13 +52,13 @@ class MainWindow : public QMainWindow {
   void settlePlace();
 
   MainForm& form_;
-  bool trayAvailable_;
   std::function<void()> endProgram_;
   QWidget* client_ = nullptr;
   std::unique_ptr<FormWidgets> widgets_;
   QAction* closeAction_ = nullptr;
   QTimer timer1_;
   bool rendered_ = false;
+  std::uint32_t linesSeen_ = 0;
   // The saved place last applied, so a place the user chose is not undone.
   float appliedLeft_ = 0;
   float appliedTop_ = 0;

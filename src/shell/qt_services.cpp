@@ -33,9 +33,8 @@ void QtServices::notifyIcon(NotifyAction action, const TrayIconData& data) {
 
 void QtServices::beep() { QApplication::beep(); }
 
-void QtServices::showBalloon(const std::string& title, const std::string& text) {
-  if (tray_ != nullptr && tray_->icon().isVisible())
-    tray_->icon().showMessage(QString::fromStdString(title), QString::fromStdString(text));
+void QtServices::showNotice(const std::string& title, const std::string& text, std::function<void(bool)> delivered) {
+  notices_.show(QString::fromStdString(title), QString::fromStdString(text), tray_, std::move(delivered));
 }
 
 namespace {

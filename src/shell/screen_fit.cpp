@@ -15,6 +15,8 @@ QPoint keptInside(const QRect& frame, const QRect& area) {
   return {left, top};
 }
 
+bool placesWindows() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
 QRect availableAreaAt(const QPoint& point) {
   QScreen* screen = QGuiApplication::screenAt(point);
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();

@@ -24,6 +24,10 @@ QPoint keptInside(const QRect& frame, const QRect& area);
 // where no screen does.
 QRect availableAreaAt(const QPoint& point);
 
+// Whether the desktop lets a program place its windows and tells where they
+// are: not on Wayland, where the compositor alone decides.
+bool placesWindows();
+
 // The frame the system puts around the window: the real one where it is
 // known before the window is shown, otherwise kFrameAllowance. Makes the
 // native window.

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "shell/form_widgets.h"
@@ -29,11 +30,13 @@ TariffWindow::TariffWindow(const std::string& text, std::function<bool(const std
   setWindowIcon(programIcon());
 
   auto* layout = new QVBoxLayout(this);
-  editor_ = new QPlainTextEdit(fromModel(text), this);
+  editor_ = new QPlainTextEdit(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), this);
   editor_->setObjectName("txtTariff");
   editor_->setAccessibleName("tariff");
   editor_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // A tariff needs no tab characters: Tab moves on to the buttons, as in a dialog.
+  editor_->setTabChangesFocus(true);
   const QFontMetrics metrics(editor_->font());
   editor_->setMinimumSize(kColumns * metrics.horizontalAdvance('0'), kLines * metrics.lineSpacing());
   layout->addWidget(editor_, 1);
@@ -49,9 +52,11 @@ TariffWindow::TariffWindow(const std::string& text, std::function<bool(const std
   layout->addLayout(buttons);
 
   connect(saveButton, &QPushButton::clicked, this, [this] {
-    if (save_(toModel(editor_->toPlainText()))) close();
+    if (save_(editor_->toPlainText().toUtf8().toStdString())) close();
   });
   connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
+  // Escape cancels, as Cancel does.
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
 }
 
 TariffWindow* TariffWindow::open(const std::string& text, std::function<bool(const std::string&)> save) {

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QShortcut>
 #include <QPen>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -15,6 +15,7 @@
 #include "shell/form_widgets.h"
 #include "shell/pictures.h"
 #include "shell/screen_fit.h"
+#include "shell/usage_table.h"
 
 namespace tallix::shell {
 namespace {
@@ -33,6 +34,10 @@ QLabel* addLabel(QVBoxLayout& layout, QWidget* parent, const char* name, const s
   label->setVisible(!text.empty());
   layout.addWidget(label);
   return label;
+}
+
+std::string totalText(const UsageView& view) {
+  return view.total + (view.costs ? ",  cost : " + view.cost : "");
 }
 
 std::string joined(const std::vector<std::string>& lines) {
@@ -165,7 +170,10 @@ UsageWindow::UsageWindow(UsageView view)
 
   // Escape closes the window, as it does a dialog.
   connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+  build();
+}
 
+void UsageWindow::build() {
   auto* layout = new QVBoxLayout(this);
   addLabel(*layout, this, "lblUsageLog", view_.heading)->setVisible(true);
   addLabel(*layout, this, "lblUsageMessages", joined(view_.messages))->setWordWrap(true);
@@ -176,57 +184,101 @@ UsageWindow::UsageWindow(UsageView view)
   layout->addWidget(new UsageChart(view_, this), 1);
   addLabel(*layout, this, "lblUsageUndated", view_.undated);
 
-  const int columnCount = view_.costs ? 4 : 3;
-  auto* table = new QTableWidget(static_cast<int>(view_.rows.size()), columnCount, this);
+  auto* table = new QTableView(this);
   table->setObjectName("tblConnections");
   table->setAccessibleName("connections");
-  table->setHorizontalHeaderLabels({"start", "end", "duration", "cost"});
+  table->setModel(new UsageTableModel(view_, table));
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
   table->setWordWrap(false);
-  for (int row = 0; row < table->rowCount(); ++row) {
-    const UsageRow& r = view_.rows[static_cast<size_t>(row)];
-    int column = 0;
-    for (const std::string* cell : {&r.start, &r.end, &r.duration, &r.cost}) {
-      if (column == columnCount) break;
-      auto* item = new QTableWidgetItem(fromModel(*cell));
-      if (column == 2) item->setTextAlignment(Qt::AlignCenter);
-      if (column == 3) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      table->setItem(row, column++, item);
-    }
-  }
-  table->setCurrentItem(nullptr);
-  table->resizeColumnsToContents();
-  table->horizontalHeader()->setStretchLastSection(true);
+  // Every row is one line of the font: no row is measured.
+  table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table_ = table;
+  sizeColumns();
+  table->horizontalHeader()->setStretchLastSection(true);
   table->setMinimumHeight(tableHeight(kTableRowsShown));
   int columns = table->verticalHeader()->sizeHint().width() + 2 * table->frameWidth();
-  for (int column = 0; column < columnCount; ++column) columns += table->columnWidth(column);
+  for (int column = 0; column < table->model()->columnCount(); ++column) columns += table->columnWidth(column);
   table->setMinimumWidth(columns + table->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
   layout->addWidget(table, 1);
 
-  addLabel(*layout, this, "lblUsageTotal", view_.total + (view_.costs ? ",  cost : " + view_.cost : ""));
+  addLabel(*layout, this, "lblUsageTotal", totalText(view_));
   addLabel(*layout, this, "lblUsageForecast", view_.forecast);
   addLabel(*layout, this, "lblUsageAllowance", view_.allowance);
 }
 
+void UsageWindow::sizeColumns() {
+  // From texts at least as wide as any row's, as a cell draws them.
+  const QFontMetrics metrics(table_->font());
+  const int padding = 2 * (table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table_) + 1) +
+                      (table_->showGrid() ? 1 : 0);
+  const std::vector<UsageRow> widest = view_.widestRows();
+  for (int column = 0; column < table_->model()->columnCount(); ++column) {
+    int width = table_->horizontalHeader()->sectionSizeHint(column);
+    for (const UsageRow& row : widest) {
+      const std::string* cells[] = {&row.start, &row.end, &row.duration, &row.cost};
+      width = std::max(width, metrics.horizontalAdvance(fromModel(*cells[column])) + padding);
+    }
+    table_->setColumnWidth(column, width);
+  }
+}
+
+void UsageWindow::refresh(UsageView view) {
+  const bool sameShape = view.chart == view_.chart && view.costs == view_.costs;
+  view_ = std::move(view);
+  if (!sameShape) {
+    // The log appeared, went or changed its kind: the window is laid out anew.
+    delete layout();
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) delete child;
+    table_ = nullptr;
+    build();
+    resize(size().expandedTo(sizeHint()));
+    relaxTable();
+    return;
+  }
+  auto setText = [this](const char* name, const std::string& text) {
+    if (auto* label = findChild<QLabel*>(name)) {
+      label->setText(fromModel(text));
+      label->setVisible(!text.empty() || std::string_view(name) == "lblUsageLog");
+    }
+  };
+  setText("lblUsageLog", view_.heading);
+  setText("lblUsageMessages", joined(view_.messages));
+  if (!view_.chart) return;
+  setText("lblUsageUndated", view_.undated);
+  setText("lblUsageTotal", totalText(view_));
+  setText("lblUsageForecast", view_.forecast);
+  setText("lblUsageAllowance", view_.allowance);
+  if (auto* chart = findChild<UsageChart*>()) {
+    chart->setAccessibleDescription(fromModel(view_.chartText));
+    chart->updateGeometry();
+    chart->update();
+  }
+  static_cast<UsageTableModel*>(table_->model())->viewChanged();
+  sizeColumns();
+}
+
+void UsageWindow::relaxTable() {
+  // It asks for room for eight rows and every column; where the screen is
+  // smaller (a high scale, large fonts) it may shrink down to two rows and
+  // scroll the table sideways, so that all of it fits.
+  if (table_ != nullptr) {
+    table_->setMinimumHeight(tableHeight(kTableRowsShownAtLeast));
+    table_->setMinimumWidth(0);
+  }
+  layout()->activate();
+}
+
 int UsageWindow::tableHeight(int rows) const {
   return table_->horizontalHeader()->sizeHint().height() +
-         table_->verticalHeader()->defaultSectionSize() * std::min(std::max(table_->rowCount(), 1), rows) +
+         table_->verticalHeader()->defaultSectionSize() * std::min(std::max(table_->model()->rowCount(), 1), rows) +
          2 * table_->frameWidth();
 }
 
 UsageWindow* UsageWindow::open(UsageView view) {
   auto* window = new UsageWindow(std::move(view));
   window->resize(window->sizeHint());
-  // It asks for room for eight rows and every column; where the screen is
-  // smaller (a high scale, large fonts) it may shrink down to two rows and
-  // scroll the table sideways, so that all of it fits.
-  if (window->table_ != nullptr) {
-    window->table_->setMinimumHeight(window->tableHeight(kTableRowsShownAtLeast));
-    window->table_->setMinimumWidth(0);
-  }
-  window->layout()->activate();
+  window->relaxTable();
   centreOnScreen(*window);
   window->show();
   window->raise();

@@ -9,7 +9,7 @@
 
 #include "app/usage_view.h"
 
-class QTableWidget;
+class QTableView;
 
 namespace tallix::shell {
 
@@ -48,13 +48,22 @@ class UsageWindow : public QWidget {
   static UsageWindow* open(UsageView view);
 
   const UsageView& view() const { return view_; }
+  // Shows a newer reading of the same log in place, keeping the table's
+  // scroll position where the rows stay.
+  void refresh(UsageView view);
 
  private:
+  // Lays the window out for the view.
+  void build();
+  // The columns as wide as their widest text, without making every row's.
+  void sizeColumns();
+  // Lets the table shrink below its asked size on a small screen.
+  void relaxTable();
   // The table's height showing `rows` rows (fewer when it has fewer).
   int tableHeight(int rows) const;
 
   UsageView view_;
-  QTableWidget* table_ = nullptr;
+  QTableView* table_ = nullptr;
 };
 
 }  // namespace tallix::shell

@@ -63,9 +63,10 @@ TEST_F(ReportTest, RefusalsFailuresAndBadArguments) {
       {{"--csv", "--per-day", good}, 0, good + ",2002-04-18,83131\n", ""},
       // Each pair the CSV cannot count says why; fields are quoted as they need.
       {{"--csv", good, overflowing}, 1,
-       overflowing + ",5,start: 2302/04/16 09:00:00,_end : 2002/05/09 09:00:00,,overflow,\n",
+       overflowing + ",5,start: 2302/04/16 09:00:00,_end : 2002/05/09 09:00:00,,overflow,,2002-04-16T09:00:00,"
+                     "2002-05-09T09:00:00\n",
        overflowing + ": Error occurred when loading data from files, Error #  6\nOverflow\n"},
-      {{"--csv", quoted}, 0, quoted + ",3,\"start: \"\"a\"\",b\",_end : x,,wrong shape,\n", ""},
+      {{"--csv", quoted}, 0, quoted + ",3,\"start: \"\"a\"\",b\",_end : x,,wrong shape,,,\n", ""},
       // Every unit begun is charged: 1 hour of the first pair, 25 of the second.
       {{"--tariff", plan, good}, 0, "Total time =  25 : 23 : 53\nTotal cost =  0.26 EUR" + leftOut, ""},
       {{"--tariff=" + typo, good}, 1, "", typo + ", line 3: \"prise\" is not a setting of [Tariff]\n"},
@@ -83,7 +84,7 @@ TEST_F(ReportTest, RefusalsFailuresAndBadArguments) {
     EXPECT_NE(run.err.find(c.errPart), std::string::npos) << run.err;
     EXPECT_TRUE(c.status != 2 || run.out.empty()) << run.out;
   }
-  EXPECT_TRUE(report({"--csv", good}).out.starts_with("file,start record,start,end,seconds,abandoned,cost\n"));
+  EXPECT_TRUE(report({"--csv", good}).out.starts_with("file,start record,start,end,seconds,abandoned,cost,start iso,end iso\n"));
   // One refused file among good ones still refuses the run; each file is named first.
   const Outcome run = report({good, bad, good});
   EXPECT_EQ(run.status, 1);

@@ -38,14 +38,14 @@ TEST(TariffSetting, CostsAndOutlookShowWithAGoodTariffOnly) {
     Strings messages;
     std::string period, forecast, lblTariff, usageCost;
   } cases[] = {
-      {"a tariff", kPlan, {}, "this period: 2 hr 00 min of 40 hr, 6.20 EUR", "at this pace: 6 hr by 31 Dec, 19.22 EUR",
+      {"a tariff", kPlan, {}, "this period: 2 hr 00 min of 40 hr, 6.20 EUR", "at this pace: 6 hr 12 min by 31 Dec, 19.22 EUR",
        "costs at 0.05 EUR per 60 s", "6.20 EUR"},
-      {"no file: hours alone", nullptr, {}, "this period: 2 hr 00 min of 40 hr", "at this pace: 6 hr by 31 Dec",
+      {"no file: hours alone", nullptr, {}, "this period: 2 hr 00 min of 40 hr", "at this pace: 6 hr 12 min by 31 Dec",
        std::string(kNoTariff), ""},
       {"a malformed file: told once, hours alone", "[Tariff]\nprice = 5 EUR\n",
        {std::string(kTariffMalformed) +
         "tariff.ini, line 2: \"price\" must be an amount such as 0.05, with at most four decimals"},
-       "this period: 2 hr 00 min of 40 hr", "at this pace: 6 hr by 31 Dec", std::string(kTariffUnusable), ""},
+       "this period: 2 hr 00 min of 40 hr", "at this pace: 6 hr 12 min by 31 Dec", std::string(kTariffUnusable), ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -64,7 +64,7 @@ TEST(TariffSetting, CostsAndOutlookShowWithAGoodTariffOnly) {
     const UsageView usage = currentPeriodUsageView(p.form);
     EXPECT_EQ(usage.cost, c.usageCost);
     EXPECT_EQ(usage.forecast, c.forecast);
-    EXPECT_EQ(usage.rows.at(0).cost, c.file == kPlan ? "3.10" : "");
+    EXPECT_EQ(usage.row(0).cost, c.file == kPlan ? "3.10" : "");
   }
 }
 
@@ -84,7 +84,7 @@ TEST(TariffSetting, AnEditIsTakenWholeOrNotAtAll) {
 
   EXPECT_FALSE(cmdTariffSave_Click(p.form, "[Tariff]\nunit = 0\n"));
   EXPECT_EQ(p.services.messages,
-            Strings{std::string(kTariffMalformed) +
+            Strings{std::string(kTariffNotSaved) +
                     "the text, line 2: \"unit\" must be a whole number of seconds from 1 to 604800"});
   setFaultAt(1);
   EXPECT_FALSE(cmdTariffSave_Click(p.form, "[Tariff]\nprice = 1\n"));
@@ -94,9 +94,42 @@ TEST(TariffSetting, AnEditIsTakenWholeOrNotAtAll) {
   EXPECT_EQ(p.form["lblPeriodTime"].caption, "this period: 2 hr 00 min, 6.20 EUR");
   EXPECT_FALSE(p.exists("tariff.ini.part"));
 
+  // What a start would refuse is refused here too, and the tariff stays.
+  EXPECT_FALSE(cmdTariffSave_Click(p.form, "[Tariff]\nprice = 1\n" + std::string(kLongestTariff, ';')));
+  EXPECT_EQ(p.services.messages.back(), std::string(kTariffNotSaved) + "the text: it is too long");
+  EXPECT_EQ(fileText(p), kPlan);
+
   EXPECT_TRUE(cmdTariffSave_Click(p.form, "; none\n\n"));
   EXPECT_FALSE(p.exists("tariff.ini"));
   EXPECT_EQ(p.form["lblPeriodTime"].caption, "this period: 2 hr 00 min");
+}
+
+// The window edits UTF-8 text; the file keeps the shape its editor gave it:
+// a byte-order mark, CR LF line ends, a single-byte (Latin-1) file. Opened
+// and saved unchanged, every file comes back byte for byte.
+TEST(TariffSetting, TheWindowKeepsTheFileAsItsEditorWroteIt) {
+  const struct { const char* name; std::string bytes; std::string shown; } files[] = {
+      {"Notepad, UTF-8 with a mark", "\xEF\xBB\xBF[Tariff]\r\ncurrency = \xE2\x82\xAC\r\nprice = 1\r\n",
+       "[Tariff]\ncurrency = \xE2\x82\xAC\nprice = 1\n"},
+      {"UTF-8, line feeds", "[Tariff]\ncurrency = \xE2\x82\xAC\nprice = 1", "[Tariff]\ncurrency = \xE2\x82\xAC\nprice = 1"},
+      {"Latin-1", "[Tariff]\r\ncurrency = \xA3\r\nprice = 1\r\n", "[Tariff]\ncurrency = \xC2\xA3\nprice = 1\n"},
+  };
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.name);
+    Program p;
+    std::ofstream(p.dir.file("tariff.ini"), std::ios::binary) << f.bytes;
+    const std::string shown = tariffText(p.form);
+    EXPECT_EQ(shown, f.shown);
+    EXPECT_TRUE(cmdTariffSave_Click(p.form, shown));
+    EXPECT_EQ(fileText(p), f.bytes);
+    EXPECT_TRUE(p.services.messages.empty());
+  }
+  // A character a single-byte file cannot hold makes it UTF-8: nothing typed is lost.
+  Program p;
+  std::ofstream(p.dir.file("tariff.ini"), std::ios::binary) << "[Tariff]\ncurrency = \xA3\nprice = 1\n";
+  tariffText(p.form);
+  EXPECT_TRUE(cmdTariffSave_Click(p.form, "[Tariff]\ncurrency = \xE2\x82\xAC \xC2\xA3\nprice = 1\n"));
+  EXPECT_EQ(fileText(p), "[Tariff]\ncurrency = \xE2\x82\xAC \xC2\xA3\nprice = 1\n");
 }
 
 }  // namespace

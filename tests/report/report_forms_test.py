@@ -34,6 +34,7 @@ import tempfile
 RECORD = 29
 BARE_REPORT = "file  created : \n         from : \n             to : \nfirst record : \n last record : \nTotal time : \n"
 MONTHS = "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec".split()
+ISO_STAMP = re.compile(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d")
 
 # The report writes record bytes as they stand, and its JSON writes valid
 # UTF-8 as it stands and every other byte as the character of that number.
@@ -231,6 +232,11 @@ def check(report, files, part_minute, tariff, failures, seen):
                    if r["file"] == path and r["seconds"] != ""]
         if counted != [(c["start_record"], c["seconds"]) for c in obj["connections"]]:
             fail(f"CSV counts {counted}, JSON {obj['connections']}")
+        # The ISO columns: the JSON's stamps where they are real ones, else empty.
+        iso = [(r["start iso"], r["end iso"]) for r in rows if r["file"] == path and r["seconds"] != ""]
+        stamps = [tuple(x if ISO_STAMP.fullmatch(x) else "" for x in (c["start"], c["end"])) for c in obj["connections"]]
+        if iso != stamps:
+            fail(f"CSV ISO stamps {iso[:3]}..., JSON {stamps[:3]}...")
         costs = [int(c["cost"] * 100) for c in obj["connections"]]
         if sum(costs) != int(obj["cost"] * 100) or obj["currency"] != t["currency"]:
             fail(f"the connections' costs {costs} do not add up to {obj['cost']} {obj['currency']}")

@@ -39,6 +39,60 @@ class ProgramProcess : public QObject {
     folder_.reset();
   }
 
+  // Answered with no display at all: no window is made, so nothing can abort.
+  void commandLineWithoutADisplay_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: tallix [--help | --version]" << "";
+    QTest::newRow("short help") << QStringList{"-h"} << 0 << "Usage: tallix" << "";
+    QTest::newRow("help after Qt's option") << QStringList{"-platform", "xcb", "--help"} << 0 << "Usage: tallix" << "";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "tallix " TALLIX_VERSION "\n" << "";
+    QTest::newRow("unknown") << QStringList{"--frobnicate"} << 2 << ""
+                             << "tallix: unknown option '--frobnicate'\nUsage: tallix";
+    QTest::newRow("a file name") << QStringList{"3.log"} << 2 << "" << "tallix: unknown option '3.log'";
+    QTest::newRow("Qt's option without its value") << QStringList{"-style"} << 2 << "" << "tallix: unknown option '-style'";
+    QTest::newRow("unknown before help") << QStringList{"-x", "--help"} << 2 << "" << "tallix: unknown option '-x'";
+  }
+  void commandLineWithoutADisplay() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QProcess process;
+    process.setProcessEnvironment(withoutDisplay());
+    process.setWorkingDirectory(folder_->path());
+    process.start(path(kProgram), arguments);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), exitCode);
+    const QString stdOut = QString::fromUtf8(process.readAllStandardOutput());
+    const QString stdErr = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
+    QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.startsWith(err), qPrintable(stdErr));
+    QVERIFY(!QFile::exists(path("tallix.ini")));  // the program itself never started
+  }
+
+  // With no display and no option it says so in one line and meters on the
+  // offscreen platform.
+  void noDisplayRunsOffscreen() {
+#ifdef _WIN32
+    QSKIP("a Windows desktop needs no display named");
+#endif
+    QProcess& process = *started_.emplace_back(std::make_unique<QProcess>());
+    process.setProcessEnvironment(withoutDisplay());
+    process.setWorkingDirectory(folder_->path());
+    process.start(path(kProgram));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path("tallix.ini")), 15000);
+    QCOMPARE(process.state(), QProcess::Running);
+    // Qt may add warnings of its own after the line.
+    const QString said = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(said.startsWith("tallix: no display found; starting on Qt's offscreen platform (it still meters and "
+                             "records)\n"),
+             qPrintable(said));
+  }
+
   // A second copy is refused while the first runs; a termination request (on
   // Windows a close request to the program's windows) ends the first at
   // once, leaving the record file as it was; a crashed copy does not block
@@ -76,6 +130,11 @@ class ProgramProcess : public QObject {
   QByteArray contentsOf(const char* name) const {
     QFile file(path(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  static QProcessEnvironment withoutDisplay() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
+    return environment;
   }
   // Starts the program; a refusal box it shows closes itself after `dismissMs`.
   QProcess& start(const QString& dismissMs = {}) {

@@ -10,13 +10,15 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QStyleOptionButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include "app/form1_events.h"
 #include "form/sentences.h"
@@ -30,6 +32,7 @@
 #include "shell/single_instance.h"
 #include "shell/startup_window.h"
 #include "shell/system_close.h"
+#include "shell/tariff_window.h"
 #include "shell/usage_window.h"
 #include "support/fake_services.h"
 
@@ -57,8 +60,9 @@ QList<QWidget*> topLevels(const char* objectName) {
 // A main window over a fresh program folder, loaded and hidden.
 struct LoadedWindow {
   explicit LoadedWindow(bool tray = true, std::function<void()> endProgram = {})
-      : window(form, tray, std::move(endProgram)) {
+      : window(form, std::move(endProgram)) {
     window.runEvent(tallix::Form1_Form_Load);
+    form.tray.present = tray;
   }
   QTemporaryDir dir;
   FakeServices services;
@@ -171,6 +175,37 @@ class ShellWindows : public QObject {
     QTest::keyClick(start, Qt::Key_Delete);  // editing, not a character: no beep
     QCOMPARE(w.form["txtStartDay"].caption, std::string());
     QCOMPARE(w.services.beeps, 3);
+
+    // Focus selects a box's text, so what is typed replaces it, by mouse or by Tab.
+    QVERIFY(QTest::qWaitForWindowActive(&w.window));
+    auto* end = w.window.findChild<QLineEdit*>("txtEndDay");
+    QTest::keyClicks(start, "1");
+    QTest::keyClicks(end, "31");
+    QTest::mouseClick(start, Qt::LeftButton);
+    QTRY_COMPARE(start->selectedText(), QString("1"));
+    QTest::keyClicks(start, "15");
+    QTest::keyClick(start, Qt::Key_Tab);
+    QTRY_COMPARE(end->selectedText(), QString("31"));
+    QTest::keyClicks(end, "14");
+    QCOMPARE(w.form["txtStartDay"].caption + "-" + w.form["txtEndDay"].caption, std::string("15-14"));
+  }
+
+  // The tariff window: Tab leaves the text for the buttons, Escape cancels.
+  void tariffWindowTabAndEscape() {
+    int saves = 0;
+    QPointer<shell::TariffWindow> window = shell::TariffWindow::open("[Tariff]\n", [&saves](const std::string&) {
+      ++saves;
+      return true;
+    });
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    auto* editor = window->findChild<QPlainTextEdit*>("txtTariff");
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QCOMPARE(editor->toPlainText(), QString("[Tariff]\n"));
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmdTariffSave"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(window.isNull());
+    QCOMPARE(saves, 0);
   }
 
   void checkBoxesApplyOnMouseReleaseOnly() {
@@ -223,7 +258,7 @@ class ShellWindows : public QObject {
       QList<QWidget*> shown = topLevels("FormUsage");
       QCOMPARE(shown.size(), 1);
       QCOMPARE(shown[0]->windowTitle(), QString(" Usage"));
-      auto* table = shown[0]->findChild<QTableWidget*>("tblConnections");
+      auto* table = shown[0]->findChild<QTableView*>("tblConnections");
       auto* chart = shown[0]->findChild<shell::UsageChart*>();
       QString messages;
       for (const std::string& m : loadMessages) messages += (messages.isEmpty() ? "" : "\n") + QString::fromStdString(m);
@@ -234,9 +269,9 @@ class ShellWindows : public QObject {
         closeAllMessageWindows();
         continue;
       }
-      QCOMPARE(table->rowCount(), c.rows);
-      QCOMPARE(table->item(0, 0)->text(), QString("02 Apr 2002 - 08:00:00 AM"));
-      QCOMPARE(table->item(0, 2)->text(), QString("2 : 30 : 0"));
+      QCOMPARE(table->model()->rowCount(), c.rows);
+      QCOMPARE(table->model()->index(0, 0).data().toString(), QString("02 Apr 2002 - 08:00:00 AM"));
+      QCOMPARE(table->model()->index(0, 2).data().toString(), QString("2 : 30 : 0"));
       QCOMPARE(shown[0]->findChild<QLabel*>("lblUsageTotal")->text(),
                w.window.findChild<QLabel*>("lblUseTime")->text());
       QVERIFY(shown[0]->findChild<QLabel*>("lblUsageLog")->text().contains("01 Apr 2002"));
@@ -306,7 +341,7 @@ class ShellWindows : public QObject {
     tallix::testing::writeLog(w.form.file("3.log"), log);
     QPointer<QWidget> usage = shell::UsageWindow::open(tallix::usageView(w.form, "3.log"));
     QApplication::setFont(normal);
-    QCOMPARE(usage->findChild<QTableWidget*>("tblConnections")->rowCount(), 30);
+    QCOMPARE(usage->findChild<QTableView*>("tblConnections")->model()->rowCount(), 30);
     QVERIFY(usage->screen()->availableGeometry().contains(usage->frameGeometry()));
     // Once shown, with the frame the system really drew.
     QVERIFY(QTest::qWaitForWindowExposed(usage));
@@ -342,8 +377,8 @@ class ShellWindows : public QObject {
     QVERIFY(!form3.mainWindow().isVisible());
     QVERIFY(form3.mainWindow().timer1().isActive());
     QCOMPARE(form3.tray().picture(), tallix::kPictureDisconnect);
-    QCOMPARE(form3.tray().icon().toolTip(), QString("Zvt"));
-    QVERIFY(form3.tray().icon().isVisible());
+    QCOMPARE(form3.tray().icon()->toolTip(), QString("Zvt"));
+    QVERIFY(form3.tray().icon()->isVisible());
 
     QMenu& menu = form3.popupMenu();
     QCOMPARE(menu.title(), QString("Popup"));
@@ -354,14 +389,14 @@ class ShellWindows : public QObject {
     // Single clicks on the icon do nothing; the menu request opens the menu,
     // a double click the main window.
     for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::MiddleClick}) {
-      emit form3.tray().icon().activated(reason);
+      emit form3.tray().icon()->activated(reason);
       QVERIFY(!menu.isVisible());
       QVERIFY(!form3.mainWindow().isVisible());
     }
-    emit form3.tray().icon().activated(QSystemTrayIcon::Context);
+    emit form3.tray().icon()->activated(QSystemTrayIcon::Context);
     QVERIFY(menu.isVisible());
     menu.hide();
-    emit form3.tray().icon().activated(QSystemTrayIcon::DoubleClick);
+    emit form3.tray().icon()->activated(QSystemTrayIcon::DoubleClick);
     QVERIFY(form3.mainWindow().isVisible());
     QVERIFY(!menu.isVisible());
     form3.mainWindow().hide();
@@ -384,12 +419,25 @@ class ShellWindows : public QObject {
     QCOMPARE(ends, 0);
     form3.mRemove_Click();
     QCOMPARE(ends, 1);
-    QVERIFY(!form3.tray().icon().isVisible());
+    QVERIFY(!form3.tray().icon()->isVisible());
 
-    // Without a tray the main window shows at once.
+    // Without a tray the main window shows at once, and the tray is waited
+    // for; one that comes late takes the icon, and the window goes.
     shell::StartupWindow trayless(services, folderOf(dir), false, [] {});
     trayless.start();
     QVERIFY(trayless.mainWindow().isVisible());
+    QVERIFY(trayless.trayWait().isActive() && trayless.tray().icon() == nullptr);
+    trayless.trayPresenceChanged(true);
+    QVERIFY(trayless.tray().icon() != nullptr && trayless.tray().icon()->isVisible());
+    QCOMPARE(trayless.tray().icon()->toolTip(), QString("Zvt"));
+    QVERIFY(!trayless.mainWindow().isVisible() && !trayless.trayWait().isActive());
+    // The menu belongs to the main window while that is shown.
+    trayless.mShow_Click();
+    trayless.openPopupMenu(QPoint(200, 200));
+    QCOMPARE(trayless.popupMenu().windowHandle()->transientParent(), trayless.mainWindow().windowHandle());
+    trayless.popupMenu().hide();
+    trayless.trayPresenceChanged(false);
+    QVERIFY(trayless.trayWait().isActive());
   }
 
   void messageWindowPerCallNotModalTopmost() {

@@ -90,8 +90,7 @@ bool enableStartAtLogOn(const std::string& executablePath) {
 
   // Replaced durably, never through anything planted at its name.
   PendingError error;
-  writeWholeFile((folder / "tallix.desktop").string(), entry, error);
-  return !error.pending();
+  return writeWholeFile((folder / "tallix.desktop").string(), entry, error);
 }
 
 // The one entry goes only when it names this program: another copy's stays.

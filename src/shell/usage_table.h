@@ -1,0 +1,37 @@
+// The Usage window's table of connections as a model: a log holds thousands
+// of them, so a row's texts are made only when the view draws that row.
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include "app/usage_view.h"
+
+namespace tallix::shell {
+
+class UsageTableModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  // The view must outlive the model; the window that owns both sees to it.
+  UsageTableModel(const UsageView& view, QObject* parent);
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  // The view was replaced by a newer reading of the same log: rows are
+  // added or redrawn in place, so the scroll position and the selection stay.
+  void viewChanged();
+
+ private:
+  const UsageRow& rowAt(int row) const;
+
+  const UsageView& view_;
+  int rows_ = 0;
+  int columns_ = 0;
+  // The row last made: the view asks for each of its cells in turn.
+  mutable int cachedRow_ = -1;
+  mutable UsageRow cached_;
+};
+
+}  // namespace tallix::shell
