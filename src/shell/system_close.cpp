@@ -54,8 +54,7 @@ LRESULT answerShowRequest(const COPYDATASTRUCT& data) {
 // The start-up window's own native window. It is never shown; Windows sends
 // it a close request (taskkill, an uninstaller) and the end of the session,
 // which Qt, having no native window for the start-up window, would never see.
-// Its title is the running program's path, so an installer can find the copy
-// that runs from its folder.
+// A second start of the program asks it to show the main window.
 LRESULT CALLBACK startupWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COPYDATA:
@@ -85,8 +84,8 @@ void listenForWindowsClose(std::function<void()> endAtOnce) {
   // A top-level window (not a message-only one), so that a close request
   // sent to every window of the program finds it. Qt's event loop dispatches
   // its messages.
-  CreateWindowExW(WS_EX_TOOLWINDOW, windowClass.lpszClassName, tallix::runningProgramPathW().c_str(), WS_POPUP, 0, 0,
-                  0, 0, nullptr, nullptr, windowClass.hInstance, nullptr);
+  CreateWindowExW(WS_EX_TOOLWINDOW, windowClass.lpszClassName, L"Tallix", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                  windowClass.hInstance, nullptr);
 }
 #else
 int signalPipe[2] = {-1, -1};

@@ -31,6 +31,7 @@
 #include "shell/pictures.h"
 #include "shell/single_instance.h"
 #include "shell/startup_window.h"
+#include "shell/system_close.h"
 #include "shell/tariff_window.h"
 #include "shell/usage_window.h"
 #include "support/fake_services.h"
@@ -130,6 +131,34 @@ class ShellWindows : public QObject {
     QCOMPARE(bar[0]->objectName() + bar[0]->text(), QString("mClose Close"));
     QCOMPARE(w.window.windowTitle(), QString());
     QVERIFY(!w.window.isVisible());
+  }
+
+  // Every button's caption is drawn whole, descenders included ("Settings",
+  // not "Settinas"): the caption's ink spans the text's full height.
+  void captionsAreWhole() {
+    LoadedWindow w;
+    w.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+    for (QPushButton* button : w.window.findChildren<QPushButton*>()) {
+      const QString caption = button->text();
+      if (caption.trimmed().isEmpty() || !button->isVisible()) continue;
+      const QImage with = button->grab().toImage();
+      button->setText(QString());
+      const QImage without = button->grab().toImage();
+      button->setText(caption);
+      int top = with.height();
+      int bottom = -1;
+      for (int y = 0; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x)
+          if (with.pixel(x, y) != without.pixel(x, y)) {
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+          }
+      const int ink = static_cast<int>(button->fontMetrics().tightBoundingRect(caption).height() *
+                                       with.devicePixelRatio());
+      QVERIFY2(bottom - top + 1 >= ink - 1,
+               qPrintable(QString("%1: ink %2 rows of %3").arg(button->objectName()).arg(bottom - top + 1).arg(ink)));
+    }
   }
 
   void dayBoxesTypeOnlyWhatTheKeyFilterPasses() {
@@ -315,6 +344,11 @@ class ShellWindows : public QObject {
     QApplication::setFont(normal);
     QCOMPARE(usage->findChild<QTableView*>("tblConnections")->model()->rowCount(), 30);
     QVERIFY(usage->screen()->availableGeometry().contains(usage->frameGeometry()));
+    // Once shown, with the frame the system really drew.
+    QVERIFY(QTest::qWaitForWindowExposed(usage));
+    QVERIFY2(usage->screen()->availableGeometry().contains(usage->frameGeometry()),
+             qPrintable(QString("frame %1,%2 %3x%4").arg(usage->frameGeometry().x()).arg(usage->frameGeometry().y())
+                            .arg(usage->frameGeometry().width()).arg(usage->frameGeometry().height())));
     QVERIFY(QTest::qWaitForWindowActive(usage));
     QTest::keyClick(usage, Qt::Key_Escape);
     QTRY_VERIFY(usage.isNull());
@@ -505,6 +539,22 @@ class ShellWindows : public QObject {
     qunsetenv("XDG_CONFIG_HOME");
 #endif
   }
+
+#ifdef _WIN32
+  // A second start reaches the running copy of the same data folder (named
+  // in any case) and has it show its main window; another folder's start is
+  // left to the refusal.
+  void aSecondStartBringsTheRunningCopyForward() {
+    int shown = 0;
+    shell::onSystemCloseRequest([] {});
+    shell::onShowRequest("C:\\Users\\Ann\\AppData\\Local\\tallix\\", [&shown] { ++shown; });
+    QVERIFY(shell::bringRunningCopyForward("c:\\users\\ann\\appdata\\local\\TALLIX\\"));
+    QTRY_COMPARE(shown, 1);
+    QVERIFY(!shell::bringRunningCopyForward("D:\\Portable\\"));
+    QTest::qWait(50);
+    QCOMPARE(shown, 1);
+  }
+#endif
 
   void theThirteenTrayPicturesDiffer() {
     QList<QImage> seen;

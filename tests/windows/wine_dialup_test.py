@@ -11,6 +11,13 @@ the right folder:
   wine_dialup_test.py TUN_PPP zip ZIP       the portable copy, unpacked: the same
   wine_dialup_test.py TUN_PPP setup EXE     a silent install (/S), then the
         installed program: its files in %LOCALAPPDATA%\\tallix\\, none beside it
+  wine_dialup_test.py TUN_PPP setup-unicode EXE   the same for a user whose
+        name is not ASCII (%LOCALAPPDATA% is C:\\users\\Дмитрий Łukasz\\...)
+  wine_dialup_test.py TUN_PPP uninstall-online EXE   the silent install, one
+        stretch, then a silent uninstall while the link is up: its close
+        request ends the program, whose open pair must end within three
+        seconds of it; nothing of the program is left (needs Xvfb: without a
+        display Wine's programs cannot find each other's windows)
 
 Exit 0 passed, 1 failed, 77 skipped (no root for the namespace, no Wine, no
 tunnel device), with the reason on the last line.
@@ -90,12 +97,20 @@ def main(tun_ppp, mode, target):
     namespace = "tallix-wine-%d" % os.getpid()
     prefix = tempfile.mkdtemp(prefix="tallix-wine.")
     env = dict(os.environ, WINEPREFIX=prefix, WINEARCH="win64", WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=")
+               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", LANG="C.UTF-8")
     for name in ("DISPLAY", "WAYLAND_DISPLAY"):
         env.pop(name, None)
+    xvfb = None
+    if mode == "uninstall-online":
+        if shutil.which("Xvfb") is None:
+            skip("no Xvfb")
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        env["DISPLAY"] = ":" + xvfb.stdout.readline().strip()
     inside = ["ip", "netns", "exec", namespace]
     quiet = dict(env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     program = None
+    persistent = None
     failures = []
     if subprocess.call(["ip", "netns", "add", namespace]) != 0:
         skip("cannot make a network namespace")
@@ -104,15 +119,27 @@ def main(tun_ppp, mode, target):
         # the namespace's.
         subprocess.call(inside + [wine, "wineboot", "--init"], **quiet)
         # No display: Wine's windows go to its null graphics driver.
-        subprocess.call(inside + [wine, "reg", "add", "HKCU\\Software\\Wine\\Drivers", "/v", "Graphics", "/d", "null",
-                                  "/f"], **quiet)
+        if xvfb is None:
+            subprocess.call(inside + [wine, "reg", "add", "HKCU\\Software\\Wine\\Drivers", "/v", "Graphics", "/d",
+                                      "null", "/f"], **quiet)
         subprocess.call([wineserver, "-w"], **quiet)
         drive_c = os.path.join(prefix, "drive_c")
         local = os.path.join(drive_c, "users", getpass.getuser(), "AppData", "Local", "tallix")
-        if mode == "setup":
+        if mode == "setup-unicode":
+            # Wine names the profile after the Unix user; the session's
+            # environment is taken from the registry while its server runs.
+            user = "Дмитрий Łukasz"
+            persistent = subprocess.Popen(inside + [wineserver, "-f", "-p"], **quiet)
+            subprocess.call(inside + [wine, "cmd", "/c", "echo"], **quiet)
+            subprocess.call(inside + [wine, "reg", "add", "HKCU\\Volatile Environment", "/v", "LOCALAPPDATA", "/d",
+                                      "C:\\users\\%s\\AppData\\Local" % user, "/f"], **quiet)
+            local = os.path.join(drive_c, "users", user, "AppData", "Local", "tallix")
+            os.makedirs(os.path.dirname(local))
+        if mode.startswith("setup") or mode == "uninstall-online":
             if subprocess.call(inside + [wine, target, "/S"], **quiet) != 0:
                 return ["the silent install failed"]
-            subprocess.call([wineserver, "-w"], **quiet)
+            if persistent is None:
+                subprocess.call([wineserver, "-w"], **quiet)
             folder = os.path.join(drive_c, "Program Files", "Tallix")
             data = local
         elif mode == "zip":
@@ -154,7 +181,7 @@ def main(tun_ppp, mode, target):
         time.sleep(3)
 
         stretches = []
-        for seconds in (6, 9):
+        for seconds in ((6, 9) if mode != "uninstall-online" else (40,)):
             line = subprocess.Popen(inside + [tun_ppp, "ppp0"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                     text=True)
             ready = line.stdout.readline().strip()
@@ -165,28 +192,52 @@ def main(tun_ppp, mode, target):
             subprocess.check_call(inside + ["ip", "link", "set", "ppp0", "up"])
             up = datetime.datetime.now()
             time.sleep(seconds)
+            if mode == "uninstall-online":
+                # The uninstaller as it runs itself, from a copy outside the
+                # folder; its close request comes while the link is up.
+                shutil.copy(os.path.join(folder, "Uninstall.exe"), os.path.join(drive_c, "un.exe"))
+                closed = datetime.datetime.now()
+                status = subprocess.call(inside + [wine, "cmd", "/c", "C:\\un.exe /S _?=C:\\Program Files\\Tallix"],
+                                         **quiet)
+                if status != 0:
+                    failures.append("the uninstall exited %d" % status)
+                if os.path.exists(folder):
+                    failures.append("left in the installed folder: %r" % listing(folder))
+                line.stdin.close()
+                line.wait()
+                stretches.append((up, closed))
+                break
             line.stdin.close()
             line.wait()
             stretches.append((up, datetime.datetime.now()))
             time.sleep(5)
+        if mode == "uninstall-online":
+            program.wait(timeout=30)
+            return failures + check_pairs(os.path.join(data, "CountRec.zvt"), stretches)
         if program.poll() is not None:
             failures.append("the program ended with status %d" % program.returncode)
         failures += check_pairs(os.path.join(data, "CountRec.zvt"), stretches)
-        if mode == "setup" and listing(folder) != before:
+        if mode.startswith("setup") and listing(folder) != before:
             failures.append("files beside the installed program: %r" % sorted(set(listing(folder)) - set(before)))
-        if mode != "setup" and os.path.exists(local):
+        if not mode.startswith("setup") and os.path.exists(local):
             failures.append("a portable copy made %s" % local)
         return failures
     finally:
         subprocess.call([wineserver, "-k"], **quiet)
+        if persistent is not None:
+            persistent.wait()
         if program is not None:
             program.wait()
         subprocess.call(["ip", "netns", "del", namespace])
         shutil.rmtree(prefix, ignore_errors=True)
+        if xvfb is not None:
+            xvfb.kill()
+            xvfb.wait()
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 4 or sys.argv[2] not in ("program", "zip", "setup"):
+    if len(sys.argv) != 4 or sys.argv[2] not in ("program", "zip", "setup", "setup-unicode",
+                                                                "uninstall-online"):
         sys.exit(__doc__)
     result = main(*sys.argv[1:])
     for failure in result:
