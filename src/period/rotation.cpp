@@ -145,7 +145,9 @@ std::string chooseArchiveName(MainForm& form, PendingError& error) {
 void archiveFullSet(MainForm& form, PendingError& error) {
   const std::string folder = form.file(kOldLogFolder);
   const std::string into = folder + separatorOf(form.AppPath);
-  makeFolder(folder, error);
+  // A folder that cannot be made, or anything else standing at its name (a
+  // link to somewhere else, say), takes no copy.
+  if (!makeFolder(folder, error)) return;
   // Copy the whole set first, then delete only what arrived safely: a log
   // whose copy failed stays where it is rather than being lost.
   std::array<bool, kArchiveSetSize + 1> copied{};

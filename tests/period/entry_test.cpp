@@ -131,17 +131,21 @@ TEST(Rotation, FullSetMovesIntoOldlogAndNumberingStartsAgain) {
 // Archiving never loses a file: what cannot be moved or renamed stays where it was.
 TEST(Rotation, WhatCannotBeArchivedStaysInPlace) {
   // With a full set (1.log to 99.log), a folder or a file in the way makes the step fail.
-  const struct { const char* name; bool fullSet; const char* folder; const char* file; long fault; } cases[] = {
-      {"a copy into Oldlog fails", true, "Oldlog/7.log", nullptr, 0},
-      {"no copy lands, no number comes free: the old period stays current", true, nullptr, "Oldlog", 0},
-      {"rename refused: the old period stays current", false, nullptr, nullptr, 1}};  // the first file step
+  // Oldlog may also be a link to a folder elsewhere: nothing is copied there.
+  const struct { const char* name; bool fullSet; const char* folder; const char* file; long fault; bool link; } cases[] = {
+      {"a copy into Oldlog fails", true, "Oldlog/7.log", nullptr, 0, false},
+      {"no copy lands, no number comes free: the old period stays current", true, nullptr, "Oldlog", 0, false},
+      {"Oldlog is a link: nothing goes through it", true, nullptr, nullptr, 0, true},
+      {"rename refused: the old period stays current", false, nullptr, nullptr, 1, false}};  // the first file step
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Program p;
+    testing::TempDir elsewhere;
     p.writeLog("CountRec.zvt", kOldPeriod);
     if (c.fullSet) fillSet(p, "set ");
     if (c.folder) fs::create_directories(p.dir.file(c.folder));
     if (c.file) p.writeLog(c.file, {"a file"});
+    if (c.link) fs::create_directory_symlink(elsewhere.path(), p.dir.file("Oldlog"));
     p.form.PeriodActive = p.form.Recording = true;
     cmdInput_Click(p.form);
     p.form["lblF1NewFileCreated"].caption = "note";
@@ -161,6 +165,7 @@ TEST(Rotation, WhatCannotBeArchivedStaysInPlace) {
     EXPECT_TRUE(p.form.PeriodActive && p.form.Recording && !p.form.NewFileCreated) << "the old period stays current";
     EXPECT_EQ(p.form["lblF1NewFileCreated"].caption, "note");
     EXPECT_EQ(p.exists("1.log"), c.fullSet);
+    EXPECT_TRUE(fs::is_empty(elsewhere.path()));
   }
 }
 
