@@ -235,14 +235,14 @@ Checked startAndCheck(const std::string& root, const Promises& promises, const s
     std::error_code code;
     for (const auto& entry : fs::directory_iterator(fs::path(root) / folder, code)) {
       const std::string name = entry.path().filename().string();
-      if (name.ends_with(".part")) wrong.push_back("a leftover " + name);
+      if (name.ends_with(".part")) wrong.push_back("a leftover part of a replacement: " + name);
       if (!entry.is_regular_file() || !(name.ends_with(".log") || name == "CountRec.zvt")) continue;
       files.push_back(slurp(entry.path()));
       // A closed period may end in the start of a connection cut off before
       // its first end was written: the loader counts it as nothing.
       const bool closedPeriod = name != "CountRec.zvt";
       if (const std::string why = inStep(files.back(), closedPeriod); !why.empty())
-        wrong.push_back(std::string(folder) + "/" + name + ": " + why);
+        wrong.push_back("a record file out of step: " + std::string(folder) + "/" + name + ", " + why);
       if (closedPeriod && files.back().size() / kRecord % 2 != 0) ++checked.lastStartWithoutEnd;
     }
   }
