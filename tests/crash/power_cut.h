@@ -77,6 +77,9 @@ class Recording {
   std::vector<std::string> initialNames_;  // inode -> its name in `initial_`
 };
 
+// The folder a relative path lies in: "data/1.log" -> "data", "data" -> "".
+std::string parentOf(const std::string& path);
+
 // A 64-bit digest of a state, to try each distinct state once.
 std::uint64_t digest(const FolderState& state);
 
