@@ -159,7 +159,7 @@ void UsageChart::paintEvent(QPaintEvent* /*event*/) {
 }
 
 UsageWindow::UsageWindow(UsageView view)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
+    : QWidget(dialogOwner(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
       view_(std::move(view)) {
   setObjectName("FormUsage");
