@@ -103,6 +103,8 @@ std::string inStep(const std::string& bytes, bool openTail) {
 
 void makeInitialTree(const std::string& root) {
   fs::create_directories(fs::path(root) / "data");
+  // The autostart folder exists already, as on most desktops: the program
+  // makes it when it is missing, without syncing it into its parent.
   fs::create_directories(fs::path(root) / "config" / "autostart");
   for (int j = 1; j <= 99; ++j) {
     char start[40];
