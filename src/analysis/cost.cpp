@@ -12,13 +12,18 @@ std::int64_t connectionCents(const Tariff& t, const PairStart& start, long long 
   return Pricer(t).cents(start.counted(partMinute), start.dated, seconds);
 }
 
+std::int64_t addCents(std::int64_t a, std::int64_t b) { return a > kMostCents - b ? kMostCents : a + b; }
+
 std::string centsText(std::int64_t cents) {
-  const std::int64_t part = cents % 100;
-  return std::to_string(cents / 100) + (part < 10 ? ".0" : ".") + std::to_string(part);
+  // Whole units and cents apart, without negating the most negative number.
+  const bool negative = cents < 0;
+  const auto magnitude = negative ? 0 - static_cast<std::uint64_t>(cents) : static_cast<std::uint64_t>(cents);
+  const std::uint64_t part = magnitude % 100;
+  return (negative ? "-" : "") + std::to_string(magnitude / 100) + (part < 10 ? ".0" : ".") + std::to_string(part);
 }
 
 std::string moneyText(std::int64_t cents, std::string_view currency) {
-  std::string text = centsText(cents);
+  std::string text = (cents >= kMostCents ? "at least " : "") + centsText(cents);
   if (!currency.empty()) {
     text += ' ';
     text.append(currency);

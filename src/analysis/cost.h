@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -26,9 +27,16 @@ std::int64_t connectionCents(const Tariff& tariff, long long start, bool dayKnow
 // seconds the Calculation view gives it.
 std::int64_t connectionCents(const Tariff& tariff, const PairStart& start, long long seconds, bool partMinute);
 
-// "7.25 EUR"; "7.25" without a currency.
+// The most a sum of cents holds. No single connection comes near it, but a
+// log of thousands of 99-day pairs at the dearest price the tariff accepts
+// would pass it: such a sum stops here instead of wrapping round.
+inline constexpr std::int64_t kMostCents = std::numeric_limits<std::int64_t>::max();
+// a + b for amounts of zero or more, stopping at kMostCents.
+std::int64_t addCents(std::int64_t a, std::int64_t b);
+
+// "7.25 EUR"; "7.25" without a currency; "at least ..." for kMostCents.
 std::string moneyText(std::int64_t cents, std::string_view currency);
-// "7.25"
+// "7.25", "-0.05"
 std::string centsText(std::int64_t cents);
 
 }  // namespace tallix

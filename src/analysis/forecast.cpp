@@ -1,6 +1,7 @@
 #include "analysis/forecast.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "analysis/usage.h"
 #include "store/text_forms.h"
@@ -40,7 +41,11 @@ Outlook periodOutlook(long long used, const PeriodDays& period, const DateTime& 
 
 std::int64_t atPace(std::int64_t soFar, const Outlook& o) {
   if (o.elapsedSeconds < kDay) return soFar;
-  return soFar * o.lengthSeconds / o.elapsedSeconds;
+  // The product of an amount at the dearest accepted price and a period's
+  // seconds needs more than 64 bits; the share of it never more than 63.
+  const __int128 paced = static_cast<__int128>(soFar) * o.lengthSeconds / o.elapsedSeconds;
+  return paced > std::numeric_limits<std::int64_t>::max() ? std::numeric_limits<std::int64_t>::max()
+                                                           : static_cast<std::int64_t>(paced);
 }
 
 }  // namespace tallix

@@ -142,7 +142,7 @@ bool reportFile(const std::string& argument, const Options& options, bool named,
   auto tellPair = [&](const PairReport& pair) {
     const bool counted = pair.outcome == PairOutcome::Counted;
     const std::int64_t cents = counted && options.tariff ? pairCents(*options.tariff, pair, options.partMinute) : 0;
-    totalCents += cents;
+    totalCents = addCents(totalCents, cents);
     if (!options.csv) return;
     out << csvField(argument) << ',' << pair.startRecord << ',' << csvField(pair.startText) << ','
         << csvField(pair.endText) << ',';

@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "analysis/cost.h"
 #include "analysis/pairs.h"
 #include "form/main_form.h"
 #include "form/services.h"
@@ -163,7 +164,7 @@ class ConnectionReading {
     if constexpr (kPriced) {
       std::vector<std::int64_t>& all = usage_.cost->cents;
       all.insert(all.end(), prices.begin(), prices.begin() + static_cast<std::ptrdiff_t>(count));
-      usage_.cost->totalCents += cents;
+      usage_.cost->totalCents = addCents(usage_.cost->totalCents, cents);
     }
   }
 

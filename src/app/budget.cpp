@@ -103,7 +103,7 @@ void showTime(MainForm& form, long long seconds, const DateTime& now) {
     if (b.hours > 0) text += " of " + std::to_string(b.hours) + " hr";
     std::optional<std::int64_t> cents;
     if (form.tariff) {
-      cents = b.closedCents + (form.Recording ? openCents(form, seconds - b.closedSeconds) : 0);
+      cents = addCents(b.closedCents, form.Recording ? openCents(form, seconds - b.closedSeconds) : 0);
       text += ", " + moneyText(*cents, form.tariff->currency);
     }
     const std::string currency = form.tariff ? form.tariff->currency : std::string();
@@ -116,20 +116,44 @@ void showTime(MainForm& form, long long seconds, const DateTime& now) {
   ++form.budget.linesMade;
 }
 
-// Shows the label and gives each warning the time has newly reached, once a
-// period: the biggest one alone when both come at once.
+// Hands the desktop a notice of the marks the time has reached that no
+// notice has told yet: the biggest one alone when both come at once. A mark
+// counts as told, in tallix.ini too, only once the desktop took its notice;
+// until then it is offered again at each refresh, and when a way to show it
+// appears.
+void giveNotice(MainForm& form, long long seconds) {
+  BudgetState& b = form.budget;
+  const auto fresh = static_cast<std::int16_t>(reached(b.hours, seconds) & ~b.warned);
+  if (fresh == 0 || b.noticeAsked != 0) return;
+  b.noticeAsked = fresh;
+  const std::uint32_t round = b.noticeRound;
+  const std::string tail = hoursMinutesText(seconds) + " of " + std::to_string(b.hours) + " hr online this period";
+  const std::string_view head = (fresh & kWarned100) != 0 ? kBudget100Notice : kBudget80Notice;
+  form.services->showNotice(std::string(kProgramTitle), std::string(head) + tail, [&form, fresh, round](bool delivered) {
+    BudgetState& state = form.budget;
+    if (state.noticeRound != round) return;  // an answer for a closed period or a changed budget
+    state.noticeAsked = 0;
+    if (!delivered) return;
+    state.warned = static_cast<std::int16_t>(state.warned | fresh);
+    saveBudget(form);
+  });
+}
+
+// The warnings so far are done with (a new period, a new budget): an answer
+// still on its way is for them.
+void newNoticeRound(BudgetState& b, std::int16_t warned) {
+  ++b.noticeRound;
+  b.noticeAsked = 0;
+  b.warned = warned;
+}
+
+// Shows the label and gives the notice the time has newly reached.
 void refresh(MainForm& form, const DateTime& now) {
   BudgetState& b = form.budget;
   const long long seconds = periodSecondsSoFar(form, now);
   b.minuteShown = now.minute;
   showTime(form, seconds, now);
-  const std::int16_t fresh = static_cast<std::int16_t>(reached(b.hours, seconds) & ~b.warned);
-  if (fresh == 0) return;
-  b.warned = static_cast<std::int16_t>(b.warned | fresh);
-  saveBudget(form);
-  const std::string tail = hoursMinutesText(seconds) + " of " + std::to_string(b.hours) + " hr online this period";
-  const std::string_view head = (fresh & kWarned100) != 0 ? kBudget100Notice : kBudget80Notice;
-  form.services->showBalloon(std::string(kProgramTitle), std::string(head) + tail);
+  giveNotice(form, seconds);
 }
 
 }  // namespace
@@ -163,7 +187,7 @@ void startBudget(MainForm& form, bool periodBegunDuringLoad) {
   if (b.hours < 0 || b.hours > kMostBudgetHours) b.hours = 0;
   form["txtBudget"].caption = b.hours > 0 ? std::to_string(b.hours) : "";
   if (periodBegunDuringLoad && b.warned != 0) {
-    b.warned = 0;
+    newNoticeRound(b, 0);
     saveBudget(form);
   }
   b.counted = false;
@@ -175,10 +199,11 @@ void Form1_Timer1(MainForm& form) {
   const std::uint32_t periods = form.periodsBegun;
   Timer1_Timer(form);
   BudgetState& b = form.budget;
-  if (form.periodsBegun != periods && b.warned != 0) {
+  if (form.periodsBegun != periods) {
     // A new period: the warnings of the closed one are done with.
-    b.warned = 0;
-    saveBudget(form);
+    const bool stored = b.warned != 0;
+    newNoticeRound(b, 0);
+    if (stored) saveBudget(form);
   }
   const DateTime now = *form.lastTickTime;
   const bool shapeChanged = !b.counted || b.periodsSeen != form.periodsBegun || b.recordingSeen != form.Recording ||
@@ -189,6 +214,8 @@ void Form1_Timer1(MainForm& form) {
 }
 
 void refreshPeriodTime(MainForm& form) { refresh(form, form.services->now()); }
+
+void giveDueNotice(MainForm& form) { giveNotice(form, periodSecondsSoFar(form, form.services->now())); }
 
 void txtBudget_LostFocus(MainForm& form) {
   BudgetState& b = form.budget;
@@ -201,7 +228,7 @@ void txtBudget_LostFocus(MainForm& form) {
     b.hours = *hours;
     const DateTime now = form.services->now();
     const long long seconds = periodSecondsSoFar(form, now);
-    b.warned = reached(b.hours, seconds);
+    newNoticeRound(b, reached(b.hours, seconds));
     saveBudget(form);
     showTime(form, seconds, now);
   }

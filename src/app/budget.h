@@ -43,6 +43,10 @@ void txtBudget_LostFocus(MainForm& form);
 // tariff changed).
 void refreshPeriodTime(MainForm& form);
 
+// Offers the desktop a notice that is due but not yet taken (a way to show
+// it has just appeared).
+void giveDueNotice(MainForm& form);
+
 // The period's time so far, in seconds, at `now`.
 long long periodSecondsSoFar(MainForm& form, const DateTime& now);
 

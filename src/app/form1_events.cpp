@@ -1,11 +1,15 @@
 #include "app/form1_events.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/budget.h"
+#include "analysis/log_image.h"
 #include "app/tariff_setting.h"
+#include "app/tray_presence.h"
+#include "form/connection_record.h"
 #include "form/layouts.h"
 #include "form/sentences.h"
 #include "period/reload.h"
@@ -14,6 +18,7 @@
 #include "store/numbers.h"
 #include "store/record_file.h"
 #include "store/settings_file.h"
+#include "store/text_forms.h"
 
 namespace tallix {
 namespace {
@@ -64,6 +69,8 @@ void readSettingsFile(MainForm& form) {
   }
   const SettingsRecord runMe = decodeSettingsRecord(bytes2);
   if (trim(runMe.label) == kRunMeLabel) form["chkRunMe"].value = runMe.value1 == 1 ? 1 : 0;
+  // The box tells the truth: the entry itself decides where there is one.
+  if (const std::optional<bool> starts = form.services->startsAtLogOn()) form["chkRunMe"].value = *starts ? 1 : 0;
   const SettingsRecord budget = decodeSettingsRecord(bytes3);
   form.budget = {};
   if (trim(budget.label) == kBudgetLabel) {
@@ -75,7 +82,9 @@ void readSettingsFile(MainForm& form) {
 void refreshLogList(MainForm& form, PendingError& error) {
   if (!folderExists(form.AppPath)) return;
   const std::string zvt = form.file(kCountRecZvt);
-  if (fileExists(zvt)) copyFile(zvt, form.file(kCountRecLog), error);
+  // Only what the loader can read is copied: a far longer file's count
+  // overflows either way, and a copy of all of it would freeze the window.
+  if (fileExists(zvt)) copyFile(zvt, form.file(kCountRecLog), error, kMostLogBytes);
 
   Control& list = form["File1"];
   list.path = form.AppPath;
@@ -123,6 +132,7 @@ void Form1_Form_Load(MainForm& form) {
   form["fraCalculate"].visible = false;
   form["lblDataFolder"].caption = std::string(kDataFolderLabel) + form.AppPath;
 
+  completeHalfDoneRotation(form);
   readPartMinuteSetting(form);
   const std::uint32_t periods = form.periodsBegun;
   ReloadPeriod(form);
@@ -152,8 +162,13 @@ void ShowView(MainForm& form, std::string_view view) {
 }
 
 void chkRunMe_MouseUp(MainForm& form) {
-  const bool on = form["chkRunMe"].value == 1;
+  bool on = form["chkRunMe"].value == 1;
   form.services->setStartAtLogOn(on);
+  // An entry that could not be written or removed shows as it really is.
+  if (const std::optional<bool> starts = form.services->startsAtLogOn()) {
+    on = *starts;
+    form["chkRunMe"].value = on ? 1 : 0;
+  }
   PendingError error;  // failures on tallix.ini are skipped silently
   writeSettingsRecord(form.file(kSettingsFile), 2, {std::string(kRunMeLabel), on ? std::int16_t{1} : std::int16_t{0}, 0},
                       error);
@@ -179,8 +194,10 @@ void chkToBeMin_MouseUp(MainForm& form) {
   reportFailure(form, kSavingSettings, error);
 }
 
-CloseOutcome Form1_Form_QueryUnload(MainForm& form, bool trayAvailable) {
-  if (form.windowState == WindowState::Normal) {
+CloseOutcome Form1_Form_QueryUnload(MainForm& form) {
+  // Where the desktop does not tell the window's place, the place stored
+  // from a desktop that does is kept.
+  if (form.windowState == WindowState::Normal && form.placesWindows) {
     PendingError error;  // failures on tallix.ini are skipped silently
     SettingsRecord location{std::string(kLocationLabel), 0, 0};
     // An edge beyond the 16-bit range stays 0.
@@ -188,14 +205,16 @@ CloseOutcome Form1_Form_QueryUnload(MainForm& form, bool trayAvailable) {
     storeInt16(roundHalfEven(form.windowLeft), location.value2, error);
     writeSettingsRecord(form.file(kSettingsFile), 1, location, error);
   }
-  if (!trayAvailable) return CloseOutcome::EndProgram;
+  if (closeEndsProgram(form)) return CloseOutcome::EndProgram;
   form.windowVisible = false;
+  form.tray.windowShownForIt = false;
   return CloseOutcome::Hide;
 }
 
-void Form3_Form_Load(MainForm& form, bool trayAvailable) {
+void Form3_Form_Load(MainForm& form, bool trayPresent) {
   Form1_Form_Load(form);
-  form.windowVisible = !trayAvailable;
+  form.tray = {trayPresent, !trayPresent, !trayPresent};
+  form.windowVisible = !trayPresent;
   form.trayIconData.hIcon = kPictureDisconnect;
   form.trayIconData.tip = kTrayTip;
   Shell_NotifyIcon(form, NotifyAction::Add);
@@ -204,12 +223,14 @@ void Form3_Form_Load(MainForm& form, bool trayAvailable) {
   if (!form.appPathWritable) {
     AnswerOk(form, std::string(kDataFolderUnwritable) + form.AppPath);
     form.windowVisible = true;
+    form.tray.windowShownForIt = false;
   }
 }
 
 void Form3_mShow_Click(MainForm& form) {
   form.windowVisible = true;
   form.windowState = WindowState::Normal;
+  form.tray.windowShownForIt = false;
 }
 
 void Form3_mHelp_Click(MainForm& form) { AnswerOk(form, kHelpNotice); }
@@ -220,6 +241,14 @@ const std::vector<MenuItemSpec>& popupMenuDesign() {
       {"mHelp", " Help"}, {"msep2", "-"}, {"mRemove", " Remove"},
   };
   return design;
+}
+
+void Form3_Ending(MainForm& form) {
+  if (!form.Recording) return;
+  const DateTime now = form.services->now();
+  countDayIfDue(form, now);
+  PendingError ignored;  // the program is ending: there is nobody left to tell
+  writeOpenPair(form, stampText(now), ignored);
 }
 
 }  // namespace tallix

@@ -29,16 +29,22 @@ enum class CloseOutcome {
 };
 
 // Close request of the main window (title bar or " Close"): saves the
-// position while the window is in its normal state. With a tray the close is
-// cancelled and the window hidden; without one nothing could bring it back,
-// so the program ends instead.
-CloseOutcome Form1_Form_QueryUnload(MainForm& form, bool trayAvailable);
+// position while the window is in its normal state, where the desktop tells
+// it. With a tray, or while one is waited for, the close is cancelled and the
+// window hidden; otherwise nothing could bring it back, so the program ends.
+CloseOutcome Form1_Form_QueryUnload(MainForm& form);
 
 // Start-up after the single-instance check and AppPath: loads the main
-// window, keeps it hidden (shown when there is no tray to reach it from), and
-// adds the icon with the offline picture and its tip. A data folder that
+// window, keeps it hidden (shown while there is no tray to reach it from),
+// and adds the icon with the offline picture and its tip. A data folder that
 // cannot be written is named in one message, and the window is shown.
-void Form3_Form_Load(MainForm& form, bool trayAvailable);
+void Form3_Form_Load(MainForm& form, bool trayPresent);
+
+// The program is about to end (Remove, a close request, the session's end):
+// the open connection's end record gets the current time in one write, as
+// the tick's refresh would, so the time up to the quit is kept. Nothing is
+// shown and nothing else changes: the next start begins a new pair as usual.
+void Form3_Ending(MainForm& form);
 
 // Icon menu commands that act on the main window alone.
 void Form3_mShow_Click(MainForm& form);

@@ -8,6 +8,9 @@
 namespace tallix {
 namespace {
 
+// The most of tariff.ini the edit window shows.
+constexpr long long kLongestEdit = 1024 * 1024;
+
 constexpr std::string_view kTariffExample =
     "; No tariff yet, so no costs are shown. Take away the ; in front of the\n"
     "; lines you need and put in your own prices, then Save.\n"
@@ -60,11 +63,14 @@ void loadTariff(MainForm& form) {
   }
 }
 
-std::string tariffText(const MainForm& form) {
-  std::string text;
+std::string tariffText(MainForm& form) {
+  std::string bytes;
   PendingError error;
-  if (fileExists(form.file(kTariffFile)) && readWholeFile(form.file(kTariffFile), text, error, kLongestTariff))
-    return text;
+  form.tariffShape = {};
+  // A file too long to be a tariff is shown as far as a window can hold it;
+  // Save refuses it until it is short enough to be one.
+  if (fileExists(form.file(kTariffFile)) && readWholeFile(form.file(kTariffFile), bytes, error, kLongestEdit))
+    return textForEditing(bytes, form.tariffShape);
   return std::string(kTariffExample);
 }
 
@@ -76,12 +82,15 @@ bool cmdTariffSave_Click(MainForm& form, std::string_view text) {
     if (reportFailure(form, kSavingTariff, error)) return false;
     useTariff(form, std::nullopt, std::string(kNoTariff));
   } else {
-    const TariffReading reading = parseTariff(text);
+    // Refused here exactly as a start would refuse the file.
+    const std::string bytes = textForFile(text, form.tariffShape);
+    TariffReading reading = parseTariff(text);
+    if (static_cast<long long>(bytes.size()) > kLongestTariff) reading = {std::nullopt, 0, "it is too long"};
     if (reading.malformed()) {
-      AnswerOk(form, std::string(kTariffMalformed) + tariffProblem("the text", reading));
+      AnswerOk(form, std::string(kTariffNotSaved) + tariffProblem("the text", reading));
       return false;
     }
-    writeWholeFile(path, text, error);
+    writeWholeFile(path, bytes, error);
     if (reportFailure(form, kSavingTariff, error)) return false;
     useTariff(form, reading.tariff, tariffLine(*reading.tariff));
   }

@@ -14,6 +14,7 @@
 #include "store/date_time.h"
 #include "store/pending_error.h"
 #include "store/tariff_file.h"
+#include "store/text_shape.h"
 
 namespace tallix {
 
@@ -37,9 +38,24 @@ struct BudgetState {
   std::int64_t closedCents = 0;
   std::string periodFrom;
   std::string periodTo;
+  // A notice handed to the desktop whose answer is not in yet: its marks,
+  // and the round it belongs to. A new period or budget begins a new round,
+  // so a late answer of the old one changes nothing.
+  std::int16_t noticeAsked = 0;
+  std::uint32_t noticeRound = 0;
 };
 inline constexpr std::int16_t kWarned80 = 1;
 inline constexpr std::int16_t kWarned100 = 2;
+
+// The desktop's tray as the program has seen it.
+struct TrayState {
+  bool present = false;  // a tray is there now
+  // The tray is missing, but not for long: the program is in its first
+  // moments or the tray has just gone, and one may come. Closing the window
+  // then only hides it.
+  bool waiting = false;
+  bool windowShownForIt = false;  // the window is up only for want of a tray
+};
 
 struct MainForm {
   explicit MainForm(Services& services, std::string appPath = {});
@@ -51,6 +67,10 @@ struct MainForm {
   bool appPathWritable = true;
   // The notification-icon record (filled at start-up; the tick changes its picture).
   TrayIconData trayIconData;
+  TrayState tray;
+  // False where the desktop neither places windows nor tells where they are
+  // (Wayland): the stored place is then left as it is.
+  bool placesWindows = true;
 
   // The window itself.
   std::string Caption;  // title, empty until the first tick
@@ -78,6 +98,8 @@ struct MainForm {
   // The tariff of tariff.ini; none when there is no file or it is malformed
   // (then no amount is shown anywhere).
   std::optional<Tariff> tariff;
+  // How tariff.ini was written (encoding, mark, line ends), so an edit keeps it.
+  TextShape tariffShape;
 
   // Tick bookkeeping.
   std::int16_t DotStep = 0;

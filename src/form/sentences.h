@@ -23,6 +23,10 @@ inline constexpr std::string_view kSameDays =
 inline constexpr std::string_view kHelpNotice =
     "help file not found, visit Vossberry's home page for help supported";
 inline constexpr std::string_view kAlreadyRunning = "Application is already running!";
+// The start-up refusal when the data folder's lock cannot be taken for any
+// reason but another running copy; the folder and the reason follow.
+inline constexpr std::string_view kCannotLockFolder =
+    "Tallix does not start: it cannot make sure that it is the only copy recording into this folder:\r";
 inline constexpr std::string_view kProgramTitle = "Vossberry Tallix";
 
 inline constexpr std::string_view kRecordNotProgressing = "Record is not progressing";
@@ -44,11 +48,19 @@ inline constexpr std::string_view kBudget100Notice = "Your time budget is used u
 inline constexpr std::string_view kSavingTariff = "Error occurred when saving the tariff to disk, ";
 inline constexpr std::string_view kTariffMalformed =
     "The tariff cannot be used, so no costs are shown until it is put right in Settings, tariff...:\r";
+// A Save the program refuses: what was in force before stays in force.
+inline constexpr std::string_view kTariffNotSaved =
+    "The tariff was not saved, and the tariff in force stays as it was, because of this mistake:\r";
 inline constexpr std::string_view kNoTariff = "no tariff: no costs are shown";
 inline constexpr std::string_view kTariffUnusable = "the tariff has a mistake: no costs are shown";
 inline constexpr std::string_view kTariffInUse = "costs at ";
 inline constexpr std::string_view kAtThisPace = "at this pace: ";
 inline constexpr std::string_view kOverBudget = "over budget";
+// Clearing "run me when Windows starts" where an entry for every user of the
+// computer names the program and only an administrator may remove it; the
+// entries follow, one a line.
+inline constexpr std::string_view kStartAtLogOnLeft =
+    "Tallix still starts when any user logs on: only an administrator can remove this entry:\r";
 inline constexpr std::string_view kThisMonthPrompt = "Input the starting day and ending day below";
 
 // File names in the program folder.

@@ -2,6 +2,8 @@
 // real clock, probe, message window, tray icon and beep; tests give fakes.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "store/date_time.h"
@@ -37,14 +39,22 @@ class Services {
   // Adds, changes or removes the notification icon.
   virtual void notifyIcon(NotifyAction action, const TrayIconData& data) = 0;
   virtual void beep() = 0;
-  // A desktop notice from the tray icon (a balloon); where there is no icon
-  // to show it from, nothing is shown.
-  virtual void showBalloon(const std::string& title, const std::string& text) {
+  // A desktop notice, through the desktop's notification service (the tray
+  // icon's balloon on Windows). `delivered` is called once, at once or
+  // later, with whether the desktop took the notice; where nothing can show
+  // it, with false.
+  virtual void showNotice(const std::string& title, const std::string& text, std::function<void(bool)> delivered) {
     (void)title;
     (void)text;
+    delivered(false);
   }
-  // Start at log-on: create or remove the entry; failures are skipped silently.
+  // Start at log-on: create or remove the entry. Failures are skipped
+  // silently, but for an entry that starts the program for every user and
+  // cannot be removed: that one is named in a message.
   virtual void setStartAtLogOn(bool on) = 0;
+  // Whether the platform's entry starts the program at log-on; nothing where
+  // there is no entry to ask, and then the stored choice stands.
+  virtual std::optional<bool> startsAtLogOn() { return std::nullopt; }
 };
 
 }  // namespace tallix

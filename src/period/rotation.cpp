@@ -1,16 +1,21 @@
 #include "period/rotation.h"
 
 #include <array>
+#include <filesystem>
+#include <system_error>
 
 #include "form/sentences.h"
 #include "period/entry.h"
 #include "store/file_system.h"
 #include "store/numbers.h"
 #include "store/record_file.h"
+#include "store/tariff_file.h"
 #include "store/text_forms.h"
 
 namespace tallix {
 namespace {
+
+namespace fs = std::filesystem;
 
 std::string archiveFileName(int n) { return std::to_string(n) + ".log"; }
 
@@ -24,26 +29,60 @@ bool numberTaken(const MainForm& form, int n) {
   return fileExists(path) || folderExists(path);
 }
 
-// Writes the two header records of the new CountRec.zvt in one write. A file
-// that did not get both is removed again: connections recorded behind
-// missing headers could never be loaded. Returns whether the file stands.
+// Writes the new CountRec.zvt with its two header records as one whole
+// file: made beside it, synced, then renamed into place, so the name never
+// stands for a file without both headers (connections recorded behind
+// missing headers could never be loaded). Returns whether the file stands.
 bool writeHeaders(MainForm& form, int s, int e) {
   PendingError error;
   const std::string record1 = periodStartHeader(form["txtStartDay"].caption, periodStartDate(form, s, e));
   const std::string record2 = periodEndHeader(form["chkToBeMin"].value != 0, form["txtEndDay"].caption);
-  bool written = false;
-  {
-    RecordFile file(form.file(kCountRecZvt), kRecordLength, error);
-    written = file.writeSpan(1, padRecord(record1) + padRecord(record2));
-    written = file.close() && written;
-  }
-  if (!written && fileExists(form.file(kCountRecZvt))) {
-    PendingError ignored;
-    deleteFile(form.file(kCountRecZvt), ignored);
-  }
+  const bool written = writeWholeFile(form.file(kCountRecZvt), padRecord(record1) + padRecord(record2), error);
   form.LineRec = padRecord(record2);
   reportFailure(form, kSavingData, error);
   return written;
+}
+
+// The closed period most recently written: the numbered log changed last.
+std::string newestArchive(const MainForm& form) {
+  std::string newest;
+  fs::file_time_type newestTime{};
+  for (int n = 1; n <= kArchiveSetSize; ++n) {
+    std::error_code code;
+    const fs::path path(form.file(archiveFileName(n)));
+    if (fs::symlink_status(path, code).type() != fs::file_type::regular) continue;
+    const fs::file_time_type time = fs::last_write_time(path, code);
+    if (!code && (newest.empty() || time > newestTime)) {
+      newest = archiveFileName(n);
+      newestTime = time;
+    }
+  }
+  return newest;
+}
+
+// Names a leftover of a replacement that a power cut interrupted: ".", one of
+// the program's own file names, ".", 16 hexadecimal digits, ".part".
+bool isLeftoverPart(const std::string& name) {
+  constexpr size_t kTail = 1 + 16 + 5;
+  if (name.size() < 1 + kTail + 1 || name.front() != '.' || !name.ends_with(".part")) return false;
+  const std::string digits = name.substr(name.size() - kTail + 1, 16);
+  if (name[name.size() - kTail] != '.' ||
+      digits.find_first_not_of("0123456789abcdef") != std::string::npos)
+    return false;
+  const std::string own = name.substr(1, name.size() - 1 - kTail);
+  return own == kCountRecZvt || own == kCountRecLog || own == kSettingsFile || own == kTariffFile ||
+         own == "tallix-write-test" || (own.ends_with(".log") && own.find_first_not_of("0123456789") == own.size() - 4);
+}
+
+void removeLeftoverParts(const std::string& folder) {
+  std::error_code code;
+  for (fs::directory_iterator it(fs::path(folder), code); !code && it != fs::directory_iterator();
+       it.increment(code)) {
+    const std::string name = it->path().filename().string();
+    if (!isLeftoverPart(name)) continue;
+    PendingError ignored;
+    deleteFile(it->path().string(), ignored);
+  }
 }
 
 void resetForNewPeriod(MainForm& form, int s, int e, bool created) {
@@ -113,7 +152,9 @@ std::string chooseArchiveName(MainForm& form, PendingError& error) {
 void archiveFullSet(MainForm& form, PendingError& error) {
   const std::string folder = form.file(kOldLogFolder);
   const std::string into = folder + separatorOf(form.AppPath);
-  makeFolder(folder, error);
+  // A folder that cannot be made, or anything else standing at its name (a
+  // link to somewhere else, say), takes no copy.
+  if (!makeFolder(folder, error)) return;
   // Copy the whole set first, then delete only what arrived safely: a log
   // whose copy failed stays where it is rather than being lost.
   std::array<bool, kArchiveSetSize + 1> copied{};
@@ -149,6 +190,31 @@ void beginNewPeriod(MainForm& form, int s, int e) {
   }
   const bool created = writeHeaders(form, s, e);
   resetForNewPeriod(form, s, e, created);
+}
+
+void completeHalfDoneRotation(MainForm& form) {
+  removeLeftoverParts(form.AppPath);
+  removeLeftoverParts(form.file(kOldLogFolder));
+  if (fileExists(form.file(kCountRecZvt))) return;
+  const std::string archive = newestArchive(form);
+  if (archive.empty()) return;
+  std::string head;
+  PendingError error;
+  if (!readWholeFile(form.file(archive), head, error, 2 * kRecordLength)) return;
+  head.resize(2 * kRecordLength, ' ');
+  const std::string record1 = head.substr(0, kRecordLength);
+  const std::string record2 = head.substr(kRecordLength);
+  if (record1.substr(0, 4) != "From" || (record2.substr(0, 4) != "0_To" && record2.substr(0, 4) != "1_To")) return;
+  const long long s = wholeValue(mid(record1, 8, 2));
+  const long long e = wholeValue(mid(record2, 8, 2));
+  if (s < 1 || s > 31 || e < 1 || e > 31 || s == e) return;
+  // The same days and part-minute setting as the period just closed; the
+  // date as a confirmation today would write it.
+  const std::string startHeader =
+      periodStartHeader(twoDigits(s), periodStartDate(form, static_cast<int>(s), static_cast<int>(e)));
+  const std::string endHeader = periodEndHeader(record2[0] == '1', twoDigits(e));
+  writeWholeFile(form.file(kCountRecZvt), padRecord(startHeader) + padRecord(endHeader), error);
+  reportFailure(form, kSavingData, error);
 }
 
 }  // namespace tallix

@@ -44,6 +44,14 @@ std::string chooseArchiveName(MainForm& form, PendingError& error);
 // copy succeeded, and deletes CountRec.log. Other ".log" files stay.
 void archiveFullSet(MainForm& form, PendingError& error);
 
+// At start-up, before anything reads the period: removes what a power cut
+// left of a file being replaced, and completes a rotation that a power cut
+// cut in two. Rotation renames the period's file to its number first and
+// then makes the new CountRec.zvt; when a start finds no CountRec.zvt but a
+// closed period, the newest numbered log, it makes the new file from that
+// log's headers as the rotation would have, so recording goes on.
+void completeHalfDoneRotation(MainForm& form);
+
 // Closes the old period and begins the period s-e from the two validated
 // two-digit texts in the day boxes.
 void beginNewPeriod(MainForm& form, int s, int e);

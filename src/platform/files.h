@@ -50,6 +50,9 @@ int syncFolder(const std::string& folder);
 // Makes a folder only its owner can enter.
 int makePrivateFolder(const std::string& path);
 
+// Fills `bytes` from the system's source of random numbers.
+void fillRandom(unsigned char* bytes, std::size_t count);
+
 // The folder part of a path, with its separator: "a/b/c.log" -> "a/b/".
 std::string folderOf(const std::string& path);
 

@@ -5,9 +5,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/files.h"
+
 #ifdef _WIN32
+#include "platform/windows/wide_text.h"
 #include "platform/windows/windows_api.h"
 #else
+#include <sys/stat.h>
 #include <pwd.h>
 #include <unistd.h>
 #endif
@@ -23,28 +27,62 @@ constexpr char kSeparator = '\\';
 constexpr char kSeparator = '/';
 #endif
 
+// Paths are UTF-8 here; Windows is given them as UTF-16, never through the
+// system's code page.
+#ifdef _WIN32
+fs::path pathOf(const std::string& path) { return fs::path(wideOf(path)); }
+
+std::string environment(const char* name) {
+  const std::wstring wideName = wideOf(name);
+  std::wstring value(MAX_PATH, L'\0');
+  for (int round = 0; round < 2; ++round) {
+    const DWORD got = GetEnvironmentVariableW(wideName.c_str(), value.data(), static_cast<DWORD>(value.size()));
+    if (got == 0) return {};
+    if (got < value.size()) return utf8Of(std::wstring_view(value.data(), got));
+    value.resize(got);  // too small: `got` counts the zero the value needs
+  }
+  return {};
+}
+#else
+fs::path pathOf(const std::string& path) { return fs::path(path); }
+
 std::string environment(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? std::string(value) : std::string();
 }
+#endif
 
 // Writable means a file can really be made there: permissions, a read-only
 // mount and a full quota all show up this way, where a look at the mode bits
-// would not see them.
+// would not see them. The test file is made exclusively under a name nobody
+// can guess, so nothing planted in the folder is ever opened or cut short.
 bool canWriteIn(const std::string& folder) {
-  static int attempt = 0;
-#ifdef _WIN32
-  const long pid = static_cast<long>(GetCurrentProcessId());
-#else
-  const long pid = static_cast<long>(::getpid());
-#endif
-  const std::string probe = folder + ".tallix-write-test-" + std::to_string(pid) + "-" + std::to_string(++attempt);
-  std::FILE* file = std::fopen(probe.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool closed = std::fclose(file) == 0;
-  std::remove(probe.c_str());
+  os::Handle handle = os::kNoHandle;
+  std::string made;
+  if (os::createBeside(folder + "tallix-write-test", handle, made) != 0) return false;
+  const bool closed = os::closeHandle(handle) == 0;
+  os::removeFile(made);
   return closed;
 }
+
+#ifndef _WIN32
+// The folder belongs to the user running the program and nobody else may
+// make, rename or remove files in it.
+bool ownedByUserAlone(const std::string& folder) {
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) != 0) {
+    // "dir/" names the folder a link may point to: look at what is there.
+    if (::stat(folder.c_str(), &info) != 0) return false;
+  } else if (S_ISLNK(info.st_mode) && ::stat(folder.c_str(), &info) != 0) {
+    return false;
+  }
+  return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+#else
+// A portable copy's folder is the one its user unpacked it into; an
+// installed copy (Program Files) is told apart by its uninstaller.
+bool ownedByUserAlone(const std::string& /*folder*/) { return true; }
+#endif
 
 std::string userDataFolder() {
 #ifdef _WIN32
@@ -66,7 +104,7 @@ std::string userDataFolder() {
 bool sameFolder(const std::string& a, const std::string& b) {
   if (a.empty() || b.empty()) return false;
   std::error_code code;
-  if (fs::equivalent(fs::path(a), fs::path(b), code)) return true;
+  if (fs::equivalent(pathOf(a), pathOf(b), code)) return true;
   return withTrailingSeparator(a, kSeparator) == withTrailingSeparator(b, kSeparator);
 }
 
@@ -79,10 +117,7 @@ std::string withTrailingSeparator(std::string folder, char separator) {
 
 std::string executableFolder() {
 #ifdef _WIN32
-  char buffer[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  const std::string path(buffer, length);
+  const std::string path = utf8Of(runningProgramPathW());
 #else
   std::error_code code;
   const std::string path = fs::read_symlink("/proc/self/exe", code).string();
@@ -93,18 +128,19 @@ std::string executableFolder() {
 }
 
 DataFolder chooseDataFolder(const std::string& programFolder, const std::string& installedFolder) {
-  if (!programFolder.empty() && !sameFolder(programFolder, installedFolder) && canWriteIn(programFolder))
+  // A portable copy keeps its files beside itself only in a folder that is the
+  // user's own: where others can write, they could swap the files under it.
+  if (!programFolder.empty() && !sameFolder(programFolder, installedFolder) && ownedByUserAlone(programFolder) &&
+      canWriteIn(programFolder))
     return {withTrailingSeparator(programFolder, kSeparator), true};
   const std::string folder = userDataFolder();
   if (folder.empty()) return {withTrailingSeparator(programFolder, kSeparator), false};
   std::error_code code;
-  const bool made = fs::create_directories(fs::path(folder), code);
-#ifndef _WIN32
-  // Only its owner reads a user's data folder, as is usual for one made anew.
-  if (made) fs::permissions(fs::path(folder), fs::perms::owner_all, code);
-#else
-  (void)made;
-#endif
+  std::string bare = folder;
+  bare.pop_back();
+  // The last folder is made for its owner alone; the ones above it as usual.
+  fs::create_directories(pathOf(bare).parent_path(), code);
+  os::makePrivateFolder(bare);
   return {folder, canWriteIn(folder)};
 }
 
@@ -116,7 +152,7 @@ DataFolder programDataFolder() {
   // copy has none.
   const std::string program = executableFolder();
   std::error_code code;
-  const std::string installed = fs::exists(fs::path(program + kUninstallerName), code) ? program : std::string();
+  const std::string installed = fs::exists(pathOf(program + kUninstallerName), code) ? program : std::string();
 #else
   const std::string installed;
 #endif

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStylePainter>
 
 #include <cmath>
 
@@ -20,10 +21,33 @@ int toPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsP
 double toTwips(int pixels) { return pixels * kTwipsPerPixel; }
 
 QString fromModel(const std::string& text) {
-  return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string toModel(const QString& text) { return text.toLocal8Bit().toStdString(); }
+std::string toModel(const QString& text) { return text.toUtf8().toStdString(); }
+
+CaptionButton::CaptionButton(QWidget* parent) : QPushButton(parent) {}
+
+QRect CaptionButton::captionRect(const QStyleOptionButton& option) const {
+  const QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+  return {contents.left(), 0, contents.width(), height()};
+}
+
+void CaptionButton::paintEvent(QPaintEvent* /*event*/) {
+  QStylePainter painter(this);
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  painter.drawControl(QStyle::CE_PushButtonBevel, option);
+  QStyleOptionButton caption = option;
+  caption.rect = captionRect(option);
+  painter.drawControl(QStyle::CE_PushButtonLabel, caption);
+  if (option.state & QStyle::State_HasFocus) {
+    QStyleOptionFocusRect focus;
+    focus.QStyleOption::operator=(option);
+    focus.rect = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &option, this);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+  }
+}
 
 PictureBox::PictureBox(PicturePainter painter, QWidget* parent) : QWidget(parent), painter_(std::move(painter)) {}
 
@@ -112,7 +136,7 @@ QWidget* makeWidget(const ControlSpec& row, QWidget* parent) {
       return label;
     }
     case ControlKind::Button: {
-      auto* button = new QPushButton(parent);
+      auto* button = new CaptionButton(parent);
       button->setAutoDefault(true);  // Enter presses the focused button, as Space does
       return button;
     }

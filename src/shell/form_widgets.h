@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QStyleOptionButton>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -25,9 +27,25 @@ inline constexpr double kTwipsPerPixel = 15.0;
 int toPixels(double twips);
 double toTwips(int pixels);
 
-// The model's texts are the program's single-byte texts in the local encoding.
+// The model's texts, paths included, are UTF-8 on every platform (a
+// record's single-byte text is ASCII, the same in UTF-8).
 QString fromModel(const std::string& text);
 std::string toModel(const QString& text);
+
+// A button of a design table. The tables' buttons are as tall as a line of
+// their font and little more, while a style keeps a margin inside the
+// bevel, too little room for a letter's descender ("Settings" showed as
+// "Settinas"): the caption is drawn within the whole height of the button.
+class CaptionButton : public QPushButton {
+ public:
+  explicit CaptionButton(QWidget* parent);
+  // Where the caption is drawn: the style's contents across, the button's
+  // whole height down.
+  QRect captionRect(const QStyleOptionButton& option) const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
 
 // A picture control: draws its picture at whatever size it is given.
 class PictureBox : public QWidget {

@@ -32,8 +32,8 @@ constexpr int kPlaceCheckMs = 50;
 
 }  // namespace
 
-MainWindow::MainWindow(MainForm& form, bool trayAvailable, std::function<void()> endProgram)
-    : form_(form), trayAvailable_(trayAvailable), endProgram_(std::move(endProgram)) {
+MainWindow::MainWindow(MainForm& form, std::function<void()> endProgram)
+    : form_(form), endProgram_(std::move(endProgram)) {
   setObjectName("Form1");
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -193,7 +193,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // The model decides; the window is never closed by Qt itself.
   event->ignore();
   CloseOutcome outcome = CloseOutcome::Hide;
-  runEvent([&outcome, this](MainForm& f) { outcome = Form1_Form_QueryUnload(f, trayAvailable_); });
+  runEvent([&outcome, this](MainForm& f) { outcome = Form1_Form_QueryUnload(f); });
   if (outcome == CloseOutcome::EndProgram && endProgram_) endProgram_();
 }
 

@@ -21,7 +21,7 @@ class MainWindow : public QMainWindow {
  public:
   // `endProgram` ends the program at once; it is used when there is no tray
   // to bring a hidden window back from.
-  MainWindow(MainForm& form, bool trayAvailable, std::function<void()> endProgram);
+  MainWindow(MainForm& form, std::function<void()> endProgram);
 
   // Runs one handler of the form model with the window's current place and
   // state, then renders the window from the model.
@@ -52,7 +52,6 @@ class MainWindow : public QMainWindow {
   void settlePlace();
 
   MainForm& form_;
-  bool trayAvailable_;
   std::function<void()> endProgram_;
   QWidget* client_ = nullptr;
   std::unique_ptr<FormWidgets> widgets_;

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QFile>
 
+#include "form/sentences.h"
 #include "platform/autostart.h"
 #include "shell/message_window.h"
 #include "shell/tray_icon.h"
@@ -32,17 +33,28 @@ void QtServices::notifyIcon(NotifyAction action, const TrayIconData& data) {
 
 void QtServices::beep() { QApplication::beep(); }
 
-void QtServices::showBalloon(const std::string& title, const std::string& text) {
-  if (tray_ != nullptr && tray_->icon().isVisible())
-    tray_->icon().showMessage(QString::fromStdString(title), QString::fromStdString(text));
+void QtServices::showNotice(const std::string& title, const std::string& text, std::function<void(bool)> delivered) {
+  notices_.show(QString::fromStdString(title), QString::fromStdString(text), tray_, std::move(delivered));
 }
+
+namespace {
+
+std::string runningProgram() { return QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString(); }
+
+}  // namespace
 
 void QtServices::setStartAtLogOn(bool on) {
   if (on) {
-    enableStartAtLogOn(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
-  } else {
-    disableStartAtLogOn();
+    enableStartAtLogOn(runningProgram());
+    return;
   }
+  const std::vector<std::string> left = disableStartAtLogOn(runningProgram());
+  if (left.empty()) return;
+  std::string text(kStartAtLogOnLeft);
+  for (const std::string& entry : left) text += (&entry == &left.front() ? "" : "\r") + entry;
+  answerOk(text);
 }
+
+std::optional<bool> QtServices::startsAtLogOn() { return tallix::startsAtLogOn(runningProgram()); }
 
 }  // namespace tallix::shell

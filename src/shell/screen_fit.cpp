@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -14,22 +15,36 @@ QPoint keptInside(const QRect& frame, const QRect& area) {
   return {left, top};
 }
 
+bool placesWindows() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
 QRect availableAreaAt(const QPoint& point) {
   QScreen* screen = QGuiApplication::screenAt(point);
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
   return screen != nullptr ? screen->availableGeometry() : QRect();
 }
 
+QMargins frameAround(QWidget& window) {
+  // Where the system tells the frame before the window is shown (Windows
+  // does once the native window exists), its own; elsewhere the allowance.
+  window.winId();
+  const QWindow* native = window.windowHandle();
+  const QMargins frame = native != nullptr ? native->frameMargins() : QMargins();
+  return frame.isNull() ? kFrameAllowance : frame;
+}
+
 void centreOnScreen(QWidget& window) {
   QScreen* screen = window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
-  const QRect room = area.marginsRemoved(kFrameAllowance);
-  // No window may insist on more than the screen has.
-  window.setMinimumSize(window.minimumSize().boundedTo(room.size()));
-  window.resize(window.size().boundedTo(room.size()));
-  const QRect centred(area.center() - QPoint(window.width() / 2, window.height() / 2), window.size());
-  window.move(keptInside(centred, room));
+  const QMargins frame = frameAround(window);
+  const QSize room = area.marginsRemoved(frame).size();
+  // No window may insist on more than the screen has; its client area is
+  // fitted, and its frame, title bar included, placed.
+  window.setMinimumSize(window.minimumSize().boundedTo(room));
+  window.resize(window.size().boundedTo(room));
+  const QSize outer = window.size().grownBy(frame);
+  const QRect centred(area.center() - QPoint(outer.width() / 2, outer.height() / 2), outer);
+  window.move(keptInside(centred, area));
 }
 
 }  // namespace tallix::shell

@@ -24,8 +24,18 @@ QPoint keptInside(const QRect& frame, const QRect& area);
 // where no screen does.
 QRect availableAreaAt(const QPoint& point);
 
-// Shrinks the window to its screen's free area as far as its minimum size
-// lets it, and centres it there.
+// Whether the desktop lets a program place its windows and tells where they
+// are: not on Wayland, where the compositor alone decides.
+bool placesWindows();
+
+// The frame the system puts around the window: the real one where it is
+// known before the window is shown, otherwise kFrameAllowance. Makes the
+// native window.
+QMargins frameAround(QWidget& window);
+
+// Shrinks the window to its screen's free area, frame included, as far as
+// its minimum size lets it, and centres its frame there. `move` places a
+// window's frame, so the frame is what must fit.
 void centreOnScreen(QWidget& window);
 
 }  // namespace tallix::shell

@@ -1,21 +1,42 @@
 #include "shell/single_instance.h"
 
-#include <QFile>
 #include <QTimer>
 
+#include <cstdio>
+
 #include "form/sentences.h"
+#include "platform/instance_lock.h"
+#include "store/pending_error.h"
 
 namespace tallix::shell {
 
-SingleInstance::SingleInstance(const std::string& appPath)
-    : lock_(QFile::decodeName(QByteArray::fromStdString(appPath + "tallix.lock"))) {
-  // A lock is stale only when its owner is gone, however old it is.
-  lock_.setStaleLockTime(0);
+namespace {
+
+// Closes itself after TALLIX_DISMISS_REFUSAL_MS when a test sets it.
+void showDismissable(QMessageBox& box) {
+  bool ok = false;
+  const int dismissAfter = qEnvironmentVariableIntValue("TALLIX_DISMISS_REFUSAL_MS", &ok);
+  QTimer dismiss;
+  dismiss.setSingleShot(true);
+  QObject::connect(&dismiss, &QTimer::timeout, &box, &QMessageBox::accept);
+  if (ok && dismissAfter >= 0) dismiss.start(dismissAfter);
+  box.exec();
 }
 
-bool SingleInstance::acquire() {
-  if (lock_.tryLock(0)) return true;
-  return lock_.error() != QLockFile::LockFailedError;
+}  // namespace
+
+InstanceOutcome takeSingleInstance(const std::string& appPath) {
+  const FolderLock lock = lockDataFolder(appPath);
+  if (lock.outcome == LockOutcome::Taken) return InstanceOutcome::Alone;
+  if (lock.outcome == LockOutcome::HeldElsewhere) return InstanceOutcome::AnotherRuns;
+  const std::string text = std::string(kCannotLockFolder) + appPath + "\r" +
+                           std::string(errorDescription(errorFromErrno(lock.error)));
+  std::fprintf(stderr, "tallix: %s\n", text.c_str());
+  QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kProgramTitle.data(), kProgramTitle.size()),
+                  QString::fromUtf8(text.data(), static_cast<int>(text.size())), QMessageBox::Ok);
+  box.setObjectName("lockFailure");
+  showDismissable(box);
+  return InstanceOutcome::Unsure;
 }
 
 std::unique_ptr<QMessageBox> makeRefusalBox() {
@@ -28,13 +49,7 @@ std::unique_ptr<QMessageBox> makeRefusalBox() {
 
 void showRefusal() {
   std::unique_ptr<QMessageBox> box = makeRefusalBox();
-  bool ok = false;
-  const int dismissAfter = qEnvironmentVariableIntValue("TALLIX_DISMISS_REFUSAL_MS", &ok);
-  QTimer dismiss;
-  dismiss.setSingleShot(true);
-  QObject::connect(&dismiss, &QTimer::timeout, box.get(), &QMessageBox::accept);
-  if (ok && dismissAfter >= 0) dismiss.start(dismissAfter);
-  box->exec();
+  showDismissable(*box);
 }
 
 }  // namespace tallix::shell

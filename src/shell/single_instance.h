@@ -1,8 +1,8 @@
-// One running copy per program folder: a lock file beside the program. A
-// lock left behind by a copy that crashed does not block the next start.
+// One running copy per data folder: the lock is the folder's own, so a
+// crashed copy never blocks the next start and nothing planted in the folder
+// can stand in for it.
 #pragma once
 
-#include <QLockFile>
 #include <QMessageBox>
 
 #include <memory>
@@ -10,16 +10,17 @@
 
 namespace tallix::shell {
 
-class SingleInstance {
- public:
-  explicit SingleInstance(const std::string& appPath);
-  // False only when another running copy holds the lock. A folder where no
-  // lock can be made does not stop the program.
-  bool acquire();
-
- private:
-  QLockFile lock_;
+enum class InstanceOutcome {
+  Alone,        // this copy holds the lock
+  AnotherRuns,  // another running copy holds it
+  Unsure,       // it could not be taken; the folder and the reason were shown
 };
+
+// Takes the data folder's lock for the rest of the run. When it cannot be
+// taken for any reason but another copy, says so naming the folder: the
+// program never goes on without it, or two copies could record one
+// connection twice.
+InstanceOutcome takeSingleInstance(const std::string& appPath);
 
 // The refusal shown to a second copy: title "Vossberry Tallix", the text
 // "Application is already running!", an OK button only, no icon.

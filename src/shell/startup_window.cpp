@@ -1,24 +1,29 @@
 #include "shell/startup_window.h"
 
 #include <QCursor>
+#include <QWindow>
 
+#include "app/budget.h"
 #include "app/form1_events.h"
+#include "app/tray_presence.h"
 #include "shell/about_box.h"
 #include "shell/form_widgets.h"
 #include "shell/heap_release.h"
+#include "shell/screen_fit.h"
 #include "shell/usage_window.h"
 
 namespace tallix::shell {
 
-StartupWindow::StartupWindow(QtServices& services, std::string appPath, bool trayAvailable,
+StartupWindow::StartupWindow(QtServices& services, std::string appPath, bool trayPresent,
                              std::function<void()> endProgram)
     : services_(services),
       form_(services, std::move(appPath)),
-      trayAvailable_(trayAvailable),
+      trayPresent_(trayPresent),
       endProgram_(std::move(endProgram)) {
   setObjectName("Form3");
   services_.attachTray(&tray_);
-  mainWindow_ = std::make_unique<MainWindow>(form_, trayAvailable_, endProgram_);
+  mainWindow_ = std::make_unique<MainWindow>(form_, endProgram_);
+  form_.placesWindows = placesWindows();
 
   popup_.setObjectName("mPopup");
   popup_.setTitle(fromModel(std::string(kPopupCaption)));
@@ -40,22 +45,62 @@ StartupWindow::StartupWindow(QtServices& services, std::string appPath, bool tra
   // it over D-Bus to a host that draws items' menus itself. A menu request
   // the menu has not answered yet (a host asking the item to open it) opens it
   // at the pointer.
-  tray_.icon().setContextMenu(&popup_);
+  tray_.setMenu(&popup_);
   connect(&tray_, &TrayIcon::rightButtonReleased, this, [this] {
     if (!popup_.isVisible()) openPopupMenu(QCursor::pos());
   });
+  if (trayPresent_) tray_.trayAppeared();
+
+  trayWait_.setSingleShot(true);
+  trayWait_.setInterval(kTrayWaitSeconds * 1000);
+  connect(&trayWait_, &QTimer::timeout, this, [this] { mainWindow_->runEvent(Form3_TrayWaitEnded); });
+  // A notification service that comes after a notice was due gives it then.
+  connect(&services_.notices(), &DesktopNotices::serviceAppeared, this,
+          [this] { mainWindow_->runEvent(giveDueNotice); });
+  // As Windows users expect: a double click on the icon opens the main window.
+  connect(&tray_, &TrayIcon::doubleClicked, this, &StartupWindow::mShow_Click);
 }
 
 StartupWindow::~StartupWindow() { services_.attachTray(nullptr); }
 
 void StartupWindow::start() {
-  mainWindow_->runEvent([this](MainForm& f) { Form3_Form_Load(f, trayAvailable_); });
+  mainWindow_->runEvent([this](MainForm& f) { Form3_Form_Load(f, trayPresent_); });
+  if (!trayPresent_) trayWait_.start();
   mainWindow_->timer1().start();
   releaseFreedMemorySoon();  // what drawing the pictures left behind
+  // A notice due at start-up was asked for before the icon was added; where
+  // the icon is the way to show it, it is given now.
+  mainWindow_->runEvent(giveDueNotice);
+}
+
+void StartupWindow::watchTray(TrayHostWatch& watch) {
+  connect(&watch, &TrayHostWatch::presenceChanged, this, &StartupWindow::trayPresenceChanged);
+  if (watch.present() != form_.tray.present) trayPresenceChanged(watch.present());
+}
+
+void StartupWindow::trayPresenceChanged(bool present) {
+  if (present) {
+    trayWait_.stop();
+    tray_.trayAppeared();
+    mainWindow_->runEvent(Form3_TrayAppeared);
+    mainWindow_->runEvent(giveDueNotice);
+  } else {
+    mainWindow_->runEvent(Form3_TrayGone);
+    trayWait_.start();
+  }
 }
 
 void StartupWindow::openPopupMenu(const QPoint& at) {
-  popup_.popup(at - QPoint(popup_.sizeHint().width(), 0));
+  // A menu needs a window of the program's own to belong to, or a compositor
+  // takes it for a window of its own: it is the main window's popup while
+  // that is shown. Otherwise its one fixed size makes a tiling compositor
+  // float it rather than fill the screen with it.
+  const QSize size = popup_.sizeHint();
+  popup_.setFixedSize(size);
+  popup_.winId();
+  const bool shown = mainWindow_->isVisible() && !mainWindow_->isMinimized();
+  popup_.windowHandle()->setTransientParent(shown ? mainWindow_->windowHandle() : nullptr);
+  popup_.popup(at - QPoint(size.width(), 0));
 }
 
 void StartupWindow::mAbout_Click() { AboutBox::showShared(); }

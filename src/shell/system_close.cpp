@@ -1,9 +1,11 @@
 #include "shell/system_close.h"
 
 #include <QGuiApplication>
+#include <QMetaObject>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "platform/windows/wide_text.h"
+#include "platform/windows/windows_api.h"
 #else
 #include <QSocketNotifier>
 #include <csignal>
@@ -16,16 +18,48 @@ namespace tallix::shell {
 namespace {
 
 #ifdef _WIN32
+constexpr wchar_t kWindowClass[] = L"TallixForm3";
+// Marks a WM_COPYDATA that asks to show the main window; its data is the
+// data folder in UTF-16.
+constexpr ULONG_PTR kShowRequest = 0x54616c53;  // "TalS"
+
 std::function<void()>& windowsClose() {
   static std::function<void()> action;
   return action;
 }
 
+struct ShowRequest {
+  std::wstring appPath;
+  std::function<void()> show;
+};
+
+ShowRequest& showRequest() {
+  static ShowRequest request;
+  return request;
+}
+
+// Answers TRUE when the request names this copy's data folder.
+LRESULT answerShowRequest(const COPYDATASTRUCT& data) {
+  const ShowRequest& request = showRequest();
+  if (data.dwData != kShowRequest || !request.show || data.lpData == nullptr) return FALSE;
+  const int length = static_cast<int>(data.cbData / sizeof(wchar_t));
+  if (CompareStringOrdinal(static_cast<const wchar_t*>(data.lpData), length, request.appPath.data(),
+                           static_cast<int>(request.appPath.size()), TRUE) != CSTR_EQUAL)
+    return FALSE;
+  // The asking copy waits for the answer; the window is shown after it.
+  QMetaObject::invokeMethod(qApp, request.show, Qt::QueuedConnection);
+  return TRUE;
+}
+
 // The start-up window's own native window. It is never shown; Windows sends
 // it a close request (taskkill, an uninstaller) and the end of the session,
 // which Qt, having no native window for the start-up window, would never see.
+// Its title is the running program's path, so an installer can find the copy
+// that runs from its folder.
 LRESULT CALLBACK startupWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_COPYDATA:
+      return answerShowRequest(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_CLOSE:
       windowsClose()();
       return 0;
@@ -46,13 +80,13 @@ void listenForWindowsClose(std::function<void()> endAtOnce) {
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = startupWindowProc;
   windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = L"TallixForm3";
+  windowClass.lpszClassName = kWindowClass;
   RegisterClassW(&windowClass);
   // A top-level window (not a message-only one), so that a close request
   // sent to every window of the program finds it. Qt's event loop dispatches
   // its messages.
-  CreateWindowExW(WS_EX_TOOLWINDOW, windowClass.lpszClassName, L"Tallix", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                  windowClass.hInstance, nullptr);
+  CreateWindowExW(WS_EX_TOOLWINDOW, windowClass.lpszClassName, tallix::runningProgramPathW().c_str(), WS_POPUP, 0, 0,
+                  0, 0, nullptr, nullptr, windowClass.hInstance, nullptr);
 }
 #else
 int signalPipe[2] = {-1, -1};
@@ -92,5 +126,35 @@ void onSystemCloseRequest(std::function<void()> endAtOnce) {
   listenForSignals(endAtOnce);
 #endif
 }
+
+#ifdef _WIN32
+void onShowRequest(const std::string& appPath, std::function<void()> show) {
+  showRequest() = {tallix::wideOf(appPath), std::move(show)};
+}
+
+bool bringRunningCopyForward(const std::string& appPath) {
+  std::wstring folder = tallix::wideOf(appPath);
+  COPYDATASTRUCT data{};
+  data.dwData = kShowRequest;
+  data.cbData = static_cast<DWORD>(folder.size() * sizeof(wchar_t));
+  data.lpData = folder.data();
+  // This copy was started by the user, so it may let the running one come
+  // to the front.
+  AllowSetForegroundWindow(ASFW_ANY);
+  for (HWND window = FindWindowExW(nullptr, nullptr, kWindowClass, nullptr); window != nullptr;
+       window = FindWindowExW(nullptr, window, kWindowClass, nullptr)) {
+    DWORD_PTR answer = FALSE;
+    if (SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000,
+                            &answer) != 0 &&
+        answer == TRUE)
+      return true;
+  }
+  return false;
+}
+#else
+void onShowRequest(const std::string& /*appPath*/, std::function<void()> /*show*/) {}
+
+bool bringRunningCopyForward(const std::string& /*appPath*/) { return false; }
+#endif
 
 }  // namespace tallix::shell

@@ -30,7 +30,7 @@ TariffWindow::TariffWindow(const std::string& text, std::function<bool(const std
   setWindowIcon(programIcon());
 
   auto* layout = new QVBoxLayout(this);
-  editor_ = new QPlainTextEdit(fromModel(text), this);
+  editor_ = new QPlainTextEdit(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), this);
   editor_->setObjectName("txtTariff");
   editor_->setAccessibleName("tariff");
   editor_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -52,7 +52,7 @@ TariffWindow::TariffWindow(const std::string& text, std::function<bool(const std
   layout->addLayout(buttons);
 
   connect(saveButton, &QPushButton::clicked, this, [this] {
-    if (save_(toModel(editor_->toPlainText()))) close();
+    if (save_(editor_->toPlainText().toUtf8().toStdString())) close();
   });
   connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
   // Escape cancels, as Cancel does.

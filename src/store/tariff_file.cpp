@@ -6,6 +6,7 @@
 
 #include "store/file_system.h"
 #include "store/record_file.h"
+#include "store/text_shape.h"
 
 namespace tallix {
 namespace {
@@ -159,6 +160,10 @@ TariffReading parseTariff(std::string_view text) {
     }
     if (!reason.empty()) return {std::nullopt, number, reason};
   }
+  // Blanks and comments alone (an empty file, say, as a power cut while it
+  // was saved could leave one) are no tariff: every price 0 would be a lie.
+  if (!parser.seen.contains("[tariff]"))
+    return {std::nullopt, 0, "it holds no [Tariff] part, so there are no prices to use"};
   return {parser.tariff, 0, {}};
 }
 
@@ -170,7 +175,10 @@ TariffFileState readTariffFile(const std::string& path) {
   if (!readWholeFile(path, text, error, kLongestTariff, &length))
     return {true, {std::nullopt, 0, "it cannot be read: " + error.description}};
   if (length > kLongestTariff) return {true, {std::nullopt, 0, "it is too long"}};
-  return {true, parseTariff(text)};
+  // A file of a single-byte editor is read as Latin-1, so its currency shows
+  // as written; the program's texts are UTF-8.
+  TextShape shape;
+  return {true, parseTariff(textForEditing(text, shape))};
 }
 
 std::string tariffProblem(std::string_view file, const TariffReading& reading) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "analysis/cost.h"
+
 namespace tallix {
 namespace {
 
@@ -40,6 +44,22 @@ TEST(Forecast, PaceAndAllowanceOverPeriodsOf28To31Days) {
     EXPECT_EQ(o.allowanceSecondsPerDay, c.allowance);
     EXPECT_EQ(o.overBudget, c.allowance == 0);
   }
+  // The dearest accepted tariff (unit 1 s, price 999999.9999): an amount whose
+  // product with a period's seconds needs more than 64 bits is paced exactly,
+  // and sums and paces beyond 63 bits stop at the most an amount holds.
+  const auto december = periodDays("2026/12/01", "2026/12/31");
+  const Outlook tenDays = periodOutlook(0, *december, {2026, 12, 11, 0, 0, 0}, 0);
+  const std::int64_t tenHours = 36000LL * 99999999;  // cents
+  EXPECT_EQ(atPace(tenHours, tenDays), tenHours / 10 * 31);
+  EXPECT_EQ(atPace(kMostCents / 2, tenDays), kMostCents);
+  EXPECT_EQ(addCents(kMostCents - 5, 10), kMostCents);
+  EXPECT_EQ(addCents(5, 10), 15);
+  const struct { std::int64_t cents; const char* text; } amounts[] = {
+      {0, "0.00"}, {5, "0.05"}, {-5, "-0.05"}, {-123456, "-1234.56"}, {720, "7.20"},
+      {std::numeric_limits<std::int64_t>::min(), "-92233720368547758.08"},
+  };
+  for (const auto& a : amounts) EXPECT_EQ(centsText(a.cents), a.text);
+  EXPECT_EQ(moneyText(kMostCents, "EUR"), "at least 92233720368547758.07 EUR");
   EXPECT_FALSE(periodDays("2026/12/31", "2026/12/01"));
   EXPECT_FALSE(periodDays("2026/13/01", "2026/12/31"));
 }

@@ -85,8 +85,8 @@ TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
     services.line = false;
     Form1_Timer1(form);
 
-    ASSERT_EQ(services.balloons.size(), c.notices.size());
-    for (size_t i = 0; i < c.notices.size(); ++i) EXPECT_EQ(services.balloons[i].rfind(c.notices[i], 0), 0u);
+    ASSERT_EQ(services.notices.size(), c.notices.size());
+    for (size_t i = 0; i < c.notices.size(); ++i) EXPECT_EQ(services.notices[i].rfind(c.notices[i], 0), 0u);
     const SettingsRecord stored = budgetRecord(dir.file("tallix.ini"));
     EXPECT_EQ(stored.value1, c.hours);
     EXPECT_EQ(stored.value2, c.warnedAfter);
@@ -94,6 +94,59 @@ TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
     // The time so far is the Calculation view's total of the record file.
     const LogUsage usage = readLogUsage(dir.path(), "CountRec.zvt", c.partMinute);
     EXPECT_EQ(periodSecondsSoFar(form, services.clock), usage.totalSeconds);
+  }
+}
+
+// A notice counts as given only once the desktop took it; until then it is
+// offered again, and an answer that comes after the budget changed is old.
+TEST(Budget, ANoticeIsRecordedOnlyOnceTheDesktopTookIt) {
+  enum Step { Tick, Due, Answer, Refuse, NewBudget };
+  const struct Case {
+    const char* what;
+    bool taken;               // what the desktop answers at once, when it answers at once
+    bool answersWait;         // the answers come only at Answer or Refuse
+    std::vector<Step> steps;  // after the start, which offers the 80% notice
+    size_t offered;
+    std::int16_t warnedAfter;
+  } cases[] = {
+      {"taken at once", true, false, {Tick, Due}, 1, kWarned80},
+      {"refused: offered again each minute and when a way appears", false, false, {Tick, Due}, 3, 0},
+      {"not asked twice while the answer is on its way", true, true, {Tick, Due}, 1, 0},
+      {"a late yes is recorded", true, true, {Tick, Answer, Tick}, 1, kWarned80},
+      {"a late no: offered again", true, true, {Refuse, Tick}, 2, 0},
+      {"an answer after the budget changed is dropped", true, true, {NewBudget, Answer}, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Program p;
+    auto& [services, dir, form] = p;
+    services.clock = {2002, 4, 20, 9, 0, 0};
+    services.noticesTaken = c.taken;
+    services.noticeAnswersWait = c.answersWait;
+    p.writeLog("CountRec.zvt", periodFile("2002/04/01", false, {8 * kH}));
+    p.writeSettings({{"", 0, 0}, {"", 0, 0}, {"[TimeBudget]", 10, 0}});
+    Form1_Form_Load(form);
+    for (Step step : c.steps) {
+      switch (step) {
+        case Tick:
+          services.advance(60);
+          Form1_Timer1(form);
+          break;
+        case Due: giveDueNotice(form); break;
+        case Answer:
+        case Refuse:
+          services.noticeAnswers.front()(step == Answer);
+          services.noticeAnswers.erase(services.noticeAnswers.begin());
+          break;
+        case NewBudget:
+          form["txtBudget"].caption = "20";
+          txtBudget_LostFocus(form);
+          break;
+      }
+    }
+    EXPECT_EQ(services.notices.size(), c.offered);
+    EXPECT_EQ(budgetRecord(dir.file("tallix.ini")).value2, c.warnedAfter);
+    EXPECT_EQ(form.budget.warned, c.warnedAfter);
   }
 }
 

@@ -1,4 +1,5 @@
 #include "app/form1_events.h"
+#include "app/tray_presence.h"
 
 #include <filesystem>
 #include <fstream>
@@ -59,6 +60,26 @@ TEST(Form1Test, LoadAppliesBothSettingsAndTheStartAtLogOnClickIsStored) {
     EXPECT_EQ(bytesOf(p.dir.file("tallix.ini")).substr(kSettingsRecordLength),
               encodeSettingsRecord({"[CheckedRunMe]", static_cast<std::int16_t>(1 - c.runMe), 0}));
     EXPECT_TRUE(p.services.messages.empty());
+  }
+}
+
+// Where the platform has an entry to ask, the box shows the entry, whatever
+// tallix.ini says; a click the entry did not follow shows, and stores, what is.
+TEST(Form1Test, TheStartAtLogOnBoxShowsTheEntryItself) {
+  const struct { bool entry, stays; std::int16_t stored; int afterClick; } cases[] = {
+      {false, false, 1, 1}, {true, false, 0, 0}, {true, true, 1, 1}, {false, true, 0, 0}};
+  for (const auto& c : cases) {
+    Program p;
+    p.writeSettings({{"[F1Location]", 0, 0}, {"[CheckedRunMe]", c.stored, 0}});
+    p.services.logOnEntry = c.entry;
+    p.services.logOnEntryStays = c.stays;
+    Form1_Form_Load(p.form);
+    EXPECT_EQ(p.form["chkRunMe"].value, c.entry ? 1 : 0);
+    p.form["chkRunMe"].value = c.entry ? 0 : 1;
+    chkRunMe_MouseUp(p.form);
+    EXPECT_EQ(p.form["chkRunMe"].value, c.afterClick);
+    EXPECT_EQ(bytesOf(p.dir.file("tallix.ini")).substr(kSettingsRecordLength),
+              encodeSettingsRecord({"[CheckedRunMe]", static_cast<std::int16_t>(c.afterClick), 0}));
   }
 }
 
@@ -125,27 +146,70 @@ TEST(Form1Test, PartMinuteClickRewritesOnlyTheFirstCharacterOfRecord2) {
   EXPECT_FALSE(p.exists("CountRec.zvt"));
 }
 
-TEST(Form1Test, CloseRequestSavesThePositionOnlyInTheNormalState) {
-  const struct { WindowState state; bool tray; float top, left; std::int16_t storedTop, storedLeft; } cases[] = {
-      {WindowState::Normal, true, 1234.5F, 300.6F, 1234, 301},
-      {WindowState::Normal, true, 1235.5F, -15, 1236, -15},
-      {WindowState::Normal, true, 40000, 90, 0, 90},  // beyond 16 bits: stays 0
-      {WindowState::Minimized, true, 900, 900, 111, 222},
-      {WindowState::Maximized, true, 0, 0, 111, 222},
-      {WindowState::Normal, false, 600, 750, 600, 750},  // no tray: the program ends
+TEST(Form1Test, CloseRequestSavesThePositionOnlyInTheNormalStateWhereTheDesktopTellsIt) {
+  const TrayState tray{true, false, false};
+  const TrayState waited{false, true, true};  // no tray yet, one may come: the program stays
+  const TrayState none{false, false, true};   // none came: nothing could bring the window back
+  const struct { WindowState state; TrayState tray; bool placesWindows; float top, left; std::int16_t storedTop, storedLeft; bool ends; }
+      cases[] = {
+          {WindowState::Normal, tray, true, 1234.5F, 300.6F, 1234, 301, false},
+          {WindowState::Normal, tray, true, 1235.5F, -15, 1236, -15, false},
+          {WindowState::Normal, tray, true, 40000, 90, 0, 90, false},  // beyond 16 bits: stays 0
+          {WindowState::Minimized, tray, true, 900, 900, 111, 222, false},
+          {WindowState::Maximized, tray, true, 0, 0, 111, 222, false},
+          {WindowState::Normal, waited, true, 600, 750, 600, 750, false},
+          {WindowState::Normal, none, true, 600, 750, 600, 750, true},
+          {WindowState::Normal, none, false, 0, 0, 111, 222, true},  // Wayland: the stored place stays
   };
   Program p;
   for (const auto& c : cases) {
     p.writeSettings({{"[F1Location]", 111, 222}, {"[CheckedRunMe]", 1, 0}});
     p.form.windowVisible = true;
+    p.form.tray = c.tray;
+    p.form.placesWindows = c.placesWindows;
     p.form.windowState = c.state;
     p.form.windowTop = c.top;
     p.form.windowLeft = c.left;
-    EXPECT_EQ(Form1_Form_QueryUnload(p.form, c.tray), c.tray ? CloseOutcome::Hide : CloseOutcome::EndProgram);
-    EXPECT_EQ(p.form.windowVisible, !c.tray);
+    EXPECT_EQ(Form1_Form_QueryUnload(p.form), c.ends ? CloseOutcome::EndProgram : CloseOutcome::Hide);
+    EXPECT_EQ(p.form.windowVisible, c.ends);
     EXPECT_EQ(bytesOf(p.dir.file("tallix.ini")), encodeSettingsRecord({"[F1Location]", c.storedTop, c.storedLeft}) +
                                                      encodeSettingsRecord({"[CheckedRunMe]", 1, 0}))
         << c.top << " " << c.left;
+  }
+}
+
+// The tray that comes late, goes and comes back: the window stays the way to
+// the program whenever no tray is there for longer than the wait.
+TEST(Form1Test, ATrayThatComesGoesAndComesBackDecidesWhenTheWindowShowsAndWhatClosingDoes) {
+  enum Step { Appear, Gone, WaitEnds, Close, Show };
+  const struct { const char* what; bool trayAtStart; std::vector<Step> steps; bool visible; bool closeEnds; } cases[] = {
+      {"a tray at start", true, {}, false, false},
+      {"none at start: the window shows, closing it waits", false, {}, true, false},
+      {"none within the wait: closing ends", false, {WaitEnds}, true, true},
+      {"a late tray hides the window shown for want of it", false, {Appear}, false, false},
+      {"and after the wait too", false, {WaitEnds, Appear}, false, false},
+      {"closed while waiting, shown again when none came", false, {Close, WaitEnds}, true, true},
+      {"a window the user asked for stays", false, {Show, Appear}, true, false},
+      {"the tray goes: a hidden window waits", true, {Gone}, false, false},
+      {"and shows when it does not come back", true, {Gone, WaitEnds}, true, true},
+      {"it comes back in time", true, {Gone, Appear, WaitEnds}, false, false},
+      {"a wait that ends after the tray came changes nothing", false, {Appear, WaitEnds}, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Program p;
+    Form3_Form_Load(p.form, c.trayAtStart);
+    for (Step step : c.steps) {
+      switch (step) {
+        case Appear: Form3_TrayAppeared(p.form); break;
+        case Gone: Form3_TrayGone(p.form); break;
+        case WaitEnds: Form3_TrayWaitEnded(p.form); break;
+        case Close: EXPECT_EQ(Form1_Form_QueryUnload(p.form), CloseOutcome::Hide); break;
+        case Show: Form3_mShow_Click(p.form); break;
+      }
+    }
+    EXPECT_EQ(p.form.windowVisible, c.visible);
+    EXPECT_EQ(closeEndsProgram(p.form), c.closeEnds);
   }
 }
 

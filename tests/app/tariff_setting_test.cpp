@@ -84,7 +84,7 @@ TEST(TariffSetting, AnEditIsTakenWholeOrNotAtAll) {
 
   EXPECT_FALSE(cmdTariffSave_Click(p.form, "[Tariff]\nunit = 0\n"));
   EXPECT_EQ(p.services.messages,
-            Strings{std::string(kTariffMalformed) +
+            Strings{std::string(kTariffNotSaved) +
                     "the text, line 2: \"unit\" must be a whole number of seconds from 1 to 604800"});
   setFaultAt(1);
   EXPECT_FALSE(cmdTariffSave_Click(p.form, "[Tariff]\nprice = 1\n"));
@@ -94,9 +94,42 @@ TEST(TariffSetting, AnEditIsTakenWholeOrNotAtAll) {
   EXPECT_EQ(p.form["lblPeriodTime"].caption, "this period: 2 hr 00 min, 6.20 EUR");
   EXPECT_FALSE(p.exists("tariff.ini.part"));
 
+  // What a start would refuse is refused here too, and the tariff stays.
+  EXPECT_FALSE(cmdTariffSave_Click(p.form, "[Tariff]\nprice = 1\n" + std::string(kLongestTariff, ';')));
+  EXPECT_EQ(p.services.messages.back(), std::string(kTariffNotSaved) + "the text: it is too long");
+  EXPECT_EQ(fileText(p), kPlan);
+
   EXPECT_TRUE(cmdTariffSave_Click(p.form, "; none\n\n"));
   EXPECT_FALSE(p.exists("tariff.ini"));
   EXPECT_EQ(p.form["lblPeriodTime"].caption, "this period: 2 hr 00 min");
+}
+
+// The window edits UTF-8 text; the file keeps the shape its editor gave it:
+// a byte-order mark, CR LF line ends, a single-byte (Latin-1) file. Opened
+// and saved unchanged, every file comes back byte for byte.
+TEST(TariffSetting, TheWindowKeepsTheFileAsItsEditorWroteIt) {
+  const struct { const char* name; std::string bytes; std::string shown; } files[] = {
+      {"Notepad, UTF-8 with a mark", "\xEF\xBB\xBF[Tariff]\r\ncurrency = \xE2\x82\xAC\r\nprice = 1\r\n",
+       "[Tariff]\ncurrency = \xE2\x82\xAC\nprice = 1\n"},
+      {"UTF-8, line feeds", "[Tariff]\ncurrency = \xE2\x82\xAC\nprice = 1", "[Tariff]\ncurrency = \xE2\x82\xAC\nprice = 1"},
+      {"Latin-1", "[Tariff]\r\ncurrency = \xA3\r\nprice = 1\r\n", "[Tariff]\ncurrency = \xC2\xA3\nprice = 1\n"},
+  };
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.name);
+    Program p;
+    std::ofstream(p.dir.file("tariff.ini"), std::ios::binary) << f.bytes;
+    const std::string shown = tariffText(p.form);
+    EXPECT_EQ(shown, f.shown);
+    EXPECT_TRUE(cmdTariffSave_Click(p.form, shown));
+    EXPECT_EQ(fileText(p), f.bytes);
+    EXPECT_TRUE(p.services.messages.empty());
+  }
+  // A character a single-byte file cannot hold makes it UTF-8: nothing typed is lost.
+  Program p;
+  std::ofstream(p.dir.file("tariff.ini"), std::ios::binary) << "[Tariff]\ncurrency = \xA3\nprice = 1\n";
+  tariffText(p.form);
+  EXPECT_TRUE(cmdTariffSave_Click(p.form, "[Tariff]\ncurrency = \xE2\x82\xAC \xC2\xA3\nprice = 1\n"));
+  EXPECT_EQ(fileText(p), "[Tariff]\ncurrency = \xE2\x82\xAC \xC2\xA3\nprice = 1\n");
 }
 
 }  // namespace

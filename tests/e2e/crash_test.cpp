@@ -122,5 +122,30 @@ TEST_F(CrashTest, KilledWhileOnlineLosesAtMostTwoMinutesAndKeepsPairsInStep) {
   std::printf("survived %d kills; %zu records\n", kKills, recordsBefore);
 }
 
+// A termination request (a log-out, a shutdown, Remove) while online writes
+// the open pair's end with the moment of the request, not the last even
+// minute's refresh. Started just after an even minute, the run ends before any
+// refresh, so without that write its end would be its start.
+TEST_F(CrashTest, ATerminationRequestWhileOnlineKeepsTheTimeUpToIt) {
+  const DateTime clock{2002, 4, 16, 9, 12, 1};
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_TRUE(program_.start(inNamespace({"env", "QT_QPA_PLATFORM=offscreen", "TZ=UTC",
+                                          std::string("LD_PRELOAD=") + kFaketime, "FAKETIME=" + fakeTimeSetting(clock),
+                                          "FAKETIME_DONT_FAKE_MONOTONIC=1", "FAKETIME_DONT_RESET=1", dir_.file("tallix")})));
+  std::this_thread::sleep_for(std::chrono::milliseconds(5000));
+  const double realSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  ASSERT_EQ(program_.terminate(), 0);
+  const DateTime askedAt = addSeconds(clock, static_cast<long long>(realSeconds * kSpeed));
+
+  const std::vector<std::string> records = readLog(zvt());
+  ASSERT_EQ(records.size(), 4u);
+  const auto end = parseStamp(records.back().substr(7));
+  ASSERT_TRUE(end.has_value()) << records.back();
+  const long long staleness = toSerialSeconds(askedAt) - toSerialSeconds(*end);
+  // One tick of its clock at most, and the moment of the request itself.
+  EXPECT_LE(staleness, kSpeed + 2) << "asked at " << stampText(askedAt) << ", end " << records.back();
+  EXPECT_GE(staleness, -kSpeed) << "an end after the request";
+}
+
 }  // namespace
 }  // namespace tallix::testing

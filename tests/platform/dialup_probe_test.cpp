@@ -165,22 +165,28 @@ TEST(AutostartTest, EntryNamesTheProgramAsOneQuotedArgumentAndGoesWhenDisabled) 
   for (const auto& [program, exec] : {std::pair{"/home/ann/my programs/tallix", "\"/home/ann/my programs/tallix\""},
                                       {"/t/a$b\"c`d\\e", "\"/t/a\\\\$b\\\\\"c\\\\`d\\\\\\\\e\""},
                                       {"/t/100%/tallix", "\"/t/100%%/tallix\""}, {"/new/tallix", "\"/new/tallix\""}}) {
-    enableStartAtLogOn(program);
+    EXPECT_TRUE(enableStartAtLogOn(program));
     EXPECT_EQ(execOf(entry), exec);
     // Written under another name and renamed: nothing but the entry is left.
     EXPECT_EQ(std::distance(fs::directory_iterator(config.file("autostart")), fs::directory_iterator()), 1);
   }
-  disableStartAtLogOn();
-  disableStartAtLogOn();  // nothing there: nothing happens
+  // The entry tells whether it starts this program; another's is left alone.
+  EXPECT_TRUE(startsAtLogOn("/new/tallix"));
+  EXPECT_FALSE(startsAtLogOn("/t/100%/tallix"));
+  EXPECT_TRUE(disableStartAtLogOn("/t/100%/tallix").empty());
+  EXPECT_TRUE(fs::exists(entry));
+  EXPECT_TRUE(disableStartAtLogOn("/new/tallix").empty());
+  EXPECT_TRUE(disableStartAtLogOn("/new/tallix").empty());  // nothing there: nothing happens
   EXPECT_FALSE(fs::exists(entry));
-  enableStartAtLogOn("/t/two\nlines");  // a path that cannot be one line writes nothing
-  enableStartAtLogOn("");
+  EXPECT_FALSE(startsAtLogOn("/new/tallix"));
+  EXPECT_FALSE(enableStartAtLogOn("/t/two\nlines"));  // a path that cannot be one line writes nothing
+  EXPECT_FALSE(enableStartAtLogOn(""));
   EXPECT_FALSE(fs::exists(entry));
   // A file where the folder should be is left alone, silently.
   fs::remove(config.file("autostart"));
   std::ofstream(config.file("autostart")) << "x";
-  enableStartAtLogOn("/opt/tallix/tallix");
-  disableStartAtLogOn();
+  EXPECT_FALSE(enableStartAtLogOn("/opt/tallix/tallix"));
+  disableStartAtLogOn("/opt/tallix/tallix");
   EXPECT_TRUE(fs::is_regular_file(config.file("autostart")));
   // Without an absolute XDG_CONFIG_HOME the entry goes under HOME.
   ::setenv("HOME", home.path().c_str(), 1);

@@ -14,15 +14,18 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QStyleOptionButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include "app/form1_events.h"
 #include "form/sentences.h"
 #include "form/layouts.h"
 #include "form/main_form.h"
 #include "shell/about_box.h"
+#include "shell/form_widgets.h"
 #include "shell/main_window.h"
 #include "shell/message_window.h"
 #include "shell/pictures.h"
@@ -56,8 +59,9 @@ QList<QWidget*> topLevels(const char* objectName) {
 // A main window over a fresh program folder, loaded and hidden.
 struct LoadedWindow {
   explicit LoadedWindow(bool tray = true, std::function<void()> endProgram = {})
-      : window(form, tray, std::move(endProgram)) {
+      : window(form, std::move(endProgram)) {
     window.runEvent(tallix::Form1_Form_Load);
+    form.tray.present = tray;
   }
   QTemporaryDir dir;
   FakeServices services;
@@ -94,6 +98,21 @@ class ShellWindows : public QObject {
       const std::string parent = row.parent.empty() ? "Form1Client" : row.parent;
       QCOMPARE(widget->parentWidget()->objectName().toStdString(), parent);
       if (row.kind == ControlKind::TextBox) QCOMPARE(static_cast<QLineEdit*>(widget)->maxLength(), row.maxLength);
+      // A caption has a whole line of its font, descenders included, however
+      // little room the style leaves inside the bevel.
+      if (row.kind == ControlKind::Button) {
+        auto* button = qobject_cast<QPushButton*>(widget);
+        auto* caption = dynamic_cast<shell::CaptionButton*>(button);
+        QVERIFY2(caption != nullptr, qPrintable(name));
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const QRect room = caption->captionRect(option);
+        QCOMPARE(room.height(), button->height());
+        QVERIFY2(button->height() >= button->fontMetrics().height(), qPrintable(name));
+        QVERIFY2(button->rect().contains(room) && room.width() >= button->fontMetrics().horizontalAdvance(button->text()),
+                 qPrintable(name));
+      }
       // Texts the load empties or rewrites are checked against the model.
       QCOMPARE(widget->property("text").toString(), QString::fromStdString(w.form[row.name].caption));
     }
@@ -325,8 +344,8 @@ class ShellWindows : public QObject {
     QVERIFY(!form3.mainWindow().isVisible());
     QVERIFY(form3.mainWindow().timer1().isActive());
     QCOMPARE(form3.tray().picture(), tallix::kPictureDisconnect);
-    QCOMPARE(form3.tray().icon().toolTip(), QString("Zvt"));
-    QVERIFY(form3.tray().icon().isVisible());
+    QCOMPARE(form3.tray().icon()->toolTip(), QString("Zvt"));
+    QVERIFY(form3.tray().icon()->isVisible());
 
     QMenu& menu = form3.popupMenu();
     QCOMPARE(menu.title(), QString("Popup"));
@@ -334,14 +353,20 @@ class ShellWindows : public QObject {
     for (QAction* item : menu.actions()) items << item->objectName() + (item->isSeparator() ? "-" : item->text());
     QCOMPARE(items, (QStringList{"mAbout About", "msep1-", "mShow Show", "mUsage Usage", "mHelp Help", "msep2-", "mRemove Remove"}));
 
-    // Clicks on the icon do nothing; the menu request opens the menu.
-    for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick}) {
-      emit form3.tray().icon().activated(reason);
+    // Single clicks on the icon do nothing; the menu request opens the menu,
+    // a double click the main window.
+    for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::MiddleClick}) {
+      emit form3.tray().icon()->activated(reason);
       QVERIFY(!menu.isVisible());
+      QVERIFY(!form3.mainWindow().isVisible());
     }
-    emit form3.tray().icon().activated(QSystemTrayIcon::Context);
+    emit form3.tray().icon()->activated(QSystemTrayIcon::Context);
     QVERIFY(menu.isVisible());
     menu.hide();
+    emit form3.tray().icon()->activated(QSystemTrayIcon::DoubleClick);
+    QVERIFY(form3.mainWindow().isVisible());
+    QVERIFY(!menu.isVisible());
+    form3.mainWindow().hide();
 
     form3.mainWindow().showMinimized();
     form3.mShow_Click();
@@ -361,12 +386,25 @@ class ShellWindows : public QObject {
     QCOMPARE(ends, 0);
     form3.mRemove_Click();
     QCOMPARE(ends, 1);
-    QVERIFY(!form3.tray().icon().isVisible());
+    QVERIFY(!form3.tray().icon()->isVisible());
 
-    // Without a tray the main window shows at once.
+    // Without a tray the main window shows at once, and the tray is waited
+    // for; one that comes late takes the icon, and the window goes.
     shell::StartupWindow trayless(services, folderOf(dir), false, [] {});
     trayless.start();
     QVERIFY(trayless.mainWindow().isVisible());
+    QVERIFY(trayless.trayWait().isActive() && trayless.tray().icon() == nullptr);
+    trayless.trayPresenceChanged(true);
+    QVERIFY(trayless.tray().icon() != nullptr && trayless.tray().icon()->isVisible());
+    QCOMPARE(trayless.tray().icon()->toolTip(), QString("Zvt"));
+    QVERIFY(!trayless.mainWindow().isVisible() && !trayless.trayWait().isActive());
+    // The menu belongs to the main window while that is shown.
+    trayless.mShow_Click();
+    trayless.openPopupMenu(QPoint(200, 200));
+    QCOMPARE(trayless.popupMenu().windowHandle()->transientParent(), trayless.mainWindow().windowHandle());
+    trayless.popupMenu().hide();
+    trayless.trayPresenceChanged(false);
+    QVERIFY(trayless.trayWait().isActive());
   }
 
   void messageWindowPerCallNotModalTopmost() {
@@ -432,33 +470,38 @@ class ShellWindows : public QObject {
   }
 
   // The start-at-log-on service names the running program: in the XDG
-  // autostart entry on Linux, in the Run value on Windows (the entry's and the
-  // value's own rules are checked with the platform's).
+  // autostart entry on Linux, in the user's own Run value on Windows (the
+  // entry's and the value's own rules are checked with the platform's). The
+  // box is read back from the entry itself.
   void startAtLogOnNamesTheRunningProgram() {
     shell::QtServices services(nullptr);
 #ifdef _WIN32
-    const auto runValue = [] {
-      for (const char* root : {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"}) {
-        QSettings run(QString(root) + "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", QSettings::NativeFormat);
-        if (run.contains("tallix.exe")) return run.value("tallix.exe").toString();
-      }
-      return QString();
-    };
+    const QString run = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const QString name = "Tallix (" + QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + ")";
+    QCOMPARE(services.startsAtLogOn(), std::optional<bool>(false));
     services.setStartAtLogOn(true);
-    const QString folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-    QCOMPARE(runValue().remove('"'), folder + "\\tallix.exe");
+    QSettings user("HKEY_CURRENT_USER" + run, QSettings::NativeFormat);
+    QCOMPARE(user.value(name).toString().remove('"'),
+             QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));
+    QVERIFY(!QSettings("HKEY_LOCAL_MACHINE" + run, QSettings::NativeFormat).contains(name));
+    QCOMPARE(services.startsAtLogOn(), std::optional<bool>(true));
     services.setStartAtLogOn(false);
-    QVERIFY(runValue().isEmpty());
+    user.sync();
+    QVERIFY(!user.contains(name));
+    QCOMPARE(services.startsAtLogOn(), std::optional<bool>(false));
 #else
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QCOMPARE(services.startsAtLogOn(), std::optional<bool>(false));
     QFile entry(config.filePath("autostart/tallix.desktop"));
     services.setStartAtLogOn(true);
     QVERIFY(entry.open(QIODevice::ReadOnly));
     QVERIFY(entry.readAll().contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"));
     entry.close();
+    QCOMPARE(services.startsAtLogOn(), std::optional<bool>(true));
     services.setStartAtLogOn(false);
     QVERIFY(!entry.exists());
+    QCOMPARE(services.startsAtLogOn(), std::optional<bool>(false));
     qunsetenv("XDG_CONFIG_HOME");
 #endif
   }

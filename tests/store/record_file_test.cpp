@@ -4,7 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 
 #include "store/date_time.h"
@@ -114,6 +122,120 @@ TEST(FileSystem, CopyReplacesWholeRenameNeverOverwritesAndListingIsNatural) {
   EXPECT_FALSE(listFiles(dir.file("nowhere"), ".log", names, error));
   EXPECT_EQ(names.size(), 4u) << "a failed listing leaves the list alone";
 }
+
+#ifndef _WIN32
+// Whatever someone planted at a name of ours (a link to a file outside, a
+// link to nowhere, a pipe), no step reads, writes, cuts or makes anything
+// through it: it is refused with the program's own error, or (a file being
+// replaced, a file deleted) the link itself goes and what it named stays.
+// Files the program makes are its owner's alone.
+TEST(FileSystem, NothingPlantedAtANameIsFollowed) {
+  testing::TempDir dir;
+  testing::TempDir outside;
+  const std::string victim = outside.file("victim");
+  enum Plant { LinkToFile, LinkToNowhere, Pipe };
+  const struct { const char* step; Plant plant; bool ok; bool linkRemains; } cases[] = {
+      {"record file", LinkToFile, false, true},
+      {"record file", LinkToNowhere, false, true},
+      {"record file", Pipe, false, false},
+      {"whole read", LinkToFile, false, true},
+      {"whole read", Pipe, false, false},
+      {"copy from", LinkToFile, false, true},
+      {"replace", LinkToFile, true, false},
+      {"replace", LinkToNowhere, true, false},
+      {"delete", LinkToFile, true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.step) + " " + std::to_string(c.plant));
+    std::filesystem::remove(victim);
+    if (c.plant != LinkToNowhere) writeLog(victim, {"theirs"});
+    const std::string name = dir.file("CountRec.zvt");
+    std::filesystem::remove(name);
+    if (c.plant == Pipe) {
+      ASSERT_EQ(::mkfifo(name.c_str(), 0600), 0);
+    } else {
+      std::filesystem::create_symlink(victim, name);
+    }
+    PendingError error;
+    std::string bytes;
+    bool ok = false;
+    const std::string step = c.step;
+    if (step == "record file") {
+      RecordFile file(name, kRecordLength, error);
+      ok = file.write(3, "start: 0002/04/16 09:12:40") && file.close();
+    } else if (step == "whole read") {
+      ok = readWholeFile(name, bytes, error);
+    } else if (step == "copy from") {
+      ok = copyFile(name, dir.file("CountRec.log"), error);
+    } else if (step == "replace") {
+      ok = writeWholeFile(name, "mine", error);
+    } else {
+      ok = deleteFile(name, error);
+    }
+    EXPECT_EQ(ok, c.ok);
+    if (!c.ok) {
+      EXPECT_TRUE(error.number == kPathFileAccessError || error.number == kBadFileNameOrNumber) << error.number;
+    }
+    EXPECT_EQ(std::filesystem::is_symlink(name), c.linkRemains);
+    if (c.plant == LinkToNowhere) {
+      EXPECT_FALSE(std::filesystem::exists(victim)) << "made through a link";
+    } else if (c.plant == LinkToFile) {
+      EXPECT_EQ(readLog(victim), Strings{"theirs"});
+    }
+  }
+  std::filesystem::remove(dir.file("CountRec.zvt"));
+  PendingError error;
+  ASSERT_TRUE(writeRecord(dir.file("CountRec.zvt"), 1, "From : 01_2002/04/01", error));
+  ASSERT_TRUE(writeWholeFile(dir.file("tariff.ini"), "[Tariff]\n", error));
+  ASSERT_TRUE(makeFolder(dir.file("Oldlog"), error));
+  const auto mode = [&](const char* name) {
+    return std::filesystem::status(dir.file(name)).permissions() & std::filesystem::perms::all;
+  };
+  EXPECT_EQ(mode("CountRec.zvt"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(mode("tariff.ini"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(mode("Oldlog"), std::filesystem::perms::owner_all);
+}
+#endif
+
+#ifndef _WIN32
+// A pair written across a 4 KiB boundary of the file (records 141 and 142)
+// leaves in one write call: a buffered stream would split it in two, and a
+// kill between the two would leave an end record no clock ever showed. The
+// test runs itself again under strace and counts the write calls.
+TEST(RecordFile, APairAcrossA4KiBBoundaryLeavesInOneWrite) {
+  if (const char* path = std::getenv("TALLIX_ONE_WRITE_FILE")) {  // the run under strace
+    PendingError error;
+    RecordFile file(path, kRecordLength, error);
+    file.writeSpan(141, padRecord("start: 0002/04/16 09:57:19") + padRecord("_end : 2002/04/16 10:00:09"));
+    file.close();
+    return;
+  }
+  if (::access("/usr/bin/strace", X_OK) != 0) GTEST_SKIP() << "strace is missing here";
+  testing::TempDir dir;
+  writeLog(dir.file("CountRec.zvt"), Strings(140, "start: 0002/04/16 09:57:19"));
+  const std::string trace = dir.file("trace");
+  const std::string command = "TALLIX_ONE_WRITE_FILE='" + dir.file("CountRec.zvt") +
+                              "' /usr/bin/strace -f -qq -e trace=write,pwrite64,writev,pwritev,pwritev2 -o '" + trace +
+                              "' /proc/" + std::to_string(::getpid()) +
+                              "/exe --gtest_filter=RecordFile.APairAcrossA4KiBBoundaryLeavesInOneWrite >/dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) GTEST_SKIP() << "strace cannot trace here";
+  std::ifstream in(trace);
+  Strings calls;
+  for (std::string line; std::getline(in, line);) {
+    // Writes to standard output and error are the test's own report.
+    const size_t open = line.find('(');
+    if (open == std::string::npos || line.compare(open + 1, 2, "1,") == 0 || line.compare(open + 1, 2, "2,") == 0)
+      continue;
+    calls.push_back(line);
+  }
+  ASSERT_EQ(calls.size(), 1u) << (calls.empty() ? "" : calls[0]);
+  EXPECT_NE(calls[0].find("pwrite64("), std::string::npos) << calls[0];
+  EXPECT_NE(calls[0].find(", 58, 4060) = 58"), std::string::npos) << calls[0];
+  const Strings records = readLog(dir.file("CountRec.zvt"));
+  ASSERT_EQ(records.size(), 142u);
+  EXPECT_EQ(records[141], "_end : 2002/04/16 10:00:09");
+}
+#endif
 
 TEST(Numbers, NumericValueNeverFailsAndConversionTakesTheWholeText) {
   const std::pair<const char*, double> values[] = {{"", 0},  {" 1 5 ", 15}, {"-12", -12}, {"1.2.3", 1.2},

@@ -31,7 +31,9 @@ TEST(TariffFile, ReadsTheHandWrittenFileAndRefusesWithTheLine) {
       {"[Tariff]\ncurrency = EUR  ; shown after\nper_call = 0.10\nunit = 60\nprice = 0.05\nminimum = 0.20\n"
        "[Off-peak] ; optional\r\ndays = Sat Sun\nhours = 21:00-07:00\nprice = 0.02\n",
        full, 0, ""},
-      {"", Tariff{}, 0, ""},
+      {"", std::nullopt, 0, "it holds no [Tariff] part, so there are no prices to use"},
+      {"; only a comment\n[Off-peak]\nprice = 1", std::nullopt, 0,
+       "it holds no [Tariff] part, so there are no prices to use"},
       {"\xEF\xBB\xBF[Tariff]\nunit = 1\nprice = 12345.6789", odd, 0, ""},
       {"[tariff]\nUNIT=1\nprice=12345.6789", odd, 0, ""},
       {"price = 1", std::nullopt, 1, "a setting before any [Tariff] or [Off-peak] heading"},
@@ -73,6 +75,22 @@ TEST(TariffFile, ReadsTheHandWrittenFileAndRefusesWithTheLine) {
 TEST(TariffFile, NoFileIsNoTariffAndAHugeFileIsRefused) {
   testing::TempDir dir;
   EXPECT_FALSE(readTariffFile(dir.file("tariff.ini")).present);
+  // Notepad's UTF-8 with and without a mark, and a single-byte editor's file:
+  // the currency reads as written. An empty file (a save cut by a power
+  // failure) is no tariff, never a free one.
+  const struct { std::string bytes; std::string currency; } files[] = {
+      {"\xEF\xBB\xBF[Tariff]\r\ncurrency = \xE2\x82\xAC\r\nprice = 1\r\n", "\xE2\x82\xAC"},
+      {"[Tariff]\ncurrency = \xE2\x82\xAC\nprice = 1\n", "\xE2\x82\xAC"},
+      {"[Tariff]\ncurrency = \xA3\nprice = 1\n", "\xC2\xA3"},
+      {"", ""},
+  };
+  for (const auto& f : files) {
+    std::ofstream(dir.file("tariff.ini"), std::ios::binary | std::ios::trunc) << f.bytes;
+    const TariffFileState state = readTariffFile(dir.file("tariff.ini"));
+    EXPECT_TRUE(state.present);
+    EXPECT_EQ(state.reading.tariff ? state.reading.tariff->currency : "", f.currency) << f.bytes;
+    EXPECT_EQ(state.reading.malformed(), f.currency.empty()) << f.bytes;
+  }
   std::ofstream(dir.file("tariff.ini")) << std::string(70000, ';');
   const TariffFileState huge = readTariffFile(dir.file("tariff.ini"));
   EXPECT_TRUE(huge.present && huge.reading.malformed());

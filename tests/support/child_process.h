@@ -76,6 +76,18 @@ class Child {
     pid_ = -1;
   }
 
+  // Asks it to end (SIGTERM) and waits for it; returns its exit code, or -1
+  // when it did not exit by itself within ten seconds.
+  int terminate() {
+    int status = -1;
+    if (pid_ > 0 && ::kill(pid_, SIGTERM) == 0) {
+      for (int i = 0; i < 500 && ::waitpid(pid_, &status, WNOHANG) == 0; ++i) std::this_thread::sleep_for(20ms);
+      if (!WIFEXITED(status) && !WIFSIGNALED(status)) return stop();
+      pid_ = -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
   // Closes its input (the hang-up), gives it a second to end, then ends it
   // for sure; returns its status.
   int stop() {

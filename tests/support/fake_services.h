@@ -2,6 +2,8 @@
 // record of every message, icon change and beep.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,8 +22,14 @@ class FakeServices : public Services {
   std::vector<int> trayPictures;  // every picture passed with Modify
   std::vector<NotifyAction> trayActions;
   int beeps = 0;
-  std::vector<std::string> balloons;  // the text of every desktop notice
+  std::vector<std::string> notices;  // the text of every desktop notice offered
+  bool noticesTaken = true;           // what the desktop answers a notice
+  // When set, the answer waits here until the test gives it.
+  bool noticeAnswersWait = false;
+  std::vector<std::function<void(bool)>> noticeAnswers;
   std::vector<bool> logOnChanges;
+  std::optional<bool> logOnEntry;  // the platform's entry; nothing: there is none to ask
+  bool logOnEntryStays = false;    // the entry cannot be changed
 
   DateTime now() override { return clock; }
   bool probeConnection(std::string& detectCaption) override {
@@ -34,8 +42,19 @@ class FakeServices : public Services {
     if (action == NotifyAction::Modify) trayPictures.push_back(data.hIcon);
   }
   void beep() override { ++beeps; }
-  void showBalloon(const std::string&, const std::string& text) override { balloons.push_back(text); }
-  void setStartAtLogOn(bool on) override { logOnChanges.push_back(on); }
+  void showNotice(const std::string&, const std::string& text, std::function<void(bool)> delivered) override {
+    notices.push_back(text);
+    if (noticeAnswersWait) {
+      noticeAnswers.push_back(std::move(delivered));
+    } else {
+      delivered(noticesTaken);
+    }
+  }
+  void setStartAtLogOn(bool on) override {
+    logOnChanges.push_back(on);
+    if (logOnEntry && !logOnEntryStays) logOnEntry = on;
+  }
+  std::optional<bool> startsAtLogOn() override { return logOnEntry; }
 
   void advance(long long seconds) { clock = addSeconds(clock, seconds); }
 };

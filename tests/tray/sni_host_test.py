@@ -9,6 +9,7 @@ comes up. Exit 77 (skipped, with the reason) only where Xvfb, a bus or a
 namespace cannot be made.
    sni_host_test.py TALLIX TUN_PPP
 """
+import datetime
 import os
 import shutil
 import subprocess
@@ -175,6 +176,26 @@ def on_bus(tallix, tun_ppp, work, namespace):
             failures.append("the icon did not change when the line came up")
         if program.poll() is not None:
             failures.append("the program ended with status %d" % program.returncode)
+        elif menu_path != "/NO_DBUSMENU":
+            # Remove while online: the program ends at once, and the open
+            # pair's end carries the moment of the click, not the last
+            # even-minute refresh.
+            pump(3)
+            remove = [child[0] for child in layout[2] if str(child[1].get("label", "")) == " Remove"]
+            clicked = datetime.datetime.now().replace(microsecond=0)
+            menu.Event(remove[0], "clicked", dbus.String("", variant_level=1), dbus.UInt32(0))
+            pump(10, lambda: program.poll() is not None)
+            if program.poll() != 0:
+                failures.append("Remove did not end the program (%s)" % program.poll())
+            with open(os.path.join(folder, "CountRec.zvt"), "rb") as f:
+                records = [f.read(29).decode().rstrip() for _ in range(4)]
+            end = records[3][7:] if records[3].startswith("_end : ") else ""
+            try:
+                ended = datetime.datetime.strptime(end, "%Y/%m/%d %H:%M:%S")
+            except ValueError:
+                ended = None
+            if ended is None or abs((ended - clicked).total_seconds()) > 2:
+                failures.append("after Remove the end record reads %r; clicked at %s" % (records[3], clicked))
     finally:
         if program is not None:
             program.kill()

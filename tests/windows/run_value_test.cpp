@@ -2,125 +2,121 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "platform/windows/wide_text.h"
 
 namespace tallix {
 namespace {
 
-struct StoredValue {
-  DWORD type = 0;
-  std::string bytes;  // as stored, the terminating zero included
-};
+constexpr wchar_t kTestKey[] = L"Software\\TallixTest";
+constexpr char kProgram[] = "C:\\Program Files\\Tallix\\tallix.exe";
 
-// Reads a value of the Run key under `root` back; nothing when it is not there.
-std::optional<StoredValue> readRunValue(HKEY root, const char* name = kRunValueName) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, kRunKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
-  StoredValue value;
-  DWORD size = 0;
-  LONG result = RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size);
-  if (result == ERROR_SUCCESS) {
-    value.bytes.resize(size);
-    result = RegQueryValueExA(key, name, nullptr, &value.type, reinterpret_cast<BYTE*>(value.bytes.data()), &size);
-    value.bytes.resize(size);
-  }
-  RegCloseKey(key);
-  if (result != ERROR_SUCCESS) return std::nullopt;
-  return value;
+TEST(RunValueText, NameDataAndWhatAValueStarts) {
+  EXPECT_EQ(runValueName(kProgram), "Tallix (C:\\Program Files\\Tallix)");
+  EXPECT_EQ(runValueName("C:/Tallix/bin/tallix (1).exe"), "Tallix (C:\\Tallix\\bin)");
+  EXPECT_EQ(runValueName("C:\\tallix.exe"), "Tallix (C:)");
+
+  struct Case { const char* path; const char* data; };
+  const Case data[] = {
+      {"C:\\Tallix\\tallix.exe", "C:\\Tallix\\tallix.exe"},
+      {"C:\\Tools\\tallix (1).exe", "\"C:\\Tools\\tallix (1).exe\""},  // the file really running
+      {"C:/Tallix/bin/tallix.exe", "C:\\Tallix\\bin\\tallix.exe"},      // the toolkit's slashes
+      {"\\\\server\\share\\tallix.exe", "\\\\server\\share\\tallix.exe"},
+      {kProgram, "\"C:\\Program Files\\Tallix\\tallix.exe\""},
+      {"D:\\\xc3\xa9t\xc3\xa9\\\xd0\x94\\tallix.exe", "D:\\\xc3\xa9t\xc3\xa9\\\xd0\x94\\tallix.exe"},
+  };
+  for (const auto& c : data) EXPECT_EQ(runValueData(c.path), c.data) << c.path;
+
+  struct Names { const char* data; bool names; };
+  const Names names[] = {
+      {"\"C:\\Program Files\\Tallix\\tallix.exe\"", true},
+      {"\"c:\\program files\\TALLIX\\Tallix.EXE\" --hidden", true},  // case does not matter; arguments may follow
+      {"C:\\Program Files\\Tallix\\tallix.exe", true},              // unquoted, as some tools write it
+      {"C:\\Program Files\\Tallix\\tallix.exe /min", true},
+      {"  \"C:\\Program Files\\Tallix\\tallix.exe\"", true},
+      {"\"D:\\Portable\\tallix.exe\"", false},  // another copy
+      {"\"C:\\Program Files\\Tallix\\other.exe\"", false},
+      {"\"C:\\Program Files\\Tallix\\tallix.exe.bak\"", false},
+      {"", false},
+      {"   ", false},
+  };
+  for (const auto& c : names) EXPECT_EQ(namesProgram(c.data, kProgram), c.names) << c.data;
+  // Older versions named the folder's tallix.exe whatever ran.
+  EXPECT_TRUE(namesProgram("C:\\Tools\\tallix.exe", "C:\\Tools\\tallix (1).exe"));
 }
 
-constexpr char kTestKey[] = "Software\\TallixTest";
-
-// Two private keys stand in for the machine's and the user's registry. A
-// machine key that refuses every write is a handle the registry rejects: Wine
-// lets everyone write every key, whatever the key's security says.
-class RunValue : public ::testing::Test {
+// Two private keys stand in for the user's and the machine's Run keys. A
+// machine key this user may not change is a handle opened for reading only.
+class RunKeysTest : public ::testing::Test {
  protected:
-  HKEY open(const char* name) {
+  HKEY open(const char* name, REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE) {
     HKEY key = nullptr;
-    const std::string path = std::string(kTestKey) + "\\" + name;
-    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    const std::wstring path = std::wstring(kTestKey) + L"\\" + wideOf(name);
+    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     opened_.push_back(key);
     return key;
   }
   void TearDown() override {
     for (HKEY key : opened_) RegCloseKey(key);
-    RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+  }
+  static std::vector<std::string> namesIn(HKEY key) {
+    std::vector<std::string> names;
+    for (const RunValue& value : runValues(key)) names.push_back(value.name + "=" + value.data);
+    std::sort(names.begin(), names.end());
+    return names;
   }
   std::vector<HKEY> opened_;
 };
 
-TEST_F(RunValue, SetWritesATextWithItsZeroAndDeleteRemovesOnlyIt) {
-  HKEY root = open("machine");
-  EXPECT_TRUE(SetRunValue(root, kRunValueName, "C:\\Tallix\\tallix.exe"));
-  EXPECT_TRUE(SetRunValue(root, kRunValueName, "D:\\tallix.exe"));  // a second click replaces the value
-  EXPECT_TRUE(SetRunValue(root, "tallix-other.exe", "C:\\other.exe"));
-  auto stored = readRunValue(root);
-  ASSERT_TRUE(stored.has_value());
-  EXPECT_EQ(stored->type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(stored->bytes, std::string("D:\\tallix.exe") + '\0');
+TEST_F(RunKeysTest, TickingWritesOnlyTheUsersOwnValueAndClearingRemovesOnlyThisProgramsValues) {
+  const RunKeys keys{open("user"), open("machine")};
+  const std::string other = "Tallix (D:\\Portable)=D:\\Portable\\tallix.exe";
+  // Another copy's value, and values older versions left for this program.
+  ASSERT_TRUE(SetRunValue(keys.user, "Tallix (D:\\Portable)", "D:\\Portable\\tallix.exe"));
+  ASSERT_TRUE(SetRunValue(keys.user, kOldRunValueName, "\"C:\\Program Files\\Tallix\\tallix.exe\""));
+  ASSERT_TRUE(SetRunValue(keys.machine, kOldRunValueName, "\"C:\\Program Files\\Tallix\\tallix.exe\""));
+  ASSERT_TRUE(SetRunValue(keys.machine, "Else", "C:\\Else\\else.exe"));
+  EXPECT_TRUE(startsProgram(keys, kProgram));
 
-  DeleteRunValue(root, kRunKeyPathForDelete, kRunValueName);
-  DeleteRunValue(root, kRunKeyPathForDelete, kRunValueName);              // no such value
-  DeleteRunValue(root, "SOFTWARE\\Tallix\\No\\Such\\Key", kRunValueName);  // no such key
-  EXPECT_FALSE(readRunValue(root).has_value());
-  EXPECT_TRUE(readRunValue(root, "tallix-other.exe").has_value());
+  EXPECT_TRUE(writeStartAtLogOn(keys, kProgram));
+  EXPECT_TRUE(writeStartAtLogOn(keys, kProgram));  // a second click changes nothing
+  EXPECT_EQ(namesIn(keys.user),
+            (std::vector<std::string>{"Tallix (C:\\Program Files\\Tallix)=\"" + std::string(kProgram) + "\"", other}));
+  EXPECT_EQ(namesIn(keys.machine), std::vector<std::string>{"Else=C:\\Else\\else.exe"});
+  EXPECT_TRUE(startsProgram(keys, kProgram));
+  EXPECT_TRUE(startsProgram(keys, "D:\\Portable\\tallix.exe"));
+
+  EXPECT_TRUE(removeStartAtLogOn(keys, kProgram).empty());
+  EXPECT_EQ(namesIn(keys.user), std::vector<std::string>{other});
+  EXPECT_FALSE(startsProgram(keys, kProgram));
+  EXPECT_TRUE(removeStartAtLogOn(keys, kProgram).empty());  // nothing there: nothing happens
 }
 
-// Ticking the box writes the machine's key where it may, else the user's;
-// only one holds the value, and clearing the box removes it from both.
-TEST_F(RunValue, TheUsersKeyTakesTheValueWhereTheMachinesRefuses) {
-  const std::string data = "C:\\Meters\\tallix.exe";
-  for (const bool machineWritable : {true, false}) {
-    SCOPED_TRACE(machineWritable ? "machine writable" : "machine refuses");
-    const RunRoots roots{machineWritable ? open("machine") : nullptr, open("user")};
-    // A value left in the user's key by an earlier choice.
-    ASSERT_TRUE(SetRunValue(roots.user, kRunValueName, "C:\\Old\\tallix.exe"));
+TEST_F(RunKeysTest, AMachineValueThisUserCannotRemoveIsToldAndNotDoubled) {
+  HKEY writable = open("machine");
+  ASSERT_TRUE(SetRunValue(writable, kOldRunValueName, "\"C:\\Program Files\\Tallix\\tallix.exe\""));
+  const RunKeys keys{open("user"), open("machine", KEY_QUERY_VALUE)};
 
-    EXPECT_TRUE(writeStartAtLogOn(data, roots));
-    const auto inMachine = readRunValue(roots.machine);
-    const auto inUser = readRunValue(roots.user);
-    EXPECT_EQ(inMachine.has_value(), machineWritable);
-    EXPECT_EQ(inUser.has_value(), !machineWritable);
-    const auto& stored = machineWritable ? inMachine : inUser;
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(stored->bytes, data + '\0');
+  // It starts the program already: no second value that would start it twice.
+  EXPECT_TRUE(writeStartAtLogOn(keys, kProgram));
+  EXPECT_TRUE(namesIn(keys.user).empty());
+  EXPECT_TRUE(startsProgram(keys, kProgram));
 
-    ASSERT_TRUE(SetRunValue(roots.user, kRunValueName, data));
-    removeStartAtLogOn(roots);
-    EXPECT_FALSE(readRunValue(roots.machine).has_value());
-    EXPECT_FALSE(readRunValue(roots.user).has_value());
-    TearDown();
-    opened_.clear();
-  }
-}
+  ASSERT_TRUE(SetRunValue(keys.user, runValueName(kProgram), runValueData(kProgram)));
+  EXPECT_EQ(removeStartAtLogOn(keys, kProgram),
+            std::vector<std::string>{"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\tallix.exe"});
+  EXPECT_TRUE(namesIn(keys.user).empty());
+  EXPECT_TRUE(startsProgram(keys, kProgram));
 
-TEST(RunValueData, IsTheProgramFolderAndTallixExe) {
-  struct Case { const char* path; const char* data; };
-  const Case cases[] = {
-      {"C:\\Tallix\\tallix.exe", "C:\\Tallix\\tallix.exe"},
-      {"C:\\Tools\\meter.exe", "C:\\Tools\\tallix.exe"},         // always names tallix.exe
-      {"C:/Tallix/bin/tallix.exe", "C:\\Tallix\\bin\\tallix.exe"},  // the toolkit's slashes
-      {"C:\\tallix.exe", "C:\\tallix.exe"},                       // a drive's root: one backslash
-      {"\\\\server\\share\\tallix.exe", "\\\\server\\share\\tallix.exe"},
-      {"C:\\Program Files\\Tallix\\tallix.exe", "\"C:\\Program Files\\Tallix\\tallix.exe\""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(runValueData(c.path), c.data) << c.path;
-}
-
-TEST(RunValueData, WithoutAFolderTakesTheRunningProgram) {
-  char own[MAX_PATH] = {};
-  ASSERT_GT(GetModuleFileNameA(nullptr, own, MAX_PATH), 0u);
-  std::string folder(own);
-  folder.erase(folder.find_last_of('\\') + 1);
-  std::string expected = folder + "tallix.exe";
-  if (expected.find(' ') != std::string::npos) expected = "\"" + expected + "\"";
-  EXPECT_EQ(runValueData(""), expected);
-  EXPECT_EQ(runValueData("tallix.exe"), expected);
+  // Without keys at all nothing is written, and nothing is said.
+  EXPECT_FALSE(writeStartAtLogOn(RunKeys{}, kProgram));
+  EXPECT_TRUE(removeStartAtLogOn(RunKeys{}, kProgram).empty());
+  EXPECT_FALSE(startsProgram(RunKeys{}, kProgram));
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 
 #include "platform/files.h"
 
@@ -33,22 +32,15 @@ int keepRegularOnly(int opened, Handle& handle) {
   return 0;
 }
 
-std::string unguessableSuffix() {
-  unsigned char bytes[8] = {};
-  ssize_t got = -1;
-  do {
-    got = ::getrandom(bytes, sizeof bytes, 0);
-  } while (got < 0 && errno == EINTR);
-  std::string text;
-  char digits[3] = {};
-  for (unsigned char byte : bytes) {
-    std::snprintf(digits, sizeof digits, "%02x", byte);
-    text += digits;
-  }
-  return text;
-}
-
 }  // namespace
+
+void fillRandom(unsigned char* bytes, std::size_t count) {
+  for (std::size_t got = 0; got < count;) {
+    const ssize_t n = ::getrandom(bytes + got, count - got, 0);
+    if (n > 0) got += static_cast<std::size_t>(n);
+    else if (errno != EINTR) break;
+  }
+}
 
 int openExisting(const std::string& path, Access access, Handle& handle) {
   const int mode = access == Access::Read ? O_RDONLY : O_RDWR;
@@ -64,21 +56,6 @@ int createNew(const std::string& path, Handle& handle) {
   if (opened < 0) return lastError();
   handle = opened;
   return 0;
-}
-
-int createBeside(const std::string& path, Handle& handle, std::string& made) {
-  const std::string folder = folderOf(path);
-  const std::string name = path.substr(folder.size());
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    const std::string candidate = folder + "." + name + "." + unguessableSuffix() + ".part";
-    const int result = createNew(candidate, handle);
-    if (result == 0) {
-      made = candidate;
-      return 0;
-    }
-    if (result != EEXIST) return result;
-  }
-  return EEXIST;
 }
 
 int sizeOf(Handle handle, long long& size) {

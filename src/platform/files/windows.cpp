@@ -5,7 +5,6 @@
 #include <bcrypt.h>
 
 #include <cerrno>
-#include <cstdio>
 
 #include "platform/files.h"
 
@@ -71,19 +70,11 @@ int keepRegularOnly(HANDLE opened, Handle& handle) {
   return 0;
 }
 
-std::string unguessableSuffix() {
-  unsigned char bytes[8] = {};
-  BCryptGenRandom(nullptr, bytes, sizeof bytes, BCRYPT_USE_SYSTEM_PREFERRED_RNG);
-  std::string text;
-  char digits[3] = {};
-  for (unsigned char byte : bytes) {
-    std::snprintf(digits, sizeof digits, "%02x", byte);
-    text += digits;
-  }
-  return text;
-}
-
 }  // namespace
+
+void fillRandom(unsigned char* bytes, std::size_t count) {
+  BCryptGenRandom(nullptr, bytes, static_cast<ULONG>(count), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+}
 
 int openExisting(const std::string& path, Access access, Handle& handle) {
   const DWORD rights = access == Access::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
@@ -101,21 +92,6 @@ int createNew(const std::string& path, Handle& handle) {
   if (opened == INVALID_HANDLE_VALUE) return lastError();
   handle = reinterpret_cast<Handle>(opened);
   return 0;
-}
-
-int createBeside(const std::string& path, Handle& handle, std::string& made) {
-  const std::string folder = folderOf(path);
-  const std::string name = path.substr(folder.size());
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    const std::string candidate = folder + "." + name + "." + unguessableSuffix() + ".part";
-    const int result = createNew(candidate, handle);
-    if (result == 0) {
-      made = candidate;
-      return 0;
-    }
-    if (result != EEXIST) return result;
-  }
-  return EEXIST;
 }
 
 int sizeOf(Handle handle, long long& size) {

@@ -1,18 +1,20 @@
 // Start at log-on on a Linux desktop: an autostart entry tallix.desktop in
 // the user's autostart folder ($XDG_CONFIG_HOME/autostart, by default
-// ~/.config/autostart). The entry is written under a temporary name and
-// renamed into place, so a crash never leaves half an entry behind.
+// ~/.config/autostart). The entry is replaced as every file of the program
+// is, so a crash or a power cut never leaves half an entry behind.
 #include "platform/autostart.h"
 
-#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
+
+#include "store/file_system.h"
 
 namespace tallix {
 namespace {
@@ -56,63 +58,48 @@ std::string execArgument(const std::string& path) {
   return value;
 }
 
-bool writeAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-    if (wrote < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(wrote);
-  }
-  return true;
+std::string execLine(const std::string& executablePath) { return "\nExec=" + execArgument(executablePath) + "\n"; }
+
+// Whether the entry in `folder` starts the program at `executablePath`.
+bool entryNames(const fs::path& folder, const std::string& executablePath) {
+  if (folder.empty()) return false;
+  std::ifstream in(folder / "tallix.desktop", std::ios::binary);
+  const std::string entry((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return entry.find(execLine(executablePath)) != std::string::npos;
 }
 
 }  // namespace
 
-void enableStartAtLogOn(const std::string& executablePath) {
+bool enableStartAtLogOn(const std::string& executablePath) {
   // A path with a line break cannot be written as one line of the entry.
-  if (executablePath.empty() || executablePath.find_first_of("\r\n") != std::string::npos) return;
+  if (executablePath.empty() || executablePath.find_first_of("\r\n") != std::string::npos) return false;
   const fs::path folder = autostartFolder();
-  if (folder.empty()) return;
+  if (folder.empty()) return false;
   std::error_code code;
   fs::create_directories(folder, code);
-  if (code) return;
+  if (code) return false;
 
   const std::string entry =
       "[Desktop Entry]\n"
       "Type=Application\n"
       "Name=Tallix\n"
-      "Comment=Meters the time spent online over a dial-up connection\n"
-      "Exec=" +
-      execArgument(executablePath) +
-      "\n"
+      "Comment=Meters the time spent online over a dial-up connection" +
+      execLine(executablePath) +
       "Terminal=false\n"
       "X-GNOME-Autostart-enabled=true\n";
 
-  const fs::path target = folder / "tallix.desktop";
-  const fs::path temporary = folder / (".tallix.desktop." + std::to_string(::getpid()));
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return;
-  const bool written = writeAll(fd, entry) && ::fsync(fd) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temporary.c_str(), target.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return;
-  }
-  // Make the rename itself durable; a failure here loses nothing written.
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  // Replaced durably, never through anything planted at its name.
+  PendingError error;
+  return writeWholeFile((folder / "tallix.desktop").string(), entry, error);
 }
 
-void disableStartAtLogOn() {
+// The one entry goes only when it names this program: another copy's stays.
+std::vector<std::string> disableStartAtLogOn(const std::string& executablePath) {
   const fs::path folder = autostartFolder();
-  if (folder.empty()) return;
-  ::unlink((folder / "tallix.desktop").c_str());
+  if (entryNames(folder, executablePath)) ::unlink((folder / "tallix.desktop").c_str());
+  return {};
 }
+
+bool startsAtLogOn(const std::string& executablePath) { return entryNames(autostartFolder(), executablePath); }
 
 }  // namespace tallix

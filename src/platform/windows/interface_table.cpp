@@ -9,8 +9,21 @@
 
 #include <cstring>
 
+#include "platform/windows/system_library.h"
+
 namespace tallix {
 namespace {
+
+// The interface table's two calls, from iphlpapi.dll of the system folder.
+DWORD readIfTable(MIB_IF_TABLE2** table) {
+  static auto* const call = systemFunctionOf<decltype(GetIfTable2)>(L"iphlpapi.dll", "GetIfTable2");
+  return call != nullptr ? call(table) : static_cast<DWORD>(ERROR_PROC_NOT_FOUND);
+}
+
+void freeIfTable(MIB_IF_TABLE2* table) {
+  static auto* const call = systemFunctionOf<decltype(FreeMibTable)>(L"iphlpapi.dll", "FreeMibTable");
+  if (call != nullptr) call(table);
+}
 
 std::string utf8(const WCHAR* text) {
   const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
@@ -46,7 +59,7 @@ std::vector<NetInterface> InterfaceTable::read(std::string& failureCode) {
   std::vector<NetInterface> interfaces;
   adapters_.clear();
   MIB_IF_TABLE2* table = nullptr;
-  const DWORD result = GetIfTable2(&table);
+  const DWORD result = readIfTable(&table);
   if (result != NO_ERROR) {
     failureCode = std::to_string(result);
     return interfaces;
@@ -61,7 +74,7 @@ std::vector<NetInterface> InterfaceTable::read(std::string& failureCode) {
     found.name = utf8(row.Alias[0] != 0 ? row.Alias : row.Description);
     adapters_.push_back(row.InterfaceGuid);
   }
-  FreeMibTable(table);
+  freeIfTable(table);
   return interfaces;
 }
 

@@ -2,7 +2,22 @@
 
 #include <utility>
 
+#include "platform/windows/system_library.h"
+
 namespace tallix {
+
+DWORD systemRasEnumConnections(LPRASCONNA buffer, LPDWORD bytes, LPDWORD count) {
+  static auto* const call = systemFunctionOf<decltype(RasEnumConnectionsA)>(L"rasapi32.dll", "RasEnumConnectionsA");
+  if (call != nullptr) return call(buffer, bytes, count);
+  *count = 0;
+  return 0;
+}
+
+DWORD systemRasGetConnectStatus(HRASCONN connection, LPRASCONNSTATUSA status) {
+  static auto* const call =
+      systemFunctionOf<decltype(RasGetConnectStatusA)>(L"rasapi32.dll", "RasGetConnectStatusA");
+  return call != nullptr ? call(connection, status) : static_cast<DWORD>(ERROR_PROC_NOT_FOUND);
+}
 
 RasProbe::RasProbe(RasCalls calls) : RasConnBuf(kBufferEntries), calls_(std::move(calls)) {}
 

@@ -14,11 +14,16 @@
 
 namespace tallix {
 
+// The remote-access service's two calls, from rasapi32.dll of the system
+// folder. Where Windows has no such service, the list is empty.
+DWORD systemRasEnumConnections(LPRASCONNA buffer, LPDWORD bytes, LPDWORD count);
+DWORD systemRasGetConnectStatus(HRASCONN connection, LPRASCONNSTATUSA status);
+
 // The two remote-access calls the probe makes. The real ones by default; a
 // test puts in its own to choose the codes, counts and states returned.
 struct RasCalls {
-  std::function<DWORD(LPRASCONNA, LPDWORD, LPDWORD)> enumConnections = RasEnumConnectionsA;
-  std::function<DWORD(HRASCONN, LPRASCONNSTATUSA)> getConnectStatus = RasGetConnectStatusA;
+  std::function<DWORD(LPRASCONNA, LPDWORD, LPDWORD)> enumConnections = systemRasEnumConnections;
+  std::function<DWORD(HRASCONN, LPRASCONNSTATUSA)> getConnectStatus = systemRasGetConnectStatus;
 };
 
 class RasProbe : public ConnectionProbe {

@@ -1,0 +1,122 @@
+"""The real program in a data folder someone else has been busy in.
+
+Links planted at every name the program reads or writes at start-up point to
+files outside the folder (or to names that do not exist yet); the program is
+started offscreen, left to run its first ticks and asked to end. Nothing
+outside the folder may change or appear, and each link stays a link. A lock
+file left in the folder (unreadable, someone else's) keeps nobody out. In a
+folder whose name is not valid UTF-8, one copy runs and a second is refused.
+"""
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "support"))
+from whole_program import finish, program_folder  # noqa: E402
+
+PLANTED = ["CountRec.zvt", "tallix.ini", "tariff.ini", "CountRec.log", "1.log", "Oldlog"]
+
+
+def start(folder, dismiss_ms=None):
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    if dismiss_ms is not None:
+        env["TALLIX_DISMISS_REFUSAL_MS"] = str(dismiss_ms)
+    return subprocess.Popen([os.path.join(folder, b"tallix" if isinstance(folder, bytes) else "tallix")],
+                            cwd=folder, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+
+
+def end(process):
+    process.send_signal(signal.SIGTERM)
+    try:
+        return process.wait(10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        return None
+
+
+def snapshot(folder):
+    seen = {}
+    for root, dirs, files in os.walk(folder):
+        for name in dirs + files:
+            path = os.path.join(root, name)
+            if os.path.isfile(path):
+                with open(path, "rb") as f:
+                    seen[os.path.relpath(path, folder)] = f.read()
+            else:
+                seen[os.path.relpath(path, folder)] = None
+    return seen
+
+
+def planted_links(work, tallix, failures):
+    outside = os.path.join(work, "outside")
+    os.mkdir(outside)
+    folder = program_folder(work, tallix)
+    os.remove(os.path.join(folder, "CountRec.zvt"))
+    for i, name in enumerate(PLANTED):
+        target = os.path.join(outside, name)
+        if i % 2 == 0:  # half point at files that exist, half at names to be made
+            if name == "Oldlog":
+                os.mkdir(target)
+            else:
+                with open(target, "wb") as f:
+                    f.write(("From : 01_2002/04/01".ljust(29) + "0_To : 31".ljust(29)).encode())
+        os.symlink(target, os.path.join(folder, name))
+    before = snapshot(outside)
+    program = start(folder)
+    time.sleep(4)
+    if program.poll() is not None:
+        failures.append("links: the program ended by itself (%s)" % program.returncode)
+    status = end(program)
+    if status != 0:
+        failures.append("links: the program did not end cleanly (%s)" % status)
+    if snapshot(outside) != before:
+        failures.append("links: something outside the folder changed: %s" % sorted(snapshot(outside)))
+    for name in PLANTED:
+        if not os.path.islink(os.path.join(folder, name)):
+            failures.append("links: %s is no longer the planted link" % name)
+
+
+def foreign_lock_and_name(work, tallix, failures):
+    # A folder name that is not UTF-8, with a lock file nobody can read.
+    folder = program_folder(work, tallix)
+    odd = os.path.join(work.encode(), b"program-\xff\xfe")
+    os.rename(folder.encode(), odd)
+    lock = os.path.join(odd, b"tallix.lock")
+    with open(lock, "wb"):
+        pass
+    os.chmod(lock, 0)
+    first = start(odd)
+    time.sleep(3)
+    if first.poll() is not None:
+        failures.append("odd name: the first copy did not run: %s" % first.stderr.read().decode(errors="replace"))
+        return
+    second = start(odd, dismiss_ms=0)
+    try:
+        status = second.wait(15)
+        if status != 0:
+            failures.append("odd name: the second copy ended with %s" % status)
+    except subprocess.TimeoutExpired:
+        second.kill()
+        failures.append("odd name: a second copy ran beside the first")
+    if first.poll() is not None:
+        failures.append("odd name: the first copy ended when the second started")
+    end(first)
+
+
+def main():
+    tallix = sys.argv[1]
+    failures = []
+    with tempfile.TemporaryDirectory() as work:
+        os.chmod(work, 0o700)
+        planted_links(work, tallix, failures)
+    with tempfile.TemporaryDirectory() as work:
+        os.chmod(work, 0o700)
+        foreign_lock_and_name(work, tallix, failures)
+    finish(failures)
+
+
+if __name__ == "__main__":
+    main()
