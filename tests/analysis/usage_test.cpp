@@ -10,6 +10,7 @@
 
 #include "analysis/usage.h"
 #include "app/usage_view.h"
+#include "support/fake_services.h"
 
 namespace tallix {
 namespace {
@@ -83,6 +84,26 @@ TEST(UsageScale, TopIsTheFirstRoundStepAboveTheBusiestDay) {
     const UsageScale scale = usageScale(c.busiest);
     EXPECT_EQ(scale.topHours, c.top) << c.busiest;
     EXPECT_EQ(scale.stepHours, c.step) << c.busiest;
+  }
+}
+
+// The heading names the period in one form, with its real last day even
+// where the stored end is a day its month lacks.
+TEST(UsageView, HeadingNamesThePeriodInOneFormWithItsRealLastDay) {
+  const struct {
+    const char* from;
+    const char* to;
+    const char* heading;
+  } cases[] = {
+      {"From : 01_2026/11/01", "0_To : 31", "3.log : 01 Nov 2026 to 30 Nov 2026"},
+      {"From : 01_2028/02/01", "0_To : 31", "3.log : 01 Feb 2028 to 29 Feb 2028"},
+      {"From : 01_2026/12/01", "0_To : 31", "3.log : 01 Dec 2026 to 31 Dec 2026"},
+      {"From : 30_2026/01/30", "0_To : 29", "3.log : 30 Jan 2026 to 28 Feb 2026"},
+  };
+  for (const auto& c : cases) {
+    testing::TempDir dir;
+    testing::writeLog(dir.file("3.log"), {c.from, c.to});
+    EXPECT_EQ(usageViewOf(readLogUsage(dir.path(), "3.log", false)).heading, c.heading) << c.from;
   }
 }
 
