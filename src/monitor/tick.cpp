@@ -90,18 +90,16 @@ void startRecord(MainForm& form, const DateTime& now, PendingError& error) {
   form.StartLine = "start: " + form.StampText;
   form["lblStartTime"].caption = "start : " + longStampText(now);
 
-  form.EndRecNo = static_cast<std::int16_t>(start + 1);
-  UpdateDaySpent(form);
-  form.EndRecNo = static_cast<std::int16_t>(start);
-
   form.StartMinuteText = left(right(form.StartLine, 5), 2);
   form.StartHourText = left(right(form.StartLine, 8), 2);
   form.DayText = mid(form.StartLine, 16, 2);
 
-  form.LineRec = endRecordText(form.StampText);
-  writeRecord(path, form.EndRecNo + 1, form.LineRec, error);
+  // The start record and its first end leave in one write: a kill or a power
+  // cut between two writes would leave a start without its end, and a
+  // rollover at the next start would archive the period that way.
+  form.EndRecNo = static_cast<std::int16_t>(start + 1);
+  writeOpenPair(form, form.StampText, error);
   form.Recording = true;
-  form.EndRecNo = static_cast<std::int16_t>(form.EndRecNo + 1);
 }
 
 // The connection goes on: gauge, day count and the even-minute refresh.

@@ -155,8 +155,10 @@ int check() {
   std::printf("power-cut check: %zu file operations recorded, %zu distinct states tried, %zu failed\n", ops.size(),
               tried, failed);
   for (const auto& [kind, count] : kinds) std::printf("  %zu: %s\n", count, kind.c_str());
+  // A start and its first end leave in one write, so no period may end in a
+  // start without its end.
   std::printf("  in %zu of them a closed period ends in a start cut off before its end was written\n", startsCutOff);
-  return failed == 0 ? 0 : 1;
+  return failed == 0 && startsCutOff == 0 ? 0 : 1;
 }
 
 }  // namespace

@@ -103,9 +103,9 @@ std::string inStep(const std::string& bytes, bool openTail) {
 
 void makeInitialTree(const std::string& root) {
   fs::create_directories(fs::path(root) / "data");
-  // The autostart folder exists already, as on most desktops: the program
-  // makes it when it is missing, without syncing it into its parent.
-  fs::create_directories(fs::path(root) / "config" / "autostart");
+  // No autostart folder yet: the program makes it, and its making is part of
+  // what a power cut may cut.
+  fs::create_directories(fs::path(root) / "config");
   for (int j = 1; j <= 99; ++j) {
     char start[40];
     char end[40];

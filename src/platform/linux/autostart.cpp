@@ -13,6 +13,7 @@
 #include <iterator>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "store/file_system.h"
 
@@ -75,9 +76,17 @@ bool enableStartAtLogOn(const std::string& executablePath) {
   if (executablePath.empty() || executablePath.find_first_of("\r\n") != std::string::npos) return false;
   const fs::path folder = autostartFolder();
   if (folder.empty()) return false;
+  // Each folder made on the way is synced into the one above it, so the entry
+  // cannot outlive its own folder's name at a power cut.
+  std::vector<fs::path> missing;
   std::error_code code;
-  fs::create_directories(folder, code);
-  if (code) return false;
+  for (fs::path level = folder; !level.empty() && !fs::exists(level, code); level = level.parent_path()) {
+    missing.push_back(level);
+    if (level == level.parent_path()) break;
+  }
+  PendingError error;
+  for (auto level = missing.rbegin(); level != missing.rend(); ++level)
+    if (!makeFolder(level->string(), error)) return false;
 
   const std::string entry =
       "[Desktop Entry]\n"
@@ -89,7 +98,6 @@ bool enableStartAtLogOn(const std::string& executablePath) {
       "X-GNOME-Autostart-enabled=true\n";
 
   // Replaced durably, never through anything planted at its name.
-  PendingError error;
   return writeWholeFile((folder / "tallix.desktop").string(), entry, error);
 }
 
