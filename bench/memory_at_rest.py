@@ -65,22 +65,11 @@ def outer(tallix, bare, idle):
 def on_bus(tallix, bare, idle):
     import dbus
     import dbus.mainloop.glib
-    from gi.repository import GLib
-    from sni_host_test import Watcher
+    from sni_host_test import Watcher, pump
 
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
     watcher = Watcher(bus)
-
-    def pump(seconds, until=lambda: False):
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            GLib.MainContext.default().iteration(False)
-            value = until()
-            if value:
-                return value
-            time.sleep(0.05)
-        return until()
 
     def windows(pid, name):
         found = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name", name],

@@ -51,21 +51,10 @@ def active_window():
 def on_bus(tallix):
     import dbus
     import dbus.mainloop.glib
-    from gi.repository import GLib
-    from sni_host_test import Watcher
+    from sni_host_test import Watcher, pump
 
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
-
-    def pump(seconds, until=lambda: False):
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            GLib.MainContext.default().iteration(False)
-            value = until()
-            if value:
-                return value
-            time.sleep(0.05)
-        return until()
 
     work = tempfile.mkdtemp(prefix="tallix-late-")
     program = None

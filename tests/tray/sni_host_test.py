@@ -115,21 +115,28 @@ class Watcher:
         self.service = Service(bus, "/StatusNotifierWatcher")
 
 
+def pump(seconds, until=lambda: False):
+    """Runs the D-Bus main loop for up to `seconds`, until `until()` gives a
+    true value; returns its last value."""
+    from gi.repository import GLib
+
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        GLib.MainContext.default().iteration(False)
+        value = until()
+        if value:
+            return value
+        time.sleep(0.05)
+    return until()
+
+
 def on_bus(tallix, tun_ppp, work, namespace):
     import dbus
     import dbus.mainloop.glib
-    from gi.repository import GLib
 
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
     watcher = Watcher(bus)
-
-    def pump(seconds, until=lambda: False):
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline and not until():
-            GLib.MainContext.default().iteration(False)
-            time.sleep(0.02)
-        return until()
 
     line = program = None
     failures = []
