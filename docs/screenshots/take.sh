@@ -67,10 +67,11 @@ click 92 40                 # Calculation
 click 300 81 --repeat 2     # a double-click on 1.log
 usage="$(xdotool search --name '^ Usage$' 2>/dev/null | head -1 || true)"
 [ -n "$usage" ] || { echo "take.sh: no Usage window appeared" >&2; exit 1; }
-xdotool windowminimize "$win"
+# It belongs to the main window, which a window manager minimizes it with, so
+# it is shot on its own, frame included.
 xdotool mousemove 0 0
 sleep 0.6
-import -window root -trim +repage "$out/$name.png"
+import -window "$usage" -frame +repage "$out/$name.png"
 kill "$app"
 SH
 done

@@ -129,7 +129,8 @@ void giveNotice(MainForm& form, long long seconds) {
   const std::uint32_t round = b.noticeRound;
   const std::string tail = hoursMinutesText(seconds) + " of " + std::to_string(b.hours) + " hr online this period";
   const std::string_view head = (fresh & kWarned100) != 0 ? kBudget100Notice : kBudget80Notice;
-  form.services->showNotice(std::string(kProgramTitle), std::string(head) + tail, [&form, fresh, round](bool delivered) {
+  const std::string text = std::string(head) + tail;
+  form.services->showNotice(std::string(kProgramTitle), text, [&form, fresh, round](bool delivered) {
     BudgetState& state = form.budget;
     if (state.noticeRound != round) return;  // an answer for a closed period or a changed budget
     state.noticeAsked = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/budget.h"
 #include "analysis/log_image.h"
@@ -36,30 +37,30 @@ void readPartMinuteSetting(MainForm& form) {
   const std::string path = form.file(kCountRecZvt);
   if (!fileExists(path)) return;
   PendingError error;
-  readRecord(path, 2, form.LineRec, error);
+  std::vector<std::string> records(2);
+  if (readLeadingRecords(path, kRecordLength, ' ', records, error)) form.LineRec = records[1];
   const long long digit = wholeValue(left(trim(form.LineRec), 1));
   if (digit == 0) form["chkToBeMin"].value = 0;
   if (digit == 1) form["chkToBeMin"].value = 1;
   reportFailure(form, kLoadingData, error);
 }
 
-// Records 1 to 3 of tallix.ini, read in one opening; a missing file is
+// Records 1 to 3 of tallix.ini, read in one opening, for reading only (a
+// folder that cannot be written is read all the same); a missing file is
 // created empty. Failures are skipped silently.
 void readSettingsFile(MainForm& form) {
   PendingError error;
-  std::string bytes1;
-  std::string bytes2;
-  std::string bytes3;
-  {
-    RecordFile file(form.file(kSettingsFile), kSettingsRecordLength, error, '\0');
-    const bool read1 = file.read(1, bytes1);
-    const bool read2 = file.read(2, bytes2);
-    const bool read3 = file.read(3, bytes3);
+  std::vector<std::string> records(3);
+  const std::string path = form.file(kSettingsFile);
+  if (fileExists(path)) {
+    if (!readLeadingRecords(path, kSettingsRecordLength, '\0', records, error)) records.assign(3, std::string());
+  } else {
+    RecordFile file(path, kSettingsRecordLength, error, '\0');
     file.close();
-    if (!read1) bytes1.clear();
-    if (!read2) bytes2.clear();
-    if (!read3) bytes3.clear();
   }
+  const std::string& bytes1 = records[0];
+  const std::string& bytes2 = records[1];
+  const std::string& bytes3 = records[2];
   const SettingsRecord location = decodeSettingsRecord(bytes1);
   if (trim(location.label) == kLocationLabel) {
     form.windowTop = location.value1;

@@ -116,16 +116,23 @@ std::string periodStartDate(MainForm& form, int s, int e) {
 }
 
 bool readPeriodHeaders(MainForm& form, std::string& record1, std::string& record2, PendingError& error) {
-  std::string first = record1;
-  std::string second = record2;
-  RecordFile file(form.file(kCountRecZvt), kRecordLength, error);
-  bool ok = file.read(1, first);
-  ok = file.read(2, second) && ok;
-  ok = file.close() && ok;
-  if (!ok) return false;
-  record1 = first;
-  record2 = second;
-  form.LineRec = second;
+  std::vector<std::string> records(2);
+  if (!readLeadingRecords(form.file(kCountRecZvt), kRecordLength, ' ', records, error)) return false;
+  record1 = records[0];
+  record2 = records[1];
+  form.LineRec = records[1];
+  return true;
+}
+
+bool readLeadingRecords(const std::string& path, long recordLength, char fill, std::vector<std::string>& records,
+                        PendingError& error) {
+  const auto length = static_cast<size_t>(recordLength);
+  std::string bytes;
+  if (!readWholeFile(path, bytes, error, static_cast<long long>(length * records.size()))) return false;
+  for (size_t i = 0; i < records.size(); ++i) {
+    records[i] = i * length < bytes.size() ? bytes.substr(i * length, length) : std::string();
+    records[i].resize(length, fill);
+  }
   return true;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "form/main_form.h"
 #include "store/pending_error.h"
@@ -26,6 +27,13 @@ std::string periodStartDate(MainForm& form, int s, int e);
 // Reads records 1 and 2 of CountRec.zvt in one open. On failure the error is
 // pending and both texts keep what they held.
 bool readPeriodHeaders(MainForm& form, std::string& record1, std::string& record2, PendingError& error);
+
+// Reads the first records of a file that exists, opened for reading only, so
+// that a folder that cannot be written is read all the same; a record past
+// the file's end is all fill characters. On failure the error is pending and
+// `records` keeps what it held.
+bool readLeadingRecords(const std::string& path, long recordLength, char fill, std::vector<std::string>& records,
+                        PendingError& error);
 
 // The name the closed period's file is to take: the lowest free number 1..99
 // followed by ".log". When every number is taken the full set is moved into

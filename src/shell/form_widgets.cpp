@@ -8,8 +8,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <QStylePainter>
+#include <QTimer>
 
 #include <cmath>
 
@@ -100,7 +100,7 @@ void FilteredLineEdit::keyPressEvent(QKeyEvent* event) {
 void FilteredLineEdit::focusInEvent(QFocusEvent* event) {
   QLineEdit::focusInEvent(event);
   // After the click that gave the focus has placed the cursor.
-  QTimer::singleShot(0, this, &QLineEdit::selectAll);
+  QMetaObject::invokeMethod(this, "selectAll", Qt::QueuedConnection);
 }
 
 ReleaseCheckBox::ReleaseCheckBox(QWidget* parent) : QCheckBox(parent) {}

@@ -6,6 +6,7 @@
 #include "platform/connection_probe.h"
 #include "platform/program_folder.h"
 #include "shell/command_line.h"
+#include "shell/heap_release.h"
 #include "shell/pictures.h"
 #include "shell/qt_services.h"
 #include "shell/single_instance.h"
@@ -22,6 +23,7 @@ int main(int argc, char* argv[]) {
 #endif
   // --help, --version and a wrong option are answered without a display.
   if (const auto exitCode = tallix::shell::answerCommandLine(argc, argv)) return *exitCode;
+  tallix::shell::mapLargeBuffersApart();
   QApplication app(argc, argv);
   // Closing a message window or hiding the main window never ends the program.
   QApplication::setQuitOnLastWindowClosed(false);

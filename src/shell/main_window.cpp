@@ -39,6 +39,7 @@ MainWindow::MainWindow(MainForm& form, std::function<void()> endProgram)
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setWindowIcon(programIcon());
   setAttribute(Qt::WA_QuitOnClose, false);
+  setDialogOwner(this);
 
   menuBar()->setNativeMenuBar(false);  // the one item stays in the window
   closeAction_ = menuBar()->addAction(QString::fromLatin1(kCloseCaption.data(), kCloseCaption.size()));

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -215,12 +216,15 @@ void paintFramePicture(QPainter& painter, const QRectF& box) {
 }
 
 QPixmap renderPicture(const PicturePainter& paint, QSize size) {
-  QPixmap pixmap(size);
-  pixmap.fill(Qt::transparent);
-  if (!paint) return pixmap;
-  QPainter painter(&pixmap);
-  paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
-  return pixmap;
+  QImage image(size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  if (paint) {
+    QPainter painter(&image);
+    paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+  }
+  // A picture painted on keeps its painting engine, with the buffers its
+  // curves grew, for as long as it lives; the copy kept has none.
+  return QPixmap::fromImage(image.copy());
 }
 
 namespace {
@@ -237,7 +241,12 @@ QIcon trayIcon(int picture) {
   return iconOf([picture](QPainter& p, const QRectF& box) { paintTrayPicture(p, box, picture); });
 }
 
-QIcon programIcon() { return iconOf(paintProgramIcon); }
+QIcon programIcon() {
+  // Every window shows it: drawn once and shared (and never destroyed, as it
+  // would be after the application).
+  static const QIcon* const icon = new QIcon(iconOf(paintProgramIcon));
+  return *icon;
+}
 
 QIcon warningIcon() { return iconOf(paintWarningIcon); }
 

@@ -1,6 +1,7 @@
 #include "shell/screen_fit.h"
 
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -14,6 +15,17 @@ QPoint keptInside(const QRect& frame, const QRect& area) {
   const int top = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height()));
   return {left, top};
 }
+
+namespace {
+QPointer<QWidget>& owner() {
+  static QPointer<QWidget> window;
+  return window;
+}
+}  // namespace
+
+void setDialogOwner(QWidget* window) { owner() = window; }
+
+QWidget* dialogOwner() { return owner(); }
 
 bool placesWindows() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 

@@ -28,6 +28,11 @@ QRect availableAreaAt(const QPoint& point);
 // are: not on Wayland, where the compositor alone decides.
 bool placesWindows();
 
+// The window the program's other windows belong to (the main window), so
+// that a tiling compositor floats them with it; none before it is made.
+void setDialogOwner(QWidget* owner);
+QWidget* dialogOwner();
+
 // The frame the system puts around the window: the real one where it is
 // known before the window is shown, otherwise kFrameAllowance. Makes the
 // native window.

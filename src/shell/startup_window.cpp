@@ -8,6 +8,7 @@
 #include "app/tray_presence.h"
 #include "shell/about_box.h"
 #include "shell/form_widgets.h"
+#include "shell/heap_release.h"
 #include "shell/screen_fit.h"
 #include "shell/usage_window.h"
 
@@ -69,6 +70,7 @@ void StartupWindow::start() {
   // A notice due at start-up was asked for before the icon was added; where
   // the icon is the way to show it, it is given now.
   mainWindow_->runEvent(giveDueNotice);
+  releaseFreedMemorySoon();  // what drawing the pictures left behind
 }
 
 void StartupWindow::watchTray(TrayHostWatch& watch) {
@@ -86,6 +88,7 @@ void StartupWindow::trayPresenceChanged(bool present) {
     mainWindow_->runEvent(Form3_TrayGone);
     trayWait_.start();
   }
+  releaseFreedMemorySoon();  // what drawing the pictures left behind
 }
 
 void StartupWindow::openPopupMenu(const QPoint& at) {
@@ -107,6 +110,7 @@ void StartupWindow::mShow_Click() {
   mainWindow_->runEvent(Form3_mShow_Click);
   mainWindow_->raise();
   mainWindow_->activateWindow();
+  releaseFreedMemorySoon();
 }
 
 void StartupWindow::mUsage_Click() {

@@ -21,7 +21,7 @@ constexpr int kLines = 16;
 }  // namespace
 
 TariffWindow::TariffWindow(const std::string& text, std::function<bool(const std::string&)> save)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QWidget(dialogOwner(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       save_(std::move(save)) {
   setObjectName("FormTariff");
   setAttribute(Qt::WA_DeleteOnClose);

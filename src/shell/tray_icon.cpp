@@ -5,9 +5,7 @@
 
 namespace tallix::shell {
 
-TrayIcon::TrayIcon(QObject* parent) : QObject(parent) {
-  for (int picture = kPictureDisconnect; picture <= 11; ++picture) pictures_.push_back(trayIcon(picture));
-}
+TrayIcon::TrayIcon(QObject* parent) : QObject(parent) {}
 
 void TrayIcon::trayAppeared() {
   // A tray that goes and comes back is told of the icon by Qt itself.
@@ -47,7 +45,10 @@ void TrayIcon::notify(NotifyAction action, const TrayIconData& data) {
 
 void TrayIcon::apply() {
   if (!icon_) return;
-  icon_->setIcon(pictures_[static_cast<size_t>(picture_ + 1)]);
+  // Drawn when it changes, at most every five minutes, rather than all
+  // thirteen kept for the whole run.
+  if (shown_ != picture_) icon_->setIcon(trayIcon(picture_));
+  shown_ = picture_;
   if (icon_->toolTip() != tip_) icon_->setToolTip(tip_);
   icon_->setVisible(added_);
 }

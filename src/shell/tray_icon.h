@@ -8,7 +8,6 @@
 #include <QSystemTrayIcon>
 
 #include <memory>
-#include <vector>
 
 #include "form/services.h"
 
@@ -43,7 +42,7 @@ class TrayIcon : public QObject {
   void apply();
 
   std::unique_ptr<QSystemTrayIcon> icon_;
-  std::vector<QIcon> pictures_;  // the offline picture first, then 0..11
+  int shown_ = kPictureDisconnect - 1;  // the picture the icon has; none yet
   int picture_ = kPictureDisconnect;
   QString tip_;
   bool added_ = false;

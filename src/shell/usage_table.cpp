@@ -71,4 +71,9 @@ void UsageTableModel::viewChanged() {
   if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1), {Qt::DisplayRole});
 }
 
+QSize RowNumbers::sizeHint() const {
+  if (count() == 0) return QHeaderView::sizeHint();
+  return sectionSizeFromContents(count() - 1).expandedTo(sectionSizeFromContents(0));
+}
+
 }  // namespace tallix::shell

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QHeaderView>
 
 #include "app/usage_view.h"
 
@@ -32,6 +33,15 @@ class UsageTableModel : public QAbstractTableModel {
   // The row last made: the view asks for each of its cells in turn.
   mutable int cachedRow_ = -1;
   mutable UsageRow cached_;
+};
+
+// The rows' numbers down the side, as wide as the last (and largest) one:
+// QHeaderView would measure the first and last hundred numbers.
+class RowNumbers : public QHeaderView {
+  Q_OBJECT
+ public:
+  explicit RowNumbers(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {}
+  QSize sizeHint() const override;
 };
 
 }  // namespace tallix::shell

@@ -10,9 +10,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "shell/accessible_roles.h"
 #include "shell/form_widgets.h"
+#include "shell/heap_release.h"
 #include "shell/pictures.h"
 #include "shell/screen_fit.h"
 #include "shell/usage_table.h"
@@ -27,13 +29,26 @@ constexpr int kTableRowsShownAtLeast = 2;  // on a screen too small for eight
 constexpr int kNarrowestInCharacters = 40;
 const char* const kHoursCaption = "hours";
 
-QLabel* addLabel(QVBoxLayout& layout, QWidget* parent, const char* name, const std::string& text) {
+// A line of text; none for an empty text unless asked (the window is laid
+// out anew when one comes or goes).
+QLabel* addLabel(QVBoxLayout& layout, QWidget* parent, const char* name, const std::string& text,
+                 bool evenEmpty = false) {
+  if (text.empty() && !evenEmpty) return nullptr;
   auto* label = new QLabel(fromModel(text), parent);
   label->setObjectName(name);
   label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  label->setVisible(!text.empty());
   layout.addWidget(label);
   return label;
+}
+
+// What decides the window's layout: a chart and table, a cost column, and
+// which lines of text there are.
+unsigned shapeOf(const UsageView& view) {
+  unsigned shape = 0;
+  for (bool part : {view.chart, view.costs, !view.heading.empty(), !view.messages.empty(), !view.undated.empty(),
+                    !view.forecast.empty(), !view.allowance.empty()})
+    shape = shape << 1 | (part ? 1 : 0);
+  return shape;
 }
 
 std::string totalText(const UsageView& view) {
@@ -159,7 +174,7 @@ void UsageChart::paintEvent(QPaintEvent* /*event*/) {
 }
 
 UsageWindow::UsageWindow(UsageView view)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
+    : QWidget(dialogOwner(), Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
       view_(std::move(view)) {
   setObjectName("FormUsage");
@@ -173,10 +188,13 @@ UsageWindow::UsageWindow(UsageView view)
   build();
 }
 
+UsageWindow::~UsageWindow() { releaseFreedMemorySoon(); }
+
 void UsageWindow::build() {
   auto* layout = new QVBoxLayout(this);
-  addLabel(*layout, this, "lblUsageLog", view_.heading)->setVisible(true);
-  addLabel(*layout, this, "lblUsageMessages", joined(view_.messages))->setWordWrap(true);
+  addLabel(*layout, this, "lblUsageLog", view_.heading, true);
+  if (QLabel* messages = addLabel(*layout, this, "lblUsageMessages", joined(view_.messages)))
+    messages->setWordWrap(true);
   // Wide enough for the title and a message line or two without wrapping.
   setMinimumWidth(kNarrowestInCharacters * fontMetrics().averageCharWidth());
   if (!view_.chart) return;  // nothing of the log could be read: the messages say why
@@ -187,12 +205,14 @@ void UsageWindow::build() {
   auto* table = new QTableView(this);
   table->setObjectName("tblConnections");
   table->setAccessibleName("connections");
+  // Every row is one line of the font: no row is measured.
+  auto* numbers = new RowNumbers(table);
+  numbers->setSectionResizeMode(QHeaderView::Fixed);
+  table->setVerticalHeader(numbers);
   table->setModel(new UsageTableModel(view_, table));
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
   table->setWordWrap(false);
-  // Every row is one line of the font: no row is measured.
-  table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table_ = table;
   sizeColumns();
   table->horizontalHeader()->setStretchLastSection(true);
@@ -213,18 +233,21 @@ void UsageWindow::sizeColumns() {
   const int padding = 2 * (table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table_) + 1) +
                       (table_->showGrid() ? 1 : 0);
   const std::vector<UsageRow> widest = view_.widestRows();
+  std::map<std::string, int> measured;  // the start's and the end's stamps are alike
   for (int column = 0; column < table_->model()->columnCount(); ++column) {
     int width = table_->horizontalHeader()->sectionSizeHint(column);
     for (const UsageRow& row : widest) {
       const std::string* cells[] = {&row.start, &row.end, &row.duration, &row.cost};
-      width = std::max(width, metrics.horizontalAdvance(fromModel(*cells[column])) + padding);
+      auto [at, fresh] = measured.try_emplace(*cells[column], 0);
+      if (fresh) at->second = metrics.horizontalAdvance(fromModel(*cells[column])) + padding;
+      width = std::max(width, at->second);
     }
     table_->setColumnWidth(column, width);
   }
 }
 
 void UsageWindow::refresh(UsageView view) {
-  const bool sameShape = view.chart == view_.chart && view.costs == view_.costs;
+  const bool sameShape = shapeOf(view) == shapeOf(view_);
   view_ = std::move(view);
   if (!sameShape) {
     // The log appeared, went or changed its kind: the window is laid out anew.
@@ -237,10 +260,7 @@ void UsageWindow::refresh(UsageView view) {
     return;
   }
   auto setText = [this](const char* name, const std::string& text) {
-    if (auto* label = findChild<QLabel*>(name)) {
-      label->setText(fromModel(text));
-      label->setVisible(!text.empty() || std::string_view(name) == "lblUsageLog");
-    }
+    if (auto* label = findChild<QLabel*>(name)) label->setText(fromModel(text));
   };
   setText("lblUsageLog", view_.heading);
   setText("lblUsageMessages", joined(view_.messages));

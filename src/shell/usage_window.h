@@ -43,6 +43,8 @@ class UsageWindow : public QWidget {
   Q_OBJECT
  public:
   explicit UsageWindow(UsageView view);
+  // Its log goes with it: the freed memory is given back.
+  ~UsageWindow() override;
 
   // Opens a window of its own for the view; it is deleted when closed.
   static UsageWindow* open(UsageView view);

@@ -150,16 +150,22 @@ TEST(Form1Test, CloseRequestSavesThePositionOnlyInTheNormalStateWhereTheDesktopT
   const TrayState tray{true, false, false};
   const TrayState waited{false, true, true};  // no tray yet, one may come: the program stays
   const TrayState none{false, false, true};   // none came: nothing could bring the window back
-  const struct { WindowState state; TrayState tray; bool placesWindows; float top, left; std::int16_t storedTop, storedLeft; bool ends; }
-      cases[] = {
-          {WindowState::Normal, tray, true, 1234.5F, 300.6F, 1234, 301, false},
-          {WindowState::Normal, tray, true, 1235.5F, -15, 1236, -15, false},
-          {WindowState::Normal, tray, true, 40000, 90, 0, 90, false},  // beyond 16 bits: stays 0
-          {WindowState::Minimized, tray, true, 900, 900, 111, 222, false},
-          {WindowState::Maximized, tray, true, 0, 0, 111, 222, false},
-          {WindowState::Normal, waited, true, 600, 750, 600, 750, false},
-          {WindowState::Normal, none, true, 600, 750, 600, 750, true},
-          {WindowState::Normal, none, false, 0, 0, 111, 222, true},  // Wayland: the stored place stays
+  const struct {
+    WindowState state;
+    TrayState tray;
+    bool placesWindows;
+    float top, left;
+    std::int16_t storedTop, storedLeft;
+    bool ends;
+  } cases[] = {
+      {WindowState::Normal, tray, true, 1234.5F, 300.6F, 1234, 301, false},
+      {WindowState::Normal, tray, true, 1235.5F, -15, 1236, -15, false},
+      {WindowState::Normal, tray, true, 40000, 90, 0, 90, false},  // beyond 16 bits: stays 0
+      {WindowState::Minimized, tray, true, 900, 900, 111, 222, false},
+      {WindowState::Maximized, tray, true, 0, 0, 111, 222, false},
+      {WindowState::Normal, waited, true, 600, 750, 600, 750, false},
+      {WindowState::Normal, none, true, 600, 750, 600, 750, true},
+      {WindowState::Normal, none, false, 0, 0, 111, 222, true},  // Wayland: the stored place stays
   };
   Program p;
   for (const auto& c : cases) {
@@ -182,7 +188,12 @@ TEST(Form1Test, CloseRequestSavesThePositionOnlyInTheNormalStateWhereTheDesktopT
 // the program whenever no tray is there for longer than the wait.
 TEST(Form1Test, ATrayThatComesGoesAndComesBackDecidesWhenTheWindowShowsAndWhatClosingDoes) {
   enum Step { Appear, Gone, WaitEnds, Close, Show };
-  const struct { const char* what; bool trayAtStart; std::vector<Step> steps; bool visible; bool closeEnds; } cases[] = {
+  const struct {
+    const char* what;
+    bool trayAtStart;
+    std::vector<Step> steps;
+    bool visible, closeEnds;
+  } cases[] = {
       {"a tray at start", true, {}, false, false},
       {"none at start: the window shows, closing it waits", false, {}, true, false},
       {"none within the wait: closing ends", false, {WaitEnds}, true, true},

@@ -76,7 +76,7 @@ TEST(Entry, RecoverPutsTheConfirmedDaysBack) {
   cmdInput_Click(p.form);
   p.days("07", "05");
   p.form.LineRec = "From : 99_stale";
-  setFaultAt(2);  // the read of record 1
+  setFaultAt(1);  // the read of the headers
   cmdRecover_Click(p.form);
   EXPECT_TRUE(p.shownDays() == "07-05" && p.periodControlsEnabled(false)) << p.shownDays();
   EXPECT_TRUE(p.oneReport(kLoadingData));
@@ -307,7 +307,7 @@ TEST(ReloadPeriod, FailedHeaderReadChangesNothing) {
   p.form.Recording = true;
   p.form.LineRec = "From : 01_2002/01/01";
   p.today(2002, 5, 1, 0);  // a rollover would be due
-  setFaultAt(2);           // the read of record 1
+  setFaultAt(1);           // the read of the headers
   ReloadPeriod(p.form);
   EXPECT_TRUE(p.oneReport(kLoadingBackDays));
   EXPECT_TRUE(p.shownDays() == "-" && p.form.Recording && !p.form.PeriodActive && !p.exists("1.log"));

@@ -4,7 +4,8 @@
 Under Xvfb with openbox and a private D-Bus session, the real program starts
 with no tray: its main window shows. Two seconds later a StatusNotifierWatcher
 registers: the program's icon must come to it and the window must go. Shown
-again from the icon's menu and closed with openbox's close, the window hides
+again from the icon's menu while another program has the focus, the window
+must come to the front with the focus; closed with openbox's close, it hides
 and the program keeps running. Then the watcher goes and a new one comes: the
 icon must come to the new one.
    late_host_test.py TALLIX
@@ -41,6 +42,10 @@ def shown_window(pid):
     found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid), "--class", "tallix"],
                            capture_output=True, text=True).stdout.split()
     return found[0] if found else None
+
+
+def active_window():
+    return subprocess.run(["xdotool", "getactivewindow"], capture_output=True, text=True).stdout.strip()
 
 
 def on_bus(tallix):
@@ -88,12 +93,26 @@ def on_bus(tallix):
         menu = dbus.Interface(bus.get_object(watcher.items[0], menu_path), "com.canonical.dbusmenu")
         _, layout = menu.GetLayout(0, -1, ["label"])
         ids = {str(child[1].get("label", "")).strip(): child[0] for child in layout[2]}
-        menu.Event(ids["Show"], "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0))
-        window = pump(10, lambda: shown_window(program.pid))
+        def show():
+            menu.Event(ids["Show"], "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0))
+            return pump(10, lambda: shown_window(program.pid))
+
+        window = show()
         if window is None:
             failures.append("Show from the late tray's menu showed no window")
         else:
-            pump(1)
+            # Another program's window takes the focus; Show brings the main
+            # window back to the front with the focus.
+            other = subprocess.Popen(["xmessage", "-center", "another program"], stderr=subprocess.DEVNULL)
+            others = pump(10, lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(other.pid)],
+                                                     capture_output=True, text=True).stdout.split())
+            if others:
+                subprocess.run(["xdotool", "windowactivate", "--sync", others[0]])
+            show()
+            if not pump(10, lambda: active_window() == window):
+                failures.append("Show left the focus with another program's window")
+            other.kill()
+            other.wait()
             subprocess.run(["xdotool", "windowactivate", "--sync", window, "key", "--clearmodifiers", "alt+F4"])
             if pump(10, lambda: shown_window(program.pid) is None) is not True:
                 failures.append("closing the window did not hide it")

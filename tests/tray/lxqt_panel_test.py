@@ -21,7 +21,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from whole_program import finish, program_folder  # noqa: E402
 
 SKIP = 77
-TOOLS = ("Xvfb", "dbus-run-session", "openbox", "lxqt-panel", "import", "xdotool")
+TOOLS = ("Xvfb", "dbus-run-session", "openbox", "lxqt-panel", "import", "xdotool", "xmessage", "xprop", "xwininfo")
 WIDTH, HEIGHT, PANEL = 640, 480, 32
 PANEL_GROUND = (0xd6, 0xd6, 0xd6)
 # Without its colours set the panel paints black text on a black strip.
@@ -125,6 +125,55 @@ def wait_for(seconds, check):
     return None
 
 
+def window_manager_maps():
+    """Whether openbox maps a window asked to be mapped: a small window of the
+    test's own must come into its list of clients, and go once closed."""
+    probe = subprocess.Popen(["xmessage", "-geometry", "+0+0", "ready"], stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL)
+    try:
+        return wait_for(3, lambda: "0x" in root_property("_NET_CLIENT_LIST"))
+    finally:
+        probe.kill()
+        probe.wait()
+        wait_for(10, lambda: "0x" not in root_property("_NET_CLIENT_LIST"))
+
+
+def root_property(name):
+    return subprocess.run(["xprop", "-root", name], capture_output=True, text=True).stdout
+
+
+def panel_mapped():
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
+    for line in tree.splitlines():
+        if '"LXQt Panel"' in line:
+            info = subprocess.run(["xwininfo", "-id", line.split()[0]], capture_output=True, text=True).stdout
+            return "IsViewable" in info
+    return False
+
+
+def host_registered():
+    import dbus
+    try:
+        watcher = dbus.SessionBus().get_object("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher")
+        return bool(dbus.Interface(watcher, dbus.PROPERTIES_IFACE).Get("org.kde.StatusNotifierWatcher",
+                                                                       "IsStatusNotifierHostRegistered"))
+    except dbus.DBusException:
+        return False
+
+
+def settled(top, bottom):
+    """The screen once rows top..bottom-1 are the same in two grabs a moment apart."""
+    last = [grab()]
+
+    def same():
+        now = grab()
+        steady = now[top:bottom] == last[0][top:bottom]
+        last[0] = now
+        return steady
+    wait_for(30, same)
+    return last[0]
+
+
 def save(shots, name, box, margin):
     left, top, right, bottom = box
     left, top = max(0, left - margin), max(0, top - margin)
@@ -143,25 +192,33 @@ def on_bus(tallix, work, shots):
     started = [subprocess.Popen(["openbox"], **quiet)]
     failures = []
     try:
+        # The panel asks the window manager to map its window once, at start;
+        # a request made while openbox is still starting is lost and the panel
+        # never shows. So the panel starts only once openbox maps windows.
+        if not wait_for(60, window_manager_maps):
+            sys.exit("FAILED: openbox did not come to map windows")
         panel_log = open(os.path.join(work, "panel.log"), "w+")
         panel = subprocess.Popen(["lxqt-panel"], stdout=panel_log, stderr=subprocess.STDOUT)
         started.append(panel)
         panel_top = HEIGHT - PANEL
         # Generous waits: the tests run two at a time on a busy machine.
-        if not wait_for(60, lambda: grab()[HEIGHT - 2][2] == PANEL_GROUND):
+        if not wait_for(60, lambda: panel_mapped() and grab()[HEIGHT - 2][2] == PANEL_GROUND):
             panel_log.seek(0)
-            sys.exit("FAILED: the panel did not appear; the screen's corner shows %s; the panel %s; it said:\n%s" % (
-                grab()[HEIGHT - 2][2], "ended with %s" % panel.poll() if panel.poll() is not None else "still ran",
-                panel_log.read()[-2000:]))
-        time.sleep(1)  # the panel's plugin has settled
-        ground = grab()
+            sys.exit("FAILED: the panel did not appear; its window is %s; the screen's corner shows %s; the panel %s; "
+                     "it said:\n%s" % ("mapped" if panel_mapped() else "not mapped", grab()[HEIGHT - 2][2],
+                                       "ended with %s" % panel.poll() if panel.poll() is not None else "still ran",
+                                       panel_log.read()[-2000:]))
+        # The panel's plugin is a host of status-notifier items once the
+        # watcher it runs says so; then the empty panel stops changing.
+        if not wait_for(60, host_registered):
+            sys.exit("FAILED: the panel's plugin registered no host of status-notifier items")
+        ground = settled(panel_top, HEIGHT)
         started.append(subprocess.Popen([os.path.join(folder, "tallix")], cwd=folder, **quiet))
 
         icon = wait_for(60, lambda: changed_box(ground, grab(), panel_top, HEIGHT))
         if icon is None:
             sys.exit("FAILED: no icon appeared in the panel")
-        time.sleep(1)
-        with_icon = grab()
+        with_icon = settled(panel_top, HEIGHT)
         icon = changed_box(ground, with_icon, panel_top, HEIGHT)
         size = (icon[2] - icon[0], icon[3] - icon[1])
         if not (8 <= min(size) and max(size) <= PANEL):
@@ -174,8 +231,7 @@ def on_bus(tallix, work, shots):
         menu = wait_for(20, lambda: changed_box(with_icon, grab(), 0, panel_top))
         if menu is None:
             sys.exit("FAILED: a right-click on the icon opened no menu")
-        time.sleep(1)
-        opened = grab()
+        opened = settled(0, HEIGHT)
         menu = changed_box(with_icon, opened, 0, panel_top)
         runs = bands(opened, menu)
         text, rules = [r for r in runs if r >= 5], [r for r in runs if r <= 2]

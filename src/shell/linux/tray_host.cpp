@@ -51,7 +51,8 @@ struct TrayHostWatch::Watch {
   // Whether some window owns the system-tray selection of the screen.
   bool selectionOwned() const {
     if (x == nullptr || selection == XCB_NONE) return false;
-    xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(x, xcb_get_selection_owner(x, selection), nullptr);
+    xcb_get_selection_owner_reply_t* reply =
+        xcb_get_selection_owner_reply(x, xcb_get_selection_owner(x, selection), nullptr);
     const bool owned = reply != nullptr && reply->owner != XCB_NONE;
     std::free(reply);
     return owned;

@@ -1,16 +1,20 @@
 #!/usr/bin/env python3
-"""Under Wayland the window's stored place is left as it is.
+"""The program under a tiling Wayland compositor.
 
-A Wayland compositor neither lets a program place its windows nor tells it
-where they are. Under a headless sway, with a private D-Bus session and the
-AT-SPI registry, the real program runs on Qt's wayland platform with a place
-stored in tallix.ini, as an X11 session leaves it. Its window shows (no
-tray), is closed through its own " Close" item, pressed over AT-SPI; tallix.ini
-must then hold the same bytes as before. Exit 77 (skipped, with the reason)
+Under a headless sway, with a private D-Bus session, a small
+StatusNotifierWatcher and the AT-SPI registry, the real program runs on Qt's
+wayland platform with a place stored in tallix.ini, as an X11 session leaves
+it. Asked by the tray to open its menu itself (as sway's own bar does), the
+menu must float, not fill the screen as a tiled window; the Usage window must
+float with the main window it belongs to. A Wayland compositor neither lets a
+program place its windows nor tells it where they are: the main window,
+closed through its own " Close" item pressed over AT-SPI, must leave
+tallix.ini with the same bytes as before. Exit 77 (skipped, with the reason)
 where sway, Qt's wayland platform, at-spi2-core or pyatspi is missing.
-   wayland_place_test.py TALLIX
+   wayland_test.py TALLIX
 """
 import glob
+import json
 import os
 import shutil
 import subprocess
@@ -18,7 +22,9 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", "tray"))
 from desktop_session import need, program_folder, report, skip, wait_until, write_place  # noqa: E402
 
 
@@ -55,6 +61,10 @@ def outer(tallix):
         if not socket or sway.poll() is not None:
             skip("sway could not start headless")
         env["WAYLAND_DISPLAY"] = os.path.basename(socket[0])
+        ipc = wait_until(10, lambda: glob.glob(os.path.join(runtime, "sway-ipc.*.sock")))
+        if not ipc:
+            skip("sway gave no IPC socket")
+        env["SWAYSOCK"] = ipc[0]
         sys.exit(subprocess.call(["dbus-run-session", "--", sys.executable, __file__, "--on-bus", tallix], env=env))
     finally:
         sway.terminate()
@@ -62,8 +72,41 @@ def outer(tallix):
         shutil.rmtree(runtime, ignore_errors=True)
 
 
+def sway_windows(pid):
+    """The program's windows in sway's tree: (title, kind), kind "con" when
+    tiled, "floating_con" when floating."""
+    tree = json.loads(subprocess.run(["swaymsg", "-t", "get_tree"], capture_output=True, text=True).stdout or "{}")
+    found = []
+
+    def walk(node):
+        if node.get("pid") == pid:
+            found.append(((node.get("name") or "").strip(), node.get("type"), node.get("id")))
+        for child in node.get("nodes", []) + node.get("floating_nodes", []):
+            walk(child)
+    walk(tree)
+    return found
+
+
 def on_bus(tallix):
+    import dbus
+    import dbus.mainloop.glib
     import pyatspi
+    from gi.repository import GLib
+    from sni_host_test import Watcher
+
+    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+    watcher = Watcher(bus)
+
+    def pump(seconds, until=lambda: False):
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            GLib.MainContext.default().iteration(False)
+            value = until()
+            if value:
+                return value
+            time.sleep(0.05)
+        return until()
 
     work = tempfile.mkdtemp(prefix="tallix-wayland-place-")
     program = None
@@ -76,6 +119,38 @@ def on_bus(tallix):
             stored = f.read()
         env = dict(os.environ, QT_QPA_PLATFORM="wayland", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
         program = subprocess.Popen([os.path.join(folder, "tallix")], cwd=folder, env=env)
+        if not pump(30, lambda: watcher.items):
+            sys.exit("FAILED: the program registered no tray item under Wayland")
+        item = bus.get_object(watcher.items[0], "/StatusNotifierItem")
+        menu_path = dbus.Interface(item, dbus.PROPERTIES_IFACE).Get("org.kde.StatusNotifierItem", "Menu")
+        menu = dbus.Interface(bus.get_object(watcher.items[0], menu_path), "com.canonical.dbusmenu")
+        _, layout = menu.GetLayout(0, -1, ["label"])
+        ids = {str(child[1].get("label", "")).strip(): child[0] for child in layout[2]}
+
+        def choose(label):
+            menu.Event(ids[label], "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0))
+
+        def close_in_sway(title):
+            for name, _, con in sway_windows(program.pid):
+                if name == title:
+                    subprocess.run(["swaymsg", "[con_id=%d] kill" % con], capture_output=True)
+
+        # A bar that asks the item to open its menu itself: the menu must not
+        # become a tiled window filling the screen.
+        dbus.Interface(item, "org.kde.StatusNotifierItem").ContextMenu(1200, 780)
+        opened = pump(10, lambda: sway_windows(program.pid))
+        if not opened or any(kind != "floating_con" for _, kind, _ in opened):
+            failures.append("the menu opened as %s, not floating" % opened)
+        close_in_sway(opened[0][0] if opened else "")
+        pump(10, lambda: not sway_windows(program.pid))
+
+        # Usage floats with the main window it belongs to.
+        choose("Show")
+        choose("Usage")
+        usage = pump(10, lambda: [w for w in sway_windows(program.pid) if w[0] == "Usage"])
+        if not usage or usage[0][1] != "floating_con":
+            failures.append("the Usage window is %s, not floating" % (usage or "not shown"))
+        close_in_sway("Usage")
 
         def main_window():
             desktop = pyatspi.Registry.getDesktop(0)
@@ -85,20 +160,21 @@ def on_bus(tallix):
                     continue
                 for j in range(app.childCount):
                     window = app.getChildAtIndex(j)
-                    if window is not None and window.getState().contains(pyatspi.STATE_SHOWING):
+                    if window is not None and window.getState().contains(pyatspi.STATE_SHOWING) and \
+                            "Vossberry" in (window.name or ""):
                         return window
             return None
 
-        window = wait_until(30, main_window, step=0.5)
+        window = pump(30, main_window)
         if window is None:
             sys.exit("FAILED: the main window did not show under Wayland%s" % (
                 " (the program ended with status %d)" % program.returncode if program.poll() is not None else ""))
         close = pyatspi.findDescendant(window, lambda n: n.getRoleName() == "menu item" and n.name.strip() == "Close")
         if close is None:
             sys.exit("FAILED: no Close item in the main window")
-        time.sleep(1)
+        pump(1)
         close.queryAction().doAction(0)
-        if wait_until(10, lambda: main_window() is None, step=0.5) is not True:
+        if pump(10, lambda: main_window() is None) is not True:
             failures.append("Close did not close the window")
         with open(ini, "rb") as f:
             after = f.read()

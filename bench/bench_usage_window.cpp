@@ -1,0 +1,171 @@
+// The Usage window on the longest log a period can hold (32767 records: the
+// two headers, 16382 pairs and a last start record), timed from the icon
+// menu's Usage action to the first paint of its table, beside a bare window
+// holding an empty table, made and shown the same way, and beside the same
+// Usage window on a period of one connection, in the same run. Prints
+// figures; asserts nothing.
+//   bench_usage_window [rounds]      (default 40)
+#include <QAction>
+#include <QApplication>
+#include <QDate>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "shell/qt_services.h"
+#include "shell/screen_fit.h"
+#include "shell/startup_window.h"
+#include "store/record_file.h"
+
+namespace {
+
+constexpr long kRecords = 32767;
+
+std::string two(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
+// The period of this calendar month (so that no rollover archives it at
+// start-up), its connections of up to two hours on its first day, as the
+// loader's benchmark has them.
+void writeLog(const std::string& file, long records) {
+  std::mt19937 random(2002);
+  std::ofstream out(file, std::ios::binary);
+  const std::string first = QDate::currentDate().toString("yyyy/MM/01").toStdString();
+  out << tallix::padRecord("From : 01_" + first) << tallix::padRecord("0_To : 31");
+  auto clock = [](int s) { return two(s / 3600) + ":" + two(s / 60 % 60) + ":" + two(s % 60); };
+  for (long n = 3; n <= records; n += 2) {
+    const int start = static_cast<int>(random() % 86400);
+    const int end = std::min(start + static_cast<int>(random() % 7200), 86399);
+    out << tallix::padRecord("start: 00" + first.substr(2) + " " + clock(start));
+    if (n + 1 <= records) out << tallix::padRecord("_end : " + first + " " + (n % 2000 == 1 ? "24:00:00" : clock(end)));
+  }
+}
+
+// Notes when the table's viewport is sent its first paint.
+class PaintWatch : public QObject {
+ public:
+  bool painted = false;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && watched->objectName() == "qt_scrollarea_viewport" &&
+        watched->parent() != nullptr && watched->parent()->objectName() == "tblConnections")
+      painted = true;
+    return false;
+  }
+};
+
+// Microseconds from `open` to the end of the event that painted the table.
+double timeToFirstPaint(PaintWatch& watch, const std::function<void()>& open) {
+  watch.painted = false;
+  QElapsedTimer timer;
+  timer.start();
+  open();
+  while (!watch.painted) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  return static_cast<double>(timer.nsecsElapsed()) / 1000.0;
+}
+
+void closeTopLevels(const char* name) {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->objectName() == name) widget->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QCoreApplication::processEvents();
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 40;
+  // The offscreen platform's notes ("does not support raise()") would be
+  // written, and timed, on every round.
+  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  QTemporaryDir full;
+  QTemporaryDir short_;
+  writeLog(full.path().toStdString() + "/CountRec.zvt", kRecords);
+  writeLog(short_.path().toStdString() + "/CountRec.zvt", 4);
+
+  tallix::shell::QtServices services(nullptr);
+  tallix::shell::StartupWindow form3(services, full.path().toStdString() + "/", true, [] {});
+  tallix::shell::StartupWindow oneConnection(services, short_.path().toStdString() + "/", true, [] {});
+  form3.start();
+  oneConnection.start();
+  QAction* usage = form3.popupMenu().findChild<QAction*>("mUsage");
+  QAction* usageOfOne = oneConnection.popupMenu().findChild<QAction*>("mUsage");
+  int rows = 0;  // what the Usage window shows, to be sure the log is the one read
+  QStandardItemModel empty(0, 3);
+  empty.setHorizontalHeaderLabels({"start", "end", "duration"});
+
+  PaintWatch watch;
+  app.installEventFilter(&watch);
+  auto openBare = [&empty] {
+    auto* window = new QWidget(nullptr, Qt::Window);
+    window->setObjectName("BareUsage");
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(window);
+    auto* table = new QTableView(window);
+    table->setObjectName("tblConnections");
+    table->setModel(&empty);
+    layout->addWidget(table);
+    window->resize(window->sizeHint());
+    tallix::shell::centreOnScreen(*window);
+    window->show();
+    window->raise();
+    window->activateWindow();
+  };
+
+  // Once each before timing: fonts, styles and the platform's first window.
+  for (int warm = 0; warm < 2; ++warm) {
+    timeToFirstPaint(watch, [usage] { usage->trigger(); });
+    closeTopLevels("FormUsage");
+    timeToFirstPaint(watch, openBare);
+    closeTopLevels("BareUsage");
+    timeToFirstPaint(watch, [usageOfOne] { usageOfOne->trigger(); });
+    closeTopLevels("FormUsage");
+  }
+  std::vector<double> real;
+  std::vector<double> bare;
+  std::vector<double> one;
+  for (int round = 0; round < rounds; ++round) {
+    // Alternated, so a busy spell of the machine falls on both.
+    real.push_back(timeToFirstPaint(watch, [usage] { usage->trigger(); }));
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (auto* table = widget->findChild<QAbstractItemView*>("tblConnections"); table && widget->isVisible() &&
+                                                                                  widget->objectName() == "FormUsage")
+        rows = table->model()->rowCount();
+    closeTopLevels("FormUsage");
+    bare.push_back(timeToFirstPaint(watch, openBare));
+    closeTopLevels("BareUsage");
+    one.push_back(timeToFirstPaint(watch, [usageOfOne] { usageOfOne->trigger(); }));
+    closeTopLevels("FormUsage");
+  }
+  const double realMedian = median(real);
+  const double bareMedian = median(bare);
+  const double oneMedian = median(one);
+  const double oneBest = *std::min_element(one.begin(), one.end());
+  const double realBest = *std::min_element(real.begin(), real.end());
+  const double bareBest = *std::min_element(bare.begin(), bare.end());
+  std::printf("menu action to first paint, %d rounds, %ld-record log, %d connections shown:\n", rounds, kRecords,
+              rows);
+  std::printf("  %-34s median %8.0f us, best %8.0f us\n", "bare window with an empty table", bareMedian, bareBest);
+  std::printf("  %-34s median %8.0f us, best %8.0f us\n", "Usage window, one connection", oneMedian, oneBest);
+  std::printf("  %-34s median %8.0f us, best %8.0f us\n", "Usage window, full log", realMedian, realBest);
+  std::printf("  full log / bare window: median %.2f, best %.2f\n", realMedian / bareMedian, realBest / bareBest);
+  std::printf("  full log / one connection: median %.2f, best %.2f\n", realMedian / oneMedian, realBest / oneBest);
+  return 0;
+}

@@ -1,0 +1,95 @@
+// The Usage window of the current period under Qt's offscreen platform: its
+// table is a model that makes a row's texts only when asked, and the window
+// follows the Main view's period line while it is open.
+#include <QApplication>
+#include <QDate>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/budget.h"
+#include "shell/qt_services.h"
+#include "shell/startup_window.h"
+#include "support/fake_services.h"
+
+namespace shell = tallix::shell;
+
+namespace {
+
+// `count` connections of 30 minutes on the period's first day.
+std::vector<std::string> periodLog(int count) {
+  const std::string first = QDate::currentDate().toString("yyyy/MM/01").toStdString();
+  std::vector<std::string> log{"From : 01_" + first, "0_To : 31"};
+  for (int i = 0; i < count; ++i) {
+    const std::string hour = QString("%1").arg(i % 24, 2, 10, QChar('0')).toStdString();
+    log.push_back("start: 00" + first.substr(2) + " " + hour + ":00:00");
+    log.push_back("_end : " + first + " " + hour + ":30:00");
+  }
+  return log;
+}
+
+QWidget* usageWindow() {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->objectName() == "FormUsage" && widget->isVisible()) return widget;
+  return nullptr;
+}
+
+}  // namespace
+
+class UsageWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void followsThePeriodLine() {
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    shell::QtServices services(nullptr);
+    shell::StartupWindow form3(services, folder, true, [] {});
+    form3.start();
+    auto periodLineMade = [&form3] { form3.mainWindow().runEvent(tallix::refreshPeriodTime); };
+
+    // No period yet: the messages alone, then the period's first reading
+    // lays the window out anew with its chart and table.
+    form3.mUsage_Click();
+    QPointer<QWidget> usage = usageWindow();
+    QVERIFY(usage != nullptr && usage->findChild<QTableView*>() == nullptr);
+    tallix::testing::writeLog(folder + "CountRec.zvt", periodLog(1));
+    periodLineMade();
+    auto* table = usage->findChild<QTableView*>("tblConnections");
+    QVERIFY(table != nullptr);
+    QCOMPARE(table->model()->rowCount(), 1);
+    QCOMPARE(table->model()->index(0, 2).data().toString(), QString("0 : 30 : 0"));
+
+    // More connections: rows are added in place, where the reader left the table.
+    tallix::testing::writeLog(folder + "CountRec.zvt", periodLog(40));
+    periodLineMade();
+    QCOMPARE(usage->findChild<QTableView*>("tblConnections"), table);
+    QCOMPARE(table->model()->rowCount(), 40);
+    QVERIFY(QTest::qWaitForWindowExposed(usage));
+    table->scrollTo(table->model()->index(20, 0), QAbstractItemView::PositionAtTop);
+    const int scrolled = table->verticalScrollBar()->value();
+    QVERIFY(scrolled > 0);
+    tallix::testing::writeLog(folder + "CountRec.zvt", periodLog(41));
+    periodLineMade();
+    QCOMPARE(table->model()->rowCount(), 41);
+    QCOMPARE(table->verticalScrollBar()->value(), scrolled);
+    QCOMPARE(usage->findChild<QLabel*>("lblUsageTotal")->text(), QString("Total time =  20 : 30 : 0"));
+
+    // Every column is as wide as its widest text, with no row measured.
+    for (int column = 0; column < 3; ++column)
+      QVERIFY2(table->columnWidth(column) >= static_cast<QAbstractItemView*>(table)->sizeHintForColumn(column), qPrintable(QString::number(column)));
+
+    // A closed window is left alone.
+    usage->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(usage.isNull());
+    periodLineMade();
+  }
+};
+
+QTEST_MAIN(UsageWindowTest)
+#include "test_usage_window.moc"
