@@ -19,11 +19,18 @@ std::string centsText(std::int64_t cents) {
   const bool negative = cents < 0;
   const auto magnitude = negative ? 0 - static_cast<std::uint64_t>(cents) : static_cast<std::uint64_t>(cents);
   const std::uint64_t part = magnitude % 100;
-  return (negative ? "-" : "") + std::to_string(magnitude / 100) + (part < 10 ? ".0" : ".") + std::to_string(part);
+  // Built step by step: MinGW's GCC 12 warns of an overlap (a false one)
+  // when a literal is put in front of a temporary string.
+  std::string text = negative ? "-" : "";
+  text += std::to_string(magnitude / 100);
+  text += part < 10 ? ".0" : ".";
+  text += std::to_string(part);
+  return text;
 }
 
 std::string moneyText(std::int64_t cents, std::string_view currency) {
-  std::string text = (cents >= kMostCents ? "at least " : "") + centsText(cents);
+  std::string text = cents >= kMostCents ? "at least " : "";
+  text += centsText(cents);
   if (!currency.empty()) {
     text += ' ';
     text.append(currency);
