@@ -145,7 +145,13 @@ TEST(Rotation, WhatCannotBeArchivedStaysInPlace) {
     if (c.fullSet) fillSet(p, "set ");
     if (c.folder) fs::create_directories(p.dir.file(c.folder));
     if (c.file) p.writeLog(c.file, {"a file"});
-    if (c.link) fs::create_directory_symlink(elsewhere.path(), p.dir.file("Oldlog"));
+    if (c.link) {
+#ifdef _WIN32
+      continue;  // links to folders are a matter of privilege there
+#else
+      fs::create_directory_symlink(elsewhere.path(), p.dir.file("Oldlog"));
+#endif
+    }
     p.form.PeriodActive = p.form.Recording = true;
     cmdInput_Click(p.form);
     p.form["lblF1NewFileCreated"].caption = "note";
