@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "form/sentences.h"
+#include "platform/files.h"
 #include "period/entry.h"
 #include "store/file_system.h"
 #include "store/numbers.h"
@@ -49,7 +50,7 @@ std::string newestArchive(const MainForm& form) {
   fs::file_time_type newestTime{};
   for (int n = 1; n <= kArchiveSetSize; ++n) {
     std::error_code code;
-    const fs::path path(form.file(archiveFileName(n)));
+    const fs::path path = os::fsPath(form.file(archiveFileName(n)));
     if (fs::symlink_status(path, code).type() != fs::file_type::regular) continue;
     const fs::file_time_type time = fs::last_write_time(path, code);
     if (!code && (newest.empty() || time > newestTime)) {
@@ -76,12 +77,12 @@ bool isLeftoverPart(const std::string& name) {
 
 void removeLeftoverParts(const std::string& folder) {
   std::error_code code;
-  for (fs::directory_iterator it(fs::path(folder), code); !code && it != fs::directory_iterator();
+  for (fs::directory_iterator it(os::fsPath(folder), code); !code && it != fs::directory_iterator();
        it.increment(code)) {
-    const std::string name = it->path().filename().string();
+    const std::string name = os::pathText(it->path().filename());
     if (!isLeftoverPart(name)) continue;
     PendingError ignored;
-    deleteFile(it->path().string(), ignored);
+    deleteFile(os::pathText(it->path()), ignored);
   }
 }
 

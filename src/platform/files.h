@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace tallix::os {
@@ -52,6 +53,11 @@ int makePrivateFolder(const std::string& path);
 
 // Fills `bytes` from the system's source of random numbers.
 void fillRandom(unsigned char* bytes, std::size_t count);
+
+// A path of the program's as the standard library's path, and back: UTF-8
+// on Windows (whatever the code page), the system's own bytes elsewhere.
+std::filesystem::path fsPath(const std::string& path);
+std::string pathText(const std::filesystem::path& path);
 
 // The folder part of a path, with its separator: "a/b/c.log" -> "a/b/".
 std::string folderOf(const std::string& path);

@@ -65,13 +65,13 @@ bool fileExists(const std::string& path) {
   std::error_code code;
   // A link counts as a file that is there: every step refuses to follow it,
   // and nothing is made in its place.
-  const fs::file_type type = fs::symlink_status(fs::path(path), code).type();
+  const fs::file_type type = fs::symlink_status(os::fsPath(path), code).type();
   return type == fs::file_type::regular || type == fs::file_type::symlink;
 }
 
 bool folderExists(const std::string& path) {
   std::error_code code;
-  return fs::is_directory(fs::path(path), code);
+  return fs::is_directory(os::fsPath(path), code);
 }
 
 bool replaceFile(const std::string& path, const std::function<int(os::Handle)>& fill, PendingError& error) {
@@ -124,7 +124,7 @@ bool renameFile(const std::string& from, const std::string& to, PendingError& er
 bool deleteFile(const std::string& path, PendingError& error) {
   if (injectFault(error)) return false;
   std::error_code code;
-  const fs::file_type type = fs::symlink_status(fs::path(path), code).type();
+  const fs::file_type type = fs::symlink_status(os::fsPath(path), code).type();
   if (type != fs::file_type::regular && type != fs::file_type::symlink) {
     error.raise(type == fs::file_type::not_found ? kFileNotFound : kPathFileAccessError);
     return false;
@@ -140,7 +140,7 @@ bool deleteFile(const std::string& path, PendingError& error) {
 bool makeFolder(const std::string& path, PendingError& error) {
   if (injectFault(error)) return false;
   std::error_code code;
-  if (fs::is_directory(fs::symlink_status(fs::path(path), code))) return true;
+  if (fs::is_directory(fs::symlink_status(os::fsPath(path), code))) return true;
   std::string bare = path;
   while (bare.size() > 1 && (bare.back() == '/' || bare.back() == '\\')) bare.pop_back();
   const int result = os::makePrivateFolder(bare);
@@ -155,7 +155,7 @@ bool listFiles(const std::string& folder, const std::string& suffix, std::vector
                PendingError& error) {
   if (injectFault(error)) return false;
   std::error_code code;
-  fs::directory_iterator it(fs::path(folder), code);
+  fs::directory_iterator it(os::fsPath(folder), code);
   if (code) {
     raiseCode(error, code);
     return false;
@@ -164,7 +164,7 @@ bool listFiles(const std::string& folder, const std::string& suffix, std::vector
   for (; it != fs::directory_iterator(); it.increment(code)) {
     std::error_code kindCode;
     if (!it->is_regular_file(kindCode)) continue;
-    std::string name = it->path().filename().string();
+    std::string name = os::pathText(it->path().filename());
     if (endsWith(name, suffix)) found.push_back(name);
   }
   if (code) {

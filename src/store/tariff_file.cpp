@@ -57,7 +57,7 @@ std::optional<std::int64_t> parseClock(std::string_view s) {
 }
 
 // A key or word in quotes, for a message.
-std::string quoted(std::string_view text) {
+std::string inQuotes(std::string_view text) {
   std::string out = "\"";
   out.append(text);
   out += '"';
@@ -73,10 +73,10 @@ struct Parser {
   std::string take(std::string_view key, std::string_view value) {
     if (section.empty()) return "a setting before any [Tariff] or [Off-peak] heading";
     const std::string name = lower(key);
-    if (!seen.insert(section + "." + name).second) return quoted(key) + " is given twice";
+    if (!seen.insert(section + "." + name).second) return inQuotes(key) + " is given twice";
     auto amount = [&](std::int64_t& into) -> std::string {
       const auto parsed = parseAmount(value);
-      if (!parsed) return quoted(key) + " must be an amount such as 0.05, with at most four decimals";
+      if (!parsed) return inQuotes(key) + " must be an amount such as 0.05, with at most four decimals";
       into = *parsed;
       return {};
     };
@@ -100,7 +100,7 @@ struct Parser {
       if (name == "days") return takeDays(value);
       if (name == "hours") return takeHours(value);
     }
-    return quoted(key) + " is not a setting of [" + (section == "tariff" ? "Tariff" : "Off-peak") + "]";
+    return inQuotes(key) + " is not a setting of [" + (section == "tariff" ? "Tariff" : "Off-peak") + "]";
   }
 
   std::string takeDays(std::string_view value) {
@@ -111,7 +111,7 @@ struct Parser {
       const size_t end = std::min(words.find_first_of(" \t", at), words.size());
       const std::string word = words.substr(at, end - at);
       const auto* day = std::find(std::begin(kDayNames), std::end(kDayNames), lower(word));
-      if (day == std::end(kDayNames)) return quoted(word) + " is not a day; days are Mon Tue Wed Thu Fri Sat Sun";
+      if (day == std::end(kDayNames)) return inQuotes(word) + " is not a day; days are Mon Tue Wed Thu Fri Sat Sun";
       tariff.offPeakDays[static_cast<size_t>(day - std::begin(kDayNames))] = true;
       at = end;
     }

@@ -150,6 +150,9 @@ int makePrivateFolder(const std::string& path) {
   return ::mkdir(path.c_str(), 0700) == 0 ? 0 : lastError();
 }
 
+std::filesystem::path fsPath(const std::string& path) { return std::filesystem::path(path); }
+std::string pathText(const std::filesystem::path& path) { return path.string(); }
+
 std::string folderOf(const std::string& path) {
   const std::size_t cut = path.find_last_of('/');
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);

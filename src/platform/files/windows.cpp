@@ -168,6 +168,14 @@ int makePrivateFolder(const std::string& path) {
   return CreateDirectoryW(widePath(path).c_str(), nullptr) ? 0 : lastError();
 }
 
+std::filesystem::path fsPath(const std::string& path) {
+  return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+std::string pathText(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 std::string folderOf(const std::string& path) {
   const std::size_t cut = path.find_last_of("\\/");
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
