@@ -20,7 +20,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "tray"))
-from desktop_session import Desktop, need, program_folder, report, skip  # noqa: E402
+from desktop_session import Desktop, need, program_folder, report, run, skip  # noqa: E402
 
 # Roles that tell the user something even when they take no focus (a label
 # is named by its own text; a panel is a container, its parts are checked).
@@ -165,9 +165,4 @@ def on_bus(tallix):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) == 3 and sys.argv[1] == "--on-bus":
-        on_bus(sys.argv[2])
-    elif len(sys.argv) == 2:
-        outer(sys.argv[1])
-    else:
-        sys.exit(__doc__)
+    run(outer, on_bus, __doc__)

@@ -87,3 +87,14 @@ def write_place(folder, top, left):
     record = "[F1Location]".ljust(17).encode() + struct.pack("<hh", top, left) + bytes(30)
     with open(os.path.join(folder, "tallix.ini"), "wb") as f:
         f.write(record)
+
+
+def run(outer, on_bus, usage):
+    """A check's command line: the program to check, or --on-bus and the
+    program once the check's own bus is up."""
+    if len(sys.argv) == 3 and sys.argv[1] == "--on-bus":
+        on_bus(sys.argv[2])
+    elif len(sys.argv) == 2:
+        outer(sys.argv[1])
+    else:
+        sys.exit(usage)

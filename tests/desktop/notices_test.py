@@ -17,7 +17,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_session import need, program_folder, report, skip, wait_until  # noqa: E402
+from desktop_session import need, program_folder, report, run, skip, wait_until  # noqa: E402
 
 NOTICE_80 = "80% of your time budget is used: "
 SETTLE = 3  # seconds a fresh program is given to offer a notice it would wrongly give
@@ -104,9 +104,4 @@ def on_bus(tallix):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) == 3 and sys.argv[1] == "--on-bus":
-        on_bus(sys.argv[2])
-    elif len(sys.argv) == 2:
-        outer(sys.argv[1])
-    else:
-        sys.exit(__doc__)
+    run(outer, on_bus, __doc__)

@@ -25,7 +25,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "tray"))
-from desktop_session import need, program_folder, report, skip, wait_until, write_place  # noqa: E402
+from desktop_session import need, program_folder, report, run, skip, wait_until, write_place  # noqa: E402
 
 
 def outer(tallix):
@@ -178,9 +178,4 @@ def on_bus(tallix):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) == 3 and sys.argv[1] == "--on-bus":
-        on_bus(sys.argv[2])
-    elif len(sys.argv) == 2:
-        outer(sys.argv[1])
-    else:
-        sys.exit(__doc__)
+    run(outer, on_bus, __doc__)

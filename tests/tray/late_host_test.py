@@ -19,7 +19,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "desktop"))
-from desktop_session import Desktop, need, program_folder, report, skip  # noqa: E402
+from desktop_session import Desktop, need, program_folder, report, run, skip  # noqa: E402
 
 LATE = 2.0  # seconds between the program's start and the tray's
 
@@ -128,9 +128,4 @@ def on_bus(tallix):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) == 3 and sys.argv[1] == "--on-bus":
-        on_bus(sys.argv[2])
-    elif len(sys.argv) == 2:
-        outer(sys.argv[1])
-    else:
-        sys.exit(__doc__)
+    run(outer, on_bus, __doc__)
