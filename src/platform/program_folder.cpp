@@ -69,13 +69,9 @@ bool canWriteIn(const std::string& folder) {
 // The folder belongs to the user running the program and nobody else may
 // make, rename or remove files in it.
 bool ownedByUserAlone(const std::string& folder) {
+  // The folder itself, also where its path is a link to it.
   struct stat info {};
-  if (::lstat(folder.c_str(), &info) != 0) {
-    // "dir/" names the folder a link may point to: look at what is there.
-    if (::stat(folder.c_str(), &info) != 0) return false;
-  } else if (S_ISLNK(info.st_mode) && ::stat(folder.c_str(), &info) != 0) {
-    return false;
-  }
+  if (::stat(folder.c_str(), &info) != 0) return false;
   return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 #else
