@@ -268,19 +268,13 @@ class MonthSimulation {
     SCOPED_TRACE(folder + name);
     ASSERT_EQ(testing::recordsOutOfStep(testing::readFile(folder + name)), "");
     std::vector<std::string> records = testing::readLog(folder + name);
-    FakeServices quiet;
-    MainForm loader(quiet, folder);
-    GetPeriodStart(loader, padRecord(records[0]));
-    const std::string period = loader.PeriodDateText;
-    for (int partMinute = 0; partMinute <= 1; ++partMinute) {
-      loader["File1"].items = {name};
-      loader["File1"].listIndex = 0;
-      loader["chkToBeMin"].value = partMinute;
-      cmdLoad_Click(loader);
-      EXPECT_TRUE(quiet.messages.empty()) << quiet.messages.front();
-      EXPECT_TRUE(loader["List1"].items.empty()) << "abandoned: " << loader["List1"].items.front();
-      long long total = loader.TotalHours * 3600LL + loader.TotalMinutes * 60LL + loader.TotalSeconds;
-      if (partMinute == 0) {
+    const std::string period = GetPeriodStart(padRecord(records[0]));
+    for (bool partMinute : {false, true}) {
+      const LogLoad load = loadLog(folder, name, {partMinute});
+      EXPECT_TRUE(load.messages.empty()) << load.messages.front();
+      EXPECT_TRUE(load.pairs.abandoned.empty()) << "abandoned: " << load.pairs.abandoned.front();
+      const long long total = load.pairs.total.inSeconds();
+      if (!partMinute) {
         std::printf("  %-14s %-10s %6zu records, %7lld s online\n", name.c_str(), period.c_str(), records.size(), total);
         loaded[period].seconds += total;
       } else {
