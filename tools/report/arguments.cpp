@@ -1,6 +1,6 @@
 #include "arguments.h"
 
-#include "analysis/report.h"
+#include "report.h"
 
 namespace tallix {
 namespace {

@@ -1,4 +1,4 @@
-#include "analysis/report.h"
+#include "report.h"
 
 #include <filesystem>
 #include <optional>
