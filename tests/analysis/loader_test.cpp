@@ -12,9 +12,9 @@
 #include "analysis/loader.h"
 #include "analysis/log_image.h"
 #include "form/sentences.h"
-#include "store/fault.h"
 #include "store/record_file.h"
 #include "support/fake_services.h"
+#include "support/fault_counter.h"
 
 namespace tallix::testing {
 namespace {
