@@ -17,9 +17,9 @@
 #include "form/main_form.h"
 #include "platform/autostart.h"
 #include "store/record_file.h"
-#include "store/fault.h"
 #include "store/settings_file.h"
 #include "support/fake_services.h"
+#include "support/fault_counter.h"
 #include "support/record_checks.h"
 
 namespace fs = std::filesystem;
@@ -120,7 +120,7 @@ void runDay(const std::string& root) {
   auto tick = [&](long seconds, bool line) {
     svc.advance(seconds);
     svc.line = line;
-    Form1_Timer1(form);
+    Timer1_TickAndBudget(form);
   };
   // A connection of two and a half minutes: its start, the refresh at the
   // even minute, its close.
@@ -188,10 +188,10 @@ std::vector<std::string> startAndCheck(const std::string& root, const Promises& 
       wrong.push_back("CountRec.zvt at start-up: " + why);
     // It records again: one more connection lands behind the last record.
     svc.line = true;
-    Form1_Timer1(form);
+    Timer1_TickAndBudget(form);
     svc.advance(5);
     svc.line = false;
-    Form1_Timer1(form);
+    Timer1_TickAndBudget(form);
     const std::string after = slurp(data + "CountRec.zvt");
     if (after.size() < before.size() + 2 * kRecord ||
         after.compare(after.size() - 2 * kRecord, kRecord, padRecord("start: 0002/05/01 00:30:00")) != 0)

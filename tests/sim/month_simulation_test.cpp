@@ -39,12 +39,12 @@
 #include "form/sentences.h"
 #include "monitor/tick.h"
 #include "period/entry.h"
-#include "store/fault.h"
 #include "store/file_system.h"
 #include "store/numbers.h"
 #include "store/record_file.h"
 #include "store/text_forms.h"
 #include "support/fake_services.h"
+#include "support/fault_counter.h"
 #include "support/record_checks.h"
 
 namespace tallix {
