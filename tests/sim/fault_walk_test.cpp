@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/loader.h"
+#include "app/calculation_view.h"
 #include "app/budget.h"
 #include "app/form1_events.h"
 #include "form/main_form.h"

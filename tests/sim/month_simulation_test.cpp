@@ -264,19 +264,12 @@ class MonthSimulation {
     SCOPED_TRACE(folder + name);
     const std::string bytes = testing::readFile(folder + name);
     ASSERT_EQ(testing::recordsOutOfStep(bytes), "");
-    FakeServices quiet;
-    MainForm loader(quiet, folder);
-    GetPeriodStart(loader, bytes.substr(0, static_cast<size_t>(kRecordLength)));
-    const std::string period = loader.PeriodDateText;
-    for (int partMinute = 0; partMinute <= 1; ++partMinute) {
-      loader["File1"].items = {name};
-      loader["File1"].listIndex = 0;
-      loader["chkToBeMin"].value = partMinute;
-      cmdLoad_Click(loader);
-      EXPECT_TRUE(quiet.messages.empty()) << quiet.messages.front();
-      EXPECT_TRUE(loader["List1"].items.empty()) << "abandoned: " << loader["List1"].items.front();
-      (partMinute == 0 ? loaded[period].first : loaded[period].second) +=
-          loader.TotalHours * 3600LL + loader.TotalMinutes * 60LL + loader.TotalSeconds;
+    const std::string period = GetPeriodStart(bytes.substr(0, static_cast<size_t>(kRecordLength)));
+    for (bool partMinute : {false, true}) {
+      const LogLoad load = loadLog(folder, name, {partMinute});
+      EXPECT_TRUE(load.messages.empty()) << load.messages.front();
+      EXPECT_TRUE(load.pairs.abandoned.empty()) << "abandoned: " << load.pairs.abandoned.front();
+      (partMinute ? loaded[period].second : loaded[period].first) += load.pairs.total.inSeconds();
     }
   }
 
