@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "form/sentences.h"
-#include "store/fault.h"
+#include "support/fault_counter.h"
 #include "support/fake_services.h"
 
 namespace tallix::testing {
