@@ -98,11 +98,11 @@ std::vector<UsageRow> UsageView::widestRows() const {
     for (std::int64_t cents : usage->cost->cents) dearest = std::max(dearest, cents);
   // Every digit of the minutes and seconds at its widest: "h : 59 : 59".
   const std::string duration = durationText(longest / 3600 * 3600 + 59 * 60 + 59);
-  const std::string cost = costs ? centsText(dearest) : std::string();
+  const std::string widestCost = costs ? centsText(dearest) : std::string();
   for (int month = 1; month <= 12; ++month) {
     for (int hour : {0, 12}) {
       const std::string stamp = longStampText(DateTime{2000, month, 28, hour, 0, 0});
-      rows.push_back({stamp, stamp, duration, cost});
+      rows.push_back({stamp, stamp, duration, widestCost});
     }
   }
   // A stamp that is no real date is shown as it stands.
