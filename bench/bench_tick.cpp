@@ -51,7 +51,7 @@ void idleTick(benchmark::State& state) {
   if (which == 3) {
     form.budget.hours = 50;
     for ([[maybe_unused]] auto _ : state) {
-      Form1_Timer1(form);
+      Timer1_TickAndBudget(form);
     }
   } else {
     for ([[maybe_unused]] auto _ : state) {

@@ -79,11 +79,11 @@ TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
     services.line = c.onlineMinutes > 0;
     for (int minute = 0; minute <= c.onlineMinutes; ++minute) {
       if (minute > 0) services.advance(60);
-      Form1_Timer1(form);
+      Timer1_TickAndBudget(form);
     }
     EXPECT_EQ(form["lblPeriodTime"].caption, c.label);
     services.line = false;
-    Form1_Timer1(form);
+    Timer1_TickAndBudget(form);
 
     ASSERT_EQ(services.notices.size(), c.notices.size());
     for (size_t i = 0; i < c.notices.size(); ++i) EXPECT_EQ(services.notices[i].rfind(c.notices[i], 0), 0u);
@@ -130,7 +130,7 @@ TEST(Budget, ANoticeIsRecordedOnlyOnceTheDesktopTookIt) {
       switch (step) {
         case Tick:
           services.advance(60);
-          Form1_Timer1(form);
+          Timer1_TickAndBudget(form);
           break;
         case Due: giveDueNotice(form); break;
         case Answer:

@@ -46,7 +46,6 @@ class Recording {
   std::string read(const std::string& traceText, const std::string& root, int markFd);
 
   const std::vector<Op>& ops() const { return ops_; }
-  const FolderState& initial() const { return initial_; }
 
   // Every state a power cut just before ops()[point] could leave (point ==
   // ops().size(): after the whole run). Where the combinations are many, a
@@ -58,12 +57,9 @@ class Recording {
   struct OpenFile {
     int inode = -1;
     std::string folder;  // set for an open folder
-    long long position = 0;
-    bool append = false;
   };
   std::string apply(const std::string& call, const std::vector<std::string>& args, long long result);
   std::string relative(const std::string& path, int dirFd) const;
-  void write(int inode, long long offset, const std::string& bytes);
 
   FolderState initial_;
   std::vector<Op> ops_;
@@ -73,7 +69,7 @@ class Recording {
   std::set<std::string> folders_;
   std::map<std::string, int> names_;
   std::vector<std::string> bytes_;
-  std::map<long long, OpenFile> open_;
+  std::map<long long, OpenFile> open_;  // handles of the tree's files and folders
   std::vector<std::string> initialNames_;  // inode -> its name in `initial_`
 };
 

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
+#include <set>
 #include <stdexcept>
 
 #include "app/budget.h"
@@ -17,9 +17,10 @@
 #include "form/main_form.h"
 #include "platform/autostart.h"
 #include "store/record_file.h"
-#include "store/fault.h"
 #include "store/settings_file.h"
 #include "support/fake_services.h"
+#include "support/fault_counter.h"
+#include "support/record_checks.h"
 
 namespace fs = std::filesystem;
 
@@ -32,21 +33,12 @@ constexpr size_t kRecord = static_cast<size_t>(kRecordLength);
 const char* const kOldTariff = "[Tariff]\ncurrency = EUR\nunit = 60\nprice = 0.05\n";
 const char* const kNewTariff = "[Tariff]\ncurrency = EUR\nper_call = 0.10\nunit = 30\nprice = 0.03\n";
 
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::string slurp(const fs::path& path) { return testing::readFile(path.string()); }
 
 void spill(const fs::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << bytes;
   if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
-std::string records(const std::vector<std::string>& texts) {
-  std::string bytes;
-  for (const std::string& text : texts) bytes += padRecord(text);
-  return bytes;
 }
 
 // The day's services: the fake clock and line, and the real autostart entry.
@@ -62,41 +54,23 @@ class DayServices : public testing::FakeServices {
   std::optional<bool> startsAtLogOn() override { return ::tallix::startsAtLogOn(kProgram); }
 };
 
-void mark(const std::string& text) {
+// A promise: its kind, and what is promised.
+void mark(const std::string& kind, const std::string& payload = {}) {
+  const std::string text = kind + kMarkSeparator + payload;
   if (::write(kMarkFd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
     throw std::runtime_error("the mark could not be written");
 }
 
-std::string joined(const std::vector<std::string>& parts) {
-  std::string text;
-  for (const std::string& part : parts) text += (text.empty() ? "" : std::string(1, kMarkSeparator)) + part;
-  return text;
+// Every closed pair of a record file, as its header, start and end records together.
+std::vector<std::string> closedPairs(const std::string& bytes) {
+  std::vector<std::string> pairs;
+  for (size_t i = 2; (i + 2) * kRecord <= bytes.size(); i += 2)
+    pairs.push_back(bytes.substr(0, kRecord) + bytes.substr(i * kRecord, 2 * kRecord));
+  return pairs;
 }
 
-// Marks every whole pair of a record file as closed, except the open one.
-void markClosedPairs(const std::string& path, bool lastIsOpen) {
-  const std::string bytes = slurp(path);
-  const size_t count = bytes.size() / kRecord;
-  const size_t closedUpTo = lastIsOpen && count % 2 == 0 ? count - 2 : count;
-  for (size_t i = 2; i + 1 < closedUpTo; i += 2)
-    mark(joined({"pair", bytes.substr(0, kRecord), bytes.substr(i * kRecord, kRecord),
-                 bytes.substr((i + 1) * kRecord, kRecord)}));
-}
-
-// Whether a record file is whole records, both headers, then start and end
-// records in turn; `openTail` allows a last start whose end is not written yet.
-std::string inStep(const std::string& bytes, bool openTail) {
-  if (bytes.size() % kRecord != 0) return "a part of a record";
-  const size_t count = bytes.size() / kRecord;
-  if (count < 2) return "no headers";
-  if (bytes.compare(0, 7, "From : ") != 0) return "record 1 is no period header";
-  if (bytes.compare(kRecord, 6, "0_To :") != 0 && bytes.compare(kRecord, 6, "1_To :") != 0)
-    return "record 2 is no period header";
-  if (count % 2 != 0 && !openTail) return "a start without its end";
-  for (size_t i = 2; i < count; ++i)
-    if (bytes.compare(i * kRecord, 6, i % 2 == 0 ? "start:" : "_end :") != 0)
-      return "record " + std::to_string(i + 1) + " out of step";
-  return {};
+void markClosedPairs(const std::string& path) {
+  for (const std::string& pair : closedPairs(slurp(path))) mark("pair", pair);
 }
 
 }  // namespace
@@ -106,17 +80,15 @@ void makeInitialTree(const std::string& root) {
   // No autostart folder yet: the program makes it, and its making is part of
   // what a power cut may cut.
   fs::create_directories(fs::path(root) / "config");
-  for (int j = 1; j <= 99; ++j) {
+  for (int j = 1; j <= 99; ++j) {  // each closed period with a content of its own
     char start[40];
-    char end[40];
     std::snprintf(start, sizeof start, "start: 0098/%02d/%02d 10:%02d:00", 1 + j % 12, 1 + j % 28, j % 60);
-    std::snprintf(end, sizeof end, "_end : 1998/%02d/%02d 11:%02d:00", 1 + j % 12, 1 + j % 28, j % 60);
-    spill(fs::path(root) / "data" / (std::to_string(j) + ".log"),
-          records({"From : 01_1998/01/01", "0_To : 31", start, end}));
+    testing::writeLog(root + "/data/" + std::to_string(j) + ".log",
+                      {"From : 01_1998/01/01", "0_To : 31", start, "_end : 1998/01/01 11:00:00"});
   }
-  spill(fs::path(root) / "data" / "CountRec.zvt",
-        records({"From : 01_2002/04/01", "0_To : 31", "start: 0002/04/03 10:00:00", "_end : 2002/04/03 10:20:00",
-                 "start: 0002/04/12 21:00:00", "_end : 2002/04/12 21:00:07"}));
+  testing::writeLog(root + "/data/CountRec.zvt",
+                    {"From : 01_2002/04/01", "0_To : 31", "start: 0002/04/03 10:00:00", "_end : 2002/04/03 10:20:00",
+                     "start: 0002/04/12 21:00:00", "_end : 2002/04/12 21:00:07"});
   spill(fs::path(root) / "data" / "tariff.ini", kOldTariff);
 }
 
@@ -148,7 +120,7 @@ void runDay(const std::string& root) {
   auto tick = [&](long seconds, bool line) {
     svc.advance(seconds);
     svc.line = line;
-    Form1_Timer1(form);
+    Timer1_TickAndBudget(form);
   };
   // A connection of two and a half minutes: its start, the refresh at the
   // even minute, its close.
@@ -156,16 +128,16 @@ void runDay(const std::string& root) {
   tick(60, true);
   tick(60, true);
   tick(30, false);
-  markClosedPairs(data + "CountRec.zvt", false);
+  markClosedPairs(data + "CountRec.zvt");
 
   form["chkRunMe"].value = 1;
   chkRunMe_MouseUp(form);
   mark("settings");
-  mark(joined({"autostart", slurp(root + "/config/autostart/tallix.desktop")}));
+  mark("autostart", slurp(root + "/config/autostart/tallix.desktop"));
 
   tariffText(form);
   if (!cmdTariffSave_Click(form, kNewTariff)) throw std::runtime_error("the tariff was refused");
-  mark(joined({"tariff", slurp(data + "tariff.ini")}));
+  mark("tariff", slurp(data + "tariff.ini"));
 
   // Online across midnight at the end of the period: the rollover closes
   // the pair into the old file, moves the full set of 99 into Oldlog, closes
@@ -174,42 +146,37 @@ void runDay(const std::string& root) {
   tick(0, true);
   tick(60, true);
   if (form.ArchiveName.empty()) throw std::runtime_error("the period did not roll over");
-  markClosedPairs(data + form.ArchiveName, false);
-  mark(joined({"log", slurp(data + form.ArchiveName)}));
+  markClosedPairs(data + form.ArchiveName);
+  mark("log", slurp(data + form.ArchiveName));
   tick(60, true);
   tick(30, false);
-  markClosedPairs(data + "CountRec.zvt", false);
+  markClosedPairs(data + "CountRec.zvt");
   if (!svc.messages.empty()) throw std::runtime_error("the day said: " + svc.messages.front());
 }
 
 void addMark(Promises& promises, const std::string& mark) {
-  std::vector<std::string> parts;
-  size_t from = 0;
-  for (size_t cut; (cut = mark.find(kMarkSeparator, from)) != std::string::npos; from = cut + 1)
-    parts.push_back(mark.substr(from, cut - from));
-  parts.push_back(mark.substr(from));
-  if (parts[0] == "pair" && parts.size() == 4) promises.pairs.push_back({parts[1], parts[2], parts[3]});
-  if (parts[0] == "log" && parts.size() == 2) promises.logs.push_back(parts[1]);
-  if (parts[0] == "tariff" && parts.size() == 2) promises.tariff = parts[1];
-  if (parts[0] == "autostart" && parts.size() == 2) promises.autostart = parts[1];
-  if (parts[0] == "settings") promises.settingsSaved = true;
+  const size_t cut = mark.find(kMarkSeparator);
+  const std::string kind = mark.substr(0, cut);
+  const std::string payload = cut == std::string::npos ? std::string() : mark.substr(cut + 1);
+  if (kind == "pair") promises.pairs.push_back(payload);
+  if (kind == "log") promises.logs.push_back(payload);
+  if (kind == "tariff") promises.tariff = payload;
+  if (kind == "autostart") promises.autostart = payload;
+  if (kind == "settings") promises.settingsSaved = true;
 }
 
 Promises promisesOf(const FolderState& initial) {
   Promises promises;
   for (const auto& [path, bytes] : initial.files) {
     if (path.ends_with(".log")) promises.logs.push_back(bytes);
-    if (path == "data/CountRec.zvt")
-      for (size_t i = 2; i + 1 < bytes.size() / kRecord; i += 2)
-        promises.pairs.push_back(
-            {bytes.substr(0, kRecord), bytes.substr(i * kRecord, kRecord), bytes.substr((i + 1) * kRecord, kRecord)});
+    if (path == "data/CountRec.zvt") promises.pairs = closedPairs(bytes);
   }
   return promises;
 }
 
-Checked startAndCheck(const std::string& root, const Promises& promises, const std::string& initialTariff) {
-  Checked checked;
-  std::vector<std::string>& wrong = checked.wrong;
+std::vector<std::string> startAndCheck(const std::string& root, const Promises& promises,
+                                       const std::string& initialTariff) {
+  std::vector<std::string> wrong;
   const std::string data = root + "/data/";
   testing::FakeServices svc;
   svc.clock = DateTime{2002, 5, 1, 0, 30, 0};
@@ -217,13 +184,14 @@ Checked startAndCheck(const std::string& root, const Promises& promises, const s
     MainForm form(svc, data);
     Form3_Form_Load(form, true);
     const std::string before = slurp(data + "CountRec.zvt");
-    if (const std::string why = inStep(before, true); !why.empty()) wrong.push_back("CountRec.zvt at start-up: " + why);
+    if (const std::string why = testing::recordsOutOfStep(before, true); !why.empty())
+      wrong.push_back("CountRec.zvt at start-up: " + why);
     // It records again: one more connection lands behind the last record.
     svc.line = true;
-    Form1_Timer1(form);
+    Timer1_TickAndBudget(form);
     svc.advance(5);
     svc.line = false;
-    Form1_Timer1(form);
+    Timer1_TickAndBudget(form);
     const std::string after = slurp(data + "CountRec.zvt");
     if (after.size() < before.size() + 2 * kRecord ||
         after.compare(after.size() - 2 * kRecord, kRecord, padRecord("start: 0002/05/01 00:30:00")) != 0)
@@ -240,26 +208,20 @@ Checked startAndCheck(const std::string& root, const Promises& promises, const s
       if (name.ends_with(".part")) wrong.push_back("a leftover part of a replacement: " + name);
       if (!entry.is_regular_file() || !(name.ends_with(".log") || name == "CountRec.zvt")) continue;
       files.push_back(slurp(entry.path()));
-      // A closed period may end in the start of a connection cut off before
-      // its first end was written: the loader counts it as nothing.
-      const bool closedPeriod = name != "CountRec.zvt";
-      if (const std::string why = inStep(files.back(), closedPeriod); !why.empty())
+      // A start and its first end leave in one write, so no file, a closed
+      // period's least of all, may end in a start without its end.
+      if (const std::string why = testing::recordsOutOfStep(files.back()); !why.empty())
         wrong.push_back("a record file out of step: " + std::string(folder) + "/" + name + ", " + why);
-      if (closedPeriod && files.back().size() / kRecord % 2 != 0) ++checked.lastStartWithoutEnd;
     }
   }
   for (const std::string& log : promises.logs)
     if (std::find(files.begin(), files.end(), log) == files.end())
       wrong.push_back("a closed period is lost or changed: " + log.substr(0, 20) + " " + log.substr(2 * kRecord, 27));
-  for (const auto& pair : promises.pairs) {
-    bool found = false;
-    for (const std::string& bytes : files) {
-      if (bytes.compare(0, kRecord, pair[0]) != 0) continue;
-      for (size_t i = 2; i + 1 < bytes.size() / kRecord && !found; i += 2)
-        found = bytes.compare(i * kRecord, kRecord, pair[1]) == 0 && bytes.compare((i + 1) * kRecord, kRecord, pair[2]) == 0;
-    }
-    if (!found) wrong.push_back("a closed connection is lost: " + pair[1] + pair[2]);
-  }
+  std::set<std::string> kept;
+  for (const std::string& bytes : files)
+    for (std::string& pair : closedPairs(bytes)) kept.insert(std::move(pair));
+  for (const std::string& pair : promises.pairs)
+    if (kept.count(pair) == 0) wrong.push_back("a closed connection is lost: " + pair.substr(kRecord));
 
   const std::string tariff = slurp(data + "tariff.ini");
   if (promises.tariff.empty() ? tariff != initialTariff && tariff != kNewTariff : tariff != promises.tariff)
@@ -275,7 +237,7 @@ Checked startAndCheck(const std::string& root, const Promises& promises, const s
     const SettingsRecord runMe = decodeSettingsRecord(ini.size() >= 2 * length ? ini.substr(length, length) : "");
     if (runMe.label.rfind("[CheckedRunMe]", 0) != 0 || runMe.value1 != 1) wrong.push_back("the settings save is lost");
   }
-  return checked;
+  return wrong;
 }
 
 }  // namespace tallix::crash

@@ -19,7 +19,7 @@ inline constexpr int kMarkFd = 1000;
 inline constexpr char kMarkSeparator = '\x1f';
 
 // The tree before the day: `root`/data with 99 closed periods and the live
-// period's file, an old tariff, and an empty `root`/config/autostart.
+// period's file, an old tariff, and `root`/config without its autostart folder.
 void makeInitialTree(const std::string& root);
 // Reads a tree from the disk (files and folders below `root`).
 FolderState readTree(const std::string& root);
@@ -35,7 +35,7 @@ void runDay(const std::string& root);
 // What the run had been promised before a point: every mark up to it.
 struct Promises {
   std::vector<std::string> logs;                // whole files that must stay, somewhere
-  std::vector<std::vector<std::string>> pairs;  // header, start, end of each closed connection
+  std::vector<std::string> pairs;               // header, start and end records of each closed connection
   std::string tariff;                           // tariff.ini as saved, once saved
   std::string autostart;                        // the entry as written, once written
   bool settingsSaved = false;
@@ -45,11 +45,9 @@ void addMark(Promises& promises, const std::string& mark);
 Promises promisesOf(const FolderState& initial);
 
 // Starts the program's logic on a state written below `root` after a power
-// cut, records one more connection, and checks every promise.
-struct Checked {
-  std::vector<std::string> wrong;  // what is wrong; empty when all is well
-  int lastStartWithoutEnd = 0;     // closed periods whose last start has no end
-};
-Checked startAndCheck(const std::string& root, const Promises& promises, const std::string& initialTariff);
+// cut, records one more connection, and checks every promise; gives what is
+// wrong, each line led by its kind and a colon, or nothing.
+std::vector<std::string> startAndCheck(const std::string& root, const Promises& promises,
+                                       const std::string& initialTariff);
 
 }  // namespace tallix::crash

@@ -14,6 +14,7 @@
 #include "store/numbers.h"
 #include "store/settings_file.h"
 #include "store/text_forms.h"
+#include "version.h"
 
 namespace tallix {
 namespace {
