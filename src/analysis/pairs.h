@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "analysis/log_image.h"
+#include "store/date_time.h"
 #include "store/pending_error.h"
 
 namespace tallix {
@@ -100,8 +101,23 @@ struct UsualPair {
 
   int startTime() const { return startMinute * 60 + startSecond; }  // seconds of the day
   int endTime() const { return endMinute * 60 + endSecond; }
-  // What the pair adds to the total: the same as the steps give.
-  long long seconds(bool partMinute) const;
+  // What the pair adds to the total, the same as the steps give: the time
+  // of day counts forward from the start to the end, passing midnight at
+  // most once, except that an end a few seconds before the start in the
+  // same minute counts nothing; under the part-minute setting the start's
+  // seconds are dropped and an end inside a minute counts that minute.
+  long long seconds(bool partMinute) const {
+    int added = 0;
+    if (partMinute) {
+      const int minutes = endMinute - startMinute;
+      added = ((minutes < 0 ? minutes + 1440 : minutes) + (endSecond != 0 ? 1 : 0)) * 60;
+    } else {
+      const int s = startTime();
+      const int e = endTime();
+      added = e >= s ? e - s : startMinute == endMinute ? 0 : e - s + static_cast<int>(kDay);
+    }
+    return added + days * kDay;
+  }
 };
 // Nothing when the two records (29 bytes each at `start` and `end`) are not
 // a usual pair; every check is made and looked at once, as nearly every
