@@ -17,6 +17,14 @@ constexpr const char* kProgram = "tallix.exe";
 constexpr const char* kProgram = "tallix";
 #endif
 
+namespace {
+
+// What a program printed, its line ends as "\n": a Windows console program
+// ends its lines with CR LF, as it should.
+QString linesOf(const QByteArray& printed) { return QString::fromUtf8(printed).replace("\r\n", "\n"); }
+
+}  // namespace
+
 class ProgramProcess : public QObject {
   Q_OBJECT
 
@@ -68,8 +76,8 @@ class ProgramProcess : public QObject {
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), exitCode);
-    const QString stdOut = QString::fromUtf8(process.readAllStandardOutput());
-    const QString stdErr = QString::fromUtf8(process.readAllStandardError());
+    const QString stdOut = linesOf(process.readAllStandardOutput());
+    const QString stdErr = linesOf(process.readAllStandardError());
     QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
     QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.startsWith(err), qPrintable(stdErr));
     QVERIFY(!QFile::exists(path("tallix.ini")));  // the program itself never started
@@ -88,7 +96,7 @@ class ProgramProcess : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path("tallix.ini")), 15000);
     QCOMPARE(process.state(), QProcess::Running);
     // Qt may add warnings of its own after the line.
-    const QString said = QString::fromUtf8(process.readAllStandardError());
+    const QString said = linesOf(process.readAllStandardError());
     QVERIFY2(said.startsWith("tallix: no display found; starting on Qt's offscreen platform (it still meters and "
                              "records)\n"),
              qPrintable(said));
