@@ -99,9 +99,9 @@ void showTime(MainForm& form, long long seconds, const DateTime& now) {
     if (const auto period = periodDays(b.periodFrom, b.periodTo))
       outlook = outlookLines(periodOutlook(seconds, *period, now, b.hours), cents, currency, period->last, b.hours);
   }
-  form["lblPeriodTime"].caption = text;
-  form["lblForecast"].caption = outlook.forecast;
-  form["lblAllowance"].caption = outlook.allowance;
+  form[form1::lblPeriodTime].caption = text;
+  form[form1::lblForecast].caption = outlook.forecast;
+  form[form1::lblAllowance].caption = outlook.allowance;
   ++form.budget.linesMade;
 }
 
@@ -175,7 +175,7 @@ long long periodSecondsSoFar(MainForm& form, const DateTime& now) {
 void startBudget(MainForm& form, bool periodBegunDuringLoad) {
   BudgetState& b = form.budget;
   if (b.hours < 0 || b.hours > kMostBudgetHours) b.hours = 0;
-  form["txtBudget"].caption = b.hours > 0 ? std::to_string(b.hours) : "";
+  form[form1::txtBudget].caption = b.hours > 0 ? std::to_string(b.hours) : "";
   if (periodBegunDuringLoad && b.warned != 0) {
     newNoticeRound(b, 0);
     saveBudget(form);
@@ -209,7 +209,7 @@ void giveDueNotice(MainForm& form) { giveNotice(form, periodSecondsSoFar(form, f
 
 void txtBudget_LostFocus(MainForm& form) {
   BudgetState& b = form.budget;
-  Control& box = form["txtBudget"];
+  Control& box = form[form1::txtBudget];
   const std::optional<std::int16_t> hours = parseBudgetHours(box.caption);
   if (!hours) {
     AnswerOk(form, kBudgetInvalid);

@@ -3,7 +3,7 @@
 namespace tallix {
 
 void cmdLoad_Click(MainForm& form) {
-  const Control& files = form["File1"];
+  const Control& files = form[form1::File1];
   if (files.listIndex < 0 || static_cast<size_t>(files.listIndex) >= files.items.size()) {
     showLoad(form, {});
     return;
@@ -14,13 +14,13 @@ void cmdLoad_Click(MainForm& form) {
 
 void showLoad(MainForm& form, const LogLoad& load) {
   LoadLabels labels = loadLabels(load);
-  form["lblCreated"].caption = std::move(labels.created);
-  form["lblF2From"].caption = std::move(labels.from);
-  form["lblF2To"].caption = std::move(labels.to);
-  form["lblFirstR"].caption = std::move(labels.first);
-  form["lblLastR"].caption = std::move(labels.last);
-  form["lblUseTime"].caption = std::move(labels.useTime);
-  Control& list = form["List1"];
+  form[form1::lblCreated].caption = std::move(labels.created);
+  form[form1::lblF2From].caption = std::move(labels.from);
+  form[form1::lblF2To].caption = std::move(labels.to);
+  form[form1::lblFirstR].caption = std::move(labels.first);
+  form[form1::lblLastR].caption = std::move(labels.last);
+  form[form1::lblUseTime].caption = std::move(labels.useTime);
+  Control& list = form[form1::List1];
   list.items = load.pairs.abandoned;
   list.listIndex = -1;
   for (const std::string& message : load.messages) AnswerOk(form, message);

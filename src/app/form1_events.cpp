@@ -40,8 +40,8 @@ void readPartMinuteSetting(MainForm& form) {
   std::vector<std::string> records(2);
   if (readLeadingRecords(path, kRecordLength, ' ', records, error)) form.LineRec = records[1];
   const long long digit = wholeValue(left(trim(form.LineRec), 1));
-  if (digit == 0) form["chkToBeMin"].value = 0;
-  if (digit == 1) form["chkToBeMin"].value = 1;
+  if (digit == 0) form[form1::chkToBeMin].value = 0;
+  if (digit == 1) form[form1::chkToBeMin].value = 1;
   reportFailure(form, kLoadingData, error);
 }
 
@@ -68,9 +68,9 @@ void readSettingsFile(MainForm& form) {
     form.placed = true;
   }
   const SettingsRecord runMe = decodeSettingsRecord(bytes2);
-  if (trim(runMe.label) == kRunMeLabel) form["chkRunMe"].value = runMe.value1 == 1 ? 1 : 0;
+  if (trim(runMe.label) == kRunMeLabel) form[form1::chkRunMe].value = runMe.value1 == 1 ? 1 : 0;
   // The box tells the truth: the entry itself decides where there is one.
-  if (const std::optional<bool> starts = form.services->startsAtLogOn()) form["chkRunMe"].value = *starts ? 1 : 0;
+  if (const std::optional<bool> starts = form.services->startsAtLogOn()) form[form1::chkRunMe].value = *starts ? 1 : 0;
   const SettingsRecord budget = decodeSettingsRecord(bytes3);
   form.budget = {};
   if (trim(budget.label) == kBudgetLabel) {
@@ -86,7 +86,7 @@ void refreshLogList(MainForm& form, PendingError& error) {
   // overflows either way, and a copy of all of it would freeze the window.
   if (fileExists(zvt)) copyFile(zvt, form.file(kCountRecLog), error, kMostLogBytes);
 
-  Control& list = form["File1"];
+  Control& list = form[form1::File1];
   list.path = form.AppPath;
   list.pattern = "*.log";
   std::vector<std::string> names;
@@ -105,8 +105,8 @@ void refreshLogList(MainForm& form, PendingError& error) {
 }  // namespace
 
 void Form1_Form_Load(MainForm& form) {
-  form.TwipsPerMinute = form["imgScale"].width / 60;
-  form.PointerOrigin = form["imgPointer"].left;
+  form.TwipsPerMinute = form[form1::imgScale].width / 60;
+  form.PointerOrigin = form[form1::imgPointer].left;
 
   form.Recording = false;
   form.Connected = false;
@@ -117,20 +117,20 @@ void Form1_Form_Load(MainForm& form) {
   form.DaysSpanned = 0;
   form.HoursSpent = 0;
 
-  form["cmdConfirm"].enabled = false;
+  form[form1::cmdConfirm].enabled = false;
   form.windowWidth = kForm1Width;
   form.windowHeight = kForm1Height;
-  placeFrame(form["fraMain"]);
-  form["lblThisMonth"].caption = kThisMonthPrompt;
-  for (const char* name : {"lblStartTime", "lblEndTime", "lblF1NewFileCreated", "lblF1HourSpent"})
+  placeFrame(form[form1::fraMain]);
+  form[form1::lblThisMonth].caption = kThisMonthPrompt;
+  for (ControlName name : {form1::lblStartTime, form1::lblEndTime, form1::lblF1NewFileCreated, form1::lblF1HourSpent})
     form[name].caption.clear();
-  form["cmdRecover"].enabled = false;
-  placeFrame(form["fraSettings"]);
-  form["fraSettings"].visible = false;
-  placeFrame(form["fraCalculate"]);
-  form["lblUseTime"].caption.clear();
-  form["fraCalculate"].visible = false;
-  form["lblDataFolder"].caption = std::string(kDataFolderLabel) + form.AppPath;
+  form[form1::cmdRecover].enabled = false;
+  placeFrame(form[form1::fraSettings]);
+  form[form1::fraSettings].visible = false;
+  placeFrame(form[form1::fraCalculate]);
+  form[form1::lblUseTime].caption.clear();
+  form[form1::fraCalculate].visible = false;
+  form[form1::lblDataFolder].caption = std::string(kDataFolderLabel) + form.AppPath;
 
   completeHalfDoneRotation(form);
   readPartMinuteSetting(form);
@@ -144,30 +144,30 @@ void Form1_Form_Load(MainForm& form) {
 void ShowView(MainForm& form, std::string_view view) {
   PendingError error;
   if (view == "Main") {
-    form["fraMain"].visible = true;
-    form["fraCalculate"].visible = false;
-    form["fraSettings"].visible = false;
+    form[form1::fraMain].visible = true;
+    form[form1::fraCalculate].visible = false;
+    form[form1::fraSettings].visible = false;
   } else if (view == "Settings") {
-    form["fraMain"].visible = false;
-    form["fraCalculate"].visible = false;
-    form["fraSettings"].visible = true;
+    form[form1::fraMain].visible = false;
+    form[form1::fraCalculate].visible = false;
+    form[form1::fraSettings].visible = true;
     showWatched(form);
   } else if (view == "Calculation") {
-    form["fraMain"].visible = false;
-    form["fraCalculate"].visible = true;
-    form["fraSettings"].visible = false;
+    form[form1::fraMain].visible = false;
+    form[form1::fraCalculate].visible = true;
+    form[form1::fraSettings].visible = false;
     refreshLogList(form, error);
   }
   reportFailure(form, kUpdatingCountRecLog, error);
 }
 
 void chkRunMe_MouseUp(MainForm& form) {
-  bool on = form["chkRunMe"].value == 1;
+  bool on = form[form1::chkRunMe].value == 1;
   form.services->setStartAtLogOn(on);
   // An entry that could not be written or removed shows as it really is.
   if (const std::optional<bool> starts = form.services->startsAtLogOn()) {
     on = *starts;
-    form["chkRunMe"].value = on ? 1 : 0;
+    form[form1::chkRunMe].value = on ? 1 : 0;
   }
   PendingError error;  // failures on tallix.ini are skipped silently
   writeSettingsRecord(form.file(kSettingsFile), 2, {std::string(kRunMeLabel), on ? std::int16_t{1} : std::int16_t{0}, 0},
@@ -184,7 +184,7 @@ void chkToBeMin_MouseUp(MainForm& form) {
     // buffer held from elsewhere would put a foreign text into the header.
     if (file.read(2, form.LineRec)) {
       const std::string text = trim(form.LineRec);
-      std::string updated(1, form["chkToBeMin"].value == 1 ? '1' : '0');
+      std::string updated(1, form[form1::chkToBeMin].value == 1 ? '1' : '0');
       if (!text.empty()) updated.append(text, 1, std::string::npos);
       form.LineRec = padRecord(updated);
       file.write(2, form.LineRec);

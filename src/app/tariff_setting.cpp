@@ -39,7 +39,7 @@ bool emptyText(std::string_view text) {
 
 void useTariff(MainForm& form, std::optional<Tariff> tariff, std::string line) {
   form.tariff = std::move(tariff);
-  form["lblTariff"].caption = std::move(line);
+  form[form1::lblTariff].caption = std::move(line);
   form.budget.counted = false;  // the costs so far are counted again
 }
 

@@ -70,7 +70,7 @@ void closeConnection(MainForm& form, const DateTime& when, PendingError& error) 
   countDayIfDue(form, when);
   form.StampText = stampText(when);
   writeOpenPair(form, form.StampText, error);
-  form["lblEndTime"].caption = "_end : " + longStampText(when);
+  form[form1::lblEndTime].caption = "_end : " + longStampText(when);
   form.Recording = false;
   form.DaysSpanned = 0;
 }

@@ -15,22 +15,22 @@ ControlSet::ControlSet(const std::vector<ControlSpec>& design) : design_(&design
     control.top = row.top;
     control.width = row.width;
     control.height = row.height;
-    controls_.emplace(row.name, std::move(control));
+    controls_.emplace(row.name.text(), std::move(control));
   }
 }
 
-Control& ControlSet::operator[](std::string_view name) {
-  auto it = controls_.find(name);
-  if (it == controls_.end()) throw std::out_of_range("no control named " + std::string(name));
+Control& ControlSet::operator[](ControlName name) {
+  auto it = controls_.find(name.text());
+  if (it == controls_.end()) throw std::out_of_range("no control named " + std::string(name.text()));
   return it->second;
 }
 
-const Control& ControlSet::operator[](std::string_view name) const {
-  auto it = controls_.find(name);
-  if (it == controls_.end()) throw std::out_of_range("no control named " + std::string(name));
+const Control& ControlSet::operator[](ControlName name) const {
+  auto it = controls_.find(name.text());
+  if (it == controls_.end()) throw std::out_of_range("no control named " + std::string(name.text()));
   return it->second;
 }
 
-bool ControlSet::contains(std::string_view name) const { return controls_.find(name) != controls_.end(); }
+bool ControlSet::contains(ControlName name) const { return controls_.find(name.text()) != controls_.end(); }
 
 }  // namespace tallix

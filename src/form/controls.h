@@ -13,6 +13,21 @@ namespace tallix {
 
 enum class ControlKind { Label, Button, TextBox, CheckBox, Frame, Picture, FileList, ListBox, Line, Timer };
 
+// A control's name. Made explicitly only, by the constants declared beside
+// the designs (form/control_names.h), so a lookup by a misspelt name does not
+// compile. The empty name stands for the window itself as a parent.
+class ControlName {
+ public:
+  constexpr ControlName() = default;
+  constexpr explicit ControlName(std::string_view text) : text_(text) {}
+  constexpr std::string_view text() const { return text_; }
+  constexpr bool empty() const { return text_.empty(); }
+  friend constexpr bool operator==(ControlName, ControlName) = default;
+
+ private:
+  std::string_view text_;
+};
+
 struct FontSpec {
   std::string family = "PMingLiU";
   double points = 9.0;
@@ -24,9 +39,9 @@ struct FontSpec {
 // frame (empty parent: the window itself). A line runs from (left, top) to
 // (width, height) read as its second point.
 struct ControlSpec {
-  std::string name;
+  ControlName name;
   ControlKind kind;
-  std::string parent;
+  ControlName parent;
   std::string caption;
   std::string tooltip;
   FontSpec font;
@@ -66,9 +81,9 @@ struct Control {
 class ControlSet {
  public:
   explicit ControlSet(const std::vector<ControlSpec>& design);
-  Control& operator[](std::string_view name);
-  const Control& operator[](std::string_view name) const;
-  bool contains(std::string_view name) const;
+  Control& operator[](ControlName name);
+  const Control& operator[](ControlName name) const;
+  bool contains(ControlName name) const;
   const std::vector<ControlSpec>& design() const { return *design_; }
 
  private:

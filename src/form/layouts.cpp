@@ -17,113 +17,116 @@ ControlSpec named(ControlSpec row, const char* accessibleName) {
 }
 
 std::vector<ControlSpec> makeForm1() {
+  using namespace form1;
   std::vector<ControlSpec> d;
   auto add = [&d](ControlSpec row) { d.push_back(std::move(row)); };
   // Directly on the window.
-  add({"cmdMain", K::Button, "", "Main", "", arial(), 120, 480, 732, 252});
-  add({"cmdCaculation", K::Button, "", "Calculation", "", arial(), 840, 480, 1092, 252});
-  add({"cmdSettings", K::Button, "", "Settings", "", arial(), 1920, 480, 972, 252});
-  add(named({"Smallzvt", K::Picture, "", "", "", pming(), 5160, 120, 852, 336}, "Tallix logo"));
-  add(named({"imgFrame", K::Picture, "", "", "", pming(), 120, 720, 6360, 3468}, "frame picture"));
-  add(named({"fraMain", K::Frame, "", "", "", pming(), 276, 804, 6012, 3252}, "Main view"));
-  add(named({"fraSettings", K::Frame, "", "", "", pming(), 276, 804, 6012, 3252}, "Settings view"));
-  add(named({"fraCalculate", K::Frame, "", "", "", pming(), 276, 804, 6012, 3252}, "Calculation view"));
-  add({"Timer1", K::Timer, "", "", "", pming(), 0, 0, 0, 0, true, false});
+  add({cmdMain, K::Button, {}, "Main", "", arial(), 120, 480, 732, 252});
+  add({cmdCaculation, K::Button, {}, "Calculation", "", arial(), 840, 480, 1092, 252});
+  add({cmdSettings, K::Button, {}, "Settings", "", arial(), 1920, 480, 972, 252});
+  add(named({Smallzvt, K::Picture, {}, "", "", pming(), 5160, 120, 852, 336}, "Tallix logo"));
+  add(named({imgFrame, K::Picture, {}, "", "", pming(), 120, 720, 6360, 3468}, "frame picture"));
+  add(named({fraMain, K::Frame, {}, "", "", pming(), 276, 804, 6012, 3252}, "Main view"));
+  add(named({fraSettings, K::Frame, {}, "", "", pming(), 276, 804, 6012, 3252}, "Settings view"));
+  add(named({fraCalculate, K::Frame, {}, "", "", pming(), 276, 804, 6012, 3252}, "Calculation view"));
+  add({Timer1, K::Timer, {}, "", "", pming(), 0, 0, 0, 0, true, false});
 
   // The Main view.
-  add({"lblStatus", K::Label, "fraMain", "Status : ", "", times(10.2, true), 120, 240, 732, 252});
-  add({"lblDetect", K::Label, "fraMain", "", "", pming(), 960, 240, 1332, 372});
-  add({"lblThisMonth", K::Label, "fraMain", "Input the starting day and ending day below",
+  add({lblStatus, K::Label, fraMain, "Status : ", "", times(10.2, true), 120, 240, 732, 252});
+  add({lblDetect, K::Label, fraMain, "", "", pming(), 960, 240, 1332, 372});
+  add({lblThisMonth, K::Label, fraMain, "Input the starting day and ending day below",
        "Monthly record, e.g 01-31 or 15-14(to next month)", pming(), 3840, 240, 2052, 492});
-  add({"lblStartTime", K::Label, "fraMain", "", "", pming(), 120, 660, 2892, 312});
-  add({"lblEndTime", K::Label, "fraMain", "", "", pming(), 120, 1080, 2892, 252});
-  add({"cmdInput", K::Button, "fraMain", "input / renew", "enable input", pming(), 3120, 720, 1092, 372});
-  add({"lblFrom", K::Label, "fraMain", "=>    From :", "", pming(), 4320, 840, 972, 252});
-  add(named({"txtStartDay", K::TextBox, "fraMain", "", "Starting day", pming(), 5400, 840, 372, 264, false, true, 2},
+  add({lblStartTime, K::Label, fraMain, "", "", pming(), 120, 660, 2892, 312});
+  add({lblEndTime, K::Label, fraMain, "", "", pming(), 120, 1080, 2892, 252});
+  add({cmdInput, K::Button, fraMain, "input / renew", "enable input", pming(), 3120, 720, 1092, 372});
+  add({lblFrom, K::Label, fraMain, "=>    From :", "", pming(), 4320, 840, 972, 252});
+  add(named({txtStartDay, K::TextBox, fraMain, "", "Starting day", pming(), 5400, 840, 372, 264, false, true, 2},
             "starting day"));
-  add({"lblTo", K::Label, "fraMain", "    To :", "", pming(), 4680, 1200, 612, 252});
-  add(named({"txtEndDay", K::TextBox, "fraMain", "", "Ending day", pming(), 5400, 1200, 372, 264, false, true, 2},
+  add({lblTo, K::Label, fraMain, "    To :", "", pming(), 4680, 1200, 612, 252});
+  add(named({txtEndDay, K::TextBox, fraMain, "", "Ending day", pming(), 5400, 1200, 372, 264, false, true, 2},
             "ending day"));
-  add({"cmdConfirm", K::Button, "fraMain", "Confirm above days", "Accept change if no error", pming(), 4200, 1560,
+  add({cmdConfirm, K::Button, fraMain, "Confirm above days", "Accept change if no error", pming(), 4200, 1560,
        1572, 372});
-  add({"cmdRecover", K::Button, "fraMain", "Recover", "don't make change and return old setting", pming(), 4200,
+  add({cmdRecover, K::Button, fraMain, "Recover", "don't make change and return old setting", pming(), 4200,
        2160, 1572, 372});
   // The status lines below the times, one row each: a new file and a
   // refused record can be told at once.
-  add({"lblF1NewFileCreated", K::Label, "fraMain", "", "Show you useful message", arial(), 120, 1340, 3732, 252});
-  add({"lblF1NoRecord", K::Label, "fraMain", "", "", pming(), 120, 1580, 3012, 252});
-  add({"lblF1HourSpent", K::Label, "fraMain", "", "", times(10.8, false), 360, 2760, 612, 252, true, false});
-  add(named({"imgPointer", K::Picture, "fraMain", "", "", pming(), 1104, 2640, 192, 192, true, false},
+  add({lblF1NewFileCreated, K::Label, fraMain, "", "Show you useful message", arial(), 120, 1340, 3732, 252});
+  add({lblF1NoRecord, K::Label, fraMain, "", "", pming(), 120, 1580, 3012, 252});
+  add({lblF1HourSpent, K::Label, fraMain, "", "", times(10.8, false), 360, 2760, 612, 252, true, false});
+  add(named({imgPointer, K::Picture, fraMain, "", "", pming(), 1104, 2640, 192, 192, true, false},
             "gauge pointer"));
-  add(named({"imgScale", K::Picture, "fraMain", "", "Expended time while online ( + hr(s) spent on the left )",
+  add(named({imgScale, K::Picture, fraMain, "", "Expended time while online ( + hr(s) spent on the left )",
              pming(), 1200, 2880, 3816, 216, true, false},
             "hour gauge"));
-  add({"lblPeriodTime", K::Label, "fraMain", "", "Time online in this period so far, as the Calculation view totals it",
+  add({lblPeriodTime, K::Label, fraMain, "", "Time online in this period so far, as the Calculation view totals it",
        pming(), 120, 2300, 3972, 252});
-  add({"lblForecast", K::Label, "fraMain", "", "The period's time (and cost) at the end if it goes on at today's pace",
+  add({lblForecast, K::Label, fraMain, "", "The period's time (and cost) at the end if it goes on at today's pace",
        pming(), 120, 2060, 3972, 252});
-  add({"lblAllowance", K::Label, "fraMain", "", "The time a day left to you within the time budget", pming(), 120,
+  add({lblAllowance, K::Label, fraMain, "", "The time a day left to you within the time budget", pming(), 120,
        1820, 3972, 252});
 
   // The Settings view.
-  add({"chkToBeMin", K::CheckBox, "fraSettings", "not enough 1 min is replaced by one minute",
+  add({chkToBeMin, K::CheckBox, fraSettings, "not enough 1 min is replaced by one minute",
        "When start and end record, first and last seconds are replaced by one minute", arial(), 240, 480, 4452,
        252});
-  add({"chkRunMe", K::CheckBox, "fraSettings", "run me when Windows starts",
+  add({chkRunMe, K::CheckBox, fraSettings, "run me when Windows starts",
        "Automatically load Tallix when Windows starts every time", arial(), 240, 840, 3732, 228});
-  add({"lblWarnAfter", K::Label, "fraSettings", "warn me after", "", arial(), 240, 1224, 1212, 252});
-  add(named({"txtBudget", K::TextBox, "fraSettings", "",
+  add({lblWarnAfter, K::Label, fraSettings, "warn me after", "", arial(), 240, 1224, 1212, 252});
+  add(named({txtBudget, K::TextBox, fraSettings, "",
              "A notice at 80% and at 100% of these hours; empty or 0 for none", arial(), 1500, 1200, 612, 288, true,
              true, 3},
             "hours before a warning"));
-  add({"lblWarnHours", K::Label, "fraSettings", "hours this period", "", arial(), 2220, 1224, 2052, 252});
-  add({"lblWatching", K::Label, "fraSettings", "", "The connection whose time is counted", arial(), 240, 1680,
+  add({lblWarnHours, K::Label, fraSettings, "hours this period", "", arial(), 2220, 1224, 2052, 252});
+  add({lblWatching, K::Label, fraSettings, "", "The connection whose time is counted", arial(), 240, 1680,
        5532, 252});
-  add({"lblDataFolder", K::Label, "fraSettings", "", "Where Tallix keeps its record files and settings", arial(), 240,
+  add({lblDataFolder, K::Label, fraSettings, "", "Where Tallix keeps its record files and settings", arial(), 240,
        2160, 5532, 492});
-  add({"cmdTariff", K::Button, "fraSettings", "tariff...", "What a connection costs: edit tariff.ini", arial(), 240,
+  add({cmdTariff, K::Button, fraSettings, "tariff...", "What a connection costs: edit tariff.ini", arial(), 240,
        2760, 1092, 312});
-  add({"lblTariff", K::Label, "fraSettings", "", "", arial(), 1440, 2790, 4332, 252});
+  add({lblTariff, K::Label, fraSettings, "", "", arial(), 1440, 2790, 4332, 252});
 
   // The Calculation view.
-  add(named({"File1", K::FileList, "fraCalculate", "",
+  add(named({File1, K::FileList, fraCalculate, "",
              "CountRec.log is a most recent file stored data, next is great number.", pming(), 3600, 240, 2292, 1152},
             "log files"));
-  add({"cmdLoad", K::Button, "fraCalculate", "Load", "", pming(), 5040, 1560, 732, 252});
-  add({"lblAbandon", K::Label, "fraCalculate", "below data are abandoned :", "", pming(), 3600, 1920, 2292, 252});
-  add(named({"List1", K::ListBox, "fraCalculate", "", "Error found when loading data back.", pming(), 3600, 2160,
+  add({cmdLoad, K::Button, fraCalculate, "Load", "", pming(), 5040, 1560, 732, 252});
+  add({lblAbandon, K::Label, fraCalculate, "below data are abandoned :", "", pming(), 3600, 1920, 2292, 252});
+  add(named({List1, K::ListBox, fraCalculate, "", "Error found when loading data back.", pming(), 3600, 2160,
              2292, 948},
             "records not counted"));
-  ControlSpec created{"lblCreated", K::Label, "fraCalculate", " file created : ", "", arial(), 240, 360, 2892, 252};
+  ControlSpec created{lblCreated, K::Label, fraCalculate, " file created : ", "", arial(), 240, 360, 2892, 252};
   created.windowColours = true;
   add(created);
-  add({"lblF2From", K::Label, "fraCalculate", "         from :", "", pming(), 240, 720, 3012, 252});
-  add({"lblF2To", K::Label, "fraCalculate", "             to :", "", pming(), 240, 1080, 3012, 252});
-  add({"lblFirstR", K::Label, "fraCalculate", "first record :", "", pming(), 240, 1560, 3012, 252});
-  add({"lblLastR", K::Label, "fraCalculate", " last record :", "", pming(), 240, 1920, 3012, 252});
-  add({"Line1", K::Line, "fraCalculate", "", "", pming(), 240, 2280, 3360, 2280});
-  ControlSpec useTime{"lblUseTime", K::Label, "fraCalculate", "", "", arial(true), 240, 2400, 2772, 252};
+  add({lblF2From, K::Label, fraCalculate, "         from :", "", pming(), 240, 720, 3012, 252});
+  add({lblF2To, K::Label, fraCalculate, "             to :", "", pming(), 240, 1080, 3012, 252});
+  add({lblFirstR, K::Label, fraCalculate, "first record :", "", pming(), 240, 1560, 3012, 252});
+  add({lblLastR, K::Label, fraCalculate, " last record :", "", pming(), 240, 1920, 3012, 252});
+  add({Line1, K::Line, fraCalculate, "", "", pming(), 240, 2280, 3360, 2280});
+  ControlSpec useTime{lblUseTime, K::Label, fraCalculate, "", "", arial(true), 240, 2400, 2772, 252};
   useTime.windowColours = true;
   add(useTime);
   return d;
 }
 
 std::vector<ControlSpec> makeForm11() {
+  using namespace form11;
   return {
-      named({"imgWarningMessage", K::Picture, "", "", "", pming(), 120, 240, 384, 384}, "warning"),
-      {"Label1", K::Label, "", "", "", pming(), 720, 240, 2532, 852},
-      {"cmdOk", K::Button, "", "OK", "", pming(), 1320, 1200, 732, 372},
+      named({imgWarningMessage, K::Picture, {}, "", "", pming(), 120, 240, 384, 384}, "warning"),
+      {Label1, K::Label, {}, "", "", pming(), 720, 240, 2532, 852},
+      {cmdOk, K::Button, {}, "OK", "", pming(), 1320, 1200, 732, 372},
   };
 }
 
 std::vector<ControlSpec> makeForm4() {
+  using namespace form4;
   return {
-      named({"Frame1", K::Frame, "", "", "", pming(), 48, 0, 4692, 3492}, "About Tallix"),
-      named({"imgMyName", K::Picture, "Frame1", "", "", pming(), 1200, 240, 2136, 852}, "Tallix logo"),
-      {"Label1", K::Label, "Frame1", "", "", comic(), 240, 1320, 4332, 372},
-      {"Label3", K::Label, "Frame1", "Tallix, a meter of time online", "", pming(), 1560, 2040, 2652, 372},
-      named({"imgFlowerIcon", K::Picture, "Frame1", "", "", pming(), 360, 1800, 384, 384}, "program icon"),
-      {"cmdOk", K::Button, "Frame1", "OK", "", comic(), 240, 2760, 4000, 372},
+      named({Frame1, K::Frame, {}, "", "", pming(), 48, 0, 4692, 3492}, "About Tallix"),
+      named({imgMyName, K::Picture, Frame1, "", "", pming(), 1200, 240, 2136, 852}, "Tallix logo"),
+      {Label1, K::Label, Frame1, "", "", comic(), 240, 1320, 4332, 372},
+      {Label3, K::Label, Frame1, "Tallix, a meter of time online", "", pming(), 1560, 2040, 2652, 372},
+      named({imgFlowerIcon, K::Picture, Frame1, "", "", pming(), 360, 1800, 384, 384}, "program icon"),
+      {cmdOk, K::Button, Frame1, "OK", "", comic(), 240, 2760, 4000, 372},
   };
 }
 

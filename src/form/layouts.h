@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "form/control_names.h"
 #include "form/controls.h"
 
 namespace tallix {

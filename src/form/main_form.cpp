@@ -26,7 +26,7 @@ bool reportFailure(MainForm& form, std::string_view sentence, PendingError& erro
   return true;
 }
 
-void showWatched(MainForm& form) { form["lblWatching"].caption = form.services->watchedConnection(); }
+void showWatched(MainForm& form) { form[form1::lblWatching].caption = form.services->watchedConnection(); }
 
 void Shell_NotifyIcon(MainForm& form, NotifyAction action) { form.services->notifyIcon(action, form.trayIconData); }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "form/control_names.h"
 #include "form/controls.h"
 #include "form/services.h"
 #include "store/date_time.h"
@@ -131,11 +132,11 @@ struct MainForm {
 
   // The part-minute setting as the Settings view's box stands: every total
   // is counted with it.
-  bool partMinute() const { return controls["chkToBeMin"].value == 1; }
+  bool partMinute() const { return controls[form1::chkToBeMin].value == 1; }
   // A file of the program folder by name.
   std::string file(std::string_view name) const { return AppPath + std::string(name); }
-  Control& operator[](std::string_view name) { return controls[name]; }
-  const Control& operator[](std::string_view name) const { return controls[name]; }
+  Control& operator[](ControlName name) { return controls[name]; }
+  const Control& operator[](ControlName name) const { return controls[name]; }
 };
 
 // The one message service: shows the text in a new message window.

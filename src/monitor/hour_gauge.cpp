@@ -19,7 +19,7 @@ constexpr int kOnlinePictures = 12;
 }  // namespace
 
 void describeHourGauge(MainForm& form) {
-  form["imgScale"].description = std::to_string(form.HourMinutes) + " min of this hour online, " +
+  form[form1::imgScale].description = std::to_string(form.HourMinutes) + " min of this hour online, " +
                                  std::to_string(form.HoursSpent) + " hr before";
 }
 
@@ -34,12 +34,12 @@ void UpdateHourGauge(MainForm& form, std::int16_t minute) {
     // A whole hour is complete; minutes beyond it (missed ticks) are dropped.
     form.HourMinutes = 0;
     if (form.HoursSpent < std::numeric_limits<std::int32_t>::max()) ++form.HoursSpent;
-    form["lblF1HourSpent"].caption = std::to_string(form.HoursSpent) + (form.HoursSpent >= 2 ? " hrs" : " hr");
+    form[form1::lblF1HourSpent].caption = std::to_string(form.HoursSpent) + (form.HoursSpent >= 2 ? " hrs" : " hr");
   } else {
     form.HourMinutes = static_cast<std::int16_t>(counted);
   }
 
-  form["imgPointer"].left = static_cast<float>(form.HourMinutes) * form.TwipsPerMinute + form.PointerOrigin;
+  form[form1::imgPointer].left = static_cast<float>(form.HourMinutes) * form.TwipsPerMinute + form.PointerOrigin;
   form.LastMinute = minute;
   describeHourGauge(form);
 

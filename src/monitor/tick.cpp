@@ -59,15 +59,15 @@ void checkWriteFailure(MainForm& form, PendingError& error) {
 
 void resetGauge(MainForm& form, const DateTime& now) {
   form.LastMinute = static_cast<std::int16_t>(now.minute);
-  form["lblF1HourSpent"].visible = true;
-  form["imgScale"].visible = true;
-  form["imgPointer"].visible = true;
-  if (!form.NewFileCreated) form["imgPointer"].left = form.PointerOrigin;
-  form["lblF1HourSpent"].caption = std::to_string(form.HoursSpent) + " hr";
+  form[form1::lblF1HourSpent].visible = true;
+  form[form1::imgScale].visible = true;
+  form[form1::imgPointer].visible = true;
+  if (!form.NewFileCreated) form[form1::imgPointer].left = form.PointerOrigin;
+  form[form1::lblF1HourSpent].caption = std::to_string(form.HoursSpent) + " hr";
   form.HourMinutes = 0;
   describeHourGauge(form);
-  form["lblStartTime"].caption.clear();
-  form["lblEndTime"].caption.clear();
+  form[form1::lblStartTime].caption.clear();
+  form[form1::lblEndTime].caption.clear();
 }
 
 // A connection is seen and no record is open: writes its start record and
@@ -88,7 +88,7 @@ void startRecord(MainForm& form, const DateTime& now, PendingError& error) {
   }
 
   form.StartLine = "start: " + form.StampText;
-  form["lblStartTime"].caption = "start : " + longStampText(now);
+  form[form1::lblStartTime].caption = "start : " + longStampText(now);
 
   form.StartMinuteText = left(right(form.StartLine, 5), 2);
   form.StartHourText = left(right(form.StartLine, 8), 2);
@@ -126,7 +126,7 @@ void continueRecord(MainForm& form, const DateTime& now, PendingError& error) {
 
 }  // namespace
 
-bool IsConnected(MainForm& form) { return form.services->probeConnection(form["lblDetect"].caption); }
+bool IsConnected(MainForm& form) { return form.services->probeConnection(form[form1::lblDetect].caption); }
 
 void Timer1_Timer(MainForm& form) {
   // One reading of the clock serves the whole tick, so every time this tick
@@ -155,15 +155,15 @@ void Timer1_Timer(MainForm& form) {
 
   form.Caption = std::string(kProgramTitle) + "....." + titleStampText(now);
   form.Connected = IsConnected(form);
-  if (form["fraSettings"].visible) showWatched(form);
+  if (form[form1::fraSettings].visible) showWatched(form);
 
   if (form.Connected) {
-    form["lblDetect"].caption = std::string(kDetectDots[static_cast<size_t>(form.DotStep) % kDetectDots.size()]);
+    form[form1::lblDetect].caption = std::string(kDetectDots[static_cast<size_t>(form.DotStep) % kDetectDots.size()]);
     form.DotStep = static_cast<std::int16_t>((form.DotStep + 1) % static_cast<int>(kDetectDots.size()));
 
     if (!form.PeriodActive) {
       // Recording refused: an open record is closed quietly, the icon stays.
-      form["lblF1NoRecord"].caption = std::string(kRecordNotProgressing);
+      form[form1::lblF1NoRecord].caption = std::string(kRecordNotProgressing);
       if (form.Recording) {
         PendingError unreported;
         closeConnection(form, now, unreported);
@@ -174,7 +174,7 @@ void Timer1_Timer(MainForm& form) {
       startRecord(form, now, error);
     }
   } else {
-    form["lblDetect"].caption = " disconnect";
+    form[form1::lblDetect].caption = " disconnect";
     if (form.Recording) {
       closeConnection(form, now, error);
       markDisconnected(form);

@@ -53,14 +53,16 @@ class ConfirmingScope {
 };
 
 void lockPeriodControls(MainForm& form) {
-  for (const char* name : {"cmdConfirm", "cmdRecover", "txtStartDay", "txtEndDay"}) form[name].enabled = false;
+  for (ControlName name : {form1::cmdConfirm, form1::cmdRecover, form1::txtStartDay, form1::txtEndDay})
+    form[name].enabled = false;
 }
 
 }  // namespace
 
 void cmdInput_Click(MainForm& form) {
-  for (const char* name : {"txtStartDay", "txtEndDay", "cmdConfirm", "cmdRecover"}) form[name].enabled = true;
-  form["lblF1NewFileCreated"].caption.clear();
+  for (ControlName name : {form1::txtStartDay, form1::txtEndDay, form1::cmdConfirm, form1::cmdRecover})
+    form[name].enabled = true;
+  form[form1::lblF1NewFileCreated].caption.clear();
 }
 
 void txtStartDay_KeyPress(MainForm& form, std::int16_t& KeyAscii) { filterDayKey(form, KeyAscii); }
@@ -71,8 +73,8 @@ void cmdConfirm_Click(MainForm& form) {
   if (form.confirming) return;
   ConfirmingScope running(form);
 
-  std::string& startText = form["txtStartDay"].caption;
-  std::string& endText = form["txtEndDay"].caption;
+  std::string& startText = form[form1::txtStartDay].caption;
+  std::string& endText = form[form1::txtEndDay].caption;
   // Padded before the checks, so a refused input still shows its padded form.
   padDay(startText);
   padDay(endText);
@@ -100,8 +102,8 @@ void cmdRecover_Click(MainForm& form) {
   std::string record2;
   // After a failed read the boxes keep their text: nothing stale is shown.
   if (readPeriodHeaders(form, record1, record2, error)) {
-    form["txtStartDay"].caption = mid(record1, 8, 2);
-    form["txtEndDay"].caption = mid(record2, 8, 2);
+    form[form1::txtStartDay].caption = mid(record1, 8, 2);
+    form[form1::txtEndDay].caption = mid(record2, 8, 2);
   }
   lockPeriodControls(form);
   reportFailure(form, kLoadingData, error);

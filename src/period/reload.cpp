@@ -93,8 +93,8 @@ void ReloadPeriod(MainForm& form) {
   }
   const PeriodHeader h = parseHeaders(record1, record2);
 
-  Control& startBox = form["txtStartDay"];
-  Control& endBox = form["txtEndDay"];
+  Control& startBox = form[form1::txtStartDay];
+  Control& endBox = form[form1::txtEndDay];
   if (startBox.caption.empty()) startBox.caption = std::to_string(h.s);
   if (endBox.caption.empty()) endBox.caption = std::to_string(h.e);
   if (h.s < 1 || h.s > 31 || h.e < 1 || h.e > 31) return;
@@ -107,7 +107,7 @@ void ReloadPeriod(MainForm& form) {
   // Equal days make no period: nothing to decide and nothing to roll over.
   if (h.e == h.s) return;
   form.PeriodActive = todayInPeriod(h, m, d);
-  if (form.PeriodActive) form["lblF1NoRecord"].caption.clear();
+  if (form.PeriodActive) form[form1::lblF1NoRecord].caption.clear();
 
   if (!rolloverDue(h, y, m, d) || form.confirming) return;
   startBox.enabled = true;

@@ -36,8 +36,8 @@ bool numberTaken(const MainForm& form, int n) {
 // missing headers could never be loaded). Returns whether the file stands.
 bool writeHeaders(MainForm& form, int s, int e) {
   PendingError error;
-  const std::string record1 = periodStartHeader(form["txtStartDay"].caption, periodStartDate(form, s, e));
-  const std::string record2 = periodEndHeader(form["chkToBeMin"].value != 0, form["txtEndDay"].caption);
+  const std::string record1 = periodStartHeader(form[form1::txtStartDay].caption, periodStartDate(form, s, e));
+  const std::string record2 = periodEndHeader(form[form1::chkToBeMin].value != 0, form[form1::txtEndDay].caption);
   const bool written = writeWholeFile(form.file(kCountRecZvt), padRecord(record1) + padRecord(record2), error);
   form.LineRec = padRecord(record2);
   reportFailure(form, kSavingData, error);
@@ -87,17 +87,18 @@ void removeLeftoverParts(const std::string& folder) {
 }
 
 void resetForNewPeriod(MainForm& form, int s, int e, bool created) {
-  if (created) form["lblF1NewFileCreated"].caption = kNewFileCreated;
+  if (created) form[form1::lblF1NewFileCreated].caption = kNewFileCreated;
   form.NewFileCreated = true;
   ++form.periodsBegun;
-  for (const char* name : {"txtStartDay", "txtEndDay", "cmdConfirm", "cmdRecover"}) form[name].enabled = false;
+  for (ControlName name : {form1::txtStartDay, form1::txtEndDay, form1::cmdConfirm, form1::cmdRecover})
+    form[name].enabled = false;
   form.Recording = false;
   form.DaysSpanned = 0;
-  form["lblStartTime"].caption.clear();
-  form["lblEndTime"].caption.clear();
+  form[form1::lblStartTime].caption.clear();
+  form[form1::lblEndTime].caption.clear();
   // Without a period file nothing can be recorded until a confirmation succeeds.
   form.PeriodActive = created && dayInPeriod(s, e, form.services->now().day);
-  if (form.PeriodActive) form["lblF1NoRecord"].caption.clear();
+  if (form.PeriodActive) form[form1::lblF1NoRecord].caption.clear();
 }
 
 }  // namespace

@@ -28,9 +28,9 @@ AboutBox::AboutBox()
   setWindowIcon(programIcon());
   setFixedSize(toPixels(kForm4ClientWidth), toPixels(kForm4ClientHeight));
   widgets_ = std::make_unique<FormWidgets>(this, form4Design());
-  controls_["Label1"].caption = "version " TALLIX_VERSION;
+  controls_[form4::Label1].caption = "version " TALLIX_VERSION;
   widgets_->sync(controls_);
-  auto* ok = widgets_->get<QPushButton>("cmdOk");
+  auto* ok = widgets_->get<QPushButton>(form4::cmdOk);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QWidget::close);
 }

@@ -254,7 +254,7 @@ FormWidgets::FormWidgets(QWidget* root, const std::vector<ControlSpec>& design) 
     if (parent == nullptr) parent = root;
     QWidget* made = makeWidget(row, parent);
     if (made == nullptr) continue;
-    made->setObjectName(QString::fromStdString(row.name));
+    made->setObjectName(QString::fromStdString(std::string(row.name.text())));
     made->setFont(fontOf(row.font));
     if (!row.accessibleName.empty()) made->setAccessibleName(fromModel(row.accessibleName));
     if (row.windowColours) {
@@ -286,7 +286,7 @@ FormWidgets::~FormWidgets() {
   for (const QMetaObject::Connection& connection : userChanges_) QObject::disconnect(connection);
 }
 
-QWidget* FormWidgets::widget(std::string_view name) const {
+QWidget* FormWidgets::widget(ControlName name) const {
   for (const Entry& entry : entries_)
     if (entry.row->name == name) return entry.widget;
   return nullptr;

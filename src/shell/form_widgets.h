@@ -107,9 +107,9 @@ class FormWidgets {
   FormWidgets(const FormWidgets&) = delete;
   FormWidgets& operator=(const FormWidgets&) = delete;
 
-  QWidget* widget(std::string_view name) const;
+  QWidget* widget(ControlName name) const;
   template <class W>
-  W* get(std::string_view name) const {
+  W* get(ControlName name) const {
     return dynamic_cast<W*>(widget(name));
   }
   // Makes every widget show its control's live state: caption or text,

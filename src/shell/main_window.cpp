@@ -61,18 +61,18 @@ MainWindow::MainWindow(MainForm& form, std::function<void()> endProgram)
 }
 
 void MainWindow::wireEvents() {
-  auto onClick = [this](const char* name, std::function<void(MainForm&)> handler) {
+  auto onClick = [this](ControlName name, std::function<void(MainForm&)> handler) {
     auto* button = widgets_->get<QPushButton>(name);
     connect(button, &QPushButton::clicked, this, [this, handler = std::move(handler)] { runEvent(handler); });
   };
-  onClick("cmdMain", [](MainForm& f) { ShowView(f, "Main"); });
-  onClick("cmdSettings", [](MainForm& f) { ShowView(f, "Settings"); });
-  onClick("cmdCaculation", [](MainForm& f) { ShowView(f, "Calculation"); });
-  onClick("cmdInput", cmdInput_Click);
-  onClick("cmdConfirm", cmdConfirm_Click);
-  onClick("cmdRecover", cmdRecover_Click);
-  onClick("cmdLoad", cmdLoad_Click);
-  onClick("cmdTariff", [this](MainForm& f) {
+  onClick(form1::cmdMain, [](MainForm& f) { ShowView(f, "Main"); });
+  onClick(form1::cmdSettings, [](MainForm& f) { ShowView(f, "Settings"); });
+  onClick(form1::cmdCaculation, [](MainForm& f) { ShowView(f, "Calculation"); });
+  onClick(form1::cmdInput, cmdInput_Click);
+  onClick(form1::cmdConfirm, cmdConfirm_Click);
+  onClick(form1::cmdRecover, cmdRecover_Click);
+  onClick(form1::cmdLoad, cmdLoad_Click);
+  onClick(form1::cmdTariff, [this](MainForm& f) {
     TariffWindow::open(tariffText(f), [this](const std::string& text) {
       bool taken = false;
       runEvent([&taken, &text](MainForm& form) { taken = cmdTariffSave_Click(form, text); });
@@ -80,21 +80,21 @@ void MainWindow::wireEvents() {
     });
   });
 
-  auto dayBox = [this](const char* name, void (*keyPress)(MainForm&, std::int16_t&)) {
+  auto dayBox = [this](ControlName name, void (*keyPress)(MainForm&, std::int16_t&)) {
     auto* box = widgets_->get<FilteredLineEdit>(name);
     box->setKeyFilter([this, keyPress](std::int16_t& keyAscii) {
       runEvent([&keyAscii, keyPress](MainForm& f) { keyPress(f, keyAscii); });
     });
     connect(box, &QLineEdit::textChanged, this, [this, name](const QString& text) { form_[name].caption = toModel(text); });
   };
-  dayBox("txtStartDay", txtStartDay_KeyPress);
-  dayBox("txtEndDay", txtEndDay_KeyPress);
+  dayBox(form1::txtStartDay, txtStartDay_KeyPress);
+  dayBox(form1::txtEndDay, txtEndDay_KeyPress);
 
-  auto* budget = widgets_->get<QLineEdit>("txtBudget");
-  connect(budget, &QLineEdit::textChanged, this, [this](const QString& text) { form_["txtBudget"].caption = toModel(text); });
+  auto* budget = widgets_->get<QLineEdit>(form1::txtBudget);
+  connect(budget, &QLineEdit::textChanged, this, [this](const QString& text) { form_[form1::txtBudget].caption = toModel(text); });
   connect(budget, &QLineEdit::editingFinished, this, [this] { runEvent(txtBudget_LostFocus); });
 
-  auto setting = [this](const char* name, void (*mouseUp)(MainForm&)) {
+  auto setting = [this](ControlName name, void (*mouseUp)(MainForm&)) {
     auto* box = widgets_->get<ReleaseCheckBox>(name);
     connect(box, &QCheckBox::toggled, this, [this, name](bool on) { form_[name].value = on ? 1 : 0; });
     connect(box, &ReleaseCheckBox::mouseReleased, this, [this, box, name, mouseUp] {
@@ -102,10 +102,10 @@ void MainWindow::wireEvents() {
       runEvent(mouseUp);
     });
   };
-  setting("chkRunMe", chkRunMe_MouseUp);
-  setting("chkToBeMin", chkToBeMin_MouseUp);
+  setting(form1::chkRunMe, chkRunMe_MouseUp);
+  setting(form1::chkToBeMin, chkToBeMin_MouseUp);
 
-  for (const char* name : {"File1", "List1"}) {
+  for (ControlName name : {form1::File1, form1::List1}) {
     auto* list = widgets_->get<QListWidget>(name);
     connect(list, &QListWidget::itemSelectionChanged, this, [this, list, name] {
       const QList<QListWidgetItem*> chosen = list->selectedItems();
@@ -113,7 +113,7 @@ void MainWindow::wireEvents() {
     });
   }
   // A double-click on a log opens its Usage window.
-  connect(widgets_->get<QListWidget>("File1"), &QListWidget::itemDoubleClicked, this,
+  connect(widgets_->get<QListWidget>(form1::File1), &QListWidget::itemDoubleClicked, this,
           [this](QListWidgetItem* item) { UsageWindow::open(usageView(form_, toModel(item->text()))); });
 }
 

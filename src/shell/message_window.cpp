@@ -21,28 +21,28 @@ MessageWindow::MessageWindow(const std::string& text)
   setWindowIcon(programIcon());
   widgets_ = std::make_unique<FormWidgets>(this, form11Design());
 
-  auto* label = widgets_->get<QLabel>("Label1");
+  auto* label = widgets_->get<QLabel>(form11::Label1);
   label->setAutoFillBackground(true);
   QPalette colours = label->palette();
   colours.setColor(QPalette::Window, QColor(192, 192, 192));
   colours.setColor(QPalette::WindowText, colours.color(QPalette::Text));
   label->setPalette(colours);
 
-  controls_["Label1"].caption = text;
+  controls_[form11::Label1].caption = text;
   widgets_->sync(controls_);
   int clientHeight = toPixels(kForm11ClientHeight);
   // A text taller than the label makes the label, and the window, taller.
   const int needed = label->heightForWidth(label->width());
   if (needed > label->height()) {
     const int extra = needed - label->height();
-    controls_["Label1"].height += static_cast<float>(toTwips(extra));
-    controls_["cmdOk"].top += static_cast<float>(toTwips(extra));
+    controls_[form11::Label1].height += static_cast<float>(toTwips(extra));
+    controls_[form11::cmdOk].top += static_cast<float>(toTwips(extra));
     clientHeight += extra;
     widgets_->sync(controls_);
   }
   setFixedSize(toPixels(kForm11ClientWidth), clientHeight);
 
-  auto* ok = widgets_->get<QPushButton>("cmdOk");
+  auto* ok = widgets_->get<QPushButton>(form11::cmdOk);
   ok->setDefault(true);
   ok->setFocus();
   connect(ok, &QPushButton::clicked, this, &QWidget::close);

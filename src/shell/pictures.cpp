@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "form/control_names.h"
 
 namespace tallix::shell {
 namespace {
@@ -250,14 +251,14 @@ QIcon programIcon() {
 
 QIcon warningIcon() { return iconOf(paintWarningIcon); }
 
-PicturePainter pictureFor(std::string_view controlName) {
-  if (controlName == "Smallzvt") return paintSmallLogo;
-  if (controlName == "imgFrame") return paintFramePicture;
-  if (controlName == "imgPointer") return paintGaugePointer;
-  if (controlName == "imgScale") return paintGaugeScale;
-  if (controlName == "imgWarningMessage") return paintWarningIcon;
-  if (controlName == "imgMyName") return paintAboutLogo;
-  if (controlName == "imgFlowerIcon") return paintProgramIcon;
+PicturePainter pictureFor(ControlName controlName) {
+  if (controlName == form1::Smallzvt) return paintSmallLogo;
+  if (controlName == form1::imgFrame) return paintFramePicture;
+  if (controlName == form1::imgPointer) return paintGaugePointer;
+  if (controlName == form1::imgScale) return paintGaugeScale;
+  if (controlName == form11::imgWarningMessage) return paintWarningIcon;
+  if (controlName == form4::imgMyName) return paintAboutLogo;
+  if (controlName == form4::imgFlowerIcon) return paintProgramIcon;
   return {};
 }
 

@@ -11,6 +11,8 @@
 #include <functional>
 #include <string_view>
 
+#include "form/controls.h"
+
 class QPainter;
 
 namespace tallix::shell {
@@ -48,6 +50,6 @@ QIcon warningIcon();
 
 // The picture a picture control of the designs shows, by its name; an empty
 // painter for a name without one.
-PicturePainter pictureFor(std::string_view controlName);
+PicturePainter pictureFor(ControlName controlName);
 
 }  // namespace tallix::shell

@@ -81,7 +81,7 @@ TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
       if (minute > 0) services.advance(60);
       Timer1_TickAndBudget(form);
     }
-    EXPECT_EQ(form["lblPeriodTime"].caption, c.label);
+    EXPECT_EQ(form[form1::lblPeriodTime].caption, c.label);
     services.line = false;
     Timer1_TickAndBudget(form);
 
@@ -139,7 +139,7 @@ TEST(Budget, ANoticeIsRecordedOnlyOnceTheDesktopTookIt) {
           services.noticeAnswers.erase(services.noticeAnswers.begin());
           break;
         case NewBudget:
-          form["txtBudget"].caption = "20";
+          form[form1::txtBudget].caption = "20";
           txtBudget_LostFocus(form);
           break;
       }
@@ -160,12 +160,12 @@ TEST(Budget, TheSettingsRowTakesWholeHoursUpTo744) {
   Program p;
   auto& [services, dir, form] = p;
   Form1_Form_Load(form);
-  form["txtBudget"].caption = "50";
+  form[form1::txtBudget].caption = "50";
   txtBudget_LostFocus(form);
-  form["txtBudget"].caption = "1000";
+  form[form1::txtBudget].caption = "1000";
   txtBudget_LostFocus(form);
   EXPECT_EQ(services.messages, Strings{std::string(kBudgetInvalid)});
-  EXPECT_EQ(form["txtBudget"].caption, "50");  // the stored hours are put back
+  EXPECT_EQ(form[form1::txtBudget].caption, "50");  // the stored hours are put back
   EXPECT_EQ(budgetRecord(dir.file("tallix.ini")).value1, 50);
 }
 

@@ -43,30 +43,31 @@ TEST(CalculationView, RefusedFilesShowNothing) {
   FakeServices services;
   TempDir dir;
   MainForm form{services, dir.path()};
-  EXPECT_EQ(form["lblAbandon"].caption, kAbandonedLabel) << "the report prints the same caption";
+  EXPECT_EQ(form[form1::lblAbandon].caption, kAbandonedLabel) << "the report prints the same caption";
   Strings withBadPair = good;
   withBadPair.insert(withBadPair.end(), {"bad", "bad"});
   writeLog(dir.file("2.log"), withBadPair);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    form["File1"].items = {"2.log", "1.log"};
-    form["File1"].listIndex = 0;
+    form[form1::File1].items = {"2.log", "1.log"};
+    form[form1::File1].listIndex = 0;
     cmdLoad_Click(form);
-    ASSERT_EQ(form["lblUseTime"].caption, "Total time =  1 : 0 : 0");
-    ASSERT_EQ(form["List1"].items, (Strings{"bad", "bad"}));
+    ASSERT_EQ(form[form1::lblUseTime].caption, "Total time =  1 : 0 : 0");
+    ASSERT_EQ(form[form1::List1].items, (Strings{"bad", "bad"}));
 
     services.messages.clear();
     std::filesystem::remove(dir.file("1.log"));
     if (c.records) writeLog(dir.file("1.log"), *c.records);
-    form["File1"].listIndex = c.listIndex;
+    form[form1::File1].listIndex = c.listIndex;
     setFaultAt(c.fault);
     cmdLoad_Click(form);
     setFaultAt(0);
-    const std::pair<const char*, std::string_view> bare[] = {
-        {"lblF2From", kFromLabel},        {"lblF2To", kToLabel},           {"lblCreated", kCreatedBare},
-        {"lblFirstR", kFirstRecordLabel}, {"lblLastR", kLastRecordLabel}, {"lblUseTime", kTotalTimeBare}};
-    for (const auto& [name, text] : bare) EXPECT_EQ(form[name].caption, text) << name;
-    EXPECT_TRUE(form["List1"].items.empty());
+    const std::pair<ControlName, std::string_view> bare[] = {
+        {form1::lblF2From, kFromLabel},        {form1::lblF2To, kToLabel},
+        {form1::lblCreated, kCreatedBare},     {form1::lblFirstR, kFirstRecordLabel},
+        {form1::lblLastR, kLastRecordLabel},   {form1::lblUseTime, kTotalTimeBare}};
+    for (const auto& [name, text] : bare) EXPECT_EQ(form[name].caption, text) << name.text();
+    EXPECT_TRUE(form[form1::List1].items.empty());
     EXPECT_EQ(services.messages, c.messages);
   }
 }

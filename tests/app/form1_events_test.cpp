@@ -25,7 +25,7 @@ TEST(Form1Test, StartUpInAnEmptyFolderLoadsHiddenWithTheOfflineIconOrShownWithou
     EXPECT_EQ(p.form.windowVisible, !tray);
     EXPECT_EQ(p.services.trayActions, std::vector<NotifyAction>{NotifyAction::Add});
     EXPECT_TRUE(p.form.trayIconData.hIcon == kPictureDisconnect && p.form.trayIconData.tip == "Zvt");
-    EXPECT_FALSE(p.form["cmdConfirm"].enabled || p.form["cmdRecover"].enabled || p.form.placed || p.form.PeriodActive);
+    EXPECT_FALSE(p.form[form1::cmdConfirm].enabled || p.form[form1::cmdRecover].enabled || p.form.placed || p.form.PeriodActive);
     EXPECT_FALSE(p.exists("CountRec.zvt"));
     EXPECT_TRUE(p.exists("tallix.ini") && bytesOf(p.dir.file("tallix.ini")).empty());
     EXPECT_TRUE(p.services.messages.empty());
@@ -46,15 +46,15 @@ TEST(Form1Test, LoadAppliesBothSettingsAndTheStartAtLogOnClickIsStored) {
     Program p;
     p.writeSettings(c.records);
     p.writeLog("CountRec.zvt", {"From : 01_2002/04/16", c.record2});
-    p.form["chkToBeMin"].value = c.before;
+    p.form[form1::chkToBeMin].value = c.before;
     Form1_Form_Load(p.form);
     SCOPED_TRACE('"' + c.record2 + '"');
     EXPECT_EQ(p.form.placed, c.placed);
     EXPECT_TRUE(!c.placed || (p.form.windowTop == c.records[0].value1 && p.form.windowLeft == c.records[0].value2));
-    EXPECT_EQ(p.form["chkRunMe"].value, c.runMe);
-    EXPECT_EQ(p.form["chkToBeMin"].value, c.after);
+    EXPECT_EQ(p.form[form1::chkRunMe].value, c.runMe);
+    EXPECT_EQ(p.form[form1::chkToBeMin].value, c.after);
     // A click on the box tells the service and stores it as record 2.
-    p.form["chkRunMe"].value = 1 - c.runMe;
+    p.form[form1::chkRunMe].value = 1 - c.runMe;
     chkRunMe_MouseUp(p.form);
     EXPECT_EQ(p.services.logOnChanges, std::vector<bool>{c.runMe == 0});
     EXPECT_EQ(bytesOf(p.dir.file("tallix.ini")).substr(kSettingsRecordLength),
@@ -74,10 +74,10 @@ TEST(Form1Test, TheStartAtLogOnBoxShowsTheEntryItself) {
     p.services.logOnEntry = c.entry;
     p.services.logOnEntryStays = c.stays;
     Form1_Form_Load(p.form);
-    EXPECT_EQ(p.form["chkRunMe"].value, c.entry ? 1 : 0);
-    p.form["chkRunMe"].value = c.entry ? 0 : 1;
+    EXPECT_EQ(p.form[form1::chkRunMe].value, c.entry ? 1 : 0);
+    p.form[form1::chkRunMe].value = c.entry ? 0 : 1;
     chkRunMe_MouseUp(p.form);
-    EXPECT_EQ(p.form["chkRunMe"].value, c.afterClick);
+    EXPECT_EQ(p.form[form1::chkRunMe].value, c.afterClick);
     EXPECT_EQ(bytesOf(p.dir.file("tallix.ini")).substr(kSettingsRecordLength),
               encodeSettingsRecord({"[CheckedRunMe]", static_cast<std::int16_t>(c.afterClick), 0}));
   }
@@ -89,24 +89,24 @@ TEST(Form1Test, ViewsAndTheCalculationViewCopiesTheRecordFileAfreshEachTime) {
   for (const auto& [view, shown] : {std::pair{"Settings", "fraSettings"}, {"other", "fraSettings"},
                                     {"Calculation", "fraCalculate"}, {"Main", "fraMain"}}) {
     ShowView(p.form, view);
-    for (const char* frame : {"fraMain", "fraSettings", "fraCalculate"})
-      EXPECT_EQ(p.form[frame].visible, std::string(frame) == shown) << view << " " << frame;
+    for (ControlName frame : {form1::fraMain, form1::fraSettings, form1::fraCalculate})
+      EXPECT_EQ(p.form[frame].visible, frame.text() == shown) << view << " " << frame.text();
   }
   for (const char* name : {"CountRec.log", "10.log", "2.log", "notes.txt"}) p.writeLog(name, {name});
   p.writeLog("CountRec.zvt", {"From : 01_2002/04/16", "0_To : 31"});
   ShowView(p.form, "Calculation");
-  EXPECT_EQ(p.form["File1"].items, (Strings{"2.log", "10.log", "CountRec.log"}));
-  EXPECT_TRUE(p.form["File1"].pattern == "*.log" && p.form["File1"].path == p.dir.path());
+  EXPECT_EQ(p.form[form1::File1].items, (Strings{"2.log", "10.log", "CountRec.log"}));
+  EXPECT_TRUE(p.form[form1::File1].pattern == "*.log" && p.form[form1::File1].path == p.dir.path());
 
   // A second visit sees what the tick wrote meanwhile; the chosen entry stays chosen.
-  p.form["File1"].listIndex = 1;
+  p.form[form1::File1].listIndex = 1;
   p.writeLog("CountRec.zvt", {"From : 01_2002/04/16", "0_To : 31", "start: 002/04/16 09:00:00"});
   p.writeLog("1.log", {"From : 01_2002/01/01"});
   ShowView(p.form, "Main");
   ShowView(p.form, "Calculation");
   EXPECT_EQ(bytesOf(p.dir.file("CountRec.log")), bytesOf(p.dir.file("CountRec.zvt")));
-  EXPECT_EQ(p.form["File1"].items, (Strings{"1.log", "2.log", "10.log", "CountRec.log"}));
-  EXPECT_EQ(p.form["File1"].listIndex, 2);
+  EXPECT_EQ(p.form[form1::File1].items, (Strings{"1.log", "2.log", "10.log", "CountRec.log"}));
+  EXPECT_EQ(p.form[form1::File1].listIndex, 2);
   EXPECT_TRUE(p.services.messages.empty());
 
   // A failed copy is told and the list still filled; without a record file the last copy is left alone.
@@ -114,7 +114,7 @@ TEST(Form1Test, ViewsAndTheCalculationViewCopiesTheRecordFileAfreshEachTime) {
   setFaultAt(1);  // the copy
   ShowView(p.form, "Calculation");
   EXPECT_TRUE(p.oneReport(kUpdatingCountRecLog));
-  EXPECT_EQ(p.form["File1"].items, (Strings{"1.log", "2.log", "3.log", "10.log", "CountRec.log"}));
+  EXPECT_EQ(p.form[form1::File1].items, (Strings{"1.log", "2.log", "3.log", "10.log", "CountRec.log"}));
   const std::string before = bytesOf(p.dir.file("CountRec.log"));
   std::filesystem::remove(p.dir.file("CountRec.zvt"));
   ShowView(p.form, "Calculation");
@@ -131,7 +131,7 @@ TEST(Form1Test, PartMinuteClickRewritesOnlyTheFirstCharacterOfRecord2) {
   for (const auto& c : cases) {
     Program p;
     p.writeLog("CountRec.zvt", {"From : 15_2002/04/16", c.record2, "start: 002/04/16 09:00:00"});
-    p.form["chkToBeMin"].value = c.box;
+    p.form[form1::chkToBeMin].value = c.box;
     p.form.LineRec = "start: 002/04/16 09:00:00";
     setFaultAt(c.fault);
     chkToBeMin_MouseUp(p.form);
@@ -141,7 +141,7 @@ TEST(Form1Test, PartMinuteClickRewritesOnlyTheFirstCharacterOfRecord2) {
   }
   // Without a record file nothing is made.
   Program p;
-  p.form["chkToBeMin"].value = 1;
+  p.form[form1::chkToBeMin].value = 1;
   chkToBeMin_MouseUp(p.form);
   EXPECT_FALSE(p.exists("CountRec.zvt"));
 }

@@ -57,10 +57,10 @@ TEST(TariffSetting, CostsAndOutlookShowWithAGoodTariffOnly) {
     Form1_Form_Load(p.form);
     for (int tick = 0; tick < 3; ++tick) Timer1_TickAndBudget(p.form);
     EXPECT_EQ(p.services.messages, c.messages);
-    EXPECT_EQ(p.form["lblPeriodTime"].caption, c.period);
-    EXPECT_EQ(p.form["lblForecast"].caption, c.forecast);
-    EXPECT_EQ(p.form["lblAllowance"].caption, "1 hr 48 min a day keeps you within 40 hr");
-    EXPECT_EQ(p.form["lblTariff"].caption, c.lblTariff);
+    EXPECT_EQ(p.form[form1::lblPeriodTime].caption, c.period);
+    EXPECT_EQ(p.form[form1::lblForecast].caption, c.forecast);
+    EXPECT_EQ(p.form[form1::lblAllowance].caption, "1 hr 48 min a day keeps you within 40 hr");
+    EXPECT_EQ(p.form[form1::lblTariff].caption, c.lblTariff);
     const UsageView usage = currentPeriodUsageView(p.form);
     EXPECT_EQ(usage.cost, c.usageCost);
     EXPECT_EQ(usage.forecast, c.forecast);
@@ -80,7 +80,7 @@ TEST(TariffSetting, AnEditIsTakenWholeOrNotAtAll) {
 
   EXPECT_TRUE(cmdTariffSave_Click(p.form, kPlan));
   EXPECT_EQ(fileText(p), kPlan);
-  EXPECT_EQ(p.form["lblPeriodTime"].caption, "this period: 2 hr 00 min, 6.20 EUR");
+  EXPECT_EQ(p.form[form1::lblPeriodTime].caption, "this period: 2 hr 00 min, 6.20 EUR");
 
   EXPECT_FALSE(cmdTariffSave_Click(p.form, "[Tariff]\nunit = 0\n"));
   EXPECT_EQ(p.services.messages,
@@ -91,7 +91,7 @@ TEST(TariffSetting, AnEditIsTakenWholeOrNotAtAll) {
   EXPECT_EQ(p.services.messages.size(), 2u);
   EXPECT_EQ(p.services.messages.back().rfind(std::string(kSavingTariff) + "Error # ", 0), 0u);
   EXPECT_EQ(fileText(p), kPlan);  // the old file whole, the old costs shown
-  EXPECT_EQ(p.form["lblPeriodTime"].caption, "this period: 2 hr 00 min, 6.20 EUR");
+  EXPECT_EQ(p.form[form1::lblPeriodTime].caption, "this period: 2 hr 00 min, 6.20 EUR");
   EXPECT_FALSE(p.exists("tariff.ini.part"));
 
   // What a start would refuse is refused here too, and the tariff stays.
@@ -101,7 +101,7 @@ TEST(TariffSetting, AnEditIsTakenWholeOrNotAtAll) {
 
   EXPECT_TRUE(cmdTariffSave_Click(p.form, "; none\n\n"));
   EXPECT_FALSE(p.exists("tariff.ini"));
-  EXPECT_EQ(p.form["lblPeriodTime"].caption, "this period: 2 hr 00 min");
+  EXPECT_EQ(p.form[form1::lblPeriodTime].caption, "this period: 2 hr 00 min");
 }
 
 // The window edits UTF-8 text; the file keeps the shape its editor gave it:

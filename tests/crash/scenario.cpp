@@ -130,7 +130,7 @@ void runDay(const std::string& root) {
   tick(30, false);
   markClosedPairs(data + "CountRec.zvt");
 
-  form["chkRunMe"].value = 1;
+  form[form1::chkRunMe].value = 1;
   chkRunMe_MouseUp(form);
   mark("settings");
   mark("autostart", slurp(root + "/config/autostart/tallix.desktop"));

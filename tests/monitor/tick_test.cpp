@@ -108,13 +108,13 @@ TEST_F(TickTest, TwoConnectionsMakeTheCompleteLog) {
                                 "start: 0102/04/17 22:30:00", "_end : 2002/04/18 23:05:31"}));
   EXPECT_FALSE(form.Recording);
   EXPECT_EQ(form.DaysSpanned, 0);
-  EXPECT_EQ(form["lblStartTime"].caption, "start : 17 Apr 2002 - 10:30:00 PM");
-  EXPECT_EQ(form["lblEndTime"].caption, "_end : 18 Apr 2002 - 11:05:31 PM");
-  EXPECT_EQ(form["lblDetect"].caption, " disconnect");
+  EXPECT_EQ(form[form1::lblStartTime].caption, "start : 17 Apr 2002 - 10:30:00 PM");
+  EXPECT_EQ(form[form1::lblEndTime].caption, "_end : 18 Apr 2002 - 11:05:31 PM");
+  EXPECT_EQ(form[form1::lblDetect].caption, " disconnect");
   EXPECT_EQ(form.Caption, "Vossberry Tallix.....18 Apr 2002 / 11:05 PM");
   // 48 minutes, then 24 hours 35 minutes: the hour gauge starts from 0 with
   // each connection, so the 48 and the 35 minutes never make an hour.
-  EXPECT_EQ(form["lblF1HourSpent"].caption, "24 hrs");
+  EXPECT_EQ(form[form1::lblF1HourSpent].caption, "24 hrs");
   EXPECT_EQ(services.trayPictures.back(), kPictureDisconnect);
   EXPECT_TRUE(services.messages.empty());
 }
@@ -162,8 +162,8 @@ TEST_F(TickTest, RefusedRecordingCyclesTheDotsAndWritesNothing) {
   services.line = true;
   tickAt(at(4, 16, 9, 0, 0));
   for (const char* dots : {" connected", " connected .", " connected ..", " connected ...", " connected"}) {
-    EXPECT_EQ(form["lblDetect"].caption, dots);
-    EXPECT_EQ(form["lblF1NoRecord"].caption, "Record is not progressing");
+    EXPECT_EQ(form[form1::lblDetect].caption, dots);
+    EXPECT_EQ(form[form1::lblF1NoRecord].caption, "Record is not progressing");
     tickUntil(addSeconds(services.clock, 1));
   }
   EXPECT_EQ(records().size(), 2U);
@@ -171,9 +171,9 @@ TEST_F(TickTest, RefusedRecordingCyclesTheDotsAndWritesNothing) {
   // A probe that fails shows its code until the next tick.
   services.probeFailure = "633";
   EXPECT_FALSE(IsConnected(form));
-  EXPECT_EQ(form["lblDetect"].caption, "633");
+  EXPECT_EQ(form[form1::lblDetect].caption, "633");
   tickAt(at(4, 16, 9, 1, 0));
-  EXPECT_EQ(form["lblDetect"].caption, " disconnect");
+  EXPECT_EQ(form[form1::lblDetect].caption, " disconnect");
 }
 
 TEST_F(TickTest, PeriodEndingWhileRecordingClosesQuietly) {
@@ -186,7 +186,7 @@ TEST_F(TickTest, PeriodEndingWhileRecordingClosesQuietly) {
     form.PeriodActive = false;
     tickUntil(at(4, 16, 9, 13, 1));
     EXPECT_FALSE(form.Recording);
-    EXPECT_EQ(form["lblEndTime"].caption, "_end : 16 Apr 2002 - 09:13:01 AM");
+    EXPECT_EQ(form[form1::lblEndTime].caption, "_end : 16 Apr 2002 - 09:13:01 AM");
     EXPECT_EQ(services.trayPictures, std::vector<int>{0});  // the online picture stays
     EXPECT_TRUE(services.messages.empty());
     EXPECT_EQ(form.WriteErrors, 0);
@@ -202,7 +202,7 @@ TEST_F(TickTest, MissingRecordFileRecordsNothingUntilItExists) {
   EXPECT_FALSE(std::filesystem::exists(zvt()));
   EXPECT_FALSE(form.Recording);
   EXPECT_EQ(services.trayPictures, std::vector<int>(6, 0));
-  EXPECT_EQ(form["lblF1HourSpent"].caption, "0 hr");
+  EXPECT_EQ(form[form1::lblF1HourSpent].caption, "0 hr");
   EXPECT_TRUE(services.messages.empty());
   writeLog(zvt(), {kFrom, kTo});
   tickUntil(at(4, 16, 9, 0, 6));
@@ -259,7 +259,7 @@ TEST_F(TickTest, ClockJumpClosesTheRecordAtTheLastTickSeen) {
     EXPECT_EQ(tail, c.tail);
     EXPECT_EQ(form.Recording, c.lineUp);
     if (!c.lineUp) {
-      EXPECT_EQ(form["lblEndTime"].caption, "_end : 16 Apr 2002 - 09:20:30 AM");
+      EXPECT_EQ(form[form1::lblEndTime].caption, "_end : 16 Apr 2002 - 09:20:30 AM");
       EXPECT_EQ(form.DaysSpanned, 0);
       EXPECT_EQ(services.trayPictures.back(), kPictureDisconnect);
     }
@@ -336,19 +336,19 @@ TEST_F(TickTest, HourGaugeStepsByTheMinutesPassed) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     services.trayPictures.clear();
-    form["lblF1HourSpent"].caption = "before";
-    form["imgPointer"].left = 0;
+    form[form1::lblF1HourSpent].caption = "before";
+    form[form1::imgPointer].left = 0;
     form.LastMinute = c.lastMinute;
     form.HourMinutes = c.hourMinutes;
     form.HoursSpent = c.hoursSpent;
     UpdateHourGauge(form, c.minute);
     EXPECT_EQ(form.HourMinutes, c.wantHourMinutes);
     EXPECT_EQ(form.HoursSpent, c.wantHoursSpent);
-    EXPECT_EQ(form["lblF1HourSpent"].caption, *c.wantLabel != '\0' ? c.wantLabel : "before");
-    EXPECT_NEAR(form["imgPointer"].left, c.wantPointer, 0.01);
+    EXPECT_EQ(form[form1::lblF1HourSpent].caption, *c.wantLabel != '\0' ? c.wantLabel : "before");
+    EXPECT_NEAR(form[form1::imgPointer].left, c.wantPointer, 0.01);
     // A screen reader hears what the pointer shows.
     if (c.wantPointer != 0) {
-      EXPECT_TRUE(form["imgScale"].description.starts_with(std::to_string(c.wantHourMinutes) + " min"));
+      EXPECT_TRUE(form[form1::imgScale].description.starts_with(std::to_string(c.wantHourMinutes) + " min"));
     }
     EXPECT_EQ(form.LastMinute, c.wantPointer == 0 ? c.lastMinute : c.minute);
     EXPECT_EQ(services.trayPictures, c.wantPictures);

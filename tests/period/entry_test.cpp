@@ -36,8 +36,8 @@ TEST(Entry, ConfirmationChecksTheDaysWritesTheHeadersAndDecidesWhetherTodayIsRec
     Program p;
     p.services.clock = c.when;
     cmdInput_Click(p.form);
-    p.form["chkToBeMin"].value = c.partMinute;
-    p.form["lblF1NoRecord"].caption = std::string(kRecordNotProgressing);
+    p.form[form1::chkToBeMin].value = c.partMinute;
+    p.form[form1::lblF1NoRecord].caption = std::string(kRecordNotProgressing);
     p.form.Recording = true;
     p.form.DaysSpanned = 3;
     p.days(c.start, c.end);
@@ -49,8 +49,8 @@ TEST(Entry, ConfirmationChecksTheDaysWritesTheHeadersAndDecidesWhetherTodayIsRec
     EXPECT_TRUE(p.periodControlsEnabled(!accepted)) << label;
     EXPECT_EQ(p.log("CountRec.zvt"), c.headers) << label;
     EXPECT_EQ(p.form.PeriodActive, c.active) << label;
-    EXPECT_EQ(p.form["lblF1NoRecord"].caption, c.active ? "" : kRecordNotProgressing) << label;
-    EXPECT_EQ(p.form["lblF1NewFileCreated"].caption, accepted ? kNewFileCreated : "") << label;
+    EXPECT_EQ(p.form[form1::lblF1NoRecord].caption, c.active ? "" : kRecordNotProgressing) << label;
+    EXPECT_EQ(p.form[form1::lblF1NewFileCreated].caption, accepted ? kNewFileCreated : "") << label;
     EXPECT_FALSE(accepted && (p.form.Recording || p.form.confirming || p.form.DaysSpanned != 0)) << label;
     EXPECT_FALSE(p.exists("1.log")) << "a first period archives nothing";
   }
@@ -154,7 +154,7 @@ TEST(Rotation, WhatCannotBeArchivedStaysInPlace) {
     }
     p.form.PeriodActive = p.form.Recording = true;
     cmdInput_Click(p.form);
-    p.form["lblF1NewFileCreated"].caption = "note";
+    p.form[form1::lblF1NewFileCreated].caption = "note";
     p.days("05", "04");
     setFaultAt(c.fault);
     cmdConfirm_Click(p.form);
@@ -169,7 +169,7 @@ TEST(Rotation, WhatCannotBeArchivedStaysInPlace) {
     EXPECT_EQ(p.log("CountRec.zvt"), kOldPeriod);
     EXPECT_TRUE(p.shownDays() == "20-10" && p.periodControlsEnabled(false)) << p.shownDays();
     EXPECT_TRUE(p.form.PeriodActive && p.form.Recording && !p.form.NewFileCreated) << "the old period stays current";
-    EXPECT_EQ(p.form["lblF1NewFileCreated"].caption, "note");
+    EXPECT_EQ(p.form[form1::lblF1NewFileCreated].caption, "note");
     EXPECT_EQ(p.exists("1.log"), c.fullSet);
     EXPECT_TRUE(fs::is_empty(elsewhere.path()));
   }
@@ -184,7 +184,7 @@ TEST(Rotation, FailedHeaderWriteLeavesNoHeaderlessFile) {
     p.confirm("01", "31");
     EXPECT_TRUE(p.oneReport(kSavingData)) << step;
     EXPECT_FALSE(p.exists("CountRec.zvt") || p.form.PeriodActive) << step;
-    EXPECT_TRUE(p.form["lblF1NewFileCreated"].caption.empty() && p.form.NewFileCreated && !p.form["cmdConfirm"].enabled)
+    EXPECT_TRUE(p.form[form1::lblF1NewFileCreated].caption.empty() && p.form.NewFileCreated && !p.form[form1::cmdConfirm].enabled)
         << step;
   }
 }
@@ -243,13 +243,13 @@ TEST(ReloadPeriod, FollowsTheCalendarAndRollsOver) {
   for (const auto& c : cases) {
     Program p;
     p.services.clock = c.when;
-    p.form["lblF1NoRecord"].caption = std::string(kRecordNotProgressing);
+    p.form[form1::lblF1NoRecord].caption = std::string(kRecordNotProgressing);
     p.writeLog("CountRec.zvt", {c.header1, c.header2});
     ReloadPeriod(p.form);
     SCOPED_TRACE(c.name);
     EXPECT_EQ(p.form.PeriodActive, c.active);
     EXPECT_TRUE(p.services.messages.empty());
-    EXPECT_EQ(p.form["lblF1NoRecord"].caption, c.active ? "" : kRecordNotProgressing);
+    EXPECT_EQ(p.form[form1::lblF1NoRecord].caption, c.active ? "" : kRecordNotProgressing);
     const bool rolled = !c.newHeader1.empty();
     const Strings old = {c.header1, c.header2};
     EXPECT_EQ(p.log("CountRec.zvt"), rolled ? (Strings{c.newHeader1, "0" + c.header2.substr(1)}) : old);

@@ -27,10 +27,10 @@ struct Program {
   ~Program() { setFaultAt(0); }
   void today(int y, int m, int d, int h = 9) { services.clock = DateTime{y, m, d, h, 0, 30}; }
   void days(const std::string& start, const std::string& end) {
-    form["txtStartDay"].caption = start;
-    form["txtEndDay"].caption = end;
+    form[form1::txtStartDay].caption = start;
+    form[form1::txtEndDay].caption = end;
   }
-  std::string shownDays() { return form["txtStartDay"].caption + "-" + form["txtEndDay"].caption; }
+  std::string shownDays() { return form[form1::txtStartDay].caption + "-" + form[form1::txtEndDay].caption; }
   // The Input click, the two days, the Confirm click.
   void confirm(const std::string& start, const std::string& end) {
     cmdInput_Click(form);
@@ -41,7 +41,7 @@ struct Program {
   void writeLog(const std::string& name, const Strings& records) const { testing::writeLog(dir.file(name), records); }
   bool exists(const std::string& name) const { return fileExists(dir.file(name)); }
   bool periodControlsEnabled(bool enabled) {
-    for (const char* name : {"txtStartDay", "txtEndDay", "cmdConfirm", "cmdRecover"})
+    for (ControlName name : {form1::txtStartDay, form1::txtEndDay, form1::cmdConfirm, form1::cmdRecover})
       if (form[name].enabled != enabled) return false;
     return true;
   }

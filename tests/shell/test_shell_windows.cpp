@@ -123,14 +123,14 @@ class ShellWindows : public QObject {
     LoadedWindow w;
     for (const tallix::ControlSpec& row : tallix::form1Design()) {
       if (row.kind == ControlKind::Timer) continue;
-      const QString name = QString::fromStdString(row.name);
+      const QString name = QString::fromStdString(std::string(row.name.text()));
       auto* widget = w.window.findChild<QWidget*>(name);
       QVERIFY2(widget != nullptr, qPrintable(name));
       QCOMPARE(widget->toolTip(), QString::fromStdString(row.tooltip));
       QVERIFY2(widget->font().families().contains(QString::fromStdString(row.font.family)), qPrintable(name));
       QCOMPARE(widget->font().bold(), row.font.bold);
       if (row.kind != ControlKind::Line) QCOMPARE(widget->geometry(), pixelsOf(row));
-      const std::string parent = row.parent.empty() ? "Form1Client" : row.parent;
+      const std::string parent = row.parent.empty() ? "Form1Client" : std::string(row.parent.text());
       QCOMPARE(widget->parentWidget()->objectName().toStdString(), parent);
       if (row.kind == ControlKind::TextBox) QCOMPARE(static_cast<QLineEdit*>(widget)->maxLength(), row.maxLength);
       // A caption has a whole line of its font, descenders included, however
@@ -196,11 +196,11 @@ class ShellWindows : public QObject {
     QVERIFY(start->isEnabled());
     QTest::keyClicks(start, "a1-5 9");
     QCOMPARE(start->text(), QString("15"));  // others dropped with a beep, then the box is full
-    QCOMPARE(w.form["txtStartDay"].caption, std::string("15"));
+    QCOMPARE(w.form[tallix::form1::txtStartDay].caption, std::string("15"));
     QTest::keyClick(start, Qt::Key_Backspace);
     QTest::keyClick(start, Qt::Key_Home);
     QTest::keyClick(start, Qt::Key_Delete);  // editing, not a character: no beep
-    QCOMPARE(w.form["txtStartDay"].caption, std::string());
+    QCOMPARE(w.form[tallix::form1::txtStartDay].caption, std::string());
     QCOMPARE(w.services.beeps, 3);
 
     // Focus selects a box's text, so what is typed replaces it, by mouse or by Tab.
@@ -214,7 +214,7 @@ class ShellWindows : public QObject {
     QTest::keyClick(start, Qt::Key_Tab);
     QTRY_COMPARE(end->selectedText(), QString("31"));
     QTest::keyClicks(end, "14");
-    QCOMPARE(w.form["txtStartDay"].caption + "-" + w.form["txtEndDay"].caption, std::string("15-14"));
+    QCOMPARE(w.form[tallix::form1::txtStartDay].caption + "-" + w.form[tallix::form1::txtEndDay].caption, std::string("15-14"));
   }
 
   // The tariff window: Tab leaves the text for the buttons, Escape cancels.
@@ -242,13 +242,13 @@ class ShellWindows : public QObject {
     auto* runMe = w.window.findChild<QCheckBox*>("chkRunMe");
     QVERIFY(runMe->isVisible());
     QTest::mouseClick(runMe, Qt::LeftButton, {}, QPoint(6, runMe->height() / 2));
-    QCOMPARE(w.form["chkRunMe"].value, 1);
+    QCOMPARE(w.form[tallix::form1::chkRunMe].value, 1);
     QCOMPARE(w.services.logOnChanges, std::vector<bool>{true});
     // A change by keyboard shows in the model but applies nothing.
     runMe->setFocus();
     QTest::keyClick(runMe, Qt::Key_Space);
     QCOMPARE(runMe->isChecked(), false);
-    QCOMPARE(w.form["chkRunMe"].value, 0);
+    QCOMPARE(w.form[tallix::form1::chkRunMe].value, 0);
     QCOMPARE(w.services.logOnChanges, std::vector<bool>{true});
   }
 

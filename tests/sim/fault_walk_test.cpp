@@ -71,15 +71,15 @@ class Scenario {
     Form1_Form_Load(form_);
     mark(0);
     cmdInput_Click(form_);
-    form_["txtStartDay"].caption = "01";
-    form_["txtEndDay"].caption = "31";
+    form_[form1::txtStartDay].caption = "01";
+    form_[form1::txtEndDay].caption = "31";
     cmdConfirm_Click(form_);
     mark(1);
     // Online for a day and a minute, ticking once a minute: start, the
     // even-minute refreshes, the day count at 09:00 the next day, the close.
     online(60, DateTime{2002, 4, 30, 9, 1, 0});
     mark(2);
-    form_["chkToBeMin"].value = 1;
+    form_[form1::chkToBeMin].value = 1;
     chkToBeMin_MouseUp(form_);
     mark(3);
     // Online across the end of the month: the rollover closes the pair into
@@ -89,7 +89,7 @@ class Scenario {
     mark(4);
     ShowView(form_, "Calculation");
     mark(5);
-    auto& list = form_["File1"];
+    auto& list = form_[form1::File1];
     for (size_t i = 0; i < list.items.size(); ++i)
       if (list.items[i] == "1.log") list.listIndex = static_cast<int>(i);
     cmdLoad_Click(form_);

@@ -106,8 +106,8 @@ class MonthSimulation {
     svc_.clock = begin;
     now_ = toSerialSeconds(svc_.clock);
     startProgram();
-    (*form_)["txtStartDay"].caption = twoDigits(startDay);
-    (*form_)["txtEndDay"].caption = startDay == 1 ? "31" : std::to_string(startDay - 1);
+    (*form_)[form1::txtStartDay].caption = twoDigits(startDay);
+    (*form_)[form1::txtEndDay].caption = startDay == 1 ? "31" : std::to_string(startDay - 1);
     cmdInput_Click(*form_);
     cmdConfirm_Click(*form_);
   }

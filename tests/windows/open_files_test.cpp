@@ -43,8 +43,8 @@ struct WindowsProgram {
   void confirm() {
     services.clock = DateTime{2002, 4, 20, 9, 0, 30};
     cmdInput_Click(form);
-    form["txtStartDay"].caption = "20";
-    form["txtEndDay"].caption = "10";
+    form[form1::txtStartDay].caption = "20";
+    form[form1::txtEndDay].caption = "10";
     cmdConfirm_Click(form);
   }
   bool reportedOnce(std::string_view sentence) const {
