@@ -11,6 +11,7 @@
 
 #include "form/controls.h"
 #include "form/services.h"
+#include "form/volume_count.h"
 #include "store/date_time.h"
 #include "store/pending_error.h"
 #include "store/tariff_file.h"
@@ -110,6 +111,8 @@ struct MainForm {
   std::string StartMinuteText;
   std::string DayText;
   std::int16_t LastSaveMinute = 0;
+  // The open connection's bytes, written beside its end record.
+  VolumeCount volume;
   // The clock at the previous tick, to see sleeps, clock changes and a new
   // calendar day between two ticks (none before the first tick).
   std::optional<DateTime> lastTickTime;

@@ -19,6 +19,7 @@
 #include "store/record_file.h"
 #include "store/fault.h"
 #include "store/settings_file.h"
+#include "store/volume_file.h"
 #include "support/fake_services.h"
 
 namespace fs = std::filesystem;
@@ -99,6 +100,59 @@ std::string inStep(const std::string& bytes, bool openTail) {
   return {};
 }
 
+// Marks the volume of every connection in a record file's volume file.
+void markVolumes(const std::string& path) {
+  const std::string bytes = slurp(path);
+  for (const ConnectionVolume& c : readVolumeFile(path).connections) {
+    const auto at = static_cast<size_t>(c.startRecord - 1) * kRecord;
+    if (at + kRecord > bytes.size()) throw std::runtime_error("a volume without its connection");
+    mark(joined({"volume", bytes.substr(0, kRecord), bytes.substr(at, kRecord), std::to_string(c.volume.received),
+                 std::to_string(c.volume.sent)}));
+  }
+}
+
+// Every volume file reads whole, and every line of it belongs to a
+// connection of its record file: never a volume the records lack.
+void checkVolumeFiles(const std::string& root, std::vector<std::string>& wrong) {
+  for (const char* folder : {"data", "data/Oldlog"}) {
+    std::error_code code;
+    for (const auto& entry : fs::directory_iterator(fs::path(root) / folder, code)) {
+      const std::string name = entry.path().filename().string();
+      if (!name.ends_with(".vol")) continue;
+      const std::string recordFile = entry.path().string().substr(0, entry.path().string().size() - 4);
+      const VolumeReading reading = readVolumeFile(recordFile);
+      if (reading.state != VolumeReading::State::Read) wrong.push_back(name + ": " + reading.problem);
+      const std::string bytes = slurp(recordFile);
+      for (const ConnectionVolume& c : reading.connections) {
+        const auto at = static_cast<size_t>(c.startRecord - 1) * kRecord;
+        if (at + kRecord > bytes.size() || !volumeOf(reading, c.startRecord, bytes.substr(at, kRecord)))
+          wrong.push_back(name + ": a volume without its connection at record " + std::to_string(c.startRecord));
+      }
+    }
+  }
+}
+
+// Whether a promised volume stands beside a record file that holds its connection.
+bool volumeKept(const std::string& root, const std::vector<std::string>& promise) {
+  for (const char* folder : {"data", "data/Oldlog"}) {
+    std::error_code code;
+    for (const auto& entry : fs::directory_iterator(fs::path(root) / folder, code)) {
+      const std::string name = entry.path().filename().string();
+      if (!(name.ends_with(".log") || name == "CountRec.zvt")) continue;
+      const std::string bytes = slurp(entry.path());
+      if (bytes.compare(0, kRecord, promise[0]) != 0) continue;
+      const VolumeReading reading = readVolumeFile(entry.path().string());
+      for (size_t n = 3; n * kRecord <= bytes.size(); n += 2) {
+        const std::string start = bytes.substr((n - 1) * kRecord, kRecord);
+        if (start != promise[1]) continue;
+        const std::optional<Volume> v = volumeOf(reading, static_cast<long>(n), start);
+        if (v && std::to_string(v->received) == promise[2] && std::to_string(v->sent) == promise[3]) return true;
+      }
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 void makeInitialTree(const std::string& root) {
@@ -145,9 +199,13 @@ void runDay(const std::string& root) {
   const std::string data = root + "/data/";
   MainForm form(svc, data);
   Form3_Form_Load(form, true);
+  // The line's counters move on with the clock, so volume files are written too.
+  std::uint64_t moved = 0;
   auto tick = [&](long seconds, bool line) {
     svc.advance(seconds);
     svc.line = line;
+    moved += 1000 * static_cast<std::uint64_t>(seconds) + 7;
+    svc.counters = ByteCounters{moved, moved / 3, "ppp0"};
     Form1_Timer1(form);
   };
   // A connection of two and a half minutes: its start, the refresh at the
@@ -157,6 +215,7 @@ void runDay(const std::string& root) {
   tick(60, true);
   tick(30, false);
   markClosedPairs(data + "CountRec.zvt", false);
+  markVolumes(data + "CountRec.zvt");
 
   form["chkRunMe"].value = 1;
   chkRunMe_MouseUp(form);
@@ -175,6 +234,7 @@ void runDay(const std::string& root) {
   tick(60, true);
   if (form.ArchiveName.empty()) throw std::runtime_error("the period did not roll over");
   markClosedPairs(data + form.ArchiveName, false);
+  markVolumes(data + form.ArchiveName);
   mark(joined({"log", slurp(data + form.ArchiveName)}));
   tick(60, true);
   tick(30, false);
@@ -193,6 +253,7 @@ void addMark(Promises& promises, const std::string& mark) {
   if (parts[0] == "tariff" && parts.size() == 2) promises.tariff = parts[1];
   if (parts[0] == "autostart" && parts.size() == 2) promises.autostart = parts[1];
   if (parts[0] == "settings") promises.settingsSaved = true;
+  if (parts[0] == "volume" && parts.size() == 5) promises.volumes.push_back({parts[1], parts[2], parts[3], parts[4]});
 }
 
 Promises promisesOf(const FolderState& initial) {
@@ -260,6 +321,10 @@ Checked startAndCheck(const std::string& root, const Promises& promises, const s
     }
     if (!found) wrong.push_back("a closed connection is lost: " + pair[1] + pair[2]);
   }
+
+  checkVolumeFiles(root, wrong);
+  for (const auto& promise : promises.volumes)
+    if (!volumeKept(root, promise)) wrong.push_back("a closed connection's volume is lost: " + promise[1]);
 
   const std::string tariff = slurp(data + "tariff.ini");
   if (promises.tariff.empty() ? tariff != initialTariff && tariff != kNewTariff : tariff != promises.tariff)
