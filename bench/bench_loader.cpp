@@ -15,24 +15,12 @@
 
 #include "analysis/loader.h"
 #include "analysis/usage.h"
-#include "form/main_form.h"
-#include "form/services.h"
 #include "store/record_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 constexpr long kRecords = 32767;
-
-class BenchServices : public tallix::Services {
- public:
-  tallix::DateTime now() override { return {}; }
-  bool probeConnection(std::string&) override { return false; }
-  void answerOk(const std::string&) override {}
-  void notifyIcon(tallix::NotifyAction, const tallix::TrayIconData&) override {}
-  void beep() override {}
-  void setStartAtLogOn(bool) override {}
-};
 
 std::string two(int value) {
   std::string text = std::to_string(value);
@@ -64,16 +52,15 @@ const std::string& logFolder() {
   return folder;
 }
 
+// The load and the labels the Calculation view shows of it.
 void LoadAndTotal(benchmark::State& state) {
-  BenchServices services;
-  tallix::MainForm form(services, logFolder());
-  form["File1"].items = {"1.log"};
-  form["File1"].listIndex = 0;
+  std::string shown;
   for ([[maybe_unused]] auto _ : state) {
-    tallix::cmdLoad_Click(form);
-    benchmark::DoNotOptimize(form.TotalHours);
+    const tallix::LogLoad load = tallix::loadLog(logFolder(), "1.log", {});
+    shown = tallix::loadLabels(load).useTime;
+    benchmark::DoNotOptimize(shown.data());
   }
-  state.SetLabel(form["lblUseTime"].caption);
+  state.SetLabel(shown);
 }
 
 void UsageOfLog(benchmark::State& state) {

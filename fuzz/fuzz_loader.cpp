@@ -1,5 +1,5 @@
-// Feeds arbitrary bytes as a .log file through the Calculation view's Load
-// and the Usage window's reading, with the part-minute box clear and set.
+// Feeds arbitrary bytes as a .log file through the Calculation view's load
+// and the Usage window's reading, with the part-minute setting off and on.
 // Besides the sanitizers' checks it stops on any result the view could not
 // show: a label without its own prefix, an odd number of listed texts, more
 // than one message per load, a log that was changed by loading it, or a
@@ -19,22 +19,9 @@
 #include "analysis/loader.h"
 #include "analysis/log_image.h"
 #include "analysis/usage.h"
-#include "form/main_form.h"
-#include "form/services.h"
 #include "store/record_file.h"
 
 namespace {
-
-class QuietServices : public tallix::Services {
- public:
-  int messages = 0;
-  tallix::DateTime now() override { return {}; }
-  bool probeConnection(std::string&) override { return false; }
-  void answerOk(const std::string&) override { ++messages; }
-  void notifyIcon(tallix::NotifyAction, const tallix::TrayIconData&) override {}
-  void beep() override {}
-  void setStartAtLogOn(bool) override {}
-};
 
 const std::string& folder() {
   static const std::string path = [] {
@@ -54,20 +41,21 @@ bool startsWith(const std::string& text, std::string_view prefix) { return text.
 
 // The load reads the usual pairs its own quick way; taken one at a time by
 // AddConnectionTime, which works every step, the pairs must come to the same.
-void requireSameAsPairByPair(tallix::MainForm& loaded, const tallix::LogImage& log, int partMinute) {
-  const std::string head = log.record(2).substr(0, 4);
-  if (!log.record(1).starts_with("From") || (head != "0_To" && head != "1_To") || log.count() > 32767) return;
-  QuietServices services;
-  tallix::MainForm alone(services, folder());
-  alone["chkToBeMin"].value = partMinute;
+void requireSameAsPairByPair(const tallix::LogLoad& loaded, const tallix::LogImage& log, bool partMinute) {
+  if (!loaded.headers || log.count() > 32767) return;
+  tallix::PairTotal alone;
+  std::vector<std::string> listed;
   tallix::PendingError error;
   for (long i = 3; i + 1 <= log.count(); i += 2) {
-    std::string start = log.record(i);
-    std::string end = log.record(i + 1);
-    if (tallix::AddConnectionTime(alone, start, end, error) == tallix::PairOutcome::Failed) break;
+    const std::string startRecord = log.record(i);
+    const std::string endRecord = log.record(i + 1);
+    std::string_view start = startRecord;
+    std::string_view end = endRecord;
+    const tallix::PairOutcome outcome = tallix::AddConnectionTime(alone, start, end, {partMinute}, error);
+    if (outcome == tallix::PairOutcome::Failed) break;
+    if (outcome != tallix::PairOutcome::Counted) listed.insert(listed.end(), {std::string(start), std::string(end)});
   }
-  require(alone.TotalHours == loaded.TotalHours && alone.TotalMinutes == loaded.TotalMinutes &&
-          alone.TotalSeconds == loaded.TotalSeconds && alone["List1"].items == loaded["List1"].items);
+  require(alone == loaded.pairs.total && listed == loaded.pairs.abandoned);
 }
 
 // The Usage window's reading takes the usual pairs its own quick way too:
@@ -80,35 +68,26 @@ void requireUsageAsPairByPair(bool partMinute) {
       "[Off-peak]\ndays = Sun\nhours = 21:30-07:15\nprice = 0.02\n").tariff;
   const tallix::LogUsage usage = tallix::readLogUsage(folder(), "f.log", partMinute, tariff);
 
-  QuietServices services;
-  tallix::MainForm form(services, folder());
-  form["File1"].items = {"f.log"};
-  form["File1"].listIndex = 0;
-  form["chkToBeMin"].value = partMinute ? 1 : 0;
-  tallix::LoadedTexts texts;
-  std::optional<tallix::DaySplitter> days;
+  std::vector<std::pair<tallix::PairStart, long long>> counted;
   size_t n = 0;
   std::int64_t total = 0;
-  tallix::loadSelectedLog(
-      form,
-      [&](std::span<const tallix::PairReport> pairs) {
-        for (tallix::PairReport pair : pairs) {
-          if (pair.outcome != tallix::PairOutcome::Counted) continue;
-          if (!days) days.emplace(texts.from, texts.to);
-          pair.startTime = -1;  // read the stamp afresh
-          tallix::StampReader stamps;
-          const tallix::PairStart start = tallix::readStart(pair, stamps);
-          const std::int64_t cents = tallix::connectionCents(tariff, start, pair.seconds, partMinute);
-          require(n < usage.connections.size() && usage.connections[n].seconds == pair.seconds &&
-                  usage.connections[n].startRecord == pair.startRecord && usage.cost->cents[n] == cents);
-          days->add(start, pair.seconds, partMinute);
-          total += cents;
-          ++n;
-        }
-      },
-      &texts);
-  if (!days) days.emplace(texts.from, texts.to);
-  const tallix::DaySplit split = days->take();
+  const tallix::LogLoad load = tallix::loadLog(folder(), "f.log", {partMinute}, [&](std::span<const tallix::PairReport> pairs) {
+    for (tallix::PairReport pair : pairs) {
+      if (pair.outcome != tallix::PairOutcome::Counted) continue;
+      pair.startTime = -1;  // read the stamp afresh
+      tallix::StampReader stamps;
+      const tallix::PairStart start = tallix::readStart(pair, stamps);
+      const std::int64_t cents = tallix::connectionCents(tariff, start, pair.seconds, partMinute);
+      require(n < usage.connections.size() && usage.connections[n].seconds == pair.seconds &&
+              usage.connections[n].startRecord == pair.startRecord && usage.cost->cents[n] == cents);
+      counted.emplace_back(start, pair.seconds);
+      total += cents;
+      ++n;
+    }
+  });
+  tallix::DaySplitter days(load.from, load.to);
+  for (const auto& [start, seconds] : counted) days.add(start, seconds, partMinute);
+  const tallix::DaySplit split = days.take();
   require(n == usage.connections.size() && total == usage.cost->totalCents &&
           split.undatedSeconds == usage.days.undatedSeconds && split.days.size() == usage.days.days.size());
   for (size_t i = 0; i < split.days.size(); ++i)
@@ -125,27 +104,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size > 0 && std::fwrite(bytes.data(), 1, size, file) != size) std::abort();
   std::fclose(file);
 
-  for (int partMinute : {0, 1}) {
-    QuietServices services;
-    tallix::MainForm form(services, folder());
-    form["File1"].items = {"f.log"};
-    form["File1"].listIndex = 0;
-    form["chkToBeMin"].value = partMinute;
-    tallix::cmdLoad_Click(form);
-
-    require(services.messages <= 1);
-    require(form["List1"].items.size() % 2 == 0);
-    require(startsWith(form["lblF2From"].caption, tallix::kFromLabel));
-    require(startsWith(form["lblF2To"].caption, tallix::kToLabel));
-    require(startsWith(form["lblCreated"].caption, tallix::kCreatedBare) ||
-            startsWith(form["lblCreated"].caption, tallix::kCreatedFilled));
-    require(startsWith(form["lblFirstR"].caption, tallix::kFirstRecordLabel));
-    require(startsWith(form["lblLastR"].caption, tallix::kLastRecordLabel));
-    require(form["lblUseTime"].caption == tallix::kTotalTimeBare ||
-            form["lblUseTime"].caption ==
-                tallix::useTimeText(form.TotalHours, form.TotalMinutes, form.TotalSeconds));
-    requireSameAsPairByPair(form, tallix::LogImage(bytes), partMinute);
-    requireUsageAsPairByPair(partMinute != 0);
+  for (bool partMinute : {false, true}) {
+    const tallix::LogLoad load = tallix::loadLog(folder(), "f.log", {partMinute});
+    const tallix::LoadLabels labels = tallix::loadLabels(load);
+    require(load.messages.size() <= 1);
+    require(load.pairs.abandoned.size() % 2 == 0);
+    require(startsWith(labels.from, tallix::kFromLabel));
+    require(startsWith(labels.to, tallix::kToLabel));
+    require(startsWith(labels.created, tallix::kCreatedBare) || startsWith(labels.created, tallix::kCreatedFilled));
+    require(startsWith(labels.first, tallix::kFirstRecordLabel));
+    require(startsWith(labels.last, tallix::kLastRecordLabel));
+    require(labels.useTime == tallix::kTotalTimeBare || labels.useTime == tallix::useTimeText(load.pairs.total));
+    requireSameAsPairByPair(load, tallix::LogImage(bytes), partMinute);
+    requireUsageAsPairByPair(partMinute);
   }
 
   std::string after;

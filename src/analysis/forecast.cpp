@@ -7,12 +7,6 @@
 #include "store/text_forms.h"
 
 namespace tallix {
-namespace {
-
-constexpr long long kDay = 86400;
-
-}  // namespace
-
 std::optional<PeriodDays> periodDays(const std::string& from, const std::string& to) {
   const auto first = parseDate(from);
   const auto last = periodLastDay(to);

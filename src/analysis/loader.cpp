@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <utility>
 
-#include "analysis/log_image.h"
 #include "form/sentences.h"
 #include "store/file_system.h"
 #include "store/numbers.h"
@@ -11,32 +10,6 @@
 
 namespace tallix {
 namespace {
-
-void setLabel(MainForm& form, std::string_view name, std::string_view prefix, std::string_view value = {}) {
-  std::string& caption = form[name].caption;
-  caption.assign(prefix);
-  caption += value;
-}
-
-void bareLabels(MainForm& form) {
-  setLabel(form, "lblF2From", kFromLabel);
-  setLabel(form, "lblF2To", kToLabel);
-  setLabel(form, "lblCreated", kCreatedBare);
-  setLabel(form, "lblFirstR", kFirstRecordLabel);
-  setLabel(form, "lblLastR", kLastRecordLabel);
-  setLabel(form, "lblUseTime", kTotalTimeBare);
-}
-
-void refuse(MainForm& form, const std::string& name, std::string_view complaint) {
-  AnswerOk(form, name + "," + std::string(complaint));
-}
-
-// A wrong header: the file is refused and what the checks had shown is taken back.
-void wrongFormat(MainForm& form, const std::string& name) {
-  refuse(form, name, kWrongFormatComplaint);
-  setLabel(form, "lblF2From", kFromLabel);
-  setLabel(form, "lblCreated", kCreatedBare);
-}
 
 // A record's stored time stamp: the last 17 characters once trailing blanks go,
 // "yy/mm/dd hh:mm:ss" for start and end records alike.
@@ -62,105 +35,109 @@ std::string creationDate(const std::string& record1, std::int16_t startDay, std:
   return std::to_string(year) + "/" + twoDigits(month) + "/" + dayText;
 }
 
+// A refusal: the file's name and the complaint, and nothing of the file.
+LogLoad refused(std::string_view name, std::string_view complaint) {
+  LogLoad load;
+  load.messages.push_back(std::string(name) + "," + std::string(complaint));
+  return load;
+}
+
+// The period, the creation date and the two stamps from an accepted pair of
+// headers; returns the record count as a 16-bit number (0 when it overflows).
+std::int16_t readHeaders(LogLoad& load, const std::string& record1, const std::string& record2,
+                         PendingError& error) {
+  std::int16_t startDay = 0;
+  std::int16_t endDay = 0;
+  convertToInt16(right(load.from, 2), startDay, error);
+  load.to = GetPeriodEnd(load.from, record2, error);
+  convertToInt16(right(load.to, 2), endDay, error);
+  load.created = creationDate(record1, startDay, endDay, error);
+
+  load.records = load.log.count();
+  if (load.records >= 3) load.first = storedStamp(load.log.record(3));
+  std::int16_t N = 0;
+  storeInt16(load.records, N, error);  // more than 32767 records: an overflow, and N stays 0
+  if (N >= 4) load.last = storedStamp(load.log.record(N));
+  return N;
+}
+
 }  // namespace
 
-void GetPeriodStart(MainForm& form, const std::string& record1) {
+std::string GetPeriodStart(const std::string& record1) {
   const std::string text = trimRight(record1);
-  form.PeriodDateText = mid(text, 11, 8) + mid(text, 8, 2);
+  return mid(text, 11, 8) + mid(text, 8, 2);
 }
 
-void GetPeriodEnd(MainForm& form, const std::string& record2, PendingError& error) {
+std::string GetPeriodEnd(const std::string& periodStart, const std::string& record2, PendingError& error) {
   const std::string endDayText = right(trimRight(record2), 2);
-  std::string& date = form.PeriodDateText;
+  const std::string& date = periodStart;
   const long long carry = wholeValue(endDayText) < wholeValue(right(date, 2)) ? 1 : 0;
   double startMonth = 0;
-  if (!numberConversion(mid(date, 6, 2), startMonth, error)) return;  // the period start stays
-  if (startMonth == 12) {
-    date = std::to_string(wholeValue(left(date, 4)) + carry) + (carry == 1 ? "/01/" : "/12/") + endDayText;
-  } else {
-    date = left(date, 5) + twoDigits(wholeValue(mid(date, 6, 2)) + carry) + "/" + endDayText;
-  }
+  if (!numberConversion(mid(date, 6, 2), startMonth, error)) return date;  // the period start stays
+  if (startMonth == 12)
+    return std::to_string(wholeValue(left(date, 4)) + carry) + (carry == 1 ? "/01/" : "/12/") + endDayText;
+  return left(date, 5) + twoDigits(wholeValue(mid(date, 6, 2)) + carry) + "/" + endDayText;
 }
 
-void cmdLoad_Click(MainForm& form) { loadSelectedLog(form, {}); }
-
-void loadSelectedLog(MainForm& form, const PairObserver& observer, LoadedTexts* texts) {
-  LoadedTexts ignored;
-  LoadedTexts& kept = texts ? *texts : ignored;
-  kept = {};
-  bareLabels(form);
-  form.TotalHours = 0;
-  form.TotalMinutes = 0;
-  form.TotalSeconds = 0;
-  Control& list = form["List1"];
-  list.items.clear();
-  list.listIndex = -1;
-  form.FileNo = 1;  // no file stays open between events, so the first number is free
+LogLoad readLog(LogImage log, std::string_view name, const PairOptions& options, const PairObserver& observer) {
+  const std::string record1 = log.record(1);
+  if (left(record1, 4) != "From") return refused(name, kWrongFormatComplaint);
+  LogLoad load;
   PendingError error;
+  load.from = GetPeriodStart(record1);
+  const std::string record2 = log.record(2);
+  const std::string head = left(record2, 4);
+  // A wrong second header refuses the file alone, whatever the first one met.
+  if (head != "0_To" && head != "1_To") return refused(name, kWrongFormatComplaint);
+  load.headers = true;
+  load.log = std::move(log);
+  const std::int16_t N = readHeaders(load, record1, record2, error);
+  if (N >= 3) load.pairs = ReadRecordPairs(load.log, N, options, error, observer);
+  if (error.pending()) load.messages.push_back(failureReport(kLoadingData, error));
+  return load;
+}
 
-  const Control& files = form["File1"];
-  if (files.listIndex < 0 || static_cast<size_t>(files.listIndex) >= files.items.size()) return;
-  const std::string name = files.items[static_cast<size_t>(files.listIndex)];
-  const std::string path = form.file(name);
+bool readLogFile(const std::string& folder, const std::string& name, LogImage& log, LogLoad& refusal) {
+  const std::string path = folder + name;
   if (!fileExists(path)) {
-    refuse(form, name, kFileNotFoundComplaint);
-    return;
+    refusal = refused(name, kFileNotFoundComplaint);
+    return false;
   }
-
   // One read brings the whole file in. When it fails nothing of the file can
   // be shown, so the labels stay bare rather than judge an old buffer.
+  PendingError error;
+  if (log.load(path, error)) return true;
+  refusal = {};
+  refusal.messages.push_back(failureReport(kLoadingData, error));
+  return false;
+}
+
+LogLoad loadLog(const std::string& folder, const std::string& name, const PairOptions& options,
+                const PairObserver& observer) {
   LogImage log;
-  if (!log.load(path, error)) {
-    reportFailure(form, kLoadingData, error);
-    return;
-  }
+  LogLoad refusal;
+  if (!readLogFile(folder, name, log, refusal)) return refusal;
+  return readLog(std::move(log), name, options, observer);
+}
 
-  log.record(1, form.LoadRec);
-  if (left(form.LoadRec, 4) != "From") {
-    wrongFormat(form, name);
-    return;
-  }
-  const std::string record1 = form.LoadRec;
-  GetPeriodStart(form, record1);
-  kept.from = form.PeriodDateText;
-  setLabel(form, "lblF2From", kFromLabel, showDate(kept.from));
-  std::int16_t startDay = 0;
-  convertToInt16(right(form.PeriodDateText, 2), startDay, error);
+NamedPeriod periodNamed(const LogImage& log) {
+  PendingError ignored;  // the load itself reports it
+  NamedPeriod period{GetPeriodStart(log.record(1)), {}};
+  period.to = GetPeriodEnd(period.from, log.record(2), ignored);
+  return period;
+}
 
-  log.record(2, form.LoadRec);
-  const std::string head = left(form.LoadRec, 4);
-  if (head != "0_To" && head != "1_To") {
-    wrongFormat(form, name);
-    return;
-  }
-  kept.headers = true;
-  GetPeriodEnd(form, form.LoadRec, error);
-  kept.to = form.PeriodDateText;
-  setLabel(form, "lblF2To", kToLabel, showDate(kept.to));
-  std::int16_t endDay = 0;
-  convertToInt16(right(form.PeriodDateText, 2), endDay, error);
-
-  kept.created = creationDate(record1, startDay, endDay, error);
-  setLabel(form, "lblCreated", kCreatedFilled, showDate(kept.created));
-
-  const long records = log.count();
-  kept.records = records;
-  if (records >= 3) {
-    log.record(3, form.LoadRec);
-    kept.first = storedStamp(form.LoadRec);
-    setLabel(form, "lblFirstR", kFirstRecordLabel, showStamp(kept.first));
-  }
-  std::int16_t N = 0;
-  storeInt16(records, N, error);  // more than 32767 records: an overflow, and N stays 0
-  if (N >= 4) {
-    log.record(N, form.LoadRec);
-    kept.last = storedStamp(form.LoadRec);
-    setLabel(form, "lblLastR", kLastRecordLabel, showStamp(kept.last));
-  }
-  if (N >= 3) ReadRecordPairs(form, N, log, error, observer);
-  kept.log = std::move(log);
-
-  reportFailure(form, kLoadingData, error);
+LoadLabels loadLabels(const LogLoad& load) {
+  LoadLabels labels{std::string(kCreatedBare), std::string(kFromLabel),        std::string(kToLabel),
+                    std::string(kFirstRecordLabel), std::string(kLastRecordLabel), std::string(kTotalTimeBare)};
+  if (!load.headers) return labels;
+  labels.created = std::string(kCreatedFilled) + showDate(load.created);
+  labels.from += showDate(load.from);
+  labels.to += showDate(load.to);
+  if (!load.first.empty()) labels.first += showStamp(load.first);
+  if (!load.last.empty()) labels.last += showStamp(load.last);
+  if (load.pairs.counted) labels.useTime = useTimeText(load.pairs.total);
+  return labels;
 }
 
 }  // namespace tallix

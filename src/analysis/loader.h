@@ -1,13 +1,15 @@
-// The Calculation view's Load: header checks, period and creation dates,
-// first and last time stamps, and the total of the connection pairs.
+// A log's load as the Calculation view's Load makes it: the header checks,
+// the period and creation dates, the first and last time stamps, and the
+// total of the connection pairs, as one plain value.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "analysis/log_image.h"
 #include "analysis/pairs.h"
-#include "form/main_form.h"
+#include "store/pending_error.h"
 
 namespace tallix {
 
@@ -19,13 +21,15 @@ inline constexpr std::string_view kCreatedFilled = " file created : ";
 inline constexpr std::string_view kFirstRecordLabel = "first record : ";
 inline constexpr std::string_view kLastRecordLabel = " last record : ";
 inline constexpr std::string_view kTotalTimeBare = "Total time : ";
+// The caption above the list of the pairs that are not counted.
+inline constexpr std::string_view kAbandonedLabel = "below data are abandoned :";
 
 // The complaints about a chosen file, after its name and ",".
 inline constexpr std::string_view kFileNotFoundComplaint = " file not found";
 inline constexpr std::string_view kWrongFormatComplaint = " wrong format";
 
-// What a load found, in the stored forms, for callers that show it their own way.
-struct LoadedTexts {
+// What a load found, in the stored forms.
+struct LogLoad {
   bool headers = false;  // both header records were accepted
   std::string from;      // the period's first and last day, "yyyy/mm/dd"
   std::string to;        // (a text that is no real day as it stands)
@@ -33,15 +37,45 @@ struct LoadedTexts {
   std::string first;     // stamps "yy/mm/dd hh:mm:ss" of the first and last
   std::string last;      // record; empty when the file has no such record
   long records = 0;      // how many records the file holds
+  PairsRead pairs;       // the total and the pairs not counted
+  std::vector<std::string> messages;  // what the view would report, in order
   LogImage log;          // the file as read, for the texts of its records
 };
 
-void cmdLoad_Click(MainForm& form);
-// The same load, telling the observer of every pair it reads and, when
-// `texts` is given, keeping what the labels show in the stored forms.
-void loadSelectedLog(MainForm& form, const PairObserver& observer, LoadedTexts* texts = nullptr);
+// Takes a log's bytes apart as the Load does; `name` is the file's name,
+// for the messages.
+LogLoad readLog(LogImage log, std::string_view name, const PairOptions& options, const PairObserver& observer = {});
+// Reads file `name` of `folder` (ending in the separator) with one read:
+// false, and the load that refuses it, when it is missing or unreadable.
+bool readLogFile(const std::string& folder, const std::string& name, LogImage& log, LogLoad& refusal);
+// Both: a missing or unreadable file gives its message alone.
+LogLoad loadLog(const std::string& folder, const std::string& name, const PairOptions& options,
+                const PairObserver& observer = {});
 
-void GetPeriodStart(MainForm& form, const std::string& record1);
-void GetPeriodEnd(MainForm& form, const std::string& record2, PendingError& error);
+// The six labels of the Calculation view as a load leaves them.
+struct LoadLabels {
+  std::string created;
+  std::string from;
+  std::string to;
+  std::string first;
+  std::string last;
+  std::string useTime;
+};
+LoadLabels loadLabels(const LogLoad& load);
+
+// The period's first and last day as the headers name them, before any
+// pair is read (the same as a load's `from` and `to` when it accepts them).
+struct NamedPeriod {
+  std::string from;
+  std::string to;
+};
+NamedPeriod periodNamed(const LogImage& log);
+
+// The period's first day from header record 1 ("From : dd_yyyy/mm/..."):
+// "yyyy/mm/dd".
+std::string GetPeriodStart(const std::string& record1);
+// The period's last day from its first and header record 2; on a start
+// month that is no number the first day stays, with the error pending.
+std::string GetPeriodEnd(const std::string& periodStart, const std::string& record2, PendingError& error);
 
 }  // namespace tallix

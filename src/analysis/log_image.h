@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "store/numbers.h"
 #include "store/pending_error.h"
 #include "store/record_file.h"
 
@@ -19,18 +20,6 @@ namespace tallix {
 // number (32767 records and a half, rounded). Of a longer file only this much
 // is kept: its count overflows, so the loader reads records 1 to 3 alone.
 inline constexpr long long kMostLogBytes = 32768LL * 29;
-
-// A record's text with its blanks trimmed at both ends.
-inline std::string_view trimmed(std::string_view text) {
-  // The usual record: a 26-character pair text and three blanks.
-  if (text.size() == 29 && text[0] != ' ' && text[25] != ' ' && text.ends_with("   ")) [[likely]]
-    return {text.data(), 26};
-  size_t end = text.size();
-  while (end > 0 && text[end - 1] == ' ') --end;
-  size_t begin = 0;
-  while (begin < end && text[begin] == ' ') ++begin;
-  return text.substr(begin, end - begin);
-}
 
 class LogImage {
  public:

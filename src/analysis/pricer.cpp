@@ -6,8 +6,7 @@
 namespace tallix {
 namespace {
 
-constexpr long long kDay = 86400;
-constexpr long long kWeek = 7 * kDay;
+constexpr long long kWeek = Pricer::kWeek;
 
 // Rounds a quotient up, for negative numerators too.
 long long ceilDiv(long long a, long long b) { return a / b + (a % b > 0 ? 1 : 0); }
@@ -67,7 +66,10 @@ std::optional<long long> nextChange(const OffPeakWeek& week, long long at) {
 }  // namespace
 
 Pricer::Pricer(const Tariff& t)
-    : t_(t),
+    : perCall_(t.perCall),
+      price_(t.price),
+      offPeakPrice_(t.offPeakPrice),
+      minimum_(t.minimum),
       unit_(t.unit),
       unitInverse_(((std::uint64_t{1} << 42) + static_cast<std::uint64_t>(t.unit) - 1) / static_cast<std::uint64_t>(t.unit)),
       dated_(offPeakWeek(t, true)),
@@ -95,12 +97,12 @@ long long Pricer::offPeakUnits(const OffPeakWeek& week, long long offset, long l
   return count;
 }
 
-LogPricer::LogPricer(const Tariff& t) : Pricer(t), priced_(2 * kPriced) {
+LogPricer::LogPricer(const Tariff& t) : pricer_(t), priced_(2 * kPriced) {
   for (long long n = 0; n < kPriced; ++n) {
-    priced_[static_cast<size_t>(2 * n)] = centsOf(n, 0);
-    priced_[static_cast<size_t>(2 * n + 1)] = centsOf(n, n);
+    priced_[static_cast<size_t>(2 * n)] = pricer_.centsOf(n, 0);
+    priced_[static_cast<size_t>(2 * n + 1)] = pricer_.centsOf(n, n);
   }
-  const OffPeakWeek& dated = week(true);
+  const OffPeakWeek& dated = pricer_.week(true);
   // Where the rate in force at `from` next changes, from `midnight`.
   auto endAfter = [&dated](long long from, long long midnight) {
     const auto change = nextChange(dated, from % kWeek);
@@ -127,13 +129,13 @@ LogPricer::LogPricer(const Tariff& t) : Pricer(t), priced_(2 * kPriced) {
 // Most of these run into the next stretch and end there: the units begun
 // before the change are at the first rate and the rest at the other.
 std::int64_t LogPricer::centsAcross(long long weekday, long long at, long long units, const Stretch& stretch) const {
-  const long long last = at + (units - 1) * unit_;
-  if (last < stretch.end) return centsOf(units, stretch.offPeak != 0 ? units : 0);
+  const long long last = at + (units - 1) * pricer_.unit();
+  if (last < stretch.end) return pricer_.centsOf(units, stretch.offPeak != 0 ? units : 0);
   if (last < stretch.nextEnd) {
-    const long long before = this->units(stretch.end - at);
-    return centsOf(units, stretch.offPeak != 0 ? before : units - before);
+    const long long before = pricer_.units(stretch.end - at);
+    return pricer_.centsOf(units, stretch.offPeak != 0 ? before : units - before);
   }
-  return centsOf(units, offPeakUnits(week(true), weekday * kDay + at, units));
+  return pricer_.centsOf(units, pricer_.offPeakUnits(pricer_.week(true), weekday * kDay + at, units));
 }
 
 }  // namespace tallix

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "store/date_time.h"
 #include "store/tariff_file.h"
 
 namespace tallix {
@@ -34,6 +35,8 @@ struct OffPeakWeek {
 // Prices connections under one tariff, its off-peak week worked out once.
 class Pricer {
  public:
+  static constexpr long long kWeek = 7 * kDay;
+
   explicit Pricer(const Tariff& t);
 
   // Cents, halves away from zero, of a connection of `seconds` beginning at
@@ -45,10 +48,9 @@ class Pricer {
     return centsOf(n, offPeakUnits(week(dayKnown), weekOffset(start), n));
   }
 
- protected:
-  static constexpr long long kDay = 86400;
-  static constexpr long long kWeek = 7 * kDay;
-
+  // The tariff's unit in seconds.
+  long long unit() const { return unit_; }
+  // The off-peak stretches of the week with the dates known or not.
   const OffPeakWeek& week(bool dayKnown) const { return dayKnown ? dated_ : undated_; }
 
   // Units begun in `seconds`.
@@ -66,8 +68,7 @@ class Pricer {
 
   // `units` units, `cheap` of them off-peak, with per_call and the minimum, in cents.
   std::int64_t centsOf(long long units, long long cheap) const {
-    const std::int64_t cost =
-        std::max<std::int64_t>(t_.perCall + cheap * t_.offPeakPrice + (units - cheap) * t_.price, t_.minimum);
+    const std::int64_t cost = std::max<std::int64_t>(perCall_ + cheap * offPeakPrice_ + (units - cheap) * price_, minimum_);
     // Never negative, so halves go up, away from zero.
     return static_cast<std::int64_t>(static_cast<std::uint64_t>(cost + 50) / 100);
   }
@@ -80,11 +81,15 @@ class Pricer {
   // How many of the `units` unit starts offset + k * unit fall off-peak.
   long long offPeakUnits(const OffPeakWeek& week, long long offset, long long units) const;
 
-  const Tariff& t_;
-  const long long unit_;  // the tariff's unit, kept here as every connection reads it
-
  private:
   static constexpr std::uint64_t kQuickDivided = 1U << 22;
+
+  // The tariff's amounts, in ten-thousandths, and its unit.
+  std::int64_t perCall_;
+  std::int64_t price_;
+  std::int64_t offPeakPrice_;
+  std::int64_t minimum_;
+  long long unit_;
   // 2^42 / unit rounded up.
   std::uint64_t unitInverse_ = 0;
   OffPeakWeek dated_;
@@ -97,7 +102,7 @@ class Pricer {
 // of the week (a day has at most three), so a look-up in a small table
 // tells so, where walking the stretches takes branches that random starts
 // make hard to guess.
-class LogPricer : private Pricer {
+class LogPricer {
  public:
   // A stretch of one rate: where it ends and where the stretch after it
   // ends, in seconds from the start of the day it was looked up on
@@ -119,11 +124,8 @@ class LogPricer : private Pricer {
 
   // The same as Pricer::cents.
   std::int64_t cents(long long start, bool dayKnown, long long seconds) const {
-    const long long offset = weekOffset(start);
-    if (!dayKnown) {
-      const long long n = units(seconds);
-      return centsOf(n, offPeakUnits(week(false), offset, n));  // a rare start
-    }
+    if (!dayKnown) return pricer_.cents(start, false, seconds);  // a rare start
+    const long long offset = Pricer::weekOffset(start);
     return centsOnDay(rates(offset / kDay), offset / kDay, offset % kDay, seconds);
   }
 
@@ -132,7 +134,7 @@ class LogPricer : private Pricer {
   const DayRates& rates(long long weekday) const { return days_[static_cast<size_t>(weekday)]; }
   // The same as cents() for a start `at` seconds into a day of the week.
   std::int64_t centsOnDay(const DayRates& day, long long weekday, long long at, long long seconds) const {
-    const long long n = units(seconds);
+    const long long n = pricer_.units(seconds);
     const Stretch& stretch =
         day.stretches[static_cast<size_t>((at >= day.changes[0] ? 1 : 0) + (at >= day.changes[1] ? 1 : 0))];
     // Ending within the stretch, its last unit begins there too.
@@ -144,6 +146,7 @@ class LogPricer : private Pricer {
  private:
   static constexpr long long kNoChange = 1LL << 40;
 
+  Pricer pricer_;  // the general rule, which the tables below shorten
   // A dated connection of many units, or one that its stretch does not hold.
   std::int64_t centsAcross(long long weekday, long long at, long long units, const Stretch& stretch) const;
 

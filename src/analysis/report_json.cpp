@@ -78,13 +78,13 @@ std::string jsonString(std::string_view s) {
 
 void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& usage,
                     const std::optional<Tariff>& tariff, const std::optional<Outlook>& outlook) {
-  const LoadedTexts& t = usage.texts;
+  const LogLoad& t = usage.load;
   const bool costs = tariff && usage.cost;
   out << "{\"file\": " << jsonString(file) << ", \"from\": " << jsonString(isoDate(t.from))
       << ", \"to\": " << jsonString(isoDate(t.to)) << ", \"created\": " << jsonString(isoDate(t.created))
       << ", \"first_record\": " << optionalStamp(t.first) << ", \"last_record\": " << optionalStamp(t.last)
-      << ", \"part_minute\": " << truth(usage.partMinute) << ", \"total_seconds\": " << usage.totalSeconds
-      << ", \"total_shown\": " << jsonString(usage.totalShown) << ", \"complete\": " << truth(usage.complete())
+      << ", \"part_minute\": " << truth(usage.partMinute) << ", \"total_seconds\": " << usage.totalSeconds()
+      << ", \"total_shown\": " << jsonString(usage.totalShown()) << ", \"complete\": " << truth(usage.complete())
       << ", ";
   if (costs)
     out << "\"currency\": " << jsonString(tariff->currency) << ", \"cost\": " << centsText(usage.cost->totalCents)
@@ -93,7 +93,8 @@ void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& 
     out << "\"forecast_seconds\": " << numberOrNull(outlook->forecastSeconds)
         << ", \"allowance_seconds_per_day\": " << numberOrNull(outlook->allowanceSecondsPerDay) << ", ";
   out << "\"abandoned\": [";
-  for (size_t i = 0; i < usage.abandoned.size(); ++i) out << (i ? ", " : "") << jsonString(usage.abandoned[i]);
+  const std::vector<std::string>& abandoned = usage.load.pairs.abandoned;
+  for (size_t i = 0; i < abandoned.size(); ++i) out << (i ? ", " : "") << jsonString(abandoned[i]);
   out << "], \"connections\": [";
   for (size_t i = 0; i < usage.connections.size(); ++i) {
     const UsageConnection& c = usage.connections[i];
@@ -119,7 +120,7 @@ void writePerDay(std::ostream& out, DayForm form, const std::string& file, const
       break;
     case DayForm::Json:
       out << "{\"file\": " << jsonString(file) << ", \"part_minute\": " << truth(usage.partMinute)
-          << ", \"total_seconds\": " << usage.totalSeconds << ", \"complete\": " << truth(usage.complete())
+          << ", \"total_seconds\": " << usage.totalSeconds() << ", \"complete\": " << truth(usage.complete())
           << ", \"days\": [";
       for (size_t i = 0; i < split.days.size(); ++i)
         out << (i ? ", " : "") << "{\"date\": \"" << isoDate(split.days[i].day)

@@ -8,8 +8,6 @@
 
 #include "analysis/cost.h"
 #include "analysis/pairs.h"
-#include "form/main_form.h"
-#include "form/services.h"
 #include "store/digit_groups.h"
 #include "store/numbers.h"
 #include "store/text_forms.h"
@@ -17,7 +15,6 @@
 namespace tallix {
 namespace {
 
-constexpr long long kDay = 86400;
 // A period is at most a month; a header naming a longer one is not trusted
 // to lay out days (its connections still show on their own days).
 constexpr long long kLongestPeriodDays = 62;
@@ -57,11 +54,11 @@ PairStart readStartAfresh(std::string_view startText, StampReader& stamps) {
 }
 
 std::string_view LogUsage::startStamp(const UsageConnection& c) const {
-  return tail(trimmed(texts.log.recordView(c.startRecord)), 17);
+  return tail(trimmed(load.log.recordView(c.startRecord)), 17);
 }
 
 std::string_view LogUsage::endStamp(const UsageConnection& c) const {
-  return tail(trimmed(texts.log.recordView(c.startRecord + 1)), 19);
+  return tail(trimmed(load.log.recordView(c.startRecord + 1)), 19);
 }
 
 namespace {
@@ -72,7 +69,10 @@ namespace {
 // registers rather than write it back after every pair.
 class ConnectionReading {
  public:
-  ConnectionReading(LogUsage& usage, const std::optional<Tariff>& tariff) : usage_(usage) {
+  // `period` and `records` as the log's headers name them, for the days to
+  // lay out and the room to keep.
+  ConnectionReading(LogUsage& usage, const std::optional<Tariff>& tariff, NamedPeriod period, long records)
+      : usage_(usage), period_(std::move(period)), records_(records) {
     if (!tariff) return;
     pricer_.emplace(*tariff);
     usage.cost.emplace();
@@ -91,7 +91,11 @@ class ConnectionReading {
     }
   }
 
-  void finish() { usage_.days = splitter().take(); }
+  // After the load: a log whose headers were refused lays out no days.
+  void finish() {
+    if (!days_) days_.emplace(usage_.load.from, usage_.load.to);
+    usage_.days = days_->take();
+  }
 
  private:
   static constexpr size_t kBatch = 64;
@@ -106,9 +110,11 @@ class ConnectionReading {
   void takeBatch(std::span<const PairReport> pairs) {
     DaySplitter& days = *days_;
     const bool partMinute = usage_.partMinute;
-    std::uint64_t knownDate = knownDate_;
+    // The day of the last usual start and its rates: a log's starts run in
+    // order, so the next start is nearly always of the same date, which the
+    // stamp reader then holds without reading it again.
     long long day = day_;
-    long long weekday = weekday_;
+    int weekday = weekday_;
     const LogPricer::DayRates* rates = kPriced ? &pricer_->rates(weekday) : nullptr;
     // Connections within their day, the usual kind, are summed here and
     // added to the day when the date changes.
@@ -120,19 +126,19 @@ class ConnectionReading {
     std::int64_t cents = 0;
     for (const PairReport& pair : pairs) {
       // The usual start, read in place by the pair reader (the pair was
-      // counted): its stamp "yy/mm/dd hh:mm:ss" from the tenth character,
-      // of the last date.
+      // counted): its stamp "yy/mm/dd hh:mm:ss" from the tenth character.
       bool usual = pair.startTime >= 0;
       if (!usual && pair.outcome != PairOutcome::Counted) continue;
       const auto seconds = static_cast<std::int32_t>(pair.seconds);
       kept[count] = {seconds, static_cast<std::int16_t>(pair.startRecord)};
       if (usual) {
         const char* stamp = pair.startText.data() + 9;
-        usual = timeShaped(stamp);
-        if (usual && eightBytes(stamp) != knownDate) {
+        usual = timeShaped(stamp) && (stamps_.holdsDate(stamp) || learnDate(stamp));
+        if (usual && stamps_.dayNumber() != day) [[unlikely]] {
           if (runSeconds > 0) days.addToDay(day, runSeconds);
           runSeconds = 0;
-          usual = learnDate(stamp, knownDate, day, weekday);
+          day = stamps_.dayNumber();
+          weekday = stamps_.weekday();
           if constexpr (kPriced) rates = &pricer_->rates(weekday);
         }
       }
@@ -157,34 +163,33 @@ class ConnectionReading {
       ++count;
     }
     if (runSeconds > 0) days.addToDay(day, runSeconds);
-    knownDate_ = knownDate;
     day_ = day;
     weekday_ = weekday;
-    usage_.connections.insert(usage_.connections.end(), kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(count));
-    if constexpr (kPriced) {
-      std::vector<std::int64_t>& all = usage_.cost->cents;
-      all.insert(all.end(), prices.begin(), prices.begin() + static_cast<std::ptrdiff_t>(count));
-      usage_.cost->totalCents = addCents(usage_.cost->totalCents, cents);
-    }
+    keep(std::span(kept).first(count), kPriced ? std::span(prices).first(count) : std::span<std::int64_t>(), cents);
   }
 
-  // Reads the date of a usual start whose date differs from the last: true
-  // when it is a real date, which becomes the one known.
-  bool learnDate(const char* stamp, std::uint64_t& knownDate, long long& day, long long& weekday) {
+  // Adds a batch's connections and, with a tariff, their prices to the usage.
+  void keep(std::span<const UsageConnection> kept, std::span<const std::int64_t> prices, std::int64_t cents) {
+    usage_.connections.insert(usage_.connections.end(), kept.begin(), kept.end());
+    if (!pricer_) return;
+    std::vector<std::int64_t>& all = usage_.cost->cents;
+    all.insert(all.end(), prices.begin(), prices.end());
+    usage_.cost->totalCents = addCents(usage_.cost->totalCents, cents);
+  }
+
+  // Reads the date of a usual start that the stamp reader does not hold:
+  // true when it is a real date, which the reader then holds.
+  bool learnDate(const char* stamp) {
     long long date = 0;
-    if (!stamps_.readSeconds({stamp, 17}, 0, date)) return false;
-    knownDate = eightBytes(stamp);
-    day = date / kDay - (date % kDay < 0 ? 1 : 0);
-    weekday = (day % 7 + 7) % 7;  // day 0 was a Monday
-    return true;
+    return stamps_.readSeconds({stamp, 17}, 0, date);
   }
 
-  // Made once the headers have named the period, which is before any pair.
+  // Made at the first pair, which only comes when the headers were accepted.
   DaySplitter& splitter() {
     if (!days_) {
-      days_.emplace(usage_.texts.from, usage_.texts.to);
-      // The records are counted by now: room for a connection a pair at once.
-      const auto most = static_cast<size_t>(usage_.texts.records / 2);
+      days_.emplace(period_.from, period_.to);
+      // Room for a connection a pair at once.
+      const auto most = static_cast<size_t>(records_ / 2);
       usage_.connections.reserve(most);
       if (pricer_) usage_.cost->cents.reserve(most);
     }
@@ -192,38 +197,34 @@ class ConnectionReading {
   }
 
   LogUsage& usage_;
+  const NamedPeriod period_;
+  const long records_;
   StampReader stamps_;
   std::optional<DaySplitter> days_;
   std::optional<LogPricer> pricer_;
-  // The date of the last usual start, "yy/mm/dd" as eight bytes (none at
-  // first), its day number and its day of the week: a log's starts run in
-  // order, so the next start is nearly always of the same date.
-  std::uint64_t knownDate_ = 0;
-  long long day_ = 0;
-  long long weekday_ = 0;
+  // The day number of the last usual start and its day of the week (none
+  // at first): its date is the one the stamp reader holds, or was until a
+  // start of another kind was read.
+  long long day_ = -1;
+  int weekday_ = 0;
 };
 
 }  // namespace
 
 LogUsage readLogUsage(const std::string& folder, const std::string& name, bool partMinute,
                       const std::optional<Tariff>& tariff) {
-  QuietServices services;
-  MainForm form(services, folder);
-  form["File1"].items = {name};
-  form["File1"].listIndex = 0;
-  form["chkToBeMin"].value = partMinute ? 1 : 0;
-
   LogUsage usage;
   usage.name = name;
   usage.partMinute = partMinute;
-  ConnectionReading reading(usage, tariff);
-  loadSelectedLog(
-      form, [&reading](std::span<const PairReport> pairs) { reading.take(pairs); }, &usage.texts);
-  reading.finish();
-  usage.messages = std::move(services.messages);
-  usage.totalSeconds = form.TotalHours * 3600LL + form.TotalMinutes * 60LL + form.TotalSeconds;
-  usage.totalShown = form["lblUseTime"].caption;
-  usage.abandoned = form["List1"].items;
+  LogImage log;
+  if (readLogFile(folder, name, log, usage.load)) {
+    ConnectionReading reading(usage, tariff, periodNamed(log), log.count());
+    usage.load = readLog(
+        std::move(log), name, {partMinute}, [&reading](std::span<const PairReport> pairs) { reading.take(pairs); });
+    reading.finish();
+  } else {
+    ConnectionReading(usage, tariff, {}, 0).finish();
+  }
   return usage;
 }
 

@@ -13,25 +13,11 @@
 
 #include "analysis/loader.h"
 #include "analysis/pricer.h"
-#include "form/services.h"
 #include "store/date_time.h"
 #include "store/tariff_file.h"
 #include "store/text_forms.h"
 
 namespace tallix {
-
-// Services for a load outside the main window: messages are kept; nothing
-// else of the outside world is needed to read a log.
-class QuietServices : public Services {
- public:
-  std::vector<std::string> messages;
-  DateTime now() override { return {}; }  // the loader never asks the time
-  bool probeConnection(std::string&) override { return false; }
-  void answerOk(const std::string& text) override { messages.push_back(text); }
-  void notifyIcon(NotifyAction, const TrayIconData&) override {}
-  void beep() override {}
-  void setStartAtLogOn(bool) override {}
-};
 
 // One counted pair as kept. Kept small, as a log holds thousands: its
 // stamps stay in the log's bytes. A plain pair of numbers, so that many are
@@ -120,8 +106,6 @@ class DaySplitter {
   }
 
  private:
-  static constexpr long long kDay = 86400;
-
   void addAcrossDays(long long day, long long at, long long seconds);
 
   // The period's days by their offset from its first day; a day outside it
@@ -136,24 +120,25 @@ class DaySplitter {
 struct LogUsage {
   std::string name;                  // the file's name in its folder
   bool partMinute = false;           // the part-minute setting the total was made with
-  std::vector<std::string> messages; // what the view would have reported, in order
-  LoadedTexts texts;                 // period, creation date, first and last record
-  long long totalSeconds = 0;
-  std::string totalShown;            // lblUseTime: "Total time =  h : m : s" or the bare text
-  std::vector<std::string> abandoned;  // List1
+  LogLoad load;                      // period, stamps, total, pairs not counted, messages
   std::vector<UsageConnection> connections;
   DaySplit days;                 // the connections' time by calendar day
   std::optional<LogCost> cost;   // read with a tariff: what the connections cost
 
+  long long totalSeconds() const { return load.pairs.total.inSeconds(); }
+  // lblUseTime: "Total time =  h : m : s" or the bare text.
+  std::string totalShown() const {
+    return load.pairs.counted ? useTimeText(load.pairs.total) : std::string(kTotalTimeBare);
+  }
   // A connection's stamps as its records hold them: the start's
   // "yy/mm/dd hh:mm:ss" and the end's "yyyy/mm/dd hh:mm:ss".
   std::string_view startStamp(const UsageConnection& c) const;
   std::string_view endStamp(const UsageConnection& c) const;
 
   // Shown at all: the file was found and both headers accepted.
-  bool shown() const { return texts.headers; }
+  bool shown() const { return load.headers; }
   // Shown, and no failure cut the reading short.
-  bool complete() const { return texts.headers && messages.empty(); }
+  bool complete() const { return load.headers && load.messages.empty(); }
 };
 
 // Loads `name` of `folder` (ending in the separator) as the Calculation

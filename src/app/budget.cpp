@@ -28,28 +28,18 @@ void saveBudget(MainForm& form) {
 }
 
 // The share the Calculation view would give the open connection if its end
-// record were written at `now`: the pair reader's own rule, on a scratch form.
+// record were written at `now`: the pair reader's own rule.
 long long openShare(const MainForm& form, const DateTime& now) {
-  // One scratch form serves every call: making one costs more than the sum.
-  static QuietServices quiet;
-  static MainForm scratch(quiet);
-  scratch.TotalHours = 0;
-  scratch.TotalMinutes = 0;
-  scratch.TotalSeconds = 0;
-  scratch["List1"].items.clear();
-  scratch["chkToBeMin"].value = form["chkToBeMin"].value;
-  std::string start = startRecordText(form.StartLine, form.DaysSpanned);
-  std::string end = endRecordText(stampText(now));
-  PendingError error;
-  if (AddConnectionTime(scratch, start, end, error) != PairOutcome::Counted) return 0;
-  return scratch.TotalHours * kHour + scratch.TotalMinutes * 60LL + scratch.TotalSeconds;
+  return pairSeconds(startRecordText(form.StartLine, form.DaysSpanned), endRecordText(stampText(now)),
+                     {form.partMinute()})
+      .value_or(0);
 }
 
 // The open connection's cost if it ended at `now` after `seconds`.
 std::int64_t openCents(const MainForm& form, long long seconds) {
   std::optional<DateTime> start = parseStamp(right(form.StartLine, 19));
   if (!start) return 0;
-  if (form["chkToBeMin"].value == 1) start->second = 0;
+  if (form.partMinute()) start->second = 0;
   return connectionCents(*form.tariff, toSerialSeconds(*start), true, seconds);
 }
 
@@ -62,15 +52,14 @@ void recount(MainForm& form) {
   b.periodFrom.clear();
   b.periodTo.clear();
   if (fileExists(form.file(kCountRecZvt))) {
-    const LogUsage usage =
-        readLogUsage(form.AppPath, std::string(kCountRecZvt), form["chkToBeMin"].value == 1, form.tariff);
+    const LogUsage usage = readLogUsage(form.AppPath, std::string(kCountRecZvt), form.partMinute(), form.tariff);
     // A read that failed is told as the Calculation view's Load tells it (a
     // file it calls foreign is already refused by the period reload).
-    for (const std::string& message : usage.messages)
+    for (const std::string& message : usage.load.messages)
       if (message.starts_with(kLoadingData)) AnswerOk(form, message);
-    b.closedSeconds = usage.totalSeconds;
-    b.periodFrom = usage.texts.from;
-    b.periodTo = usage.texts.to;
+    b.closedSeconds = usage.totalSeconds();
+    b.periodFrom = usage.load.from;
+    b.periodTo = usage.load.to;
     b.closedCents = usage.cost ? usage.cost->totalCents : 0;
     for (size_t i = 0; form.Recording && i < usage.connections.size(); ++i) {
       if (usage.connections[i].startRecord != form.EndRecNo - 1) continue;
@@ -81,7 +70,7 @@ void recount(MainForm& form) {
   b.counted = true;
   b.periodsSeen = form.periodsBegun;
   b.recordingSeen = form.Recording;
-  b.partMinuteSeen = form["chkToBeMin"].value;
+  b.partMinuteSeen = form.partMinute();
 }
 
 // The warnings a time so far has reached: nothing without a budget.
@@ -178,7 +167,7 @@ std::string hoursMinutesText(long long seconds) {
 long long periodSecondsSoFar(MainForm& form, const DateTime& now) {
   const BudgetState& b = form.budget;
   if (!b.counted || b.periodsSeen != form.periodsBegun || b.recordingSeen != form.Recording ||
-      b.partMinuteSeen != form["chkToBeMin"].value)
+      b.partMinuteSeen != form.partMinute())
     recount(form);
   return form.budget.closedSeconds + (form.Recording ? openShare(form, now) : 0);
 }
@@ -208,7 +197,7 @@ void Form1_Timer1(MainForm& form) {
   }
   const DateTime now = *form.lastTickTime;
   const bool shapeChanged = !b.counted || b.periodsSeen != form.periodsBegun || b.recordingSeen != form.Recording ||
-                            b.partMinuteSeen != form["chkToBeMin"].value;
+                            b.partMinuteSeen != form.partMinute();
   // Once a minute at least: the open connection grows, and the outlook
   // moves with the clock even offline.
   if (shapeChanged || now.minute != b.minuteShown) refresh(form, now);

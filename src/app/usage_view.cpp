@@ -47,14 +47,14 @@ UsageView makeView(std::shared_ptr<const LogUsage> kept, const std::optional<Tar
   const LogUsage& usage = *kept;
   UsageView view;
   view.heading = usage.name;
-  for (const std::string& message : usage.messages) view.messages.push_back(asLines(message));
+  for (const std::string& message : usage.load.messages) view.messages.push_back(asLines(message));
   if (!usage.shown()) return view;
 
   // The period's end as stored may be a day its month lacks (the 31st of
   // November): the heading names the real last day, in the same form.
-  const std::optional<DateTime> lastDay = periodLastDay(usage.texts.to);
-  view.heading += " : " + showDate(usage.texts.from) + " to " +
-                  (lastDay ? shortDateText(*lastDay) : showDate(usage.texts.to));
+  const std::optional<DateTime> lastDay = periodLastDay(usage.load.to);
+  view.heading += " : " + showDate(usage.load.from) + " to " +
+                  (lastDay ? shortDateText(*lastDay) : showDate(usage.load.to));
   view.chart = true;
   const DaySplit& split = usage.days;
   long long busiest = paceSeconds;
@@ -73,7 +73,7 @@ UsageView makeView(std::shared_ptr<const LogUsage> kept, const std::optional<Tar
   view.paceShare = static_cast<double>(paceSeconds) / top;
 
   const bool costs = tariff && usage.cost;
-  view.total = usage.totalShown;
+  view.total = usage.totalShown();
   view.costs = costs;
   if (costs) view.cost = moneyText(usage.cost->totalCents, tariff->currency);
   view.usage = std::move(kept);
@@ -116,19 +116,19 @@ UsageView usageViewOf(LogUsage usage, const std::optional<Tariff>& tariff) {
 }
 
 UsageView usageView(const MainForm& form, const std::string& name) {
-  return usageViewOf(readLogUsage(form.AppPath, name, form["chkToBeMin"].value != 0, form.tariff), form.tariff);
+  return usageViewOf(readLogUsage(form.AppPath, name, form.partMinute(), form.tariff), form.tariff);
 }
 
 UsageView currentPeriodUsageView(const MainForm& form) {
   auto kept = std::make_shared<const LogUsage>(
-      readLogUsage(form.AppPath, std::string(kCountRecZvt), form["chkToBeMin"].value != 0, form.tariff));
+      readLogUsage(form.AppPath, std::string(kCountRecZvt), form.partMinute(), form.tariff));
   const LogUsage& usage = *kept;
-  const auto period = periodDays(usage.texts.from, usage.texts.to);
+  const auto period = periodDays(usage.load.from, usage.load.to);
   if (!usage.shown() || !period) return makeView(std::move(kept), form.tariff, 0);
   const DateTime now = form.services->now();
   const auto cents = usage.cost ? std::optional(usage.cost->totalCents) : std::nullopt;
-  const Outlook outlook = periodOutlook(usage.totalSeconds, *period, now, form.budget.hours);
-  const long long pace = outlook.forecastSeconds ? *outlook.forecastSeconds * 86400 / outlook.lengthSeconds : 0;
+  const Outlook outlook = periodOutlook(usage.totalSeconds(), *period, now, form.budget.hours);
+  const long long pace = outlook.forecastSeconds ? *outlook.forecastSeconds * kDay / outlook.lengthSeconds : 0;
   UsageView view = makeView(std::move(kept), form.tariff, pace);
   const OutlookLines lines =
       outlookLines(outlook, cents, form.tariff ? form.tariff->currency : "", period->last, form.budget.hours);

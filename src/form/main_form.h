@@ -31,7 +31,7 @@ struct BudgetState {
   bool counted = false;
   std::uint32_t periodsSeen = 0;
   bool recordingSeen = false;
-  int partMinuteSeen = 0;
+  bool partMinuteSeen = false;
   int minuteShown = -1;  // the clock's minute when the label was last made
   std::uint32_t linesMade = 0;  // labels made so far: an open Usage window of the period follows them
   // With a tariff: the closed connections' cost, in cents; and the
@@ -85,7 +85,6 @@ struct MainForm {
   ControlSet controls;
 
   // Shared state.
-  std::int16_t FileNo = 0;
   std::string LineRec;  // record buffer of the record file
   bool Recording = false;
   std::int16_t EndRecNo = 0;
@@ -133,17 +132,9 @@ struct MainForm {
   std::string ArchiveName;
   bool confirming = false;  // a confirmation is running; a second one must not start
 
-  // Log loader and pair reader.
-  std::string LoadRec;
-  std::string LoadEndRec;
-  std::string PeriodDateText;
-  std::int16_t TotalHours = 0;
-  std::int16_t TotalMinutes = 0;
-  std::int16_t TotalSeconds = 0;
-  bool PairValid = false;
-  bool MinuteBorrow = false;
-  bool HourBorrow = false;
-
+  // The part-minute setting as the Settings view's box stands: every total
+  // is counted with it.
+  bool partMinute() const { return controls["chkToBeMin"].value == 1; }
   // A file of the program folder by name.
   std::string file(std::string_view name) const { return AppPath + std::string(name); }
   Control& operator[](std::string_view name) { return controls[name]; }

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QWindow>
 
-#include "analysis/loader.h"
+#include "app/calculation_view.h"
 #include "app/budget.h"
 #include "app/form1_events.h"
 #include "app/tariff_setting.h"

@@ -1,5 +1,7 @@
 #include "shell/usage_table.h"
 
+#include <QEvent>
+
 #include "shell/form_widgets.h"
 
 namespace tallix::shell {
@@ -73,7 +75,16 @@ void UsageTableModel::viewChanged() {
 
 QSize RowNumbers::sizeHint() const {
   if (count() == 0) return QHeaderView::sizeHint();
-  return sectionSizeFromContents(count() - 1).expandedTo(sectionSizeFromContents(0));
+  if (count() != hintRows_) {
+    hint_ = sectionSizeFromContents(count() - 1).expandedTo(sectionSizeFromContents(0));
+    hintRows_ = count();
+  }
+  return hint_;
+}
+
+void RowNumbers::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) hintRows_ = -1;
+  QHeaderView::changeEvent(event);
 }
 
 }  // namespace tallix::shell

@@ -36,12 +36,21 @@ class UsageTableModel : public QAbstractTableModel {
 };
 
 // The rows' numbers down the side, as wide as the last (and largest) one:
-// QHeaderView would measure the first and last hundred numbers.
+// QHeaderView would measure the first and last hundred numbers. The table
+// asks for the size at every turn of its layout; it is measured again only
+// when the number of rows, the font or the style changes.
 class RowNumbers : public QHeaderView {
   Q_OBJECT
  public:
   explicit RowNumbers(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {}
   QSize sizeHint() const override;
+
+ protected:
+  void changeEvent(QEvent* event) override;
+
+ private:
+  mutable int hintRows_ = -1;
+  mutable QSize hint_;
 };
 
 }  // namespace tallix::shell

@@ -1,5 +1,7 @@
 #include "shell/usage_window.h"
 
+#include <QEvent>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
@@ -10,7 +12,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 
 #include "shell/accessible_roles.h"
 #include "shell/form_widgets.h"
@@ -29,16 +30,48 @@ constexpr int kTableRowsShownAtLeast = 2;  // on a screen too small for eight
 constexpr int kNarrowestInCharacters = 40;
 const char* const kHoursCaption = "hours";
 
+// A line of text the mouse can select. Selecting takes a text document of
+// its own, laid out again for every size the window asks of the line; it is
+// made when the pointer first comes over the line, not for every window
+// opened. Both ways draw the same pixels.
+class TextLine : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  bool event(QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Enter || type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) &&
+        !(textInteractionFlags() & Qt::TextSelectableByMouse))
+      setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return QLabel::event(event);
+  }
+};
+
 // A line of text; none for an empty text unless asked (the window is laid
 // out anew when one comes or goes).
 QLabel* addLabel(QVBoxLayout& layout, QWidget* parent, const char* name, const std::string& text,
                  bool evenEmpty = false) {
   if (text.empty() && !evenEmpty) return nullptr;
-  auto* label = new QLabel(fromModel(text), parent);
+  auto* label = new TextLine(fromModel(text), parent);
   label->setObjectName(name);
-  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
   layout.addWidget(label);
   return label;
+}
+
+// Widths of texts in `font`, kept for the run. The stamps that size the
+// columns are the same for every window: a window opened again, or
+// refreshed every minute, measures only what it has not measured before.
+QHash<QString, int>& widthsIn(const QFont& font) {
+  constexpr int kKept = 256;  // a refresh's new texts come one a minute
+  static QString keptFor;
+  static QHash<QString, int> widths;
+  const QString key = font.key() + QLatin1Char('/') + QString::number(QFontMetrics(font).height());
+  if (key != keptFor || widths.size() >= kKept) {
+    widths.clear();
+    keptFor = key;
+  }
+  return widths;
 }
 
 // What decides the window's layout: a chart and table, a cost column, and
@@ -193,8 +226,12 @@ UsageWindow::~UsageWindow() { releaseFreedMemorySoon(); }
 void UsageWindow::build() {
   auto* layout = new QVBoxLayout(this);
   addLabel(*layout, this, "lblUsageLog", view_.heading, true);
-  if (QLabel* messages = addLabel(*layout, this, "lblUsageMessages", joined(view_.messages)))
+  if (QLabel* messages = addLabel(*layout, this, "lblUsageMessages", joined(view_.messages))) {
     messages->setWordWrap(true);
+    // A wrapped text is laid out by its document from the start, so that
+    // its lines never wrap anew under the pointer.
+    messages->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  }
   // Wide enough for the title and a message line or two without wrapping.
   setMinimumWidth(kNarrowestInCharacters * fontMetrics().averageCharWidth());
   if (!view_.chart) return;  // nothing of the log could be read: the messages say why
@@ -230,17 +267,18 @@ void UsageWindow::build() {
 void UsageWindow::sizeColumns() {
   // From texts at least as wide as any row's, as a cell draws them.
   const QFontMetrics metrics(table_->font());
+  QHash<QString, int>& widths = widthsIn(table_->font());
   const int padding = 2 * (table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table_) + 1) +
                       (table_->showGrid() ? 1 : 0);
   const std::vector<UsageRow> widest = view_.widestRows();
-  std::map<std::string, int> measured;  // the start's and the end's stamps are alike
   for (int column = 0; column < table_->model()->columnCount(); ++column) {
     int width = table_->horizontalHeader()->sectionSizeHint(column);
     for (const UsageRow& row : widest) {
       const std::string* cells[] = {&row.start, &row.end, &row.duration, &row.cost};
-      auto [at, fresh] = measured.try_emplace(*cells[column], 0);
-      if (fresh) at->second = metrics.horizontalAdvance(fromModel(*cells[column])) + padding;
-      width = std::max(width, at->second);
+      const QString text = fromModel(*cells[column]);
+      auto at = widths.find(text);
+      if (at == widths.end()) at = widths.insert(text, metrics.horizontalAdvance(text));
+      width = std::max(width, *at + padding);
     }
     table_->setColumnWidth(column, width);
   }

@@ -29,12 +29,12 @@ void civilFromDays(long long z, int& year, int& month, int& day) {
 
 long long toSerialSeconds(const DateTime& when) {
   long long days = daysFromCivil(when.year, when.month, when.day);
-  return days * 86400LL + when.hour * 3600LL + when.minute * 60LL + when.second;
+  return days * kDay + when.hour * 3600LL + when.minute * 60LL + when.second;
 }
 
 DateTime fromSerialSeconds(long long seconds) {
-  long long days = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
-  long long rest = seconds - days * 86400;
+  long long days = seconds >= 0 ? seconds / kDay : -((-seconds + kDay - 1) / kDay);
+  long long rest = seconds - days * kDay;
   DateTime when;
   civilFromDays(days, when.year, when.month, when.day);
   when.hour = static_cast<int>(rest / 3600);

@@ -4,6 +4,9 @@
 
 namespace tallix {
 
+// Seconds in a day, the one unit every sum by days is made in.
+inline constexpr long long kDay = 86400;
+
 struct DateTime {
   int year = 2000;
   int month = 1;  // 1..12

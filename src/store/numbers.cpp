@@ -108,18 +108,6 @@ std::string mid(std::string_view text, long start, long count) {
   return std::string(text.substr(from, static_cast<size_t>(count)));
 }
 
-std::string trimRight(std::string_view text) {
-  size_t end = text.size();
-  while (end > 0 && text[end - 1] == ' ') --end;
-  return std::string(text.substr(0, end));
-}
-
-std::string trim(std::string_view text) {
-  size_t begin = 0;
-  while (begin < text.size() && text[begin] == ' ') ++begin;
-  return trimRight(text.substr(begin));
-}
-
 std::string twoDigits(long long value) {
   std::string text = std::to_string(value);
   return text.size() == 1 ? "0" + text : text;

@@ -35,8 +35,24 @@ bool storeInt16(long long value, std::int16_t& field, PendingError& error);
 std::string left(std::string_view text, long count);
 std::string right(std::string_view text, long count);
 std::string mid(std::string_view text, long start, long count);
-std::string trimRight(std::string_view text);
-std::string trim(std::string_view text);
+// The text without the blanks at its end, or at both ends: views into it,
+// and the same as new strings. The one way blanks are trimmed.
+inline std::string_view trimmedRight(std::string_view text) {
+  size_t end = text.size();
+  while (end > 0 && text[end - 1] == ' ') --end;
+  return text.substr(0, end);
+}
+inline std::string_view trimmed(std::string_view text) {
+  // The usual record: a 26-character pair text and three blanks.
+  if (text.size() == 29 && text[0] != ' ' && text[25] != ' ' && text.ends_with("   ")) [[likely]]
+    return {text.data(), 26};
+  text = trimmedRight(text);
+  size_t begin = 0;
+  while (begin < text.size() && text[begin] == ' ') ++begin;
+  return text.substr(begin);
+}
+inline std::string trimRight(std::string_view text) { return std::string(trimmedRight(text)); }
+inline std::string trim(std::string_view text) { return std::string(trimmed(text)); }
 // A whole number in decimal, with a leading "0" when it is one digit long.
 std::string twoDigits(long long value);
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <set>
 
+#include "store/date_time.h"
 #include "store/file_system.h"
 #include "store/record_file.h"
 #include "store/text_shape.h"
@@ -12,7 +13,6 @@ namespace tallix {
 namespace {
 
 constexpr std::string_view kDayNames[7] = {"mon", "tue", "wed", "thu", "fri", "sat", "sun"};
-constexpr std::int64_t kDay = 86400;
 
 std::string_view trimmed(std::string_view s) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };

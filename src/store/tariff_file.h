@@ -31,8 +31,8 @@ struct Tariff {
   std::int64_t price = 0;    // ten-thousandths per unit
   std::int64_t minimum = 0;  // the least a connection costs, per_call included
   // Off-peak: whole days (0 Monday .. 6 Sunday) and a stretch of every day,
-  // from `fromSecond` up to `toSecond` of the day, past midnight when
-  // from > to; no stretch when both are 0.
+  // from second `offPeakFrom` up to second `offPeakTo` of the day, past
+  // midnight when from > to; no stretch when the two are equal.
   std::array<bool, 7> offPeakDays{};
   std::int64_t offPeakFrom = 0;
   std::int64_t offPeakTo = 0;

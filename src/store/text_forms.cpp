@@ -102,12 +102,11 @@ bool StampReader::read(std::string_view text, DateTime& when) {
   return true;
 }
 
-long long StampReader::dateSeconds() {
-  if (!dateSecondsKnown_) {
-    dateSeconds_ = toSerialSeconds({year_, month_, day_});
-    dateSecondsKnown_ = true;
-  }
-  return dateSeconds_;
+void StampReader::learnDate() {
+  dateSeconds_ = toSerialSeconds({year_, month_, day_});
+  dayNumber_ = dateSeconds_ / kDay - (dateSeconds_ % kDay < 0 ? 1 : 0);
+  weekday_ = static_cast<int>((dayNumber_ % 7 + 7) % 7);  // day 0 was a Monday
+  dateSecondsKnown_ = true;
 }
 
 bool StampReader::readSeconds(std::string_view text, long long& seconds) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "store/date_time.h"
+#include "store/digit_groups.h"
 
 namespace tallix {
 
@@ -25,7 +26,6 @@ std::string monthAbbreviation(int month);
 // the date or time does not exist.
 std::optional<DateTime> parseStamp(std::string_view text);
 
-struct DigitGroup;
 // The same for the stamps of one log in turn: a date that repeats the one
 // before, as most do, is not read again. `when` holds something undefined
 // when read() gives false.
@@ -39,14 +39,34 @@ class StampReader {
   // digits and range checked); the rest of the stamp is checked here.
   bool readSeconds(std::string_view text, int timeOfDay, long long& seconds);
 
+  // Whether the date at `date` ("yy/mm/dd", a year of the 2000s) is the
+  // last one read and a real date: then its day number and day of the week
+  // below hold for it without reading it again.
+  bool holdsDate(const char* date) const { return dateValid_ && century_ == 20 && eightBytes(date) == dateBytes_; }
+  // The last real date read as a day number (serial seconds / a day) and
+  // its day of the week (0 Monday).
+  long long dayNumber() {
+    dateSeconds();
+    return dayNumber_;
+  }
+  int weekday() {
+    dateSeconds();
+    return weekday_;
+  }
+
  private:
   // The stamp's date, its fields kept in the members, and the characters
   // around its time of day checked: where the date begins, or null.
   const char* readDate(std::string_view text);
   // The time of day of the stamp, the date's fields kept in the members.
   bool readTime(std::string_view text, DigitGroup& time);
-  // The date's serial seconds, worked out once per date.
-  long long dateSeconds();
+  // The date's serial seconds, day number and day of the week, worked out
+  // once per date.
+  long long dateSeconds() {
+    if (!dateSecondsKnown_) learnDate();
+    return dateSeconds_;
+  }
+  void learnDate();
 
   // The last date as it stood ("yy/mm/dd" and the century), and what was read from it.
   std::uint64_t dateBytes_ = 0;
@@ -55,8 +75,10 @@ class StampReader {
   int year_ = 0;
   int month_ = 0;
   int day_ = 0;
-  bool dateSecondsKnown_ = false;  // dateSeconds_ is the last date's
+  bool dateSecondsKnown_ = false;  // the three below are the last date's
   long long dateSeconds_ = 0;
+  long long dayNumber_ = 0;
+  int weekday_ = 0;
 };
 // Reads "yyyy/mm/dd" by position; the day must exist in the calendar.
 std::optional<DateTime> parseDate(std::string_view text);

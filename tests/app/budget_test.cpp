@@ -93,7 +93,7 @@ TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
     EXPECT_TRUE(services.messages.empty());
     // The time so far is the Calculation view's total of the record file.
     const LogUsage usage = readLogUsage(dir.path(), "CountRec.zvt", c.partMinute);
-    EXPECT_EQ(periodSecondsSoFar(form, services.clock), usage.totalSeconds);
+    EXPECT_EQ(periodSecondsSoFar(form, services.clock), usage.totalSeconds());
   }
 }
 

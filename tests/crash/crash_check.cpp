@@ -17,8 +17,6 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -27,6 +25,7 @@
 #include "crash/power_cut.h"
 #include "crash/scenario.h"
 #include "support/fake_services.h"
+#include "support/record_checks.h"
 
 namespace fs = std::filesystem;
 using namespace tallix::crash;
@@ -35,19 +34,6 @@ namespace {
 
 constexpr int kSkipped = 77;
 constexpr size_t kFailuresShown = 8;
-
-std::string findOnPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-  for (size_t from = 0; from <= dirs.size();) {
-    size_t cut = dirs.find(':', from);
-    if (cut == std::string::npos) cut = dirs.size();
-    const std::string candidate = dirs.substr(from, cut - from) + "/" + program;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-    from = cut + 1;
-  }
-  return {};
-}
 
 int run(const std::string& command) {
   const int status = std::system(command.c_str());
@@ -66,12 +52,11 @@ std::string describe(const Op& op) {
 }
 
 int check() {
-  const std::string strace = findOnPath("strace");
-  if (strace.empty()) {
+  if (run("command -v strace >/dev/null") != 0) {
     std::printf("skipped: strace is not installed (scripts/deps installs it)\n");
     return kSkipped;
   }
-  if (run(strace + " -qq -o /dev/null true") != 0) {
+  if (run("strace -qq -o /dev/null true") != 0) {
     std::printf("skipped: strace cannot trace a program here (ptrace is not allowed)\n");
     return kSkipped;
   }
@@ -82,9 +67,9 @@ int check() {
   const std::string trace = work.path() + "trace";
   const std::string self = fs::read_symlink("/proc/self/exe").string();
   const std::string command =
-      strace + " -qq -xx -s 16777216 -o '" + trace + "'" +
-      " -e signal=none -e trace=open,openat,creat,close,dup,dup2,dup3,fcntl,read,write,pwrite64,writev,pwritev,"
-      "pwritev2,lseek,ftruncate,truncate,sendfile,copy_file_range,fsync,fdatasync,rename,renameat,renameat2,"
+      "strace -qq -xx -s 16777216 -o '" + trace + "'" +
+      " -e signal=none -e trace=open,openat,creat,close,dup,dup2,dup3,fcntl,write,pwrite64,writev,pwritev,"
+      "pwritev2,ftruncate,truncate,sendfile,copy_file_range,fsync,fdatasync,rename,renameat,renameat2,"
       "unlink,unlinkat,mkdir,mkdirat '" + self + "' day '" + root + "'";
   // The leak checker traces its own process at the exit, which it cannot
   // do under strace: the day runs without it.
@@ -94,10 +79,8 @@ int check() {
     std::printf("FAILED: the recorded day did not run through\n");
     return 1;
   }
-  std::ifstream in(trace, std::ios::binary);
-  const std::string traceText{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   Recording recording(initial);
-  if (const std::string problem = recording.read(traceText, root, kMarkFd); !problem.empty()) {
+  if (const std::string problem = recording.read(tallix::testing::readFile(trace), root, kMarkFd); !problem.empty()) {
     std::printf("FAILED: the recording cannot be modelled: %s\n", problem.c_str());
     return 1;
   }

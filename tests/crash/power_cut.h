@@ -58,12 +58,9 @@ class Recording {
   struct OpenFile {
     int inode = -1;
     std::string folder;  // set for an open folder
-    long long position = 0;
-    bool append = false;
   };
   std::string apply(const std::string& call, const std::vector<std::string>& args, long long result);
   std::string relative(const std::string& path, int dirFd) const;
-  void write(int inode, long long offset, const std::string& bytes);
 
   FolderState initial_;
   std::vector<Op> ops_;
@@ -73,7 +70,7 @@ class Recording {
   std::set<std::string> folders_;
   std::map<std::string, int> names_;
   std::vector<std::string> bytes_;
-  std::map<long long, OpenFile> open_;
+  std::map<long long, OpenFile> open_;  // handles of the tree's files and folders
   std::vector<std::string> initialNames_;  // inode -> its name in `initial_`
 };
 

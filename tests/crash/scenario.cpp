@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
+#include <set>
 #include <stdexcept>
 
 #include "app/budget.h"
@@ -21,6 +21,7 @@
 #include "store/settings_file.h"
 #include "store/volume_file.h"
 #include "support/fake_services.h"
+#include "support/record_checks.h"
 
 namespace fs = std::filesystem;
 
@@ -33,10 +34,7 @@ constexpr size_t kRecord = static_cast<size_t>(kRecordLength);
 const char* const kOldTariff = "[Tariff]\ncurrency = EUR\nunit = 60\nprice = 0.05\n";
 const char* const kNewTariff = "[Tariff]\ncurrency = EUR\nper_call = 0.10\nunit = 30\nprice = 0.03\n";
 
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::string slurp(const fs::path& path) { return testing::readFile(path.string()); }
 
 void spill(const fs::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -63,51 +61,34 @@ class DayServices : public testing::FakeServices {
   std::optional<bool> startsAtLogOn() override { return ::tallix::startsAtLogOn(kProgram); }
 };
 
-void mark(const std::string& text) {
+// A promise: its kind, and what is promised.
+void mark(const std::string& kind, const std::string& payload = {}) {
+  const std::string text = kind + kMarkSeparator + payload;
   if (::write(kMarkFd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
     throw std::runtime_error("the mark could not be written");
 }
 
-std::string joined(const std::vector<std::string>& parts) {
-  std::string text;
-  for (const std::string& part : parts) text += (text.empty() ? "" : std::string(1, kMarkSeparator)) + part;
-  return text;
+// Every closed pair of a record file, as its header, start and end records together.
+std::vector<std::string> closedPairs(const std::string& bytes) {
+  std::vector<std::string> pairs;
+  for (size_t i = 2; (i + 2) * kRecord <= bytes.size(); i += 2)
+    pairs.push_back(bytes.substr(0, kRecord) + bytes.substr(i * kRecord, 2 * kRecord));
+  return pairs;
 }
 
-// Marks every whole pair of a record file as closed, except the open one.
-void markClosedPairs(const std::string& path, bool lastIsOpen) {
-  const std::string bytes = slurp(path);
-  const size_t count = bytes.size() / kRecord;
-  const size_t closedUpTo = lastIsOpen && count % 2 == 0 ? count - 2 : count;
-  for (size_t i = 2; i + 1 < closedUpTo; i += 2)
-    mark(joined({"pair", bytes.substr(0, kRecord), bytes.substr(i * kRecord, kRecord),
-                 bytes.substr((i + 1) * kRecord, kRecord)}));
+void markClosedPairs(const std::string& path) {
+  for (const std::string& pair : closedPairs(slurp(path))) mark("pair", pair);
 }
 
-// Whether a record file is whole records, both headers, then start and end
-// records in turn; `openTail` allows a last start whose end is not written yet.
-std::string inStep(const std::string& bytes, bool openTail) {
-  if (bytes.size() % kRecord != 0) return "a part of a record";
-  const size_t count = bytes.size() / kRecord;
-  if (count < 2) return "no headers";
-  if (bytes.compare(0, 7, "From : ") != 0) return "record 1 is no period header";
-  if (bytes.compare(kRecord, 6, "0_To :") != 0 && bytes.compare(kRecord, 6, "1_To :") != 0)
-    return "record 2 is no period header";
-  if (count % 2 != 0 && !openTail) return "a start without its end";
-  for (size_t i = 2; i < count; ++i)
-    if (bytes.compare(i * kRecord, 6, i % 2 == 0 ? "start:" : "_end :") != 0)
-      return "record " + std::to_string(i + 1) + " out of step";
-  return {};
-}
-
-// Marks the volume of every connection in a record file's volume file.
+// Marks the volume of every connection in a record file's volume file: its
+// header and start records, then "received sent".
 void markVolumes(const std::string& path) {
   const std::string bytes = slurp(path);
   for (const ConnectionVolume& c : readVolumeFile(path).connections) {
     const auto at = static_cast<size_t>(c.startRecord - 1) * kRecord;
     if (at + kRecord > bytes.size()) throw std::runtime_error("a volume without its connection");
-    mark(joined({"volume", bytes.substr(0, kRecord), bytes.substr(at, kRecord), std::to_string(c.volume.received),
-                 std::to_string(c.volume.sent)}));
+    mark("volume", bytes.substr(0, kRecord) + bytes.substr(at, kRecord) + std::to_string(c.volume.received) + " " +
+                       std::to_string(c.volume.sent));
   }
 }
 
@@ -133,20 +114,22 @@ void checkVolumeFiles(const std::string& root, std::vector<std::string>& wrong) 
 }
 
 // Whether a promised volume stands beside a record file that holds its connection.
-bool volumeKept(const std::string& root, const std::vector<std::string>& promise) {
+bool volumeKept(const std::string& root, const std::string& promise) {
+  const std::string header = promise.substr(0, kRecord);
+  const std::string start = promise.substr(kRecord, kRecord);
+  const std::string counts = promise.substr(2 * kRecord);
   for (const char* folder : {"data", "data/Oldlog"}) {
     std::error_code code;
     for (const auto& entry : fs::directory_iterator(fs::path(root) / folder, code)) {
       const std::string name = entry.path().filename().string();
       if (!(name.ends_with(".log") || name == "CountRec.zvt")) continue;
       const std::string bytes = slurp(entry.path());
-      if (bytes.compare(0, kRecord, promise[0]) != 0) continue;
+      if (bytes.compare(0, kRecord, header) != 0) continue;
       const VolumeReading reading = readVolumeFile(entry.path().string());
       for (size_t n = 3; n * kRecord <= bytes.size(); n += 2) {
-        const std::string start = bytes.substr((n - 1) * kRecord, kRecord);
-        if (start != promise[1]) continue;
+        if (bytes.compare((n - 1) * kRecord, kRecord, start) != 0) continue;
         const std::optional<Volume> v = volumeOf(reading, static_cast<long>(n), start);
-        if (v && std::to_string(v->received) == promise[2] && std::to_string(v->sent) == promise[3]) return true;
+        if (v && std::to_string(v->received) + " " + std::to_string(v->sent) == counts) return true;
       }
     }
   }
@@ -214,17 +197,17 @@ void runDay(const std::string& root) {
   tick(60, true);
   tick(60, true);
   tick(30, false);
-  markClosedPairs(data + "CountRec.zvt", false);
+  markClosedPairs(data + "CountRec.zvt");
   markVolumes(data + "CountRec.zvt");
 
   form["chkRunMe"].value = 1;
   chkRunMe_MouseUp(form);
   mark("settings");
-  mark(joined({"autostart", slurp(root + "/config/autostart/tallix.desktop")}));
+  mark("autostart", slurp(root + "/config/autostart/tallix.desktop"));
 
   tariffText(form);
   if (!cmdTariffSave_Click(form, kNewTariff)) throw std::runtime_error("the tariff was refused");
-  mark(joined({"tariff", slurp(data + "tariff.ini")}));
+  mark("tariff", slurp(data + "tariff.ini"));
 
   // Online across midnight at the end of the period: the rollover closes
   // the pair into the old file, moves the full set of 99 into Oldlog, closes
@@ -233,37 +216,32 @@ void runDay(const std::string& root) {
   tick(0, true);
   tick(60, true);
   if (form.ArchiveName.empty()) throw std::runtime_error("the period did not roll over");
-  markClosedPairs(data + form.ArchiveName, false);
+  markClosedPairs(data + form.ArchiveName);
   markVolumes(data + form.ArchiveName);
-  mark(joined({"log", slurp(data + form.ArchiveName)}));
+  mark("log", slurp(data + form.ArchiveName));
   tick(60, true);
   tick(30, false);
-  markClosedPairs(data + "CountRec.zvt", false);
+  markClosedPairs(data + "CountRec.zvt");
   if (!svc.messages.empty()) throw std::runtime_error("the day said: " + svc.messages.front());
 }
 
 void addMark(Promises& promises, const std::string& mark) {
-  std::vector<std::string> parts;
-  size_t from = 0;
-  for (size_t cut; (cut = mark.find(kMarkSeparator, from)) != std::string::npos; from = cut + 1)
-    parts.push_back(mark.substr(from, cut - from));
-  parts.push_back(mark.substr(from));
-  if (parts[0] == "pair" && parts.size() == 4) promises.pairs.push_back({parts[1], parts[2], parts[3]});
-  if (parts[0] == "log" && parts.size() == 2) promises.logs.push_back(parts[1]);
-  if (parts[0] == "tariff" && parts.size() == 2) promises.tariff = parts[1];
-  if (parts[0] == "autostart" && parts.size() == 2) promises.autostart = parts[1];
-  if (parts[0] == "settings") promises.settingsSaved = true;
-  if (parts[0] == "volume" && parts.size() == 5) promises.volumes.push_back({parts[1], parts[2], parts[3], parts[4]});
+  const size_t cut = mark.find(kMarkSeparator);
+  const std::string kind = mark.substr(0, cut);
+  const std::string payload = cut == std::string::npos ? std::string() : mark.substr(cut + 1);
+  if (kind == "pair") promises.pairs.push_back(payload);
+  if (kind == "log") promises.logs.push_back(payload);
+  if (kind == "tariff") promises.tariff = payload;
+  if (kind == "autostart") promises.autostart = payload;
+  if (kind == "settings") promises.settingsSaved = true;
+  if (kind == "volume" && payload.size() > 2 * kRecord) promises.volumes.push_back(payload);
 }
 
 Promises promisesOf(const FolderState& initial) {
   Promises promises;
   for (const auto& [path, bytes] : initial.files) {
     if (path.ends_with(".log")) promises.logs.push_back(bytes);
-    if (path == "data/CountRec.zvt")
-      for (size_t i = 2; i + 1 < bytes.size() / kRecord; i += 2)
-        promises.pairs.push_back(
-            {bytes.substr(0, kRecord), bytes.substr(i * kRecord, kRecord), bytes.substr((i + 1) * kRecord, kRecord)});
+    if (path == "data/CountRec.zvt") promises.pairs = closedPairs(bytes);
   }
   return promises;
 }
@@ -278,7 +256,8 @@ Checked startAndCheck(const std::string& root, const Promises& promises, const s
     MainForm form(svc, data);
     Form3_Form_Load(form, true);
     const std::string before = slurp(data + "CountRec.zvt");
-    if (const std::string why = inStep(before, true); !why.empty()) wrong.push_back("CountRec.zvt at start-up: " + why);
+    if (const std::string why = testing::recordsOutOfStep(before, true); !why.empty())
+      wrong.push_back("CountRec.zvt at start-up: " + why);
     // It records again: one more connection lands behind the last record.
     svc.line = true;
     Form1_Timer1(form);
@@ -304,7 +283,7 @@ Checked startAndCheck(const std::string& root, const Promises& promises, const s
       // A closed period may end in the start of a connection cut off before
       // its first end was written: the loader counts it as nothing.
       const bool closedPeriod = name != "CountRec.zvt";
-      if (const std::string why = inStep(files.back(), closedPeriod); !why.empty())
+      if (const std::string why = testing::recordsOutOfStep(files.back(), closedPeriod); !why.empty())
         wrong.push_back("a record file out of step: " + std::string(folder) + "/" + name + ", " + why);
       if (closedPeriod && files.back().size() / kRecord % 2 != 0) ++checked.lastStartWithoutEnd;
     }
@@ -312,19 +291,15 @@ Checked startAndCheck(const std::string& root, const Promises& promises, const s
   for (const std::string& log : promises.logs)
     if (std::find(files.begin(), files.end(), log) == files.end())
       wrong.push_back("a closed period is lost or changed: " + log.substr(0, 20) + " " + log.substr(2 * kRecord, 27));
-  for (const auto& pair : promises.pairs) {
-    bool found = false;
-    for (const std::string& bytes : files) {
-      if (bytes.compare(0, kRecord, pair[0]) != 0) continue;
-      for (size_t i = 2; i + 1 < bytes.size() / kRecord && !found; i += 2)
-        found = bytes.compare(i * kRecord, kRecord, pair[1]) == 0 && bytes.compare((i + 1) * kRecord, kRecord, pair[2]) == 0;
-    }
-    if (!found) wrong.push_back("a closed connection is lost: " + pair[1] + pair[2]);
-  }
+  std::set<std::string> kept;
+  for (const std::string& bytes : files)
+    for (std::string& pair : closedPairs(bytes)) kept.insert(std::move(pair));
+  for (const std::string& pair : promises.pairs)
+    if (kept.count(pair) == 0) wrong.push_back("a closed connection is lost: " + pair.substr(kRecord));
 
   checkVolumeFiles(root, wrong);
-  for (const auto& promise : promises.volumes)
-    if (!volumeKept(root, promise)) wrong.push_back("a closed connection's volume is lost: " + promise[1]);
+  for (const std::string& promise : promises.volumes)
+    if (!volumeKept(root, promise)) wrong.push_back("a closed connection's volume is lost: " + promise.substr(kRecord));
 
   const std::string tariff = slurp(data + "tariff.ini");
   if (promises.tariff.empty() ? tariff != initialTariff && tariff != kNewTariff : tariff != promises.tariff)

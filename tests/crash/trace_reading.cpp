@@ -1,7 +1,12 @@
-// Reading strace's output into the operations of a recording.
+// Reading strace's output into the operations of a recording. Only the calls
+// the program makes on the tree are modelled (open, pwrite, the syncs, rename,
+// unlink, mkdir); any other traced call that changes a file of the tree, or
+// copies a handle of one, stops the reading with its name, so nothing done to
+// the tree goes unseen.
 #include <fcntl.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 #include "crash/power_cut.h"
@@ -69,35 +74,16 @@ long long number(const std::string& arg) {
 }  // namespace
 
 std::string Recording::relative(const std::string& path, int dirFd) const {
-  std::string whole = path;
-  if (path.empty() || path.front() != '/') {
+  std::filesystem::path whole = path;
+  if (whole.is_relative()) {
     const auto handle = open_.find(dirFd);
     if (dirFd == AT_FDCWD || handle == open_.end() || handle->second.folder.empty()) return {};
     whole = root_ + "/" + handle->second.folder + "/" + path;
   }
-  std::vector<std::string> parts;
-  std::stringstream in(whole);
-  for (std::string part; std::getline(in, part, '/');) {
-    if (part.empty() || part == ".") continue;
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-    } else {
-      parts.push_back(part);
-    }
-  }
-  std::string joined;
-  for (const std::string& part : parts) joined += "/" + part;
-  if (joined.size() <= root_.size() + 1 || joined.compare(0, root_.size() + 1, root_ + "/") != 0) return {};
-  return joined.substr(root_.size() + 1);
-}
-
-void Recording::write(int inode, long long offset, const std::string& bytes) {
-  Op op{Op::Write, {}, {}, {}, inode, offset, bytes};
-  std::string& file = bytes_[static_cast<size_t>(inode)];
-  if (static_cast<long long>(file.size()) < offset + static_cast<long long>(bytes.size()))
-    file.resize(static_cast<size_t>(offset) + bytes.size(), '\0');
-  file.replace(static_cast<size_t>(offset), bytes.size(), bytes);
-  ops_.push_back(std::move(op));
+  std::string normal = whole.lexically_normal().generic_string();
+  if (normal.ends_with('/')) normal.pop_back();
+  if (normal.size() <= root_.size() + 1 || normal.compare(0, root_.size() + 1, root_ + "/") != 0) return {};
+  return normal.substr(root_.size() + 1);
 }
 
 std::string Recording::apply(const std::string& call, const std::vector<std::string>& args, long long result) {
@@ -108,21 +94,26 @@ std::string Recording::apply(const std::string& call, const std::vector<std::str
     return bytes;
   };
   auto fdAt = [&](size_t i) { return number(arg(i)); };
-  auto dirAt = [&](size_t i) { return arg(i) == "AT_FDCWD" ? AT_FDCWD : static_cast<int>(number(arg(i))); };
-  auto file = [this](long long fd) -> OpenFile* {
+  // The path of argument `i`, or for the *at calls of the folder handle and path from `i` on.
+  const bool at = call == "openat" || call == "unlinkat" || call == "mkdirat" || call.starts_with("renameat");
+  auto pathAt = [&](size_t i) {
+    return at ? relative(text(i + 1), arg(i) == "AT_FDCWD" ? AT_FDCWD : static_cast<int>(number(arg(i))))
+              : relative(text(i), AT_FDCWD);
+  };
+  auto file = [this](long long fd) -> const OpenFile* {
     auto found = open_.find(fd);
     return found == open_.end() || found->second.inode < 0 ? nullptr : &found->second;
   };
 
   if (call == "open" || call == "openat" || call == "creat") {
-    const bool at = call == "openat";
-    const std::string path = relative(text(at ? 1 : 0), at ? dirAt(0) : AT_FDCWD);
+    const std::string path = pathAt(0);
     const std::string flags = call == "creat" ? "O_CREAT|O_TRUNC" : arg(at ? 2 : 1);
     OpenFile handle;
-    handle.append = flags.find("O_APPEND") != std::string::npos;
     if (path.empty()) {
-      // Outside the tree: nothing to model.
-    } else if (folders_.count(path) != 0 || flags.find("O_DIRECTORY") != std::string::npos) {
+      open_.erase(result);  // outside the tree: nothing to model
+      return {};
+    }
+    if (folders_.count(path) != 0 || flags.find("O_DIRECTORY") != std::string::npos) {
       handle.folder = path;
     } else if (auto found = names_.find(path); found != names_.end()) {
       handle.inode = found->second;
@@ -141,57 +132,24 @@ std::string Recording::apply(const std::string& call, const std::vector<std::str
     open_[result] = handle;
   } else if (call == "close") {
     open_.erase(fdAt(0));
-  } else if (call == "dup" || call == "dup2" || call == "dup3" ||
-             (call == "fcntl" && arg(1).rfind("F_DUPFD", 0) == 0)) {
-    if (auto found = open_.find(fdAt(0)); found != open_.end()) open_[result] = found->second;
-  } else if (call == "write" || call == "pwrite64") {
-    if (fdAt(0) == markFd_) {
-      ops_.push_back(Op{Op::Mark, {}, {}, {}, -1, 0, text(1)});
-    } else if (OpenFile* handle = file(fdAt(0))) {
-      const std::string bytes = text(1).substr(0, static_cast<size_t>(result));
-      long long offset = number(arg(3));
-      if (call == "write") {
-        offset = handle->append ? static_cast<long long>(bytes_[static_cast<size_t>(handle->inode)].size())
-                                : handle->position;
-        handle->position = offset + result;
-      }
-      write(handle->inode, offset, bytes);
-    }
-  } else if (call == "read") {
-    if (OpenFile* handle = file(fdAt(0))) handle->position += result;
-  } else if (call == "lseek") {
-    if (OpenFile* handle = file(fdAt(0))) handle->position = result;
-  } else if (call == "ftruncate") {
-    if (OpenFile* handle = file(fdAt(0))) {
-      ops_.push_back(Op{Op::Truncate, {}, {}, {}, handle->inode, number(arg(1)), {}});
-      bytes_[static_cast<size_t>(handle->inode)].resize(static_cast<size_t>(number(arg(1))), '\0');
-    }
-  } else if (call == "sendfile" || call == "copy_file_range") {
-    const bool send = call == "sendfile";
-    OpenFile* to = file(fdAt(send ? 0 : 2));
-    OpenFile* from = file(fdAt(send ? 1 : 0));
-    const std::string fromOffset = arg(send ? 2 : 1);
-    const std::string toOffset = send ? "NULL" : arg(3);
-    if (to != nullptr && from != nullptr) {
-      const long long at = fromOffset == "NULL" ? from->position : number(fromOffset);
-      if (fromOffset == "NULL") from->position += result;
-      const std::string bytes = bytes_[static_cast<size_t>(from->inode)].substr(static_cast<size_t>(at),
-                                                                                static_cast<size_t>(result));
-      const long long place = toOffset == "NULL" ? to->position : number(toOffset);
-      if (toOffset == "NULL") to->position += result;
-      write(to->inode, place, bytes);
-    } else if (to != nullptr) {
-      return call + " from outside the tree";
-    }
+  } else if (call == "write" && fdAt(0) == markFd_) {
+    ops_.push_back(Op{Op::Mark, {}, {}, {}, -1, 0, text(1)});
+  } else if (const OpenFile* handle = file(fdAt(0)); call == "pwrite64" && handle != nullptr) {
+    const std::string bytes = text(1).substr(0, static_cast<size_t>(result));
+    const long long offset = number(arg(3));
+    std::string& whole = bytes_[static_cast<size_t>(handle->inode)];
+    if (static_cast<long long>(whole.size()) < offset + static_cast<long long>(bytes.size()))
+      whole.resize(static_cast<size_t>(offset) + bytes.size(), '\0');
+    whole.replace(static_cast<size_t>(offset), bytes.size(), bytes);
+    ops_.push_back(Op{Op::Write, {}, {}, {}, handle->inode, offset, bytes});
   } else if (call == "fsync" || call == "fdatasync") {
     if (auto found = open_.find(fdAt(0)); found != open_.end()) {
       if (found->second.inode >= 0) ops_.push_back(Op{Op::SyncFile, {}, {}, {}, found->second.inode, 0, {}});
       if (!found->second.folder.empty()) ops_.push_back(Op{Op::SyncFolder, found->second.folder, {}, {}, -1, 0, {}});
     }
-  } else if (call == "rename" || call == "renameat" || call == "renameat2") {
-    const bool at = call != "rename";
-    const std::string from = relative(text(at ? 1 : 0), at ? dirAt(0) : AT_FDCWD);
-    const std::string to = relative(text(at ? 3 : 1), at ? dirAt(2) : AT_FDCWD);
+  } else if (call.starts_with("rename")) {
+    const std::string from = pathAt(0);
+    const std::string to = pathAt(at ? 2 : 1);
     if (from.empty() != to.empty()) return "a rename into or out of the tree";
     if (from.empty()) return {};
     if (folders_.count(from) != 0) return "a folder renamed";
@@ -201,23 +159,21 @@ std::string Recording::apply(const std::string& call, const std::vector<std::str
       names_[to] = found->second;
       names_.erase(found);
     }
-  } else if (call == "unlink" || call == "unlinkat") {
-    const bool at = call == "unlinkat";
-    const std::string path = relative(text(at ? 1 : 0), at ? dirAt(0) : AT_FDCWD);
+  } else if (call.starts_with("unlink") || call.starts_with("mkdir")) {
+    const std::string path = pathAt(0);
     if (path.empty()) return {};
-    if (folders_.count(path) != 0) return "a folder removed";
-    ops_.push_back(Op{Op::Unlink, parentOf(path), path, {}, -1, 0, {}});
-    names_.erase(path);
-  } else if (call == "mkdir" || call == "mkdirat") {
-    const bool at = call == "mkdirat";
-    const std::string path = relative(text(at ? 1 : 0), at ? dirAt(0) : AT_FDCWD);
-    if (path.empty()) return {};
-    ops_.push_back(Op{Op::Mkdir, parentOf(path), path, {}, -1, 0, {}});
-    folders_.insert(path);
-  } else if (call == "writev" || call == "pwritev" || call == "pwritev2") {
-    if (file(fdAt(0)) != nullptr) return call + " is not modelled";
+    if (call.starts_with("unlink")) {
+      if (folders_.count(path) != 0) return "a folder removed";
+      names_.erase(path);
+    } else {
+      folders_.insert(path);
+    }
+    ops_.push_back(Op{call.starts_with("unlink") ? Op::Unlink : Op::Mkdir, parentOf(path), path, {}, -1, 0, {}});
   } else if (call == "truncate") {
-    if (!relative(text(0), AT_FDCWD).empty()) return call + " is not modelled";
+    if (!pathAt(0).empty()) return call + " is not modelled";
+  } else if (call != "fcntl" || arg(1).starts_with("F_DUPFD")) {
+    // write, writev, ftruncate, sendfile, copy_file_range, dup: on a handle of the tree, not modelled.
+    if (open_.count(fdAt(call == "copy_file_range" ? 2 : 0)) != 0) return call + " is not modelled";
   }
   return {};
 }

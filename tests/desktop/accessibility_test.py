@@ -11,16 +11,13 @@ name, and the chart must give its values as text.
    accessibility_test.py TALLIX
 """
 import os
-import shutil
-import subprocess
 import sys
 import tempfile
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
-sys.path.insert(0, os.path.join(HERE, "..", "tray"))
-from desktop_session import Desktop, need, program_folder, report, run, skip  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from whole_program import (Desktop, TrayItem, Watcher, add_connection, atspi_window, finish, main,  # noqa: E402
+                           need, on_private_bus, program_folder, pump, session_bus, start_program, stop)
 
 # Roles that tell the user something even when they take no focus (a label
 # is named by its own text; a panel is a container, its parts are checked).
@@ -28,17 +25,10 @@ INFORMATIVE = {"image", "chart", "list", "table", "progress bar", "page tab", "c
 
 
 def outer(tallix):
-    need("dbus-run-session", "xprop")
-    if not os.path.exists("/usr/libexec/at-spi-bus-launcher"):
-        skip("at-spi2-core is not installed")
-    try:
-        import pyatspi  # noqa: F401
-        import dbus  # noqa: F401
-    except ImportError as missing:
-        skip("python3-pyatspi or python3-dbus is not installed (%s)" % missing)
+    need("xprop", "/usr/libexec/at-spi-bus-launcher", "py:pyatspi", "py:dbus")
     desktop = Desktop()
     try:
-        sys.exit(subprocess.call(["dbus-run-session", "--", sys.executable, __file__, "--on-bus", tallix]))
+        on_private_bus(tallix)
     finally:
         desktop.close()
 
@@ -74,95 +64,56 @@ def problems_in(window, pyatspi):
 
 
 def on_bus(tallix):
-    import dbus
-    import dbus.mainloop.glib
     import pyatspi
-    from sni_host_test import Watcher, pump
 
-    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
-    bus = dbus.SessionBus()
+    bus = session_bus()
     watcher = Watcher(bus)
+    program, failures = None, []
+    with tempfile.TemporaryDirectory(prefix="tallix-a11y-") as work:
+        try:
+            folder = program_folder(work, tallix)
+            add_connection(folder, "09:00:00", "10:30:00")  # so the Usage window has a bar and a row
+            program = start_program(folder, "xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+            if not pump(30, lambda: watcher.items):
+                sys.exit("FAILED: the program registered no tray item")
+            tray = TrayItem(bus, watcher)
 
-    work = tempfile.mkdtemp(prefix="tallix-a11y-")
-    program = None
-    failures = []
-    try:
-        folder = program_folder(work, tallix)
-        # A closed connection, so the Usage window has a bar and a row.
-        with open(os.path.join(folder, "CountRec.zvt"), "ab") as f:
-            day = time.strftime("%Y/%m/01")
-            f.write(("start: 00" + day[2:] + " 09:00:00").ljust(29).encode())
-            f.write(("_end : " + day + " 10:30:00").ljust(29).encode())
-        env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-        program = subprocess.Popen([os.path.join(folder, "tallix")], cwd=folder, env=env)
-        if not pump(30, lambda: watcher.items):
-            sys.exit("FAILED: the program registered no tray item")
-        item = bus.get_object(watcher.items[0], "/StatusNotifierItem")
-        menu_path = dbus.Interface(item, dbus.PROPERTIES_IFACE).Get("org.kde.StatusNotifierItem", "Menu")
-        menu = dbus.Interface(bus.get_object(watcher.items[0], menu_path), "com.canonical.dbusmenu")
-        _, layout = menu.GetLayout(0, -1, ["label"])
-        ids = {str(child[1].get("label", "")).strip(): child[0] for child in layout[2]}
+            def check(label, title_part):
+                w = pump(15, lambda: atspi_window(program.pid, title_part))
+                if w is None:
+                    failures.append("%s: no shown window named '%s'" % (label, title_part))
+                    return None
+                time.sleep(0.5)
+                failures.extend("%s: %s" % (label, p) for p in problems_in(w, pyatspi))
+                return w
 
-        def choose(label):
-            menu.Event(ids[label], "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0))
-
-        def application():
-            desktop = pyatspi.Registry.getDesktop(0)
-            for i in range(desktop.childCount):
-                app = desktop.getChildAtIndex(i)
-                if app is not None and app.get_process_id() == program.pid:
-                    return app
-            return None
-
-        def window(title_part, role=None):
-            """The shown top-level window whose name holds `title_part`."""
-            app = application()
-            for i in range(app.childCount if app else 0):
-                w = app.getChildAtIndex(i)
-                if w is None or not w.getState().contains(pyatspi.STATE_SHOWING):
-                    continue
-                if title_part in (w.name or "") and (role is None or w.getRoleName() == role):
-                    return w
-            return None
-
-        def check(label, title_part):
-            w = pump(15, lambda: window(title_part))
-            if w is None:
-                failures.append("%s: no shown window named '%s'" % (label, title_part))
-                return None
-            time.sleep(0.5)
-            failures.extend("%s: %s" % (label, p) for p in problems_in(w, pyatspi))
-            return w
-
-        if not pump(20, application):
-            sys.exit("FAILED: the program is not in the AT-SPI registry")
-        choose("Show")
-        # The main window's title is the date and time, from the first tick on.
-        main = check("Main view", time.strftime("%Y"))
-        if main is not None:
-            for button, view in (("Settings", "Settings view"), ("Calculation", "Calculation view")):
-                found = pyatspi.findDescendant(main, lambda n: n.getRoleName() == "push button" and n.name == button)
-                if found is None:
-                    failures.append("no '%s' button" % button)
-                    continue
-                found.queryAction().doAction(0)
-                pump(1)
-                check(view, time.strftime("%Y"))
-        choose("About")
-        check("About box", "About Tallix")
-        choose("Usage")
-        usage = check("Usage window", "Usage")
-        if usage is not None and pyatspi.findDescendant(usage, lambda n: n.getRoleName() == "chart") is None:
-            failures.append("Usage window: no element has the chart role")
-        choose("Help")
-        check("message window", "Tallix Wrning Message")
-    finally:
-        if program is not None:
-            program.kill()
-            program.wait()
-        shutil.rmtree(work, ignore_errors=True)
-    report(failures)
+            if not pump(20, lambda: atspi_window(program.pid)):
+                sys.exit("FAILED: the program is not in the AT-SPI registry")
+            tray.choose("Show")
+            # The main window's title is the date and time, from the first tick on.
+            main_window = check("Main view", time.strftime("%Y"))
+            if main_window is not None:
+                for button, view in (("Settings", "Settings view"), ("Calculation", "Calculation view")):
+                    found = pyatspi.findDescendant(main_window,
+                                                   lambda n: n.getRoleName() == "push button" and n.name == button)
+                    if found is None:
+                        failures.append("no '%s' button" % button)
+                        continue
+                    found.queryAction().doAction(0)
+                    pump(1)
+                    check(view, time.strftime("%Y"))
+            tray.choose("About")
+            check("About box", "About Tallix")
+            tray.choose("Usage")
+            usage = check("Usage window", "Usage")
+            if usage is not None and pyatspi.findDescendant(usage, lambda n: n.getRoleName() == "chart") is None:
+                failures.append("Usage window: no element has the chart role")
+            tray.choose("Help")
+            check("message window", "Tallix Wrning Message")
+        finally:
+            stop(program)
+    finish(failures)
 
 
 if __name__ == "__main__":
-    run(outer, on_bus, __doc__)
+    main(outer, on_bus)

@@ -20,24 +20,16 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
-sys.path.insert(0, os.path.join(HERE, "..", "tray"))
-from desktop_session import need, program_folder, report, run, skip, wait_until, write_place  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from whole_program import (QUIET, TrayItem, Watcher, atspi_window, finish, main, need, on_private_bus,  # noqa: E402
+                           program_folder, pump, session_bus, skip, start_program, stop, wait_until, write_place)
 
 
 def outer(tallix):
-    need("sway", "dbus-run-session")
+    need("sway", "/usr/libexec/at-spi-bus-launcher", "py:pyatspi")
     if not glob.glob("/usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so"):
         skip("Qt's wayland platform (qt6-wayland) is not installed")
-    if not os.path.exists("/usr/libexec/at-spi-bus-launcher"):
-        skip("at-spi2-core is not installed")
-    try:
-        import pyatspi  # noqa: F401
-    except ImportError:
-        skip("python3-pyatspi is not installed")
     runtime = tempfile.mkdtemp(prefix="tallix-wayland-")
     os.chmod(runtime, 0o700)
     config = os.path.join(runtime, "sway.conf")
@@ -53,8 +45,7 @@ def outer(tallix):
         need("setpriv")
         os.chown(runtime, 65534, 65534)
         compositor = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] + compositor
-    sway = subprocess.Popen(compositor, env=dict(env, HOME=runtime), stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
+    sway = subprocess.Popen(compositor, env=dict(env, HOME=runtime), **QUIET)
     try:
         socket = wait_until(20, lambda: [s for s in glob.glob(os.path.join(runtime, "wayland-*"))
                                          if not s.endswith(".lock")])
@@ -65,7 +56,7 @@ def outer(tallix):
         if not ipc:
             skip("sway gave no IPC socket")
         env["SWAYSOCK"] = ipc[0]
-        sys.exit(subprocess.call(["dbus-run-session", "--", sys.executable, __file__, "--on-bus", tallix], env=env))
+        on_private_bus(tallix, env=env)
     finally:
         sway.terminate()
         sway.wait()
@@ -73,8 +64,8 @@ def outer(tallix):
 
 
 def sway_windows(pid):
-    """The program's windows in sway's tree: (title, kind), kind "con" when
-    tiled, "floating_con" when floating."""
+    """The program's windows in sway's tree: (title, kind, id), kind "con"
+    when tiled, "floating_con" when floating."""
     tree = json.loads(subprocess.run(["swaymsg", "-t", "get_tree"], capture_output=True, text=True).stdout or "{}")
     found = []
 
@@ -88,94 +79,64 @@ def sway_windows(pid):
 
 
 def on_bus(tallix):
-    import dbus
-    import dbus.mainloop.glib
     import pyatspi
-    from sni_host_test import Watcher, pump
 
-    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
-    bus = dbus.SessionBus()
+    bus = session_bus()
     watcher = Watcher(bus)
+    program, failures = None, []
+    with tempfile.TemporaryDirectory(prefix="tallix-wayland-place-") as work:
+        try:
+            folder = program_folder(work, tallix)
+            write_place(folder, 1500, 3000)
+            ini = os.path.join(folder, "tallix.ini")
+            with open(ini, "rb") as f:
+                stored = f.read()
+            program = start_program(folder, "wayland", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+            if not pump(30, lambda: watcher.items):
+                sys.exit("FAILED: the program registered no tray item under Wayland")
+            tray = TrayItem(bus, watcher)
 
-    work = tempfile.mkdtemp(prefix="tallix-wayland-place-")
-    program = None
-    failures = []
-    try:
-        folder = program_folder(work, tallix)
-        write_place(folder, 1500, 3000)
-        ini = os.path.join(folder, "tallix.ini")
-        with open(ini, "rb") as f:
-            stored = f.read()
-        env = dict(os.environ, QT_QPA_PLATFORM="wayland", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-        program = subprocess.Popen([os.path.join(folder, "tallix")], cwd=folder, env=env)
-        if not pump(30, lambda: watcher.items):
-            sys.exit("FAILED: the program registered no tray item under Wayland")
-        item = bus.get_object(watcher.items[0], "/StatusNotifierItem")
-        menu_path = dbus.Interface(item, dbus.PROPERTIES_IFACE).Get("org.kde.StatusNotifierItem", "Menu")
-        menu = dbus.Interface(bus.get_object(watcher.items[0], menu_path), "com.canonical.dbusmenu")
-        _, layout = menu.GetLayout(0, -1, ["label"])
-        ids = {str(child[1].get("label", "")).strip(): child[0] for child in layout[2]}
+            def close_in_sway(title):
+                for name, _, con in sway_windows(program.pid):
+                    if name == title:
+                        subprocess.run(["swaymsg", "[con_id=%d] kill" % con], capture_output=True)
 
-        def choose(label):
-            menu.Event(ids[label], "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0))
+            # A bar that asks the item to open its menu itself: the menu must not
+            # become a tiled window filling the screen.
+            tray.dbus.Interface(tray.item, "org.kde.StatusNotifierItem").ContextMenu(1200, 780)
+            opened = pump(10, lambda: sway_windows(program.pid))
+            if not opened or any(kind != "floating_con" for _, kind, _ in opened):
+                failures.append("the menu opened as %s, not floating" % opened)
+            close_in_sway(opened[0][0] if opened else "")
+            pump(10, lambda: not sway_windows(program.pid))
 
-        def close_in_sway(title):
-            for name, _, con in sway_windows(program.pid):
-                if name == title:
-                    subprocess.run(["swaymsg", "[con_id=%d] kill" % con], capture_output=True)
+            # Usage floats with the main window it belongs to.
+            tray.choose("Show")
+            tray.choose("Usage")
+            usage = pump(10, lambda: [w for w in sway_windows(program.pid) if w[0] == "Usage"])
+            if not usage or usage[0][1] != "floating_con":
+                failures.append("the Usage window is %s, not floating" % (usage or "not shown"))
+            close_in_sway("Usage")
 
-        # A bar that asks the item to open its menu itself: the menu must not
-        # become a tiled window filling the screen.
-        dbus.Interface(item, "org.kde.StatusNotifierItem").ContextMenu(1200, 780)
-        opened = pump(10, lambda: sway_windows(program.pid))
-        if not opened or any(kind != "floating_con" for _, kind, _ in opened):
-            failures.append("the menu opened as %s, not floating" % opened)
-        close_in_sway(opened[0][0] if opened else "")
-        pump(10, lambda: not sway_windows(program.pid))
-
-        # Usage floats with the main window it belongs to.
-        choose("Show")
-        choose("Usage")
-        usage = pump(10, lambda: [w for w in sway_windows(program.pid) if w[0] == "Usage"])
-        if not usage or usage[0][1] != "floating_con":
-            failures.append("the Usage window is %s, not floating" % (usage or "not shown"))
-        close_in_sway("Usage")
-
-        def main_window():
-            desktop = pyatspi.Registry.getDesktop(0)
-            for i in range(desktop.childCount):
-                app = desktop.getChildAtIndex(i)
-                if app is None or app.get_process_id() != program.pid:
-                    continue
-                for j in range(app.childCount):
-                    window = app.getChildAtIndex(j)
-                    if window is not None and window.getState().contains(pyatspi.STATE_SHOWING) and \
-                            "Vossberry" in (window.name or ""):
-                        return window
-            return None
-
-        window = pump(30, main_window)
-        if window is None:
-            sys.exit("FAILED: the main window did not show under Wayland%s" % (
-                " (the program ended with status %d)" % program.returncode if program.poll() is not None else ""))
-        close = pyatspi.findDescendant(window, lambda n: n.getRoleName() == "menu item" and n.name.strip() == "Close")
-        if close is None:
-            sys.exit("FAILED: no Close item in the main window")
-        pump(1)
-        close.queryAction().doAction(0)
-        if pump(10, lambda: main_window() is None) is not True:
-            failures.append("Close did not close the window")
-        with open(ini, "rb") as f:
-            after = f.read()
-        if after != stored:
-            failures.append("tallix.ini changed under Wayland: %r became %r" % (stored[:21], after[:21]))
-    finally:
-        if program is not None:
-            program.kill()
-            program.wait()
-        shutil.rmtree(work, ignore_errors=True)
-    report(failures)
+            window = pump(30, lambda: atspi_window(program.pid, "Vossberry"))
+            if window is None:
+                sys.exit("FAILED: the main window did not show under Wayland%s" % (
+                    " (the program ended with status %d)" % program.returncode if program.poll() is not None else ""))
+            close = pyatspi.findDescendant(window, lambda n: n.getRoleName() == "menu item" and n.name.strip() == "Close")
+            if close is None:
+                sys.exit("FAILED: no Close item in the main window")
+            pump(1)
+            close.queryAction().doAction(0)
+            if pump(10, lambda: atspi_window(program.pid, "Vossberry") is None) is not True:
+                failures.append("Close did not close the window")
+            with open(ini, "rb") as f:
+                after = f.read()
+            if after != stored:
+                failures.append("tallix.ini changed under Wayland: %r became %r" % (stored[:21], after[:21]))
+        finally:
+            stop(program)
+    finish(failures)
 
 
 if __name__ == "__main__":
-    run(outer, on_bus, __doc__)
+    main(outer, on_bus)

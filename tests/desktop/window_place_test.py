@@ -9,25 +9,17 @@ A place off every screen brings the window back onto the screen.
    window_place_test.py TALLIX
 """
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_session import (Desktop, need, program_folder, read_place, report, wait_until,  # noqa: E402
-                             write_place)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from whole_program import (Desktop, finish, need, program_folder, read_place, shown_window, start_program,  # noqa: E402
+                           stop, wait_until, write_place)
 
 SCREEN = (1280, 800)
 TWIPS = 15  # to a pixel at the scale the test runs at
-
-
-def main_window(pid):
-    """The X window of the program's visible main window, once openbox has framed it."""
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid), "--class", "tallix"],
-                           capture_output=True, text=True).stdout.split()
-    return found[0] if found else None
 
 
 def frame_corner(window):
@@ -41,11 +33,10 @@ def frame_corner(window):
 
 def one_round(folder):
     """Starts the program, closes its window as a person would, and gives the place saved."""
-    env = dict(os.environ, QT_QPA_PLATFORM="xcb")
-    env.pop("DBUS_SESSION_BUS_ADDRESS", None)  # no tray host: the window shows at start
-    program = subprocess.Popen([os.path.join(folder, "tallix")], cwd=folder, env=env)
+    os.environ.pop("DBUS_SESSION_BUS_ADDRESS", None)  # no tray host: the window shows at start
+    program = start_program(folder, "xcb")
     try:
-        window = wait_until(20, lambda: main_window(program.pid))
+        window = wait_until(20, lambda: shown_window(program.pid))
         if window is None:
             sys.exit("FAILED: the main window did not show")
         time.sleep(1.5)  # openbox frames it, and the program sets it at its place
@@ -54,45 +45,42 @@ def one_round(folder):
         # the program's first half minute a tray may still come, so the window
         # hides and the program stays; the place is saved either way.
         subprocess.run(["xdotool", "windowactivate", "--sync", window, "key", "--clearmodifiers", "alt+F4"])
-        if wait_until(20, lambda: main_window(program.pid) is None) is not True:
+        if wait_until(20, lambda: shown_window(program.pid) is None) is not True:
             sys.exit("FAILED: the window did not close")
         if program.poll() is not None:
             sys.exit("FAILED: the program ended with status %d" % program.returncode)
         return read_place(folder), frame
     finally:
-        if program.poll() is None:
-            program.kill()
-            program.wait()
+        stop(program)
 
 
 def main(tallix):
     need("xdotool", "xprop", "xwininfo")
-    work = tempfile.mkdtemp(prefix="tallix-place-")
     desktop = Desktop("%dx%d" % SCREEN)
     failures = []
     try:
-        folder = program_folder(work, tallix)
-        write_place(folder, 1500, 3000)
-        stored = (1500, 3000)
-        for turn in range(3):
-            saved, frame = one_round(folder)
-            if saved != stored:
-                failures.append("round %d: stored top, left %s came back as %s" % (turn + 1, stored, saved))
-            if frame != (stored[1] // TWIPS, stored[0] // TWIPS):
-                failures.append("round %d: stored top, left %s opened the frame at x, y %s" % (turn + 1, stored, frame))
-            stored = saved
+        with tempfile.TemporaryDirectory(prefix="tallix-place-") as work:
+            folder = program_folder(work, tallix)
+            stored = (1500, 3000)
+            write_place(folder, *stored)
+            for turn in range(3):
+                saved, frame = one_round(folder)
+                if saved != stored:
+                    failures.append("round %d: stored top, left %s came back as %s" % (turn + 1, stored, saved))
+                if frame != (stored[1] // TWIPS, stored[0] // TWIPS):
+                    failures.append("round %d: stored top, left %s opened the frame at x, y %s" % (turn + 1, stored, frame))
+                stored = saved
 
-        # Far right and below every screen: the window comes back where it can be seen.
-        write_place(folder, 20000, 30000)
-        saved, frame = one_round(folder)
-        if not (0 <= frame[0] < SCREEN[0] - 100 and 0 <= frame[1] < SCREEN[1] - 100):
-            failures.append("a place off the screen opened the window at %s" % (frame,))
-        if saved is None or not (0 <= saved[0] < SCREEN[1] * TWIPS and 0 <= saved[1] < SCREEN[0] * TWIPS):
-            failures.append("a place off the screen was saved as %s" % (saved,))
+            # Far right and below every screen: the window comes back where it can be seen.
+            write_place(folder, 20000, 30000)
+            saved, frame = one_round(folder)
+            if not (0 <= frame[0] < SCREEN[0] - 100 and 0 <= frame[1] < SCREEN[1] - 100):
+                failures.append("a place off the screen opened the window at %s" % (frame,))
+            if saved is None or not (0 <= saved[0] < SCREEN[1] * TWIPS and 0 <= saved[1] < SCREEN[0] * TWIPS):
+                failures.append("a place off the screen was saved as %s" % (saved,))
     finally:
         desktop.close()
-        shutil.rmtree(work, ignore_errors=True)
-    report(failures)
+    finish(failures)
 
 
 if __name__ == "__main__":

@@ -14,35 +14,20 @@ namespace cannot be made.
 """
 import datetime
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from whole_program import finish, program_folder  # noqa: E402
+from whole_program import (bus_config, finish, hang_up, inside, link_up, make_namespace, need,  # noqa: E402
+                           program_folder, skip, start_program, stop, tunnel, wait_until)
 
-SKIP = 77
 NM = "org.freedesktop.NetworkManager"
 NM_PATH = "/org/freedesktop/NetworkManager"
 ACTIVE = NM + ".Connection.Active"
 DEVICE = NM + ".Device"
 SLACK = 3  # seconds between an event and the tick that records it, on a busy machine
-
-
-def skip(reason):
-    print("SKIPPED: " + reason)
-    sys.exit(SKIP)
-
-
-def wait_for(what, seconds=20):
-    deadline = time.monotonic() + seconds
-    while not what():
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(0.1)
-    return True
 
 
 class Lab:
@@ -53,15 +38,11 @@ class Lab:
         self.dbus, self.work, self.namespace, self.tun = dbus, work, namespace, tun
         self.mock = self.link = None
         socket = os.path.join(work, "system_bus_socket")
-        config = os.path.join(work, "bus.conf")
-        with open(config, "w") as f:
-            f.write('<busconfig><type>system</type><listen>unix:path=%s</listen><auth>EXTERNAL</auth>'
-                    '<policy context="default"><allow send_destination="*" eavesdrop="true"/>'
-                    '<allow eavesdrop="true"/><allow own="*"/></policy></busconfig>' % socket)
+        config = bus_config(work, "system", "unix:path=" + socket)
         self.daemon = subprocess.Popen(["dbus-daemon", "--nofork", "--config-file=" + config],
                                        stderr=subprocess.DEVNULL)
         self.address = "unix:path=" + socket
-        if not wait_for(lambda: os.path.exists(socket)):
+        if not wait_until(20, lambda: os.path.exists(socket)):
             skip("dbus-daemon could not make a private system bus")
         self.bus = dbus.bus.BusConnection(self.address)
 
@@ -69,7 +50,7 @@ class Lab:
         env = dict(os.environ, DBUS_SYSTEM_BUS_ADDRESS=self.address)
         self.mock = subprocess.Popen([sys.executable, "-m", "dbusmock", "--system", "--template", "networkmanager"],
                                      env=env, stdout=subprocess.DEVNULL)
-        if not wait_for(lambda: self.bus.name_has_owner(NM)):
+        if not wait_until(20, lambda: self.bus.name_has_owner(NM)):
             sys.exit("FAILED: the mock did not take the name")
         self.nm = self.dbus.Interface(self.bus.get_object(NM, NM_PATH), "org.freedesktop.DBus.Mock")
         # An ethernet connection stands activated throughout: it never counts.
@@ -85,7 +66,7 @@ class Lab:
     def stop_mock(self):
         self.mock.terminate()
         self.mock.wait()
-        wait_for(lambda: not self.bus.name_has_owner(NM))
+        wait_until(20, lambda: not self.bus.name_has_owner(NM))
 
     def activate(self, device, kind, name, state):
         settings = self.dbus.Interface(self.bus.get_object(NM, NM_PATH + "/Settings"), NM + ".Settings")
@@ -102,28 +83,16 @@ class Lab:
         """Lists what the manager says is active, readable or not."""
         self.nm.SetProperty(NM_PATH, NM, "ActiveConnections", self.dbus.Array(paths, signature=signature))
 
-    def inside(self, *args):
-        return ["ip", "netns", "exec", self.namespace] + list(args)
-
     def modem_up(self):
-        self.link = subprocess.Popen(self.inside(self.tun, "wwan0", "raw"), stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, text=True)
-        ready = self.link.stdout.readline().strip()
-        if ready != "ready wwan0":
-            skip("no tunnel here: " + ready)
-        subprocess.check_call(self.inside("ip", "addr", "add", "10.64.0.2", "peer", "10.64.0.1", "dev", "wwan0"))
-        subprocess.check_call(self.inside("ip", "link", "set", "wwan0", "up"))
+        self.link = tunnel(self.namespace, self.tun, "wwan0", "raw")
+        link_up(self.namespace, "wwan0")
 
     def modem_down(self):
-        self.link.stdin.close()
-        self.link.wait()
+        hang_up(self.link)
         self.link = None
 
     def close(self):
-        for p in (self.link, self.mock, self.daemon):
-            if p is not None and p.poll() is None:
-                p.kill()
-                p.wait()
+        stop(self.link, self.mock, self.daemon)
 
 
 def pairs_in(path):
@@ -191,39 +160,26 @@ def scenario(lab, program):
 
 
 def main(tallix, tun):
-    for tool in ("dbus-daemon", "ip"):
-        if shutil.which(tool) is None:
-            skip(tool + " is not installed")
-    try:
-        import dbus  # noqa: F401
-        import dbusmock  # noqa: F401
-    except ImportError as missing:
-        skip("python3-dbus or python3-dbusmock is missing: %s" % missing)
-    if os.geteuid() != 0:
-        skip("needs root to make a network namespace and a tunnel")
-    namespace = "tallix-nm-%d" % os.getpid()
-    if subprocess.call(["ip", "netns", "add", namespace]) != 0:
-        skip("cannot make a network namespace")
-    work = tempfile.mkdtemp(prefix="tallix-nm-")
+    need("dbus-daemon", "py:dbus", "py:dbusmock")
+    namespace = make_namespace("tallix-nm")
     lab = program = None
-    try:
-        lab = Lab(work, namespace, tun)
-        folder = program_folder(work, tallix)
-        env = dict(os.environ, QT_QPA_PLATFORM="offscreen", DBUS_SYSTEM_BUS_ADDRESS=lab.address)
-        program = subprocess.Popen(lab.inside(os.path.join(folder, "tallix")), env=env, cwd=folder)
-        time.sleep(2)
-        expected = scenario(lab, program)
-    finally:
-        if program is not None:
-            program.terminate()
-            program.wait()
-        if lab is not None:
-            lab.close()
-        subprocess.call(["ip", "netns", "del", namespace])
-    found = pairs_in(os.path.join(folder, "CountRec.zvt"))
+    with tempfile.TemporaryDirectory(prefix="tallix-nm-") as work:
+        try:
+            lab = Lab(work, namespace, tun)
+            folder = program_folder(work, tallix)
+            program = start_program(folder, prefix=inside(namespace), DBUS_SYSTEM_BUS_ADDRESS=lab.address)
+            time.sleep(2)
+            expected = scenario(lab, program)
+        finally:
+            if program is not None:
+                program.terminate()
+                program.wait()
+            if lab is not None:
+                lab.close()
+            subprocess.call(["ip", "netns", "del", namespace])
+        found = pairs_in(os.path.join(folder, "CountRec.zvt"))
     if os.environ.get("TALLIX_TEST_VERBOSE"):
         print("recorded", found, "expected", expected)
-    shutil.rmtree(work, ignore_errors=True)
     failures = []
     if len(found) != len(expected):
         failures.append("%d pairs recorded, %d expected" % (len(found), len(expected)))

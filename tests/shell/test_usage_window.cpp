@@ -77,7 +77,14 @@ class UsageWindowTest : public QObject {
     periodLineMade();
     QCOMPARE(table->model()->rowCount(), 41);
     QCOMPARE(table->verticalScrollBar()->value(), scrolled);
-    QCOMPARE(usage->findChild<QLabel*>("lblUsageTotal")->text(), QString("Total time =  20 : 30 : 0"));
+    auto* total = usage->findChild<QLabel*>("lblUsageTotal");
+    QCOMPARE(total->text(), QString("Total time =  20 : 30 : 0"));
+    // A line's text selects with the mouse, though it is made selectable
+    // only when the mouse comes to it: a double-click picks a word.
+    const QPoint word(3, total->height() / 2);
+    QTest::mouseClick(total, Qt::LeftButton, {}, word);
+    QTest::mouseDClick(total, Qt::LeftButton, {}, word);
+    QCOMPARE(total->selectedText(), QString("Total"));
 
     // Every column is as wide as its widest text, with no row measured.
     for (int column = 0; column < 3; ++column)

@@ -71,36 +71,36 @@ class Child {
   }
 
   // Ends it at once with SIGKILL, as a crash or a power cut would.
-  void kill() {
-    if (pid_ > 0 && ::kill(pid_, SIGKILL) == 0) ::waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-
-  // Asks it to end (SIGTERM) and waits for it; returns its exit code, or -1
-  // when it did not exit by itself within ten seconds.
-  int terminate() {
-    int status = -1;
-    if (pid_ > 0 && ::kill(pid_, SIGTERM) == 0) {
-      for (int i = 0; i < 500 && ::waitpid(pid_, &status, WNOHANG) == 0; ++i) std::this_thread::sleep_for(20ms);
-      if (!WIFEXITED(status) && !WIFSIGNALED(status)) return stop();
-      pid_ = -1;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
-  // Closes its input (the hang-up), gives it a second to end, then ends it
-  // for sure; returns its status.
+  void kill() { end(SIGKILL, 0); }
+  // Asks it to end (SIGTERM); its exit code, or -1 when it did not exit by itself within ten seconds.
+  int terminate() { return end(SIGTERM, 500); }
+  // Closes its input (the hang-up) and gives it a second to end; its exit code.
   int stop() {
     if (input_ >= 0) ::close(std::exchange(input_, -1));
-    int status = -1;
-    for (int i = 0; pid_ > 0 && i < 50 && ::waitpid(pid_, &status, WNOHANG) == 0; ++i) std::this_thread::sleep_for(20ms);
-    if (pid_ > 0 && ::waitpid(pid_, &status, WNOHANG) == 0 && ::kill(pid_, SIGKILL) == 0) ::waitpid(pid_, &status, 0);
-    pid_ = -1;
+    const int status = end(0, 50);
     if (output_ >= 0) ::close(std::exchange(output_, -1));
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return status;
   }
 
  private:
+  // Sends `signal` (0: none), waits up to `ticks` times 20 ms for the end,
+  // then ends it for sure; its exit code, or -1.
+  int end(int signal, int ticks) {
+    int status = -1;
+    if (pid_ <= 0 || (signal != 0 && ::kill(pid_, signal) != 0)) return -1;
+    bool ended = false;
+    for (int i = 0; i < ticks && !ended; ++i) {
+      ended = ::waitpid(pid_, &status, WNOHANG) == pid_;
+      if (!ended) std::this_thread::sleep_for(20ms);
+    }
+    if (!ended) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, &status, 0);
+    }
+    pid_ = -1;
+    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
   pid_t pid_ = -1;
   int input_ = -1;
   int output_ = -1;

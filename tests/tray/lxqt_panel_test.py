@@ -11,17 +11,14 @@ With SHOTS, a folder, the panel with the icon and the open menu are also saved
 there as tray.png and tray-menu.png.
 """
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
-import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from whole_program import finish, program_folder  # noqa: E402
+from whole_program import (QUIET, Desktop, finish, main, need, on_private_bus, program_folder, root_property,  # noqa: E402
+                           start_program, stop, wait_until)
 
-SKIP = 77
-TOOLS = ("Xvfb", "dbus-run-session", "openbox", "lxqt-panel", "import", "xdotool", "xmessage", "xprop", "xwininfo")
 WIDTH, HEIGHT, PANEL = 640, 480, 32
 PANEL_GROUND = (0xd6, 0xd6, 0xd6)
 # Without its colours set the panel paints black text on a black strip.
@@ -43,35 +40,18 @@ alignment=Right
 """ % ((PANEL,) + PANEL_GROUND)
 
 
-def skip(reason):
-    print("SKIPPED: " + reason)
-    sys.exit(SKIP)
-
-
-def outer(tallix, shots):
+def outer(tallix, shots=""):
     """Makes the display, then runs the check on a private session bus."""
-    missing = [tool for tool in TOOLS if shutil.which(tool) is None]
-    if missing:
-        skip(", ".join(missing) + " not installed")
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (WIDTH, HEIGHT),
-                             "-dpi", "96", "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as answer:
-        display = answer.readline().strip()
-    work = tempfile.mkdtemp(prefix="tallix-panel-")
+    need("openbox", "lxqt-panel", "import", "xdotool", "xmessage", "xprop", "xwininfo")
+    # openbox starts on the check's bus, and the panel only once openbox maps windows.
+    desktop = Desktop("%dx%d" % (WIDTH, HEIGHT), manager=False, extra=("-dpi", "96"))
     try:
-        if not display:
-            skip("Xvfb could not start a display")
-        # On the display, even where the tests run offscreen otherwise.
-        env = dict(os.environ, DISPLAY=":" + display, QT_QPA_PLATFORM="xcb",
-                   XDG_CONFIG_HOME=os.path.join(work, "config"))
-        sys.exit(subprocess.call(["dbus-run-session", "--", sys.executable, __file__, "--on-bus", tallix, work,
-                                  shots], env=env))
+        with tempfile.TemporaryDirectory(prefix="tallix-panel-") as work:
+            # The panel too is on the display, even where the tests run offscreen otherwise.
+            os.environ.update(XDG_CONFIG_HOME=os.path.join(work, "config"), QT_QPA_PLATFORM="xcb")
+            on_private_bus(tallix, work, os.path.abspath(shots) if shots else "")
     finally:
-        xvfb.terminate()
-        xvfb.wait()
-        shutil.rmtree(work, ignore_errors=True)
+        desktop.close()
 
 
 def grab():
@@ -116,13 +96,7 @@ def bands(screen, box):
 
 
 def wait_for(seconds, check):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        found = check()
-        if found:
-            return found
-        time.sleep(0.5)
-    return None
+    return wait_until(seconds, check, 0.5)
 
 
 def window_manager_maps():
@@ -136,10 +110,6 @@ def window_manager_maps():
         probe.kill()
         probe.wait()
         wait_for(10, lambda: "0x" not in root_property("_NET_CLIENT_LIST"))
-
-
-def root_property(name):
-    return subprocess.run(["xprop", "-root", name], capture_output=True, text=True).stdout
 
 
 def panel_mapped():
@@ -188,8 +158,7 @@ def on_bus(tallix, work, shots):
         f.write(PANEL_CONF)
     folder = program_folder(work, tallix)
 
-    quiet = {"stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
-    started = [subprocess.Popen(["openbox"], **quiet)]
+    started = [subprocess.Popen(["openbox"], **QUIET)]
     failures = []
     try:
         # The panel asks the window manager to map its window once, at start;
@@ -213,7 +182,7 @@ def on_bus(tallix, work, shots):
         if not wait_for(60, host_registered):
             sys.exit("FAILED: the panel's plugin registered no host of status-notifier items")
         ground = settled(panel_top, HEIGHT)
-        started.append(subprocess.Popen([os.path.join(folder, "tallix")], cwd=folder, **quiet))
+        started.append(start_program(folder, "xcb"))
 
         icon = wait_for(60, lambda: changed_box(ground, grab(), panel_top, HEIGHT))
         if icon is None:
@@ -242,16 +211,9 @@ def on_bus(tallix, work, shots):
         if started[-1].poll() is not None:
             failures.append("the program ended with status %d" % started[-1].returncode)
     finally:
-        for process in reversed(started):
-            process.kill()
-            process.wait()
+        stop(*reversed(started))
     finish(failures)
 
 
 if __name__ == "__main__":
-    if len(sys.argv) == 5 and sys.argv[1] == "--on-bus":
-        on_bus(*sys.argv[2:])
-    elif len(sys.argv) in (2, 3):
-        outer(sys.argv[1], os.path.abspath(sys.argv[2]) if len(sys.argv) == 3 else "")
-    else:
-        sys.exit(__doc__)
+    main(outer, on_bus)

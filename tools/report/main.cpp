@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/report.h"
+#include "arguments.h"
 #include "platform/program_folder.h"
 
 namespace {
@@ -28,7 +29,7 @@ int main(int argc, char** argv) {
   std::setlocale(LC_TIME, "");  // month names as the desktop shows them
   std::vector<std::string> args(argv + 1, argv + argc);
   // Without a file, the logs of the folder the program itself records in.
-  int status = tallix::runReport(args, std::cout, std::cerr, tallix::programDataFolder().path, localNow());
+  int status = tallix::reportMain(args, std::cout, std::cerr, tallix::programDataFolder().path, localNow());
   std::cout.flush();
   return std::cout.fail() ? tallix::kReportRefused : status;
 }

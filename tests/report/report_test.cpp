@@ -1,3 +1,4 @@
+// tallix-report as a command: its arguments, refusals, failures and exit statuses.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -5,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/report.h"
+#include "arguments.h"
 #include "store/file_system.h"
 #include "support/fake_services.h"
 
@@ -17,7 +18,7 @@ struct Outcome { int status; std::string out, err; };
 Outcome report(const std::vector<std::string>& args, const std::string& logFolder = {}) {
   std::ostringstream out;
   std::ostringstream err;
-  int status = runReport(args, out, err, logFolder);
+  int status = reportMain(args, out, err, logFolder);
   return {status, out.str(), err.str()};
 }
 
