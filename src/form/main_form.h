@@ -44,6 +44,12 @@ struct BudgetState {
   // so a late answer of the old one changes nothing.
   std::int16_t noticeAsked = 0;
   std::uint32_t noticeRound = 0;
+  // The closed connections' bytes from CountRec.zvt's volume file: whether
+  // any is known, whether some are not, and the last damage told.
+  Volume closedVolume;
+  bool volumeSeen = false;
+  bool volumePartial = false;
+  std::string volumeProblemTold;
 };
 inline constexpr std::int16_t kWarned80 = 1;
 inline constexpr std::int16_t kWarned100 = 2;

@@ -77,7 +77,7 @@ VolumeReading damaged(std::string problem) {
 
 std::string volumeFileOf(std::string_view recordFile) { return std::string(recordFile) + std::string(kVolumeSuffix); }
 
-std::string volumeText(std::vector<ConnectionVolume> connections) {
+std::string volumeText(const std::vector<ConnectionVolume>& connections) {
   std::map<long, const ConnectionVolume*> ordered;
   for (const ConnectionVolume& c : connections) ordered[c.startRecord] = &c;
   std::string text = std::string(kHeading) + std::to_string(kVersion) + "\n";
@@ -146,7 +146,10 @@ VolumeReading readVolumeFile(const std::string& recordFile) {
 std::optional<Volume> volumeOf(const VolumeReading& reading, long startRecord, std::string_view startRecordText) {
   // Positions 10-26 of a start record hold its time.
   if (startRecordText.size() < 9 + kStartTimeLength) return std::nullopt;
-  const std::string_view time = startRecordText.substr(9, kStartTimeLength);
+  return volumeAt(reading, startRecord, startRecordText.substr(9, kStartTimeLength));
+}
+
+std::optional<Volume> volumeAt(const VolumeReading& reading, long startRecord, std::string_view time) {
   const auto at = std::lower_bound(reading.connections.begin(), reading.connections.end(), startRecord,
                                    [](const ConnectionVolume& c, long n) { return c.startRecord < n; });
   if (at == reading.connections.end() || at->startRecord != startRecord || at->startTime != time) return std::nullopt;
@@ -157,7 +160,7 @@ bool recordConnectionVolume(const std::string& recordFile, const ConnectionVolum
   VolumeReading reading = readVolumeFile(recordFile);
   std::vector<ConnectionVolume> kept = std::move(reading.connections);
   kept.push_back(connection);
-  return writeWholeFile(volumeFileOf(recordFile), volumeText(std::move(kept)), error);
+  return writeWholeFile(volumeFileOf(recordFile), volumeText(kept), error);
 }
 
 bool moveVolumeFile(const std::string& from, const std::string& to, PendingError& error) {

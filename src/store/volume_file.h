@@ -58,7 +58,7 @@ std::string volumeFileOf(std::string_view recordFile);
 
 // The text of a volume file holding these connections (ordered by start
 // record; a later one of the same start record wins).
-std::string volumeText(std::vector<ConnectionVolume> connections);
+std::string volumeText(const std::vector<ConnectionVolume>& connections);
 // The last line of a volume file whose lines before it are `body`.
 std::string volumeCheckLine(std::string_view body);
 // Reads a volume file's text; never fails on any content.
@@ -70,6 +70,8 @@ VolumeReading readVolumeFile(const std::string& recordFile);
 // whole 29-byte record or its text): none when no line of the reading
 // belongs to it.
 std::optional<Volume> volumeOf(const VolumeReading& reading, long startRecord, std::string_view startRecordText);
+// The same by the start time alone ("yy/mm/dd hh:mm:ss").
+std::optional<Volume> volumeAt(const VolumeReading& reading, long startRecord, std::string_view startTime);
 
 // Puts one connection's line into the volume file of `recordFile`, keeping
 // the others (a damaged file's lines cannot be kept), by a whole replacement.

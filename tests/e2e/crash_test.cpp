@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <cstdlib>
@@ -244,6 +245,17 @@ TEST_F(CrashTest, TrafficIsCountedPerConnectionAndTravelsWithItsPeriod) {
   ASSERT_EQ(program_.terminate(), 0);
   EXPECT_EQ(readWholeText(dir_.file("Oldlog/1.log.vol")), period);
   EXPECT_TRUE(fs::exists(dir_.file("1.log.vol"))) << "the May period's own";
+  // The report gives each connection's bytes.
+  FILE* report = ::popen((std::string(TALLIX_REPORT_PATH) + " --json " + dir_.file("Oldlog/1.log")).c_str(), "r");
+  ASSERT_NE(report, nullptr);
+  std::string json;
+  for (char part[4096]; std::fgets(part, sizeof part, report) != nullptr;) json += part;
+  EXPECT_EQ(::pclose(report), 0) << json;
+  for (const ConnectionVolume& c : both.connections)
+    EXPECT_NE(json.find("\"rx_bytes\": " + std::to_string(c.volume.received) +
+                        ", \"tx_bytes\": " + std::to_string(c.volume.sent) + "}"),
+              std::string::npos)
+        << json;
 }
 
 }  // namespace
