@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <utility>
 
-#include "form/sentences.h"
 #include "store/file_system.h"
 #include "store/numbers.h"
 #include "store/text_forms.h"

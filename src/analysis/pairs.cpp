@@ -33,7 +33,8 @@ inline bool twoDigits(const char* field) {
          static_cast<unsigned char>(field[1]) - unsigned{'0'} < 10;
 }
 
-inline bool inSixty(int a, int b) { return a >= 0 && a <= 59 && b >= 0 && b <= 59; }
+// Both numbers lie within 0 to 59.
+inline bool CheckSixty(int a, int b) { return a >= 0 && a <= 59 && b >= 0 && b <= 59; }
 
 // Adds to a 16-bit total; a sum out of its range is an overflow.
 inline bool addTo(std::int16_t& field, long long amount, PendingError& error) {
@@ -62,7 +63,7 @@ struct PairSteps {
   bool minuteBorrow = false;
   bool hourBorrow = false;
 
-  bool secondsPart(bool partMinute) {
+  bool AddSecondsPart(bool partMinute) {
     if (partMinute) {
       // The start's seconds are dropped and an end inside a minute counts that minute.
       return eS == 0 || addTo(total.minutes, 1, error);
@@ -75,7 +76,7 @@ struct PairSteps {
     return true;
   }
 
-  bool hoursPart() {
+  bool AddHoursPart() {
     if (eH < sH) return addTo(total.minutes, (24LL - sH + eH) * 60, error);  // passed midnight
     if (eH > sH) return addTo(total.minutes, (static_cast<long long>(eH) - sH) * 60, error);
     if (hourBorrow) {
@@ -86,14 +87,14 @@ struct PairSteps {
     return true;
   }
 
-  bool minutesPart() {
+  bool AddMinutesPart() {
     if (eM > sM) {
       if (!addTo(total.minutes, eM - sM, error)) return false;
     } else if (eM < sM) {
       if (!addTo(total.minutes, 60 - sM + eM, error)) return false;
       hourBorrow = true;
     }
-    if (!hoursPart()) return false;
+    if (!AddHoursPart()) return false;
     if (minuteBorrow) {
       // Within one minute of the same hour an end before the start counts as
       // nothing: take the seconds back instead of borrowing a minute.
@@ -155,12 +156,12 @@ PairOutcome AddConnectionTime(PairTotal& total, std::string_view& start, std::st
                   fieldValue(end.data() + 11),
                   fieldValue(end.data() + 14),
                   fieldValue(end.data() + 17)};
-  if (!daysReadable || !inSixty(steps.sS, steps.eS) || !inSixty(steps.sM, steps.eM) || steps.sH < 0 ||
+  if (!daysReadable || !CheckSixty(steps.sS, steps.eS) || !CheckSixty(steps.sM, steps.eM) || steps.sH < 0 ||
       steps.sH > 23 || steps.eH < 0 || steps.eH > 23)
     return PairOutcome::OutOfRange;
 
   const PairTotal before = total;
-  const bool ok = steps.secondsPart(options.partMinute) && steps.minutesPart() &&
+  const bool ok = steps.AddSecondsPart(options.partMinute) && steps.AddMinutesPart() &&
                   carrySixties(total.seconds, total.minutes, error) && (days == 0 || steps.daysPart(days)) &&
                   carrySixties(total.minutes, total.hours, error);
   if (!ok) {

@@ -225,7 +225,7 @@ void startBudget(MainForm& form, bool periodBegunDuringLoad) {
   refresh(form, form.services->now());
 }
 
-void Form1_Timer1(MainForm& form) {
+void Timer1_TickAndBudget(MainForm& form) {
   const std::uint32_t periods = form.periodsBegun;
   Timer1_Timer(form);
   BudgetState& b = form.budget;

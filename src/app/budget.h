@@ -28,11 +28,12 @@ std::string hoursMinutesText(long long seconds);
 // closed one; then the label is made from the record file.
 void startBudget(MainForm& form, bool periodBegunDuringLoad);
 
-// The timer's event: the monitor tick, then the period's time so far. The
+// The window timer's event: the monitor's tick (Timer1_Timer), then the
+// budget: the period's time so far. The
 // record file is read again only when its shape changed (a new period, a
 // connection starting or ending, the part-minute box); while connected the
 // open connection's share is added once a minute.
-void Form1_Timer1(MainForm& form);
+void Timer1_TickAndBudget(MainForm& form);
 
 // The Settings row was left or Enter was pressed: stores a valid number of
 // hours as record 3 of tallix.ini, or says what is wrong and puts back the

@@ -7,7 +7,8 @@
 namespace tallix {
 
 inline constexpr std::string_view kSavingSettings = "Error occurred when saving settings to disk, ";
-inline constexpr std::string_view kLoadingData = "Error occurred when loading data from files, ";
+// kLoadingData, the sentence of a failed load of data files, is in store/pending_error.h: the log
+// loader below the form model reports with it too.
 inline constexpr std::string_view kUpdatingCountRecLog = "Error occurred when updating ''CountRec.log'', ";
 inline constexpr std::string_view kHandlingFiles = "Error occurred when handling files, ";
 inline constexpr std::string_view kSavingData = "Error occurred when saving data to disk, ";

@@ -9,7 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace tallix::os {
 
@@ -38,6 +40,13 @@ int writeAt(Handle handle, long long offset, const char* data, std::size_t count
 int syncData(Handle handle);
 int closeHandle(Handle& handle);
 
+// Replaces a file's content durably, the one way every file is replaced: a
+// new file is made beside `path` by createBeside, `fill` writes it, it is
+// synced to the disk, renamed over `path`, and the folder is synced. `path`
+// is therefore the old or the whole new file at any moment, a power cut
+// included. With `sync` false the two syncs are left out.
+int replaceDurably(const std::string& path, const std::function<int(Handle)>& fill, bool sync = true);
+
 // Renames `from` over `to` (replacing it) and, on Windows, returns only when
 // the rename is on the disk.
 int replaceWith(const std::string& from, const std::string& to);
@@ -61,5 +70,12 @@ std::string pathText(const std::filesystem::path& path);
 
 // The folder part of a path, with its separator: "a/b/c.log" -> "a/b/".
 std::string folderOf(const std::string& path);
+
+// Whether two names (or ends of names) of files would name the same file:
+// byte for byte here, letters without regard to case on Windows.
+bool sameFileName(std::string_view a, std::string_view b);
+// Whether an errno value means the user's disk quota is used up (there are
+// no quotas on Windows).
+bool isQuotaExceeded(int errnoValue);
 
 }  // namespace tallix::os

@@ -5,6 +5,7 @@
 #include "form/layouts.h"
 #include "shell/pictures.h"
 #include "shell/screen_fit.h"
+#include "version.h"
 
 namespace tallix::shell {
 namespace {

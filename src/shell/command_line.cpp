@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "version.h"
+
 namespace tallix::shell {
 namespace {
 

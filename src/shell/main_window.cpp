@@ -53,7 +53,7 @@ MainWindow::MainWindow(MainForm& form, std::function<void()> endProgram)
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 
   timer1_.setInterval(1000);
-  connect(&timer1_, &QTimer::timeout, this, [this] { runEvent(Form1_Timer1); });
+  connect(&timer1_, &QTimer::timeout, this, [this] { runEvent(Timer1_TickAndBudget); });
   placeTimer_.setSingleShot(true);
   placeTimer_.setInterval(kPlaceCheckMs);
   connect(&placeTimer_, &QTimer::timeout, this, &MainWindow::settlePlace);

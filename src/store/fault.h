@@ -1,25 +1,19 @@
-// A fault hook for tests: every file operation of the store counts itself
-// here, and the operation picked by setFaultAt fails as if the disk had
-// refused it. Off unless a test turns it on.
+// Every file step of the store asks here, before it acts, whether it is to
+// fail and whether its writes are forced to the disk. The program itself
+// never fails a step and always forces its writes (fault.cpp); test programs
+// are linked with tests/support/fault_counter.cpp in its place, which counts
+// the steps and can fail a chosen one.
 #pragma once
 
 namespace tallix {
 
 struct PendingError;
 
-// The n-th file operation from now (1 = the next one) fails; 0 turns it off.
-void setFaultAt(long n);
-// File operations counted since the last resetFileOperationCount().
-long fileOperationCount();
-void resetFileOperationCount();
-
-// Called by each file operation before it acts: counts it, and when it is
-// the picked one records a device error in `error` and returns true.
+// Called by each file operation before it acts: true (with a device error
+// recorded in `error`) when the operation is to fail.
 bool injectFault(PendingError& error);
 
-// Whether writes are forced to the disk before the call returns (on by
-// default; a test that writes thousands of records may turn it off).
-void setDurableWrites(bool on);
+// Whether writes are forced to the disk before the call returns.
 bool durableWrites();
 
 }  // namespace tallix

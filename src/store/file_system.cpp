@@ -22,15 +22,8 @@ void raiseCode(PendingError& error, const std::error_code& code) {
 }
 
 bool endsWith(const std::string& name, const std::string& suffix) {
-  if (name.size() < suffix.size()) return false;
-  auto tail = name.substr(name.size() - suffix.size());
-#ifdef _WIN32
-  return std::equal(tail.begin(), tail.end(), suffix.begin(), suffix.end(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-  });
-#else
-  return tail == suffix;
-#endif
+  return name.size() >= suffix.size() &&
+         os::sameFileName(std::string_view(name).substr(name.size() - suffix.size()), suffix);
 }
 
 // The folder a step changed, synced so the change is on the disk before
@@ -76,24 +69,9 @@ bool folderExists(const std::string& path) {
 
 bool replaceFile(const std::string& path, const std::function<int(os::Handle)>& fill, PendingError& error) {
   if (injectFault(error)) return false;
-  os::Handle handle = os::kNoHandle;
-  std::string part;
-  int result = os::createBeside(path, handle, part);
-  if (result != 0) {
-    error.raiseErrno(result);
-    return false;
-  }
-  result = fill(handle);
-  if (result == 0 && durableWrites()) result = os::syncData(handle);
-  const int closed = os::closeHandle(handle);
-  if (result == 0) result = closed;
-  if (result == 0) result = os::replaceWith(part, path);
-  if (result != 0) {
-    os::removeFile(part);
-    error.raiseErrno(result);
-    return false;
-  }
-  return syncFolderOf(path, error);
+  const int result = os::replaceDurably(path, fill, durableWrites());
+  if (result != 0) error.raiseErrno(result);
+  return result == 0;
 }
 
 bool copyFile(const std::string& from, const std::string& to, PendingError& error, long long keepAtMost) {

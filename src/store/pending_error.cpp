@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/files.h"
+
 namespace tallix {
 
 std::string_view errorDescription(int number) {
@@ -22,13 +24,11 @@ std::string_view errorDescription(int number) {
 }
 
 int errorFromErrno(int errnoValue) {
+  if (os::isQuotaExceeded(errnoValue)) return kDiskFull;
   switch (errnoValue) {
     case ENOENT: return kFileNotFound;
     case ENOTDIR: return kPathNotFound;
     case EEXIST: return kFileAlreadyExists;
-#ifndef _WIN32
-    case EDQUOT:  // no disk quotas on Windows
-#endif
     case ENOSPC: return kDiskFull;
     case EACCES:
     case EPERM:

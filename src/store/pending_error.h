@@ -42,6 +42,9 @@ struct PendingError {
   void clear();
 };
 
+// The sentence in front of the failure report of a load of data files.
+inline constexpr std::string_view kLoadingData = "Error occurred when loading data from files, ";
+
 // The failure report: the operation's sentence, "Error # ", the number
 // (a blank before it when zero or positive, its minus sign when negative),
 // a carriage return and the description. The only place this text is built.

@@ -13,6 +13,7 @@
 #include "form/sentences.h"
 #include "store/record_file.h"
 #include "support/fake_services.h"
+#include "support/fault_counter.h"
 
 namespace tallix::testing {
 namespace {

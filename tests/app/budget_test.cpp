@@ -82,11 +82,11 @@ TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
     services.line = c.onlineMinutes > 0;
     for (int minute = 0; minute <= c.onlineMinutes; ++minute) {
       if (minute > 0) services.advance(60);
-      Form1_Timer1(form);
+      Timer1_TickAndBudget(form);
     }
     EXPECT_EQ(form["lblPeriodTime"].caption, c.label);
     services.line = false;
-    Form1_Timer1(form);
+    Timer1_TickAndBudget(form);
 
     ASSERT_EQ(services.notices.size(), c.notices.size());
     for (size_t i = 0; i < c.notices.size(); ++i) EXPECT_EQ(services.notices[i].rfind(c.notices[i], 0), 0u);
@@ -125,11 +125,11 @@ TEST(Budget, ThePeriodLineShowsTheVolumeSoFar) {
     Form1_Form_Load(form);
     services.line = c.online;
     services.counters = ByteCounters{0, 0, "ppp0"};
-    Form1_Timer1(form);
+    Timer1_TickAndBudget(form);
     services.advance(60);
     services.counters = ByteCounters{200'000'000, 5'000'000, "ppp0"};
-    Form1_Timer1(form);
-    Form1_Timer1(form);
+    Timer1_TickAndBudget(form);
+    Timer1_TickAndBudget(form);
     EXPECT_EQ(form["lblPeriodTime"].caption, c.label);
     ASSERT_EQ(services.messages.size(), c.told);
     if (c.told != 0) {
@@ -171,7 +171,7 @@ TEST(Budget, ANoticeIsRecordedOnlyOnceTheDesktopTookIt) {
       switch (step) {
         case Tick:
           services.advance(60);
-          Form1_Timer1(form);
+          Timer1_TickAndBudget(form);
           break;
         case Due: giveDueNotice(form); break;
         case Answer:

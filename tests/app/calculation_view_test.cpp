@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "form/sentences.h"
-#include "store/fault.h"
 #include "support/fake_services.h"
+#include "support/fault_counter.h"
 
 namespace tallix::testing {
 namespace {

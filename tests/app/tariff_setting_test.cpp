@@ -55,7 +55,7 @@ TEST(TariffSetting, CostsAndOutlookShowWithAGoodTariffOnly) {
     p.writeSettings({{"", 0, 0}, {"", 0, 0}, {"[TimeBudget]", 40, 0}});
     if (c.file) std::ofstream(p.dir.file("tariff.ini")) << c.file;
     Form1_Form_Load(p.form);
-    for (int tick = 0; tick < 3; ++tick) Form1_Timer1(p.form);
+    for (int tick = 0; tick < 3; ++tick) Timer1_TickAndBudget(p.form);
     EXPECT_EQ(p.services.messages, c.messages);
     EXPECT_EQ(p.form["lblPeriodTime"].caption, c.period);
     EXPECT_EQ(p.form["lblForecast"].caption, c.forecast);

@@ -106,7 +106,6 @@ int check() {
   size_t tried = 0;
   size_t failed = 0;
   size_t seenMarks = 0;
-  size_t startsCutOff = 0;
   std::map<std::string, size_t> kinds;  // failed states, by what was wrong
   size_t lastShown = ops.size() + 1;
   for (size_t point = 0; point <= ops.size(); ++point) {
@@ -119,10 +118,8 @@ int check() {
       ++tried;
       const std::string at = work.path() + "state";
       writeTree(at, state);
-      const Checked checked = startAndCheck(at, promises, initialTariff);
-      const std::vector<std::string>& wrong = checked.wrong;
+      const std::vector<std::string> wrong = startAndCheck(at, promises, initialTariff);
       fs::remove_all(at);
-      startsCutOff += checked.lastStartWithoutEnd > 0 ? 1 : 0;
       if (wrong.empty()) continue;
       std::set<std::string> stateKinds;
       for (const std::string& line : wrong) stateKinds.insert(line.substr(0, line.find(':')));
@@ -138,10 +135,7 @@ int check() {
   std::printf("power-cut check: %zu file operations recorded, %zu distinct states tried, %zu failed\n", ops.size(),
               tried, failed);
   for (const auto& [kind, count] : kinds) std::printf("  %zu: %s\n", count, kind.c_str());
-  // A start and its first end leave in one write, so no period may end in a
-  // start without its end.
-  std::printf("  in %zu of them a closed period ends in a start cut off before its end was written\n", startsCutOff);
-  return failed == 0 && startsCutOff == 0 ? 0 : 1;
+  return failed == 0 ? 0 : 1;
 }
 
 }  // namespace

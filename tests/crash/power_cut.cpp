@@ -27,50 +27,46 @@ Recording::Recording(FolderState initial) : initial_(std::move(initial)) {
 }
 
 std::vector<FolderState> Recording::statesAt(size_t point) const {
-  // How many entry changes of each folder, and writes of each file, came
-  // before the point, and how many of them a sync made sure of.
-  std::map<std::string, std::pair<size_t, size_t>> folders;  // synced, total
-  std::map<int, std::pair<size_t, size_t>> files;
+  // What each operation changes: a folder's entries ("d" and its path) or a
+  // file's bytes ("f" and its inode); and of each, how many changes came
+  // before the point and how many of them a sync made sure of.
+  std::vector<std::string> keys(point);
+  std::map<std::string, std::pair<size_t, size_t>> counts;  // synced, total
   for (size_t i = 0; i < point; ++i) {
     const Op& op = ops_[i];
-    switch (op.kind) {
-      case Op::Create: case Op::Mkdir: case Op::Rename: case Op::Unlink: ++folders[op.folder].second; break;
-      case Op::Write: case Op::Truncate: ++files[op.inode].second; break;
-      case Op::SyncFolder: folders[op.folder].first = folders[op.folder].second; break;
-      case Op::SyncFile: files[op.inode].first = files[op.inode].second; break;
-      case Op::Mark: break;
+    if (op.kind == Op::Mark) continue;
+    const bool file = op.kind == Op::Write || op.kind == Op::Truncate || op.kind == Op::SyncFile;
+    keys[i] = file ? "f" + std::to_string(op.inode) : "d" + op.folder;
+    auto& [synced, total] = counts[keys[i]];
+    if (op.kind == Op::SyncFile || op.kind == Op::SyncFolder) {
+      synced = total;
+    } else {
+      ++total;
     }
   }
-  // The choices: of each folder and file, how many of its changes arrived.
-  struct Choice {
-    size_t least;
-    size_t most;
-  };
-  std::vector<Choice> choices;
-  std::vector<std::string> choiceFolders;
-  std::vector<int> choiceFiles;
-  for (const auto& [folder, counts] : folders)
-    if (counts.second > counts.first) {
-      choices.push_back({counts.first, counts.second});
-      choiceFolders.push_back(folder);
-    }
-  for (const auto& [inode, counts] : files)
-    if (counts.second > counts.first) {
-      choices.push_back({counts.first, counts.second});
-      choiceFiles.push_back(inode);
+  // The choices: of each folder and file, how many of its changes arrived
+  // (least, most); the folders' come first.
+  std::vector<std::string> chosen;
+  std::vector<std::pair<size_t, size_t>> choices;
+  size_t folderCount = 0;
+  for (const auto& [key, count] : counts)
+    if (count.second > count.first) {
+      chosen.push_back(key);
+      choices.push_back(count);
+      folderCount += key[0] == 'd' ? 1 : 0;
     }
   std::vector<std::vector<size_t>> picks;
   size_t combinations = 1;
-  for (const Choice& c : choices) combinations = std::min(combinations * (c.most - c.least + 1), kMostCombinations + 1);
+  for (const auto& [least, most] : choices) combinations = std::min(combinations * (most - least + 1), kMostCombinations + 1);
   if (combinations <= kMostCombinations) {
     std::vector<size_t> pick;
-    for (const Choice& c : choices) pick.push_back(c.least);
+    for (const auto& choice : choices) pick.push_back(choice.first);
     for (;;) {
       picks.push_back(pick);
       size_t i = 0;
       for (; i < choices.size(); ++i) {
-        if (++pick[i] <= choices[i].most) break;
-        pick[i] = choices[i].least;
+        if (++pick[i] <= choices[i].second) break;
+        pick[i] = choices[i].first;
       }
       if (i == choices.size()) break;
     }
@@ -78,11 +74,10 @@ std::vector<FolderState> Recording::statesAt(size_t point) const {
     // Too many to try them all: folders and files each all kept or all
     // lost, then each folder at a few of its choices, then each file alone
     // against the rest where the files are few.
-    const size_t folderCount = choiceFolders.size();
     auto ends = [&](bool foldersKept, bool filesKept) {
       std::vector<size_t> pick;
       for (size_t i = 0; i < choices.size(); ++i)
-        pick.push_back((i < folderCount ? foldersKept : filesKept) ? choices[i].most : choices[i].least);
+        pick.push_back((i < folderCount ? foldersKept : filesKept) ? choices[i].second : choices[i].first);
       return pick;
     };
     for (const bool foldersKept : {true, false})
@@ -90,27 +85,22 @@ std::vector<FolderState> Recording::statesAt(size_t point) const {
     for (size_t i = 0; i < folderCount; ++i)
       for (size_t step = 1; step < kFolderSteps; ++step)
         for (const bool filesKept : {true, false}) {
-          std::vector<size_t> pick = ends(true, filesKept);
-          pick[i] = choices[i].least + (choices[i].most - choices[i].least) * step / kFolderSteps;
-          picks.push_back(pick);
+          picks.push_back(ends(true, filesKept));
+          picks.back()[i] = choices[i].first + (choices[i].second - choices[i].first) * step / kFolderSteps;
         }
     if (choices.size() - folderCount <= kFilesOneByOne)
       for (size_t i = folderCount; i < choices.size(); ++i)
         for (const bool kept : {true, false}) {
-          std::vector<size_t> pick = ends(true, kept);
-          pick[i] = kept ? choices[i].least : choices[i].most;
-          picks.push_back(pick);
+          picks.push_back(ends(true, kept));
+          picks.back()[i] = kept ? choices[i].first : choices[i].second;
         }
   }
 
   std::vector<FolderState> states;
   for (const std::vector<size_t>& pick : picks) {
-    std::map<std::string, size_t> folderKeep;
-    std::map<int, size_t> fileKeep;
-    for (const auto& [folder, counts] : folders) folderKeep[folder] = counts.second;
-    for (const auto& [inode, counts] : files) fileKeep[inode] = counts.second;
-    for (size_t i = 0; i < choiceFolders.size(); ++i) folderKeep[choiceFolders[i]] = pick[i];
-    for (size_t i = 0; i < choiceFiles.size(); ++i) fileKeep[choiceFiles[i]] = pick[choiceFolders.size() + i];
+    std::map<std::string, size_t> keep;  // how many changes arrived
+    for (const auto& [key, count] : counts) keep[key] = count.second;
+    for (size_t i = 0; i < chosen.size(); ++i) keep[chosen[i]] = pick[i];
 
     std::set<std::string> present = initial_.folders;
     std::map<std::string, int> names;
@@ -119,35 +109,29 @@ std::vector<FolderState> Recording::statesAt(size_t point) const {
       names[initialNames_[i]] = static_cast<int>(i);
       content[i] = initial_.files.at(initialNames_[i]);
     }
-    std::map<std::string, size_t> folderSeen;
-    std::map<int, size_t> fileSeen;
+    std::map<std::string, size_t> arrived;
     auto folderHas = [&present](const std::string& path) {
       const std::string parent = parentOf(path);
       return parent.empty() || present.count(parent) != 0;
     };
     for (size_t i = 0; i < point; ++i) {
       const Op& op = ops_[i];
+      if (op.kind == Op::Mark || op.kind == Op::SyncFile || op.kind == Op::SyncFolder) continue;
+      if (arrived[keys[i]]++ >= keep[keys[i]]) continue;
       if (op.kind == Op::Write || op.kind == Op::Truncate) {
-        if (fileSeen[op.inode]++ >= fileKeep[op.inode]) continue;
         std::string& bytes = content[static_cast<size_t>(op.inode)];
-        if (op.kind == Op::Truncate) {
-          bytes.resize(static_cast<size_t>(op.offset), '\0');
-        } else {
-          if (bytes.size() < op.offset + op.data.size()) bytes.resize(static_cast<size_t>(op.offset) + op.data.size(), '\0');
-          bytes.replace(static_cast<size_t>(op.offset), op.data.size(), op.data);
-        }
+        const size_t end = static_cast<size_t>(op.offset) + (op.kind == Op::Write ? op.data.size() : 0);
+        if (op.kind == Op::Truncate || bytes.size() < end) bytes.resize(end, '\0');
+        bytes.replace(static_cast<size_t>(op.offset), op.data.size(), op.data);
         continue;
       }
-      if (op.kind != Op::Create && op.kind != Op::Mkdir && op.kind != Op::Rename && op.kind != Op::Unlink) continue;
-      if (folderSeen[op.folder]++ >= folderKeep[op.folder] || !folderHas(op.path)) continue;
+      if (!folderHas(op.path)) continue;
       if (op.kind == Op::Create) names[op.path] = op.inode;
       if (op.kind == Op::Mkdir) present.insert(op.path);
       if (op.kind == Op::Unlink) names.erase(op.path);
-      if (op.kind == Op::Rename) {
-        if (auto found = names.find(op.path); found != names.end()) {
-          names[op.to] = found->second;
-          names.erase(op.path);
-        }
+      if (auto found = names.find(op.path); op.kind == Op::Rename && found != names.end()) {
+        names[op.to] = found->second;
+        names.erase(found);
       }
     }
     FolderState state;

@@ -46,7 +46,6 @@ class Recording {
   std::string read(const std::string& traceText, const std::string& root, int markFd);
 
   const std::vector<Op>& ops() const { return ops_; }
-  const FolderState& initial() const { return initial_; }
 
   // Every state a power cut just before ops()[point] could leave (point ==
   // ops().size(): after the whole run). Where the combinations are many, a

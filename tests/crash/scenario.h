@@ -19,7 +19,7 @@ inline constexpr int kMarkFd = 1000;
 inline constexpr char kMarkSeparator = '\x1f';
 
 // The tree before the day: `root`/data with 99 closed periods and the live
-// period's file, an old tariff, and an empty `root`/config/autostart.
+// period's file, an old tariff, and `root`/config without its autostart folder.
 void makeInitialTree(const std::string& root);
 // Reads a tree from the disk (files and folders below `root`).
 FolderState readTree(const std::string& root);
@@ -46,11 +46,9 @@ void addMark(Promises& promises, const std::string& mark);
 Promises promisesOf(const FolderState& initial);
 
 // Starts the program's logic on a state written below `root` after a power
-// cut, records one more connection, and checks every promise.
-struct Checked {
-  std::vector<std::string> wrong;  // what is wrong; empty when all is well
-  int lastStartWithoutEnd = 0;     // closed periods whose last start has no end
-};
-Checked startAndCheck(const std::string& root, const Promises& promises, const std::string& initialTariff);
+// cut, records one more connection, and checks every promise; gives what is
+// wrong, each line led by its kind and a colon, or nothing.
+std::vector<std::string> startAndCheck(const std::string& root, const Promises& promises,
+                                       const std::string& initialTariff);
 
 }  // namespace tallix::crash

@@ -14,41 +14,21 @@
 namespace tallix::crash {
 namespace {
 
-// One line of strace's output: the call, its arguments as written, its result.
+// One line of strace's output: the call, its arguments as written, its
+// result. Under -xx a string is all \x escapes, so no comma or parenthesis
+// stands inside one; arguments that are lists or structures may come apart,
+// but none the model reads.
 bool parseLine(const std::string& line, std::string& call, std::vector<std::string>& args, long long& result) {
   const size_t open = line.find('(');
-  if (open == std::string::npos || open == 0) return false;
+  const size_t equals = line.rfind(" = ");  // strace pads short calls with blanks before it
+  const size_t close = equals == std::string::npos ? equals : line.find_last_of(')', equals);
+  if (open == std::string::npos || open == 0 || close == std::string::npos || close < open) return false;
   call = line.substr(0, open);
   if (call.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") != std::string::npos) return false;
   args.clear();
-  int depth = 0;
-  bool quoted = false;
-  std::string current;
-  size_t at = open + 1;
-  for (; at < line.size(); ++at) {
-    const char c = line[at];
-    if (quoted) {
-      if (c == '"') quoted = false;
-      current += c;
-      continue;
-    }
-    if (c == '"') quoted = true;
-    if (c == '[' || c == '{' || c == '(') ++depth;
-    if ((c == ']' || c == '}') && depth > 0) --depth;
-    if (c == ')' && depth-- == 0) break;
-    if (c == ',' && depth == 0) {
-      args.push_back(current);
-      current.clear();
-      continue;
-    }
-    if (c == ' ' && current.empty()) continue;
-    current += c;
-  }
-  if (at >= line.size()) return false;  // unfinished
-  if (!current.empty()) args.push_back(current);
-  const size_t equals = line.find("= ", at);
-  if (equals == std::string::npos) return false;
-  const char* text = line.c_str() + equals + 2;
+  std::stringstream in(line.substr(open + 1, close - open - 1));
+  for (std::string arg; std::getline(in, arg, ',');) args.push_back(arg.starts_with(' ') ? arg.substr(1) : arg);
+  const char* text = line.c_str() + equals + 3;
   char* end = nullptr;
   result = std::strtoll(text, &end, 0);
   return end != text;

@@ -62,14 +62,14 @@ class CrashTest : public ::testing::Test {
     if (::access("/dev/net/tun", R_OK | W_OK) != 0) GTEST_SKIP() << "/dev/net/tun is missing here";
     if (::access(kFaketime, R_OK) != 0) GTEST_SKIP() << "libfaketime is missing here";
     namespace_ = "tallix-crash-" + std::to_string(::getpid());
-    if (run({ip_, "netns", "add", namespace_}).status != 0) GTEST_SKIP() << "cannot make a network namespace";
+    if (run({ip_, "netns", "add", namespace_}) != 0) GTEST_SKIP() << "cannot make a network namespace";
     created_ = true;
-    if (run(inNamespace({"true"})).status != 0) GTEST_SKIP() << "cannot enter the network namespace";
+    if (run(inNamespace({"true"})) != 0) GTEST_SKIP() << "cannot enter the network namespace";
     ASSERT_TRUE(line_.start(inNamespace({TUN_PPP_PATH, "ppp0"})));
     const std::string ready = line_.readLine(10s);
     if (ready != "ready ppp0") GTEST_SKIP() << "no tunnel here: " << ready;
-    ASSERT_EQ(run(inNamespace({ip_, "addr", "add", "10.64.0.2", "peer", "10.64.0.1", "dev", "ppp0"})).status, 0);
-    ASSERT_EQ(run(inNamespace({ip_, "link", "set", "ppp0", "up"})).status, 0);
+    ASSERT_EQ(run(inNamespace({ip_, "addr", "add", "10.64.0.2", "peer", "10.64.0.1", "dev", "ppp0"})), 0);
+    ASSERT_EQ(run(inNamespace({ip_, "link", "set", "ppp0", "up"})), 0);
     // The program's folder: a copy of the program beside its record file.
     fs::copy_file(TALLIX_PATH, dir_.file("tallix"));
     writeLog(zvt(), {"From : 15_2002/04/15", "0_To : 14"});

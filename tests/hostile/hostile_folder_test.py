@@ -8,6 +8,7 @@ file left in the folder (unreadable, someone else's) keeps nobody out. In a
 folder whose name is not valid UTF-8, one copy runs and a second is refused.
 """
 import os
+import pathlib
 import signal
 import subprocess
 import sys
@@ -38,16 +39,9 @@ def end(process):
 
 
 def snapshot(folder):
-    seen = {}
-    for root, dirs, files in os.walk(folder):
-        for name in dirs + files:
-            path = os.path.join(root, name)
-            if os.path.isfile(path):
-                with open(path, "rb") as f:
-                    seen[os.path.relpath(path, folder)] = f.read()
-            else:
-                seen[os.path.relpath(path, folder)] = None
-    return seen
+    """Every name below `folder`, with its bytes where it is a file."""
+    paths = [os.path.join(root, name) for root, dirs, files in os.walk(folder) for name in dirs + files]
+    return {os.path.relpath(p, folder): pathlib.Path(p).read_bytes() if os.path.isfile(p) else None for p in paths}
 
 
 def planted_links(work, tallix, failures):
@@ -107,14 +101,11 @@ def foreign_lock_and_name(work, tallix, failures):
 
 
 def main():
-    tallix = sys.argv[1]
     failures = []
-    with tempfile.TemporaryDirectory() as work:
-        os.chmod(work, 0o700)
-        planted_links(work, tallix, failures)
-    with tempfile.TemporaryDirectory() as work:
-        os.chmod(work, 0o700)
-        foreign_lock_and_name(work, tallix, failures)
+    for check in (planted_links, foreign_lock_and_name):
+        with tempfile.TemporaryDirectory() as work:
+            os.chmod(work, 0o700)
+            check(work, sys.argv[1], failures)
     finish(failures)
 
 

@@ -12,10 +12,10 @@
 
 #include "form/sentences.h"
 #include "monitor/hour_gauge.h"
-#include "store/fault.h"
 #include "store/text_forms.h"
 #include "store/volume_file.h"
 #include "support/fake_services.h"
+#include "support/fault_counter.h"
 
 namespace tallix::testing {
 namespace {

@@ -10,10 +10,10 @@
 
 #include "form/main_form.h"
 #include "period/entry.h"
-#include "store/fault.h"
 #include "store/file_system.h"
 #include "store/settings_file.h"
 #include "support/fake_services.h"
+#include "support/fault_counter.h"
 
 namespace tallix {
 

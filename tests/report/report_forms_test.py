@@ -228,21 +228,19 @@ def check(report, files, part_minute, tariff, failures, seen):
             fail(f"total {total} s shown as {obj['total_shown']!r}")
         if sum(d["seconds"] for d in per_day["days"]) + per_day["undated_seconds"] != total:
             fail("the days do not add up to the total")
-        counted = [(int(r["start record"]), int(r["seconds"])) for r in rows
-                   if r["file"] == path and r["seconds"] != ""]
-        if counted != [(c["start_record"], c["seconds"]) for c in obj["connections"]]:
-            fail(f"CSV counts {counted}, JSON {obj['connections']}")
-        # The ISO columns: the JSON's stamps where they are real ones, else empty.
-        iso = [(r["start iso"], r["end iso"]) for r in rows if r["file"] == path and r["seconds"] != ""]
-        stamps = [tuple(x if ISO_STAMP.fullmatch(x) else "" for x in (c["start"], c["end"])) for c in obj["connections"]]
-        if iso != stamps:
-            fail(f"CSV ISO stamps {iso[:3]}..., JSON {stamps[:3]}...")
+        # The CSV rows are the JSON's connections: pairs, seconds, the stamps
+        # where they are real ones (else empty), costs.
+        def iso(stamp):
+            return stamp if ISO_STAMP.fullmatch(stamp) else ""
+        in_csv = [(int(r["start record"]), int(r["seconds"]), r["start iso"], r["end iso"],
+                   int(decimal.Decimal(r["cost"]) * 100)) for r in rows if r["file"] == path and r["seconds"] != ""]
         costs = [int(c["cost"] * 100) for c in obj["connections"]]
+        in_json = [(c["start_record"], c["seconds"], iso(c["start"]), iso(c["end"]), cents)
+                   for c, cents in zip(obj["connections"], costs)]
+        if in_csv != in_json:
+            fail(f"CSV rows {in_csv[:3]}..., JSON {in_json[:3]}...")
         if sum(costs) != int(obj["cost"] * 100) or obj["currency"] != t["currency"]:
             fail(f"the connections' costs {costs} do not add up to {obj['cost']} {obj['currency']}")
-        csv_costs = [int(decimal.Decimal(r["cost"]) * 100) for r in rows if r["file"] == path and r["seconds"] != ""]
-        if csv_costs != costs:
-            fail(f"CSV costs {csv_costs}, JSON {costs}")
         for c, cents in zip(obj["connections"], costs):
             walked = walked_cents(t, c["start"], c["seconds"], part_minute)
             seen["priced unit by unit"] += walked is not None

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "support/fake_services.h"
+#include "version.h"
 
 #ifdef _WIN32
 constexpr const char* kProgram = "tallix.exe";

@@ -35,6 +35,7 @@
 #include "shell/tariff_window.h"
 #include "shell/usage_window.h"
 #include "support/fake_services.h"
+#include "version.h"
 
 using tallix::ControlKind;
 using tallix::MainForm;

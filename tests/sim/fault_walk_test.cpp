@@ -25,9 +25,9 @@
 #include "form/sentences.h"
 #include "monitor/tick.h"
 #include "period/entry.h"
-#include "store/fault.h"
 #include "store/record_file.h"
 #include "support/fake_services.h"
+#include "support/fault_counter.h"
 #include "support/record_checks.h"
 
 namespace fs = std::filesystem;
@@ -138,12 +138,12 @@ class Scenario {
   }
   void tick(long seconds) {
     svc_.advance(seconds);
-    Form1_Timer1(form_);
+    Timer1_TickAndBudget(form_);
   }
   // The line up, a tick every `seconds` up to `until`, then down for a tick.
   void online(long seconds, const DateTime& until) {
     svc_.line = true;
-    Form1_Timer1(form_);
+    Timer1_TickAndBudget(form_);
     while (toSerialSeconds(svc_.clock) < toSerialSeconds(until)) tick(seconds);
     svc_.line = false;
     tick(1);

@@ -16,12 +16,12 @@
 
 
 #include "store/date_time.h"
-#include "store/fault.h"
 #include "store/file_system.h"
 #include "store/numbers.h"
 #include "store/settings_file.h"
 #include "store/text_forms.h"
 #include "support/fake_services.h"
+#include "support/fault_counter.h"
 
 namespace tallix {
 namespace {

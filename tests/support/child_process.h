@@ -19,10 +19,6 @@ namespace tallix::testing {
 
 using namespace std::chrono_literals;
 
-struct Outcome {
-  int status = -1;  // exit code, or -1 when the program did not exit normally
-};
-
 inline std::string ipCommand() {
   for (const char* path : {"/usr/sbin/ip", "/sbin/ip", "/usr/bin/ip", "/bin/ip"})
     if (::access(path, X_OK) == 0) return path;
@@ -106,12 +102,12 @@ class Child {
   int output_ = -1;
 };
 
-// Runs a program to its end, its output discarded.
-inline Outcome run(const std::vector<std::string>& args) {
+// Runs a program to its end, its output discarded; its exit code, or -1.
+inline int run(const std::vector<std::string>& args) {
   std::string command;
   for (const std::string& arg : args) command += " '" + arg + "'";  // no argument of the tests holds a quote
   const int status = std::system((command + " >/dev/null 2>&1").c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace tallix::testing

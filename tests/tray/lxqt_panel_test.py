@@ -22,22 +22,10 @@ from whole_program import (QUIET, Desktop, finish, main, need, on_private_bus, p
 WIDTH, HEIGHT, PANEL = 640, 480, 32
 PANEL_GROUND = (0xd6, 0xd6, 0xd6)
 # Without its colours set the panel paints black text on a black strip.
-PANEL_CONF = """[General]
-__userfile__=true
-
-[panel1]
-plugins=statusnotifier
-position=Bottom
-desktop=0
-panelSize=%d
-iconSize=22
-background-color=#%02x%02x%02x
-font-color=#000000
-
-[statusnotifier]
-type=statusnotifier
-alignment=Right
-""" % ((PANEL,) + PANEL_GROUND)
+PANEL_CONF = "\n".join(["[General]", "__userfile__=true", "[panel1]", "plugins=statusnotifier", "position=Bottom",
+                        "desktop=0", "panelSize=%d" % PANEL, "iconSize=22", "font-color=#000000",
+                        "background-color=#%02x%02x%02x" % PANEL_GROUND,
+                        "[statusnotifier]", "type=statusnotifier", "alignment=Right", ""])
 
 
 def outer(tallix, shots=""):

@@ -1,6 +1,7 @@
 #include "arguments.h"
 
-#include "analysis/report.h"
+#include "report.h"
+#include "version.h"
 
 namespace tallix {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/report.h"
+#include "report.h"
 #include "arguments.h"
 #include "platform/program_folder.h"
 

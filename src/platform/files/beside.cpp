@@ -1,5 +1,6 @@
-// The new file beside another, under a name nobody can guess: the same on
-// every system but for where the random bytes come from.
+// The new file beside another, under a name nobody can guess, and the
+// replacement of a file through one: the same on every system but for where
+// the random bytes come from.
 #include <cerrno>
 #include <cstdio>
 
@@ -24,6 +25,23 @@ int createBeside(const std::string& path, Handle& handle, std::string& made) {
     if (result != EEXIST) return result;  // a taken name is tried again, anything else is told
   }
   return EEXIST;
+}
+
+int replaceDurably(const std::string& path, const std::function<int(Handle)>& fill, bool sync) {
+  Handle handle = kNoHandle;
+  std::string part;
+  int result = createBeside(path, handle, part);
+  if (result != 0) return result;
+  result = fill(handle);
+  if (result == 0 && sync) result = syncData(handle);
+  const int closed = closeHandle(handle);
+  if (result == 0) result = closed;
+  if (result == 0) result = replaceWith(part, path);
+  if (result != 0) {
+    removeFile(part);
+    return result;
+  }
+  return sync ? syncFolder(folderOf(path)) : 0;
 }
 
 }  // namespace tallix::os

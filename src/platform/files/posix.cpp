@@ -158,4 +158,8 @@ std::string folderOf(const std::string& path) {
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
+bool sameFileName(std::string_view a, std::string_view b) { return a == b; }
+
+bool isQuotaExceeded(int errnoValue) { return errnoValue == EDQUOT; }
+
 }  // namespace tallix::os

@@ -4,6 +4,8 @@
 
 #include <bcrypt.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 
 #include "platform/files.h"
@@ -180,5 +182,13 @@ std::string folderOf(const std::string& path) {
   const std::size_t cut = path.find_last_of("\\/");
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
+
+bool sameFileName(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+bool isQuotaExceeded(int /*errnoValue*/) { return false; }
 
 }  // namespace tallix::os

@@ -15,7 +15,7 @@
 #include <system_error>
 #include <vector>
 
-#include "store/file_system.h"
+#include "platform/files.h"
 
 namespace tallix {
 namespace {
@@ -84,9 +84,10 @@ bool enableStartAtLogOn(const std::string& executablePath) {
     missing.push_back(level);
     if (level == level.parent_path()) break;
   }
-  PendingError error;
-  for (auto level = missing.rbegin(); level != missing.rend(); ++level)
-    if (!makeFolder(level->string(), error)) return false;
+  for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
+    const std::string made = level->string();
+    if (os::makePrivateFolder(made) != 0 || os::syncFolder(os::folderOf(made)) != 0) return false;
+  }
 
   const std::string entry =
       "[Desktop Entry]\n"
@@ -98,7 +99,9 @@ bool enableStartAtLogOn(const std::string& executablePath) {
       "X-GNOME-Autostart-enabled=true\n";
 
   // Replaced durably, never through anything planted at its name.
-  return writeWholeFile((folder / "tallix.desktop").string(), entry, error);
+  return os::replaceDurably((folder / "tallix.desktop").string(), [&entry](os::Handle handle) {
+           return os::writeAt(handle, 0, entry.data(), entry.size());
+         }) == 0;
 }
 
 // The one entry goes only when it names this program: another copy's stays.

@@ -1,4 +1,4 @@
-#include "analysis/report.h"
+#include "report.h"
 
 #include <filesystem>
 #include <optional>
@@ -15,6 +15,7 @@
 #include "store/settings_file.h"
 #include "store/text_forms.h"
 #include "store/volume_file.h"
+#include "version.h"
 
 namespace tallix {
 namespace {
