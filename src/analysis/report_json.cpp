@@ -1,6 +1,8 @@
 #include "analysis/report_json.h"
 
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 #include "analysis/cost.h"
 
@@ -77,7 +79,8 @@ std::string jsonString(std::string_view s) {
 }
 
 void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& usage,
-                    const std::optional<Tariff>& tariff, const std::optional<Outlook>& outlook) {
+                    const std::optional<Tariff>& tariff, const std::optional<Outlook>& outlook,
+                    const VolumeReading* volumes) {
   const LogLoad& t = usage.load;
   const bool costs = tariff && usage.cost;
   out << "{\"file\": " << jsonString(file) << ", \"from\": " << jsonString(isoDate(t.from))
@@ -92,6 +95,25 @@ void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& 
   if (outlook)
     out << "\"forecast_seconds\": " << numberOrNull(outlook->forecastSeconds)
         << ", \"allowance_seconds_per_day\": " << numberOrNull(outlook->allowanceSecondsPerDay) << ", ";
+  // Each connection's volume where its volume file has it; the sums count
+  // only the known ones, and volume_complete tells whether that is all.
+  std::vector<std::optional<Volume>> volume(usage.connections.size());
+  if (volumes != nullptr) {
+    Volume sum;
+    bool complete = volumes->state == VolumeReading::State::Read;
+    for (size_t i = 0; i < volume.size(); ++i) {
+      const UsageConnection& c = usage.connections[i];
+      volume[i] = volumeAt(*volumes, c.startRecord, usage.startStamp(c));
+      complete = complete && volume[i].has_value();
+      if (volume[i]) {
+        sum.received += volume[i]->received;
+        sum.sent += volume[i]->sent;
+      }
+    }
+    out << "\"rx_bytes\": " << sum.received << ", \"tx_bytes\": " << sum.sent
+        << ", \"volume_complete\": " << truth(complete) << ", ";
+    if (volumes->state == VolumeReading::State::Damaged) out << "\"volume_problem\": " << jsonString(volumes->problem) << ", ";
+  }
   out << "\"abandoned\": [";
   const std::vector<std::string>& abandoned = usage.load.pairs.abandoned;
   for (size_t i = 0; i < abandoned.size(); ++i) out << (i ? ", " : "") << jsonString(abandoned[i]);
@@ -102,6 +124,13 @@ void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& 
         << jsonString(isoStamp(usage.startStamp(c))) << ", \"end\": " << jsonString(isoStamp(usage.endStamp(c)))
         << ", \"seconds\": " << c.seconds;
     if (costs) out << ", \"cost\": " << centsText(usage.cost->cents[i]);
+    if (volumes != nullptr) {
+      if (volume[i]) {
+        out << ", \"rx_bytes\": " << volume[i]->received << ", \"tx_bytes\": " << volume[i]->sent;
+      } else {
+        out << ", \"rx_bytes\": null, \"tx_bytes\": null";
+      }
+    }
     out << "}";
   }
   out << "]}";

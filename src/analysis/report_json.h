@@ -11,6 +11,7 @@
 #include "analysis/forecast.h"
 #include "analysis/usage.h"
 #include "store/tariff_file.h"
+#include "store/volume_file.h"
 
 namespace tallix {
 
@@ -25,9 +26,11 @@ std::string csvField(std::string_view text);
 // {"file": ..., "from": ..., ..., "connections": [...]} on one line; with a
 // tariff the log's currency and cost and each connection's cost, with an
 // outlook its forecast_seconds and allowance_seconds_per_day.
+// With the log's volume file, each connection's rx_bytes and tx_bytes (null
+// where unknown) and the log's sums of the known ones.
 void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& usage,
                     const std::optional<Tariff>& tariff = std::nullopt,
-                    const std::optional<Outlook>& outlook = std::nullopt);
+                    const std::optional<Outlook>& outlook = std::nullopt, const VolumeReading* volumes = nullptr);
 
 enum class DayForm { Text, Csv, Json };
 void writePerDay(std::ostream& out, DayForm form, const std::string& file, const LogUsage& usage);

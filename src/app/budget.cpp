@@ -15,6 +15,7 @@
 #include "store/numbers.h"
 #include "store/settings_file.h"
 #include "store/text_forms.h"
+#include "store/volume_file.h"
 
 namespace tallix {
 namespace {
@@ -43,6 +44,43 @@ std::int64_t openCents(const MainForm& form, long long seconds) {
   return connectionCents(*form.tariff, toSerialSeconds(*start), true, seconds);
 }
 
+// The closed connections' bytes from CountRec.zvt's volume file. A damaged
+// file is told once (until it changes), and never stops the time's totals.
+void countClosedVolume(MainForm& form, const LogUsage& usage) {
+  BudgetState& b = form.budget;
+  b.closedVolume = {};
+  b.volumeSeen = false;
+  b.volumePartial = false;
+  const VolumeReading reading = readVolumeFile(form.file(kCountRecZvt));
+  if (reading.state == VolumeReading::State::Damaged && reading.problem != b.volumeProblemTold) {
+    b.volumeProblemTold = reading.problem;
+    AnswerOk(form, std::string(kVolumeFileDamaged) + volumeFileOf(kCountRecZvt) + ": " + reading.problem +
+                       std::string(kVolumeFileDamagedTail));
+  }
+  if (reading.state != VolumeReading::State::Read) return;
+  for (const UsageConnection& c : usage.connections) {
+    if (form.Recording && c.startRecord == form.EndRecNo - 1) continue;
+    const std::optional<Volume> v = volumeAt(reading, c.startRecord, usage.startStamp(c));
+    b.volumeSeen = b.volumeSeen || v.has_value();
+    b.volumePartial = b.volumePartial || !v;
+    if (v) {
+      b.closedVolume.received += v->received;
+      b.closedVolume.sent += v->sent;
+    }
+  }
+}
+
+// ", 3.4 GB" for the period's bytes so far; "at least" where some connection's
+// are unknown; nothing where none is known.
+std::string periodVolumeText(const MainForm& form) {
+  const BudgetState& b = form.budget;
+  const bool open = form.Recording && form.volume.known;
+  if (!b.volumeSeen && !open) return {};
+  const std::uint64_t bytes = b.closedVolume.total() + (open ? form.volume.counted.total() : 0);
+  const bool partial = b.volumePartial || (form.Recording && !form.volume.known);
+  return std::string(", ") + (partial ? "at least " : "") + bytesText(bytes);
+}
+
 // Totals CountRec.zvt as the Calculation view does, leaving out the open
 // connection's pair (its share is worked out from the clock instead).
 void recount(MainForm& form) {
@@ -66,6 +104,7 @@ void recount(MainForm& form) {
       b.closedSeconds -= usage.connections[i].seconds;
       if (usage.cost) b.closedCents -= usage.cost->cents[i];
     }
+    countClosedVolume(form, usage);
   }
   b.counted = true;
   b.periodsSeen = form.periodsBegun;
@@ -90,6 +129,7 @@ void showTime(MainForm& form, long long seconds, const DateTime& now) {
   if (fileExists(form.file(kCountRecZvt))) {
     text = std::string(kPeriodTimeLabel) + hoursMinutesText(seconds);
     if (b.hours > 0) text += " of " + std::to_string(b.hours) + " hr";
+    text += periodVolumeText(form);
     std::optional<std::int64_t> cents;
     if (form.tariff) {
       cents = addCents(b.closedCents, form.Recording ? openCents(form, seconds - b.closedSeconds) : 0);

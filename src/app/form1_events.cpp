@@ -15,6 +15,7 @@
 #include "period/reload.h"
 #include "period/rotation.h"
 #include "store/file_system.h"
+#include "store/volume_file.h"
 #include "store/numbers.h"
 #include "store/record_file.h"
 #include "store/settings_file.h"
@@ -84,7 +85,8 @@ void refreshLogList(MainForm& form, PendingError& error) {
   const std::string zvt = form.file(kCountRecZvt);
   // Only what the loader can read is copied: a far longer file's count
   // overflows either way, and a copy of all of it would freeze the window.
-  if (fileExists(zvt)) copyFile(zvt, form.file(kCountRecLog), error, kMostLogBytes);
+  if (fileExists(zvt) && copyFile(zvt, form.file(kCountRecLog), error, kMostLogBytes))
+    copyVolumeFile(zvt, form.file(kCountRecLog), error);
 
   Control& list = form[form1::File1];
   list.path = form.AppPath;
@@ -247,6 +249,8 @@ void Form3_Ending(MainForm& form) {
   if (!form.Recording) return;
   const DateTime now = form.services->now();
   countDayIfDue(form, now);
+  // The bytes up to this moment too, where the line's counters are still there.
+  form.volume.take(form.services->trafficCounters());
   PendingError ignored;  // the program is ending: there is nobody left to tell
   writeOpenPair(form, stampText(now), ignored);
 }

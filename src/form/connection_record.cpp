@@ -7,6 +7,7 @@
 #include "store/numbers.h"
 #include "store/record_file.h"
 #include "store/text_forms.h"
+#include "store/volume_file.h"
 
 namespace tallix {
 
@@ -54,7 +55,14 @@ bool writeOpenPair(MainForm& form, std::string_view endStamp, PendingError& erro
   form.LineRec = padRecord(endRecordText(endStamp));
   RecordFile file(form.file(kCountRecZvt), kRecordLength, error);
   const bool written = file.writeSpan(form.EndRecNo - 1, pair);
-  return file.close() && written;
+  const bool closed = file.close();
+  if (written && closed && form.volume.known) {
+    // The volume goes after the pair: a power cut between the two can only
+    // leave the volume of the previous write, never bytes the pair lacks.
+    recordConnectionVolume(form.file(kCountRecZvt), {form.EndRecNo - 1, right(form.StartLine, 17), form.volume.counted},
+                           error);
+  }
+  return closed && written;
 }
 
 bool countDayIfDue(MainForm& form, const DateTime& when) {
@@ -73,6 +81,7 @@ void closeConnection(MainForm& form, const DateTime& when, PendingError& error) 
   form[form1::lblEndTime].caption = "_end : " + longStampText(when);
   form.Recording = false;
   form.DaysSpanned = 0;
+  form.volume = {};
 }
 
 }  // namespace tallix

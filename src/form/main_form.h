@@ -12,6 +12,7 @@
 #include "form/control_names.h"
 #include "form/controls.h"
 #include "form/services.h"
+#include "form/volume_count.h"
 #include "store/date_time.h"
 #include "store/pending_error.h"
 #include "store/tariff_file.h"
@@ -44,6 +45,12 @@ struct BudgetState {
   // so a late answer of the old one changes nothing.
   std::int16_t noticeAsked = 0;
   std::uint32_t noticeRound = 0;
+  // The closed connections' bytes from CountRec.zvt's volume file: whether
+  // any is known, whether some are not, and the last damage told.
+  Volume closedVolume;
+  bool volumeSeen = false;
+  bool volumePartial = false;
+  std::string volumeProblemTold;
 };
 inline constexpr std::int16_t kWarned80 = 1;
 inline constexpr std::int16_t kWarned100 = 2;
@@ -110,6 +117,8 @@ struct MainForm {
   std::string StartMinuteText;
   std::string DayText;
   std::int16_t LastSaveMinute = 0;
+  // The open connection's bytes, written beside its end record.
+  VolumeCount volume;
   // The clock at the previous tick, to see sleeps, clock changes and a new
   // calendar day between two ticks (none before the first tick).
   std::optional<DateTime> lastTickTime;

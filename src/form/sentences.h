@@ -42,6 +42,10 @@ inline constexpr std::string_view kDataFolderLabel = "data folder: ";
 inline constexpr std::string_view kBudgetInvalid =
     "The hours to warn after must be a whole number from 1 to 744; leave the box empty (or 0) for no warning.";
 inline constexpr std::string_view kPeriodTimeLabel = "this period: ";
+// A damaged volume file: its name and why come between the two.
+inline constexpr std::string_view kVolumeFileDamaged = "The volume file ";
+inline constexpr std::string_view kVolumeFileDamagedTail =
+    ". The time and its totals are not affected; the volume of its connections is unknown.";
 inline constexpr std::string_view kBudget80Notice = "80% of your time budget is used: ";
 inline constexpr std::string_view kBudget100Notice = "Your time budget is used up: ";
 // The tariff: the Settings view's line on it, its failure sentence and the

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/byte_counters.h"
 #include "store/date_time.h"
 
 namespace tallix {
@@ -34,6 +35,9 @@ class Services {
   // One line on what the last probe looked at ("watching: ppp0"); empty
   // where the platform has nothing to say.
   virtual std::string watchedConnection() { return {}; }
+  // The byte counts of the interface the last probe found connected;
+  // nothing where the platform cannot tell. Asked only while recording.
+  virtual std::optional<ByteCounters> trafficCounters() { return std::nullopt; }
   // Shows a message in a new non-modal message window; returns at once.
   virtual void answerOk(const std::string& text) = 0;
   // Adds, changes or removes the notification icon.

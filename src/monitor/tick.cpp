@@ -98,6 +98,8 @@ void startRecord(MainForm& form, const DateTime& now, PendingError& error) {
   // cut between two writes would leave a start without its end, and a
   // rollover at the next start would archive the period that way.
   form.EndRecNo = static_cast<std::int16_t>(start + 1);
+  // The interface's counters now are the base of the connection's bytes.
+  form.volume.begin(form.services->trafficCounters());
   writeOpenPair(form, form.StampText, error);
   form.Recording = true;
 }
@@ -106,6 +108,9 @@ void startRecord(MainForm& form, const DateTime& now, PendingError& error) {
 void continueRecord(MainForm& form, const DateTime& now, PendingError& error) {
   const auto minute = static_cast<std::int16_t>(now.minute);
   UpdateHourGauge(form, minute);
+  // Read on every tick while the line is up: when it drops, the interface
+  // and its counters may be gone, and only the last reading is left.
+  form.volume.take(form.services->trafficCounters());
 
   // Back at the start's hour and minute on a later day: one more whole day.
   // The start record is written together with a fresh end record, so a stop
@@ -166,6 +171,7 @@ void Timer1_Timer(MainForm& form) {
       form[form1::lblF1NoRecord].caption = std::string(kRecordNotProgressing);
       if (form.Recording) {
         PendingError unreported;
+        form.volume.take(form.services->trafficCounters());
         closeConnection(form, now, unreported);
       }
     } else if (form.Recording) {

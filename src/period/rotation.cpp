@@ -12,6 +12,7 @@
 #include "store/record_file.h"
 #include "store/tariff_file.h"
 #include "store/text_forms.h"
+#include "store/volume_file.h"
 
 namespace tallix {
 namespace {
@@ -70,7 +71,9 @@ bool isLeftoverPart(const std::string& name) {
   if (name[name.size() - kTail] != '.' ||
       digits.find_first_not_of("0123456789abcdef") != std::string::npos)
     return false;
-  const std::string own = name.substr(1, name.size() - 1 - kTail);
+  std::string own = name.substr(1, name.size() - 1 - kTail);
+  // A record file's volume file is replaced the same way.
+  if (own.ends_with(kVolumeSuffix)) own.resize(own.size() - kVolumeSuffix.size());
   return own == kCountRecZvt || own == kCountRecLog || own == kSettingsFile || own == kTariffFile ||
          own == "tallix-write-test" || (own.ends_with(".log") && own.find_first_not_of("0123456789") == own.size() - 4);
 }
@@ -160,14 +163,19 @@ void archiveFullSet(MainForm& form, PendingError& error) {
   // Copy the whole set first, then delete only what arrived safely: a log
   // whose copy failed stays where it is rather than being lost.
   std::array<bool, kArchiveSetSize + 1> copied{};
+  // Each log travels with its volume file, or leaves none of an older log behind.
   for (int j = 1; j <= kArchiveSetSize; ++j) {
-    copied[static_cast<size_t>(j)] = copyFile(form.file(archiveFileName(j)), into + archiveFileName(j), error);
+    const std::string from = form.file(archiveFileName(j));
+    const std::string to = into + archiveFileName(j);
+    copied[static_cast<size_t>(j)] = copyFile(from, to, error) && copyVolumeFile(from, to, error);
   }
   for (int j = 1; j <= kArchiveSetSize; ++j) {
-    if (copied[static_cast<size_t>(j)]) deleteFile(form.file(archiveFileName(j)), error);
+    const std::string log = form.file(archiveFileName(j));
+    if (copied[static_cast<size_t>(j)] && deleteFile(log, error)) deleteVolumeFile(log, error);
   }
   // CountRec.log is only a copy of the live file, made again when needed.
   if (fileExists(form.file(kCountRecLog))) deleteFile(form.file(kCountRecLog), error);
+  deleteVolumeFile(form.file(kCountRecLog), error);
 }
 
 void beginNewPeriod(MainForm& form, int s, int e) {
@@ -179,6 +187,8 @@ void beginNewPeriod(MainForm& form, int s, int e) {
     if (!name.empty()) {
       form.ArchiveName = name;
       closed = renameFile(current, form.file(name), error);
+      // The period's volume goes with it, before a new period can begin.
+      if (closed) moveVolumeFile(current, form.file(name), error);
     }
     reportFailure(form, kHandlingFiles, error);
     // Writing new headers over a file that is still the old period's would
@@ -200,8 +210,12 @@ void completeHalfDoneRotation(MainForm& form) {
   if (fileExists(form.file(kCountRecZvt))) return;
   const std::string archive = newestArchive(form);
   if (archive.empty()) return;
-  std::string head;
   PendingError error;
+  // A cut between the two renames leaves the period's volume file behind.
+  const std::string zvt = form.file(kCountRecZvt);
+  if (fileExists(volumeFileOf(zvt)) && !fileExists(volumeFileOf(form.file(archive))))
+    moveVolumeFile(zvt, form.file(archive), error);
+  std::string head;
   if (!readWholeFile(form.file(archive), head, error, 2 * kRecordLength)) return;
   head.resize(2 * kRecordLength, ' ');
   const std::string record1 = head.substr(0, kRecordLength);

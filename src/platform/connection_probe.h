@@ -2,8 +2,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/byte_counters.h"
 
 namespace tallix {
 
@@ -17,6 +20,10 @@ class ConnectionProbe {
   // One line for the Settings view: what the last answer looked at. Empty
   // where the probe has nothing to say.
   virtual std::string watched() const { return {}; }
+  // The byte counts of the interface the last answer found connected, read
+  // now; nothing where they cannot be read. Asked only while a connection is
+  // being recorded, so an idle tick costs nothing more.
+  virtual std::optional<ByteCounters> counters() { return std::nullopt; }
 };
 
 // The real probe of this platform.

@@ -22,6 +22,7 @@ class QtServices : public Services {
   DateTime now() override;
   bool probeConnection(std::string& detectCaption) override;
   std::string watchedConnection() override { return probe_ ? probe_->watched() : std::string(); }
+  std::optional<ByteCounters> trafficCounters() override { return probe_ ? probe_->counters() : std::nullopt; }
   void answerOk(const std::string& text) override;
   void notifyIcon(NotifyAction action, const TrayIconData& data) override;
   void beep() override;

@@ -71,7 +71,7 @@ struct Parser {
 
   // An empty text when the line was taken, else why not.
   std::string take(std::string_view key, std::string_view value) {
-    if (section.empty()) return "a setting before any [Tariff] or [Off-peak] heading";
+    if (section.empty()) return "a setting before any [Tariff], [Off-peak] or [Volume] heading";
     const std::string name = lower(key);
     if (!seen.insert(section + "." + name).second) return inQuotes(key) + " is given twice";
     auto amount = [&](std::int64_t& into) -> std::string {
@@ -95,12 +95,28 @@ struct Parser {
         tariff.unit = std::stoll(std::string(value));
         return {};
       }
+    } else if (section == "volume") {
+      if (name == "price") return amount(tariff.volumePrice);
+      if (name == "unit_bytes") return bytes(key, value, 1, kMostUnitBytes, tariff.unitBytes);
+      if (name == "allowance_bytes") return bytes(key, value, 0, kMostAllowanceBytes, tariff.allowanceBytes);
     } else {
       if (name == "price") return amount(tariff.offPeakPrice);
       if (name == "days") return takeDays(value);
       if (name == "hours") return takeHours(value);
     }
-    return inQuotes(key) + " is not a setting of [" + (section == "tariff" ? "Tariff" : "Off-peak") + "]";
+    return inQuotes(key) + " is not a setting of [" +
+           (section == "tariff" ? "Tariff" : section == "volume" ? "Volume" : "Off-peak") + "]";
+  }
+
+  // A whole number of bytes from `least` to `most`, written plainly.
+  static std::string bytes(std::string_view key, std::string_view value, std::int64_t least, std::int64_t most,
+                           std::int64_t& into) {
+    if (!allDigits(value) || value.size() > 16 || std::stoll(std::string(value)) < least ||
+        std::stoll(std::string(value)) > most)
+      return inQuotes(key) + " must be a whole number of bytes from " + std::to_string(least) + " to " +
+             std::to_string(most);
+    into = std::stoll(std::string(value));
+    return {};
   }
 
   std::string takeDays(std::string_view value) {
@@ -135,6 +151,7 @@ struct Parser {
 TariffReading parseTariff(std::string_view text) {
   Parser parser;
   int number = 0;
+  int volumeLine = 0;
   // A byte-order mark, as some editors write at the start of a text file.
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   while (!text.empty()) {
@@ -147,11 +164,12 @@ TariffReading parseTariff(std::string_view text) {
     std::string reason;
     if (line.front() == '[') {
       const std::string heading = lower(line);
-      if (heading == "[tariff]" || heading == "[off-peak]") {
+      if (heading == "[tariff]" || heading == "[off-peak]" || heading == "[volume]") {
         parser.section = heading.substr(1, heading.size() - 2);
         if (!parser.seen.insert(heading).second) reason = std::string(line) + " is given twice";
+        if (heading == "[volume]") volumeLine = number;
       } else {
-        reason = std::string(line) + " is not a part of a tariff; the parts are [Tariff] and [Off-peak]";
+        reason = std::string(line) + " is not a part of a tariff; the parts are [Tariff], [Off-peak] and [Volume]";
       }
     } else if (const size_t equals = line.find('='); equals == std::string_view::npos) {
       reason = "a line must read key = value";
@@ -164,6 +182,9 @@ TariffReading parseTariff(std::string_view text) {
   // was saved could leave one) are no tariff: every price 0 would be a lie.
   if (!parser.seen.contains("[tariff]"))
     return {std::nullopt, 0, "it holds no [Tariff] part, so there are no prices to use"};
+  // A price by volume means nothing without the size of what it buys.
+  if (volumeLine != 0 && parser.tariff.unitBytes == 0)
+    return {std::nullopt, volumeLine, "[Volume] needs \"unit_bytes\", the bytes of one charged unit"};
   return {parser.tariff, 0, {}};
 }
 

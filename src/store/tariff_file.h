@@ -18,6 +18,9 @@ inline constexpr std::string_view kTariffFile = "tariff.ini";
 inline constexpr std::int64_t kMostAmount = 9'999'999'999;
 // The longest unit, a week: a unit is a time on the clock, not a count.
 inline constexpr std::int64_t kMostUnit = 604'800;
+// The largest unit and allowance of [Volume], in bytes: a terabyte, a petabyte.
+inline constexpr std::int64_t kMostUnitBytes = 1'000'000'000'000;
+inline constexpr std::int64_t kMostAllowanceBytes = 1'000'000'000'000'000;
 // A tariff is a few lines; a file far longer is not one.
 inline constexpr long long kLongestTariff = 64 * 1024;
 
@@ -34,6 +37,12 @@ struct Tariff {
   std::int64_t offPeakFrom = 0;
   std::int64_t offPeakTo = 0;
   std::int64_t offPeakPrice = 0;
+  // By volume ([Volume]): `volumePrice` for each begun unit of `unitBytes`
+  // past the period's first `allowanceBytes` (those a flat fee pays for).
+  // Without a [Volume] part unitBytes is 0 and only time is priced.
+  std::int64_t unitBytes = 0;
+  std::int64_t volumePrice = 0;
+  std::int64_t allowanceBytes = 0;
 
   friend bool operator==(const Tariff&, const Tariff&) = default;
 };

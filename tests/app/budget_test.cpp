@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "analysis/usage.h"
 #include "app/form1_events.h"
 #include "form/sentences.h"
 #include "period/period_fixture.h"
 #include "store/settings_file.h"
 #include "store/text_forms.h"
+#include "store/volume_file.h"
 #include "support/fake_services.h"
 
 namespace tallix {
@@ -94,6 +97,44 @@ TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
     // The time so far is the Calculation view's total of the record file.
     const LogUsage usage = readLogUsage(dir.path(), "CountRec.zvt", c.partMinute);
     EXPECT_EQ(periodSecondsSoFar(form, services.clock), usage.totalSeconds());
+  }
+}
+
+// The period line gains the bytes so far from the volume file and the open
+// connection: unknown is shown as nothing, never as zero; a damaged file is
+// told once and the time stays.
+TEST(Budget, ThePeriodLineShowsTheVolumeSoFar) {
+  const std::string both = volumeText({{3, "02/04/02 08:00:00", {3'000'000'000, 400'000'000}},
+                                       {5, "02/04/03 08:00:00", {50'000'000, 0}}});
+  const std::string first = volumeText({{3, "02/04/02 08:00:00", {1'000'000'000, 0}}});
+  const struct { const char* what; std::optional<std::string> volumeFile; bool online; std::string label; size_t told; }
+      cases[] = {
+      {"no volume file", std::nullopt, false, "this period: 2 hr 00 min", 0},
+      {"both known", both, false, "this period: 2 hr 00 min, 3.5 GB", 0},
+      {"one unknown", first, false, "this period: 2 hr 00 min, at least 1.0 GB", 0},
+      {"online, counting", first, true, "this period: 2 hr 01 min, at least 1.2 GB", 0},
+      {"damaged", "tallix volume 1\ncheck 0\n", false, "this period: 2 hr 00 min", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Program p;
+    auto& [services, dir, form] = p;
+    services.clock = {2002, 4, 20, 9, 0, 0};
+    p.writeLog("CountRec.zvt", periodFile("2002/04/01", false, {kH, kH}));
+    if (c.volumeFile) std::ofstream(dir.file("CountRec.zvt.vol"), std::ios::binary) << *c.volumeFile;
+    Form1_Form_Load(form);
+    services.line = c.online;
+    services.counters = ByteCounters{0, 0, "ppp0"};
+    Timer1_TickAndBudget(form);
+    services.advance(60);
+    services.counters = ByteCounters{200'000'000, 5'000'000, "ppp0"};
+    Timer1_TickAndBudget(form);
+    Timer1_TickAndBudget(form);
+    EXPECT_EQ(form["lblPeriodTime"].caption, c.label);
+    ASSERT_EQ(services.messages.size(), c.told);
+    if (c.told != 0) {
+      EXPECT_TRUE(services.messages[0].starts_with("The volume file CountRec.zvt.vol: its check sum does not match"));
+    }
   }
 }
 

@@ -18,6 +18,7 @@
 #include "platform/autostart.h"
 #include "store/record_file.h"
 #include "store/settings_file.h"
+#include "store/volume_file.h"
 #include "support/fake_services.h"
 #include "support/fault_counter.h"
 #include "support/record_checks.h"
@@ -73,6 +74,62 @@ void markClosedPairs(const std::string& path) {
   for (const std::string& pair : closedPairs(slurp(path))) mark("pair", pair);
 }
 
+// Marks the volume of every connection in a record file's volume file: its
+// header and start records, then "received sent".
+void markVolumes(const std::string& path) {
+  const std::string bytes = slurp(path);
+  for (const ConnectionVolume& c : readVolumeFile(path).connections) {
+    const auto at = static_cast<size_t>(c.startRecord - 1) * kRecord;
+    if (at + kRecord > bytes.size()) throw std::runtime_error("a volume without its connection");
+    mark("volume", bytes.substr(0, kRecord) + bytes.substr(at, kRecord) + std::to_string(c.volume.received) + " " +
+                       std::to_string(c.volume.sent));
+  }
+}
+
+// Every volume file reads whole, and every line of it belongs to a
+// connection of its record file: never a volume the records lack.
+void checkVolumeFiles(const std::string& root, std::vector<std::string>& wrong) {
+  for (const char* folder : {"data", "data/Oldlog"}) {
+    std::error_code code;
+    for (const auto& entry : fs::directory_iterator(fs::path(root) / folder, code)) {
+      const std::string name = entry.path().filename().string();
+      if (!name.ends_with(".vol")) continue;
+      const std::string recordFile = entry.path().string().substr(0, entry.path().string().size() - 4);
+      const VolumeReading reading = readVolumeFile(recordFile);
+      if (reading.state != VolumeReading::State::Read) wrong.push_back(name + ": " + reading.problem);
+      const std::string bytes = slurp(recordFile);
+      for (const ConnectionVolume& c : reading.connections) {
+        const auto at = static_cast<size_t>(c.startRecord - 1) * kRecord;
+        if (at + kRecord > bytes.size() || !volumeOf(reading, c.startRecord, bytes.substr(at, kRecord)))
+          wrong.push_back(name + ": a volume without its connection at record " + std::to_string(c.startRecord));
+      }
+    }
+  }
+}
+
+// Whether a promised volume stands beside a record file that holds its connection.
+bool volumeKept(const std::string& root, const std::string& promise) {
+  const std::string header = promise.substr(0, kRecord);
+  const std::string start = promise.substr(kRecord, kRecord);
+  const std::string counts = promise.substr(2 * kRecord);
+  for (const char* folder : {"data", "data/Oldlog"}) {
+    std::error_code code;
+    for (const auto& entry : fs::directory_iterator(fs::path(root) / folder, code)) {
+      const std::string name = entry.path().filename().string();
+      if (!(name.ends_with(".log") || name == "CountRec.zvt")) continue;
+      const std::string bytes = slurp(entry.path());
+      if (bytes.compare(0, kRecord, header) != 0) continue;
+      const VolumeReading reading = readVolumeFile(entry.path().string());
+      for (size_t n = 3; n * kRecord <= bytes.size(); n += 2) {
+        if (bytes.compare((n - 1) * kRecord, kRecord, start) != 0) continue;
+        const std::optional<Volume> v = volumeOf(reading, static_cast<long>(n), start);
+        if (v && std::to_string(v->received) + " " + std::to_string(v->sent) == counts) return true;
+      }
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 void makeInitialTree(const std::string& root) {
@@ -117,9 +174,13 @@ void runDay(const std::string& root) {
   const std::string data = root + "/data/";
   MainForm form(svc, data);
   Form3_Form_Load(form, true);
+  // The line's counters move on with the clock, so volume files are written too.
+  std::uint64_t moved = 0;
   auto tick = [&](long seconds, bool line) {
     svc.advance(seconds);
     svc.line = line;
+    moved += 1000 * static_cast<std::uint64_t>(seconds) + 7;
+    svc.counters = ByteCounters{moved, moved / 3, "ppp0"};
     Timer1_TickAndBudget(form);
   };
   // A connection of two and a half minutes: its start, the refresh at the
@@ -129,6 +190,7 @@ void runDay(const std::string& root) {
   tick(60, true);
   tick(30, false);
   markClosedPairs(data + "CountRec.zvt");
+  markVolumes(data + "CountRec.zvt");
 
   form[form1::chkRunMe].value = 1;
   chkRunMe_MouseUp(form);
@@ -147,6 +209,7 @@ void runDay(const std::string& root) {
   tick(60, true);
   if (form.ArchiveName.empty()) throw std::runtime_error("the period did not roll over");
   markClosedPairs(data + form.ArchiveName);
+  markVolumes(data + form.ArchiveName);
   mark("log", slurp(data + form.ArchiveName));
   tick(60, true);
   tick(30, false);
@@ -163,6 +226,7 @@ void addMark(Promises& promises, const std::string& mark) {
   if (kind == "tariff") promises.tariff = payload;
   if (kind == "autostart") promises.autostart = payload;
   if (kind == "settings") promises.settingsSaved = true;
+  if (kind == "volume" && payload.size() > 2 * kRecord) promises.volumes.push_back(payload);
 }
 
 Promises promisesOf(const FolderState& initial) {
@@ -222,6 +286,10 @@ std::vector<std::string> startAndCheck(const std::string& root, const Promises& 
     for (std::string& pair : closedPairs(bytes)) kept.insert(std::move(pair));
   for (const std::string& pair : promises.pairs)
     if (kept.count(pair) == 0) wrong.push_back("a closed connection is lost: " + pair.substr(kRecord));
+
+  checkVolumeFiles(root, wrong);
+  for (const std::string& promise : promises.volumes)
+    if (!volumeKept(root, promise)) wrong.push_back("a closed connection's volume is lost: " + promise.substr(kRecord));
 
   const std::string tariff = slurp(data + "tariff.ini");
   if (promises.tariff.empty() ? tariff != initialTariff && tariff != kNewTariff : tariff != promises.tariff)

@@ -36,6 +36,7 @@ void runDay(const std::string& root);
 struct Promises {
   std::vector<std::string> logs;                // whole files that must stay, somewhere
   std::vector<std::string> pairs;               // header, start and end records of each closed connection
+  std::vector<std::string> volumes;             // header and start records, "received sent", of each
   std::string tariff;                           // tariff.ini as saved, once saved
   std::string autostart;                        // the entry as written, once written
   bool settingsSaved = false;

@@ -12,7 +12,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -22,6 +26,7 @@
 
 #include "store/date_time.h"
 #include "store/text_forms.h"
+#include "store/volume_file.h"
 #include "support/child_process.h"
 #include "support/fake_services.h"
 #include "support/record_checks.h"
@@ -36,6 +41,13 @@ constexpr int kSpeed = 20;                 // seconds of the program's clock per
 // machine), and the start-up.
 constexpr long long kLongestStaleness = 120 + 2 * kSpeed + 10;
 constexpr const char* kFaketime = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
+
+std::string readWholeText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 std::string fakeTimeSetting(const DateTime& when) {
   std::string text = stampText(when);  // yyyy/mm/dd hh:mm:ss
@@ -150,6 +162,100 @@ TEST_F(CrashTest, ATerminationRequestWhileOnlineKeepsTheTimeUpToIt) {
   const long long stale = staleness(askedAt, records.back());
   EXPECT_LE(stale, kSpeed + 2) << "asked at " << stampText(askedAt) << ", end " << records.back();
   EXPECT_GE(stale, -kSpeed) << "an end after the request";
+}
+
+// Traffic through the line is counted per connection within 1% of the
+// kernel's own counts, written at the even-minute refresh and at the end, kept
+// by a restart, and carried with its period by a rollover and into Oldlog.
+TEST_F(CrashTest, TrafficIsCountedPerConnectionAndTravelsWithItsPeriod) {
+  const auto startAt = [&](const DateTime& clock) {
+    ASSERT_TRUE(program_.start(inNamespace({"env", "QT_QPA_PLATFORM=offscreen", "TZ=UTC",
+                                            std::string("LD_PRELOAD=") + kFaketime, "FAKETIME=" + fakeTimeSetting(clock),
+                                            "FAKETIME_DONT_FAKE_MONOTONIC=1", "FAKETIME_DONT_RESET=1", dir_.file("tallix")})));
+  };
+  // The kernel's counts of the line so far, received and sent.
+  const auto kernel = [&] {
+    Volume v;
+    for (const char* name : {"rx_bytes", "tx_bytes"}) {
+      const std::string out = dir_.file(name);
+      run(inNamespace({"sh", "-c", std::string("cat /sys/class/net/ppp0/statistics/") + name + " > " + out}));
+      (name[0] == 'r' ? v.received : v.sent) = std::stoull(readLog(out).at(0));
+    }
+    return v;
+  };
+  // Datagrams sent through the line; the far end sends each one back.
+  const auto traffic = [&](int count, int size) {
+    const std::string script = "import socket\ns = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)\ns.settimeout(2)\n"
+                               "for _ in range(" + std::to_string(count) + "):\n    s.sendto(b\"x\" * " +
+                               std::to_string(size) + ", (\"10.64.0.1\", 9))\n    s.recv(65536)\n";
+    ASSERT_EQ(run(inNamespace({"python3", "-c", script})), 0);
+  };
+  const auto within1Percent = [](const Volume& counted, const Volume& kernel) {
+    EXPECT_GT(kernel.received, 100000U);
+    EXPECT_LE(std::max(counted.received, kernel.received) - std::min(counted.received, kernel.received),
+              kernel.received / 100);
+    EXPECT_LE(std::max(counted.sent, kernel.sent) - std::min(counted.sent, kernel.sent), kernel.sent / 100);
+  };
+  // Until the period file of `month` holds `count` records (a rollover may take a while).
+  const auto waitForRecords = [&](size_t count, const char* month = "2002/04") {
+    const auto ready = [&] {
+      const std::vector<std::string> records = readLog(zvt());
+      return records.size() >= count && records[0].find(month) != std::string::npos;
+    };
+    for (int i = 0; i < 600 && !ready(); ++i) std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(ready()) << month;
+  };
+
+  // One connection: counted at the even-minute refresh, then at the end.
+  startAt({2002, 4, 16, 9, 12, 40});
+  waitForRecords(4);
+  traffic(150, 1000);
+  const Volume first = kernel();
+  std::this_thread::sleep_for(7s);  // past an even minute of the program's clock
+  VolumeReading reading = readVolumeFile(zvt());
+  ASSERT_EQ(reading.state, VolumeReading::State::Read) << reading.problem;
+  ASSERT_EQ(reading.connections.size(), 1U);
+  within1Percent(reading.connections[0].volume, first);
+  ASSERT_EQ(program_.terminate(), 0);
+  const std::vector<ConnectionVolume> afterFirst = readVolumeFile(zvt()).connections;
+  within1Percent(afterFirst.at(0).volume, first);
+
+  // A restart: a new connection of its own; the first stays as it was.
+  startAt({2002, 4, 16, 10, 0, 0});
+  waitForRecords(6);
+  traffic(100, 1400);
+  const Volume second = kernel();
+  ASSERT_EQ(program_.terminate(), 0);
+  const VolumeReading both = readVolumeFile(zvt());
+  ASSERT_EQ(both.connections.size(), 2U);
+  EXPECT_EQ(both.connections[0], afterFirst.at(0));
+  within1Percent(both.connections[1].volume,
+                 {second.received - first.received, second.sent - first.sent});
+  const std::string period = readWholeText(zvt() + ".vol");
+
+  // A start in the next period rolls it over: its volume goes with it to 1.log.
+  startAt({2002, 5, 16, 9, 0, 0});
+  waitForRecords(4, "2002/05");
+  ASSERT_EQ(program_.terminate(), 0);
+  EXPECT_EQ(readWholeText(dir_.file("1.log.vol")), period);
+  // A full set moves into Oldlog with its volume files.
+  for (int n = 2; n <= 99; ++n) writeLog(dir_.file(std::to_string(n) + ".log"), {"From : 15_2002/01/15", "0_To : 14"});
+  startAt({2002, 6, 16, 9, 0, 0});
+  waitForRecords(4, "2002/06");
+  ASSERT_EQ(program_.terminate(), 0);
+  EXPECT_EQ(readWholeText(dir_.file("Oldlog/1.log.vol")), period);
+  EXPECT_TRUE(fs::exists(dir_.file("1.log.vol"))) << "the May period's own";
+  // The report gives each connection's bytes.
+  FILE* report = ::popen((std::string(TALLIX_REPORT_PATH) + " --json " + dir_.file("Oldlog/1.log")).c_str(), "r");
+  ASSERT_NE(report, nullptr);
+  std::string json;
+  for (char part[4096]; std::fgets(part, sizeof part, report) != nullptr;) json += part;
+  EXPECT_EQ(::pclose(report), 0) << json;
+  for (const ConnectionVolume& c : both.connections)
+    EXPECT_NE(json.find("\"rx_bytes\": " + std::to_string(c.volume.received) +
+                        ", \"tx_bytes\": " + std::to_string(c.volume.sent) + "}"),
+              std::string::npos)
+        << json;
 }
 
 }  // namespace

@@ -3,16 +3,55 @@
 // or a signal ends it; the interface then vanishes, like a hang-up.
 // "tun_ppp wwan0 raw" keeps the tunnel's own link type NONE (raw IP), as a
 // mobile-broadband modem's interface has.
+// Like the far end of a line, it sends back every IPv4 UDP datagram sent
+// through it, to the port it came from, so traffic both ways can be made
+// and counted.
 // Exit 77: the tunnel device cannot be had here.
 #include <fcntl.h>
 #include <linux/if.h>
 #include <linux/if_tun.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+
+namespace {
+
+// The IPv4 header checksum of `length` (even) bytes, as it must be written.
+std::uint16_t checksum(const unsigned char* data, size_t length) {
+  std::uint32_t sum = 0;
+  for (size_t i = 0; i + 1 < length; i += 2) sum += static_cast<std::uint32_t>(data[i] << 8 | data[i + 1]);
+  while (sum >> 16 != 0) sum = (sum & 0xFFFF) + (sum >> 16);
+  return static_cast<std::uint16_t>(~sum);
+}
+
+// Turns an IPv4 UDP datagram into its answer in place (addresses and ports
+// swapped, no UDP checksum); false for anything else.
+bool answerDatagram(unsigned char* packet, size_t length) {
+  if (length < 28 || packet[0] >> 4 != 4 || packet[9] != 17) return false;  // IPv4, UDP
+  const size_t header = static_cast<size_t>(packet[0] & 0x0F) * 4;
+  if (header < 20 || length < header + 8) return false;
+  unsigned char swap[4];
+  std::memcpy(swap, packet + 12, 4);
+  std::memcpy(packet + 12, packet + 16, 4);
+  std::memcpy(packet + 16, swap, 4);
+  packet[10] = packet[11] = 0;
+  const std::uint16_t sum = checksum(packet, header);
+  packet[10] = static_cast<unsigned char>(sum >> 8);
+  packet[11] = static_cast<unsigned char>(sum & 0xFF);
+  unsigned char* udp = packet + header;
+  std::memcpy(swap, udp, 2);
+  std::memcpy(udp, udp + 2, 2);
+  std::memcpy(udp + 2, swap, 2);
+  udp[6] = udp[7] = 0;
+  return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   constexpr unsigned long kLinkTypePpp = 512;  // ARPHRD_PPP
@@ -32,7 +71,23 @@ int main(int argc, char** argv) {
   if (!rawIp && ::ioctl(fd, TUNSETLINK, kLinkTypePpp) < 0) return fail("set link type PPP", 1);
   std::printf("ready %s\n", request.ifr_name);
   std::fflush(stdout);
-  for (char ignored = 0; ::read(STDIN_FILENO, &ignored, 1) > 0;) {
+  static unsigned char packet[65536];
+  for (;;) {
+    pollfd watched[2] = {{STDIN_FILENO, POLLIN, 0}, {fd, POLLIN, 0}};
+    if (::poll(watched, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (watched[0].revents != 0) {
+      char ignored = 0;
+      if (::read(STDIN_FILENO, &ignored, 1) <= 0) break;
+    }
+    if ((watched[1].revents & POLLIN) != 0) {
+      const ssize_t got = ::read(fd, packet, sizeof packet);
+      if (got > 0 && answerDatagram(packet, static_cast<size_t>(got))) {
+        if (::write(fd, packet, static_cast<size_t>(got)) < 0) std::perror("tun_ppp: answer");
+      }
+    }
   }
   ::close(fd);
   return 0;

@@ -13,6 +13,7 @@
 #include "form/sentences.h"
 #include "monitor/hour_gauge.h"
 #include "store/text_forms.h"
+#include "store/volume_file.h"
 #include "support/fake_services.h"
 #include "support/fault_counter.h"
 
@@ -353,6 +354,59 @@ TEST_F(TickTest, HourGaugeStepsByTheMinutesPassed) {
     EXPECT_EQ(form.LastMinute, c.wantPointer == 0 ? c.lastMinute : c.minute);
     EXPECT_EQ(services.trayPictures, c.wantPictures);
   }
+}
+
+// The bytes of a connection are counted from its start, read only while it is
+// recorded, and written beside its end record: at the start, each even minute
+// and the close. What was written stays when the counters start again.
+TEST_F(TickTest, VolumeIsWrittenBesideTheEndRecord) {
+  beginPeriod();
+  services.counters = ByteCounters{5000, 700, "ppp0"};
+  tickAt(at(4, 16, 9, 12, 58));
+  EXPECT_EQ(services.counterReads, 0) << "the idle tick reads no counters";
+  const auto written = [&] {
+    const VolumeReading reading = readVolumeFile(zvt());
+    EXPECT_EQ(reading.state, VolumeReading::State::Read) << reading.problem;
+    return reading.connections;
+  };
+  services.line = true;
+  tickAt(at(4, 16, 9, 12, 59));
+  EXPECT_EQ(written(), (std::vector<ConnectionVolume>{{3, "02/04/16 09:12:59", {0, 0}}}));
+  services.counters = ByteCounters{6000, 750, "ppp0"};
+  tickAt(at(4, 16, 9, 13, 0));
+  EXPECT_EQ(written()[0].volume, (Volume{0, 0})) << "written only with the end record";
+  services.counters = ByteCounters{6500, 760, "ppp0"};
+  tickAt(at(4, 16, 9, 14, 0));
+  EXPECT_EQ(written()[0].volume, (Volume{1500, 60}));
+  // The interface made again: its counters begin anew; nothing counted is lost.
+  services.counters = ByteCounters{100, 10, "ppp0"};
+  tickAt(at(4, 16, 9, 14, 1));
+  services.counters = ByteCounters{400, 30, "ppp0"};
+  tickAt(at(4, 16, 9, 14, 2));
+  // The line drops: the interface is gone, the last reading counts.
+  services.counters.reset();
+  services.line = false;
+  tickAt(at(4, 16, 9, 14, 3));
+  EXPECT_EQ(written(), (std::vector<ConnectionVolume>{{3, "02/04/16 09:12:59", {1800, 80}}}));
+  // A second connection gets its own line; the first keeps its own.
+  const int readsBefore = services.counterReads;
+  tickAt(at(4, 16, 9, 20, 0));
+  EXPECT_EQ(services.counterReads, readsBefore);
+  services.counters = ByteCounters{0, 0, "ppp1"};
+  services.line = true;
+  tickAt(at(4, 16, 9, 30, 0));
+  services.counters = ByteCounters{42, 7, "ppp1"};
+  services.line = false;
+  tickAt(at(4, 16, 9, 30, 1));
+  EXPECT_EQ(written(), (std::vector<ConnectionVolume>{{3, "02/04/16 09:12:59", {1800, 80}},
+                                                      {5, "02/04/16 09:30:00", {0, 0}}}));
+  // Where the platform cannot count, nothing is written for the connection: unknown, not zero.
+  services.counters.reset();
+  services.line = true;
+  tickAt(at(4, 16, 9, 40, 0));
+  tickAt(at(4, 16, 9, 42, 0));
+  EXPECT_EQ(written().size(), 2U);
+  EXPECT_TRUE(services.messages.empty());
 }
 
 TEST_F(TickTest, DaySpentRewritesTheStartRecordWithTwoDigits) {

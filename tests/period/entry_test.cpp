@@ -104,8 +104,13 @@ TEST(Rotation, ClosedPeriodTakesTheLowestFreeNumber) {
     for (int n : c.files) p.writeLog(numbered(n), {"kept " + std::to_string(n)});
     for (int n : c.folders) fs::create_directory(p.dir.file(numbered(n)));
     p.writeLog("CountRec.zvt", kOldPeriod);
+    // The period's volume file goes with it, over one left by a deleted log.
+    p.writeLog("CountRec.zvt.vol", {"volume"});
+    p.writeLog(c.expected + ".vol", {"orphan"});
     p.confirm("20", "10");
     EXPECT_EQ(p.log(c.expected), kOldPeriod) << c.expected;
+    EXPECT_EQ(p.log(c.expected + ".vol"), Strings{"volume"});
+    EXPECT_FALSE(p.exists("CountRec.zvt.vol"));
     for (int n : c.files) EXPECT_EQ(p.log(numbered(n)), Strings{"kept " + std::to_string(n)});
     EXPECT_TRUE(p.log("CountRec.zvt").size() == 2U && p.services.messages.empty()) << c.expected;
   }
@@ -119,10 +124,14 @@ TEST(Rotation, FullSetMovesIntoOldlogAndNumberingStartsAgain) {
   fs::create_directory(p.dir.file("Oldlog"));
   p.writeLog("Oldlog/1.log", {"old 1"});
   for (const char* other : {"CountRec.log", "100.log", "notes.log"}) p.writeLog(other, {other});
+  // Volume files travel with their logs; an older one in Oldlog does not stay beside a log without one.
+  for (const char* volume : {"1.log.vol", "CountRec.log.vol", "Oldlog/2.log.vol"}) p.writeLog(volume, {volume});
   p.writeLog("CountRec.zvt", kOldPeriod);
   p.confirm("20", "10");
   EXPECT_TRUE(p.log("Oldlog/1.log") == Strings{"new 1"} && p.log("Oldlog/99.log") == Strings{"new 99"});
   EXPECT_FALSE(p.exists("2.log") || p.exists("99.log") || p.exists("CountRec.log"));
+  EXPECT_EQ(p.log("Oldlog/1.log.vol"), Strings{"1.log.vol"});
+  EXPECT_FALSE(p.exists("Oldlog/2.log.vol") || p.exists("1.log.vol") || p.exists("CountRec.log.vol"));
   EXPECT_EQ(p.log("1.log"), kOldPeriod);
   EXPECT_TRUE(p.exists("100.log") && p.exists("notes.log")) << "not of the set: left where they are";
   EXPECT_TRUE(p.services.messages.empty());
@@ -194,11 +203,12 @@ TEST(Rotation, FailedHeaderWriteLeavesNoHeaderlessFile) {
 // the newest log's headers; anything else is left as it is. Leftovers of an
 // interrupted replacement go; other files stay.
 TEST(Rotation, AStartCompletesARotationCutInTwo) {
-  const struct { const char* name; bool zvt; std::string newest; Strings zvtAfter; } cases[] = {
-      {"cut in two", false, "1_To : 14", {"From : 15_2002/04/06", "1_To : 14"}},
-      {"nothing to complete", true, "1_To : 14", {"From : 01_2002/04/01", "0_To : 31"}},
-      {"a foreign newest log", false, "no header", {}},
-      {"equal days", false, "0_To : 15", {}},
+  // volumeMoved: the period's volume file, left behind by the cut, joins its log.
+  const struct { const char* name; bool zvt; std::string newest; Strings zvtAfter; bool volumeMoved; } cases[] = {
+      {"cut in two", false, "1_To : 14", {"From : 15_2002/04/06", "1_To : 14"}, true},
+      {"nothing to complete", true, "1_To : 14", {"From : 01_2002/04/01", "0_To : 31"}, false},
+      {"a foreign newest log", false, "no header", {}, true},
+      {"equal days", false, "0_To : 15", {}, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -209,12 +219,16 @@ TEST(Rotation, AStartCompletesARotationCutInTwo) {
     fs::last_write_time(p.dir.file("1.log"), old);
     p.writeLog("3.log", {"From : 15_2002/04/15", c.newest, "start: 002/04/16 09:12:40"});
     if (c.zvt) p.writeLog("CountRec.zvt", {"From : 01_2002/04/01", "0_To : 31"});
+    p.writeLog("CountRec.zvt.vol", {"volume"});
     p.writeLog(".CountRec.zvt.0123456789abcdef.part", {"half"});
+    p.writeLog(".3.log.vol.0123456789abcdef.part", {"half"});
     p.writeLog(".notes.0123456789abcdef.part", {"mine"});
     completeHalfDoneRotation(p.form);
     EXPECT_EQ(p.log("CountRec.zvt"), c.zvtAfter);
+    EXPECT_EQ(p.exists("3.log.vol"), c.volumeMoved);
+    EXPECT_NE(p.exists("CountRec.zvt.vol"), c.volumeMoved);
     EXPECT_TRUE(p.services.messages.empty());
-    EXPECT_FALSE(p.exists(".CountRec.zvt.0123456789abcdef.part"));
+    EXPECT_FALSE(p.exists(".CountRec.zvt.0123456789abcdef.part") || p.exists(".3.log.vol.0123456789abcdef.part"));
     EXPECT_TRUE(p.exists(".notes.0123456789abcdef.part"));
   }
 }

@@ -104,6 +104,33 @@ TEST(DialupProbeTest, InterfacesThatComeAndGoAreJudgedWhenTheyAppear) {
   EXPECT_TRUE(failure.empty());
 }
 
+// The byte counts are those of the interface the last answer found
+// connected, read when asked; anything odd in them is no count at all.
+TEST(DialupProbeTest, CountsOnlyTheConnectedInterfacesBytes) {
+  const struct { const char* name; const char* flags; Text received, sent; std::optional<ByteCounters> counted; }
+      cases[] = {
+      {"up", "0x1091\n", "1204883\n", "88120\n", ByteCounters{1204883, 88120, "ppp0"}},
+      {"64 bits", "0x1091\n", "18446744073709551615\n", "0\n", ByteCounters{18446744073709551615ULL, 0, "ppp0"}},
+      {"down", "0x1090\n", "1\n", "2\n", std::nullopt},
+      {"no counts", "0x1091\n", std::nullopt, std::nullopt, std::nullopt},
+      {"one count odd", "0x1091\n", "12x\n", "2\n", std::nullopt},
+      {"past 64 bits", "0x1091\n", "18446744073709551616\n", "2\n", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    layOut(dir.path(), {kEthernetUp, ppp("ppp0", "5", c.flags, "1\n")});
+    fs::create_directories(fs::path(dir.path()) / "ppp0" / "statistics");
+    for (const auto& [file, text] : {std::pair{"rx_bytes", c.received}, {"tx_bytes", c.sent}})
+      if (text) std::ofstream(fs::path(dir.path()) / "ppp0" / "statistics" / file) << *text;
+    DialupProbe probe(dir.path());
+    std::string failure;
+    probe.isConnected(failure);
+    EXPECT_EQ(probe.counters(), c.counted);
+  }
+  EXPECT_EQ(interfaceCounters("/sys/class/net", "../../etc"), std::nullopt) << "a name is one folder";
+}
+
 void setOrUnset(const char* name, const std::optional<std::string>& value) {
   value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
 }

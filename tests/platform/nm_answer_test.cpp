@@ -11,7 +11,8 @@ namespace tallix::testing {
 namespace {
 
 NmActive active(const char* type, std::uint32_t state, std::vector<NmDevice> devices = {}) {
-  return {type, "Provider", state, std::move(devices)};
+  // Its interface named after its type, to see whose counts are taken.
+  return {type, "Provider", state, std::move(devices), std::string(type) + "0"};
 }
 
 TEST(NmAnswerTest, FirstDialupLikeConnectionDecidesAndOnlyActivatedCounts) {
@@ -48,6 +49,9 @@ TEST(NmAnswerTest, FirstDialupLikeConnectionDecidesAndOnlyActivatedCounts) {
     EXPECT_EQ(answer.connected, c.connected);
     EXPECT_EQ(answer.watched, c.watched);
   }
+  // The deciding connection's interface is the one whose bytes are counted.
+  EXPECT_EQ(judge({active("802-3-ethernet", 2, {ethernet}), active("gsm", 2)}).interface, "gsm0");
+  EXPECT_EQ(judge({active("802-3-ethernet", 2, {ethernet})}).interface, "");
 }
 
 }  // namespace

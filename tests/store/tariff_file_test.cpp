@@ -19,6 +19,11 @@ TEST(TariffFile, ReadsTheHandWrittenFileAndRefusesWithTheLine) {
   full.offPeakFrom = 21 * 3600;
   full.offPeakTo = 7 * 3600;
   full.offPeakPrice = 200;
+  Tariff byVolume;
+  byVolume.currency = "EUR";
+  byVolume.unitBytes = 1000000;
+  byVolume.volumePrice = 100;
+  byVolume.allowanceBytes = 10'000'000'000;
   Tariff odd;
   odd.unit = 1;
   odd.price = 123456789;
@@ -36,8 +41,8 @@ TEST(TariffFile, ReadsTheHandWrittenFileAndRefusesWithTheLine) {
        "it holds no [Tariff] part, so there are no prices to use"},
       {"\xEF\xBB\xBF[Tariff]\nunit = 1\nprice = 12345.6789", odd, 0, ""},
       {"[tariff]\nUNIT=1\nprice=12345.6789", odd, 0, ""},
-      {"price = 1", std::nullopt, 1, "a setting before any [Tariff] or [Off-peak] heading"},
-      {"[Tariff]\n[Peak]", std::nullopt, 2, "[Peak] is not a part of a tariff; the parts are [Tariff] and [Off-peak]"},
+      {"price = 1", std::nullopt, 1, "a setting before any [Tariff], [Off-peak] or [Volume] heading"},
+      {"[Tariff]\n[Peak]", std::nullopt, 2, "[Peak] is not a part of a tariff; the parts are [Tariff], [Off-peak] and [Volume]"},
       {"[Tariff]\nprice 5", std::nullopt, 2, "a line must read key = value"},
       {"[Tariff]\npirce = 5", std::nullopt, 2, "\"pirce\" is not a setting of [Tariff]"},
       {"[Off-peak]\nunit = 5", std::nullopt, 2, "\"unit\" is not a setting of [Off-peak]"},
@@ -58,6 +63,17 @@ TEST(TariffFile, ReadsTheHandWrittenFileAndRefusesWithTheLine) {
       {"[Off-peak]\nhours = 21:00", std::nullopt, 2, "\"hours\" must be two times of day such as 21:00-07:00"},
       {"[Off-peak]\nhours = 21:60-07:00", std::nullopt, 2, "\"hours\" must be two times of day such as 21:00-07:00"},
       {"[Off-peak]\nhours = 00:00-24:00", std::nullopt, 2, "\"hours\" must begin and end at different times"},
+      // By volume, beside time or alone; no [Volume] prices time only.
+      {"[Tariff]\ncurrency = EUR\n[Volume]\nunit_bytes = 1000000\nprice = 0.01\nallowance_bytes = 10000000000\n",
+       byVolume, 0, ""},
+      {"[Tariff]\n[Volume]\nprice = 0.01", std::nullopt, 2, "[Volume] needs \"unit_bytes\", the bytes of one charged unit"},
+      {"[Tariff]\n[Volume]\nunit_bytes = 0", std::nullopt, 3,
+       "\"unit_bytes\" must be a whole number of bytes from 1 to 1000000000000"},
+      {"[Tariff]\n[Volume]\nunit_bytes = 1 MB", std::nullopt, 3,
+       "\"unit_bytes\" must be a whole number of bytes from 1 to 1000000000000"},
+      {"[Tariff]\n[Volume]\nunit_bytes = 1\nallowance_bytes = 99999999999999999", std::nullopt, 4,
+       "\"allowance_bytes\" must be a whole number of bytes from 0 to 1000000000000000"},
+      {"[Tariff]\n[Volume]\nunit_bytes = 1\nunit = 60", std::nullopt, 4, "\"unit\" is not a setting of [Volume]"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);

@@ -18,6 +18,8 @@ class FakeServices : public Services {
   DateTime clock{2002, 4, 16, 9, 0, 0};
   bool line = false;              // what the probe answers
   std::string probeFailure;       // when not empty, the probe fails with this code
+  std::optional<ByteCounters> counters;  // what the interface's counters read
+  int counterReads = 0;
   std::vector<std::string> messages;
   std::vector<int> trayPictures;  // every picture passed with Modify
   std::vector<NotifyAction> trayActions;
@@ -35,6 +37,10 @@ class FakeServices : public Services {
   bool probeConnection(std::string& detectCaption) override {
     if (!probeFailure.empty()) detectCaption = probeFailure;
     return probeFailure.empty() && line;
+  }
+  std::optional<ByteCounters> trafficCounters() override {
+    ++counterReads;
+    return counters;
   }
   void answerOk(const std::string& text) override { messages.push_back(text); }
   void notifyIcon(NotifyAction action, const TrayIconData& data) override {

@@ -9,7 +9,8 @@ namespace tallix {
 namespace {
 
 NetInterface link(std::uint32_t type, bool up, bool connected, const char* name, bool metered = false) {
-  return {type, up, connected, metered, name};
+  // Byte counts that tell the rows apart.
+  return {type, up, connected, metered, name, 1000 + type, 7};
 }
 
 TEST(InterfaceAnswer, AnUpDialupOrMeteredInterfaceCounts) {
@@ -45,6 +46,13 @@ TEST(InterfaceAnswer, AnUpDialupOrMeteredInterfaceCounts) {
     EXPECT_EQ(answer.connected, c.connected);
     EXPECT_EQ(answer.watched, c.watched);
     EXPECT_EQ(plainLinkUp(c.interfaces), c.plainUp);
+    // The counts are the named row's own.
+    ASSERT_EQ(answer.counters.has_value(), c.connected);
+    if (answer.counters) {
+      EXPECT_NE(answer.watched.find(answer.counters->source), std::string::npos);
+      EXPECT_EQ(answer.counters->sent, 7u);
+      EXPECT_GT(answer.counters->received, 1000u);
+    }
   }
 }
 

@@ -14,6 +14,7 @@
 #include "store/numbers.h"
 #include "store/settings_file.h"
 #include "store/text_forms.h"
+#include "store/volume_file.h"
 
 namespace tallix {
 namespace {
@@ -118,7 +119,10 @@ bool reportFile(const std::string& argument, const Options& options, bool named,
       if (named && !options.json && !options.csv) out << argument << ":\n";
       writePerDay(out, options.json ? DayForm::Json : options.csv ? DayForm::Csv : DayForm::Text, argument, usage);
     } else {
-      writeUsageJson(out, argument, usage, options.tariff, outlookOf(folder, usage, options));
+      // A log without a volume file has no volume keys: unknown, not zero.
+      const VolumeReading volumes = readVolumeFile(folder + name);
+      writeUsageJson(out, argument, usage, options.tariff, outlookOf(folder, usage, options),
+                     volumes.state == VolumeReading::State::Missing ? nullptr : &volumes);
     }
     return usage.complete();
   }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "platform/connection_probe.h"
@@ -19,6 +20,7 @@ class DialupProbe : public ConnectionProbe {
   // into `failureCode` and the answer is false.
   bool isConnected(std::string& failureCode) override;
   std::string watched() const override { return watched_; }
+  std::optional<ByteCounters> counters() override;
 
   // Whether raw-IP wwan interfaces count (they do unless told otherwise).
   void countRawIp(bool counted) { rawIpCounted_ = counted; }
@@ -32,6 +34,11 @@ class DialupProbe : public ConnectionProbe {
   std::map<std::string, Kind, std::less<>> dialup_;
   bool rawIpCounted_ = true;
   std::string watched_;
+  std::string connected_;  // the interface of the last answer that was true
 };
+
+// The kernel's byte counts of one interface (statistics/rx_bytes and
+// tx_bytes under `root`), or nothing when either cannot be read.
+std::optional<ByteCounters> interfaceCounters(const std::string& root, const std::string& name);
 
 }  // namespace tallix

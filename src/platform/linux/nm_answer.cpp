@@ -29,7 +29,8 @@ bool dialupLike(const NmActive& active) {
 NmAnswer judge(const std::vector<NmActive>& actives) {
   const auto first = std::find_if(actives.begin(), actives.end(), dialupLike);
   if (first == actives.end()) return {};
-  return {true, first->State == kNmActivated, watchingConnection(shownType(first->Type), first->Id)};
+  return {true, first->State == kNmActivated, watchingConnection(shownType(first->Type), first->Id),
+          first->interface};
 }
 
 }  // namespace tallix

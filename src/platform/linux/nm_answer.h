@@ -22,12 +22,14 @@ struct NmActive {
   std::string Id;    // its name as the user knows it
   std::uint32_t State = 0;
   std::vector<NmDevice> devices;  // read only when the type alone does not decide
+  std::string interface;          // the kernel's name of its first device's IP interface, when known
 };
 
 struct NmAnswer {
   bool found = false;      // a dial-up-like connection is active (in any state)
   bool connected = false;  // ... and activated
   std::string watched;     // the Settings line when found
+  std::string interface;   // whose byte counts are the connection's, when known
 };
 
 // Mobile broadband, PPPoE and Bluetooth (DUN and PAN) are dial-up by type.

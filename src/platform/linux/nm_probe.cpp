@@ -150,7 +150,7 @@ std::optional<NmAnswer> NmProbe::ask() {
     const std::vector<std::string>* devices = find(p.paths, "Devices");
     const std::string* id = find(p.texts, "Id");
     if (type == nullptr || state == nullptr || devices == nullptr || !p.readable("Id")) return std::nullopt;
-    NmActive& active = actives.emplace_back(NmActive{*type, id != nullptr ? *id : "", *state, {}});
+    NmActive& active = actives.emplace_back(NmActive{*type, id != nullptr ? *id : "", *state, {}, {}});
     if (!dialupType(active.Type)) {
       for (const std::string& device : *devices) {
         Properties d;
@@ -161,7 +161,15 @@ std::optional<NmAnswer> NmProbe::ask() {
         active.devices.push_back({*deviceType, metered != nullptr ? *metered : 0});
       }
     }
-    if (dialupLike(active)) break;  // the first one decides; the rest need not be read
+    if (dialupLike(active)) {
+      // Its byte counts are the kernel's for its IP interface (a modem's
+      // ppp0 or wwan0); one that cannot be read leaves the volume unknown.
+      Properties d;
+      if (!devices->empty() && getAll(bus_, devices->front().c_str(), kDeviceIface, d)) {
+        if (const std::string* name = find(d.texts, "IpInterface")) active.interface = *name;
+      }
+      break;  // the first one decides; the rest need not be read
+    }
   }
   return judge(actives);
 }
@@ -194,6 +202,7 @@ bool NmProbe::isConnected(std::string& failureCode) {
 
   if (answer_ && answer_->found) {
     watched_ = answer_->watched;
+    countedBy_ = answer_->connected ? Counted::Manager : Counted::Nothing;
     return answer_->connected;
   }
   // A manager that runs but lists no dial-up connection leaves raw-IP modems
@@ -201,7 +210,14 @@ bool NmProbe::isConnected(std::string& failureCode) {
   kernel_.countRawIp(!answer_);
   const bool connected = kernel_.isConnected(failureCode);
   watched_ = kernel_.watched();
+  countedBy_ = Counted::Kernel;
   return connected;
+}
+
+std::optional<ByteCounters> NmProbe::counters() {
+  if (countedBy_ == Counted::Kernel) return kernel_.counters();
+  if (countedBy_ == Counted::Manager && answer_) return interfaceCounters("/sys/class/net", answer_->interface);
+  return std::nullopt;
 }
 
 std::unique_ptr<ConnectionProbe> makeConnectionProbe() { return std::make_unique<NmProbe>(); }

@@ -30,6 +30,7 @@ class NmProbe : public ConnectionProbe {
 
   bool isConnected(std::string& failureCode) override;
   std::string watched() const override { return watched_; }
+  std::optional<ByteCounters> counters() override;
 
  private:
   bool connect();
@@ -45,6 +46,9 @@ class NmProbe : public ConnectionProbe {
   std::optional<NmAnswer> answer_;
   DialupProbe kernel_;
   std::string watched_;
+  // Who gave the last answer, and so whose interface is counted.
+  enum class Counted : unsigned char { Nothing, Manager, Kernel };
+  Counted countedBy_ = Counted::Nothing;
 };
 
 }  // namespace tallix

@@ -15,10 +15,11 @@ bool dialupInterface(std::uint32_t type) {
 InterfaceAnswer judgeInterfaces(const std::vector<NetInterface>& interfaces) {
   for (const NetInterface& i : interfaces) {
     if (!i.up || !i.connected) continue;
-    if (dialupInterface(i.type)) return {true, watchingInterface(i.name)};
-    if (i.metered) return {true, watchingConnection("metered", i.name)};
+    const ByteCounters counted{i.received, i.sent, i.name};
+    if (dialupInterface(i.type)) return {true, watchingInterface(i.name), counted};
+    if (i.metered) return {true, watchingConnection("metered", i.name), counted};
   }
-  return {false, std::string(kNoDialupFound)};
+  return {false, std::string(kNoDialupFound), std::nullopt};
 }
 
 bool plainLinkUp(const std::vector<NetInterface>& interfaces) {

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/byte_counters.h"
 
 namespace tallix {
 
@@ -19,11 +22,14 @@ struct NetInterface {
   bool connected = false;  // media connected
   bool metered = false;    // the system charges its traffic (cost fixed or variable)
   std::string name;        // the name the user knows it by
+  std::uint64_t received = 0;  // the row's InOctets
+  std::uint64_t sent = 0;      // the row's OutOctets
 };
 
 struct InterfaceAnswer {
   bool connected = false;
   std::string watched;  // the Settings line
+  std::optional<ByteCounters> counters;  // the connected interface's row, when one decided
 };
 
 // Connected when an interface that is dial-up by type, or metered, is up and

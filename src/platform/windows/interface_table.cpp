@@ -72,6 +72,8 @@ std::vector<NetInterface> InterfaceTable::read(std::string& failureCode) {
     found.up = row.OperStatus == IfOperStatusUp;
     found.connected = row.MediaConnectState == MediaConnectStateConnected;
     found.name = utf8(row.Alias[0] != 0 ? row.Alias : row.Description);
+    found.received = row.InOctets;
+    found.sent = row.OutOctets;
     adapters_.push_back(row.InterfaceGuid);
   }
   freeIfTable(table);

@@ -19,11 +19,16 @@ class WindowsProbe : public ConnectionProbe {
   // `failureCode` only when the answer is false.
   bool isConnected(std::string& failureCode) override;
   std::string watched() const override { return watched_; }
+  // The counts of the interface row that decided; for a connection of the
+  // remote-access service, those of its PPP row, read now.
+  std::optional<ByteCounters> counters() override;
 
  private:
   RasProbe ras_;
   InterfaceTable interfaces_;
   std::string watched_;
+  bool byRas_ = false;
+  std::optional<ByteCounters> counters_;
 };
 
 }  // namespace tallix
