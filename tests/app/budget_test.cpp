@@ -130,7 +130,7 @@ TEST(Budget, ThePeriodLineShowsTheVolumeSoFar) {
     services.counters = ByteCounters{200'000'000, 5'000'000, "ppp0"};
     Timer1_TickAndBudget(form);
     Timer1_TickAndBudget(form);
-    EXPECT_EQ(form["lblPeriodTime"].caption, c.label);
+    EXPECT_EQ(form[form1::lblPeriodTime].caption, c.label);
     ASSERT_EQ(services.messages.size(), c.told);
     if (c.told != 0) {
       EXPECT_TRUE(services.messages[0].starts_with("The volume file CountRec.zvt.vol: its check sum does not match"));
