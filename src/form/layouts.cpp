@@ -16,22 +16,10 @@ ControlSpec named(ControlSpec row, const char* accessibleName) {
   return row;
 }
 
-std::vector<ControlSpec> makeForm1() {
+// The Main view.
+void addMainView(std::vector<ControlSpec>& d) {
   using namespace form1;
-  std::vector<ControlSpec> d;
   auto add = [&d](ControlSpec row) { d.push_back(std::move(row)); };
-  // Directly on the window.
-  add({cmdMain, K::Button, {}, "Main", "", arial(), 120, 480, 732, 252});
-  add({cmdCaculation, K::Button, {}, "Calculation", "", arial(), 840, 480, 1092, 252});
-  add({cmdSettings, K::Button, {}, "Settings", "", arial(), 1920, 480, 972, 252});
-  add(named({Smallzvt, K::Picture, {}, "", "", pming(), 5160, 120, 852, 336}, "Tallix logo"));
-  add(named({imgFrame, K::Picture, {}, "", "", pming(), 120, 720, 6360, 3468}, "frame picture"));
-  add(named({fraMain, K::Frame, {}, "", "", pming(), 276, 804, 6012, 3252}, "Main view"));
-  add(named({fraSettings, K::Frame, {}, "", "", pming(), 276, 804, 6012, 3252}, "Settings view"));
-  add(named({fraCalculate, K::Frame, {}, "", "", pming(), 276, 804, 6012, 3252}, "Calculation view"));
-  add({Timer1, K::Timer, {}, "", "", pming(), 0, 0, 0, 0, true, false});
-
-  // The Main view.
   add({lblStatus, K::Label, fraMain, "Status : ", "", times(10.2, true), 120, 240, 732, 252});
   add({lblDetect, K::Label, fraMain, "", "", pming(), 960, 240, 1332, 372});
   add({lblThisMonth, K::Label, fraMain, "Input the starting day and ending day below",
@@ -65,8 +53,12 @@ std::vector<ControlSpec> makeForm1() {
        pming(), 120, 2060, 3972, 252});
   add({lblAllowance, K::Label, fraMain, "", "The time a day left to you within the time budget", pming(), 120,
        1820, 3972, 252});
+}
 
-  // The Settings view.
+// The Settings view.
+void addSettingsView(std::vector<ControlSpec>& d) {
+  using namespace form1;
+  auto add = [&d](ControlSpec row) { d.push_back(std::move(row)); };
   add({chkToBeMin, K::CheckBox, fraSettings, "not enough 1 min is replaced by one minute",
        "When start and end record, first and last seconds are replaced by one minute", arial(), 240, 480, 4452,
        252});
@@ -85,8 +77,12 @@ std::vector<ControlSpec> makeForm1() {
   add({cmdTariff, K::Button, fraSettings, "tariff...", "What a connection costs: edit tariff.ini", arial(), 240,
        2760, 1092, 312});
   add({lblTariff, K::Label, fraSettings, "", "", arial(), 1440, 2790, 4332, 252});
+}
 
-  // The Calculation view.
+// The Calculation view.
+void addCalculationView(std::vector<ControlSpec>& d) {
+  using namespace form1;
+  auto add = [&d](ControlSpec row) { d.push_back(std::move(row)); };
   add(named({File1, K::FileList, fraCalculate, "",
              "CountRec.log is a most recent file stored data, next is great number.", pming(), 3600, 240, 2292, 1152},
             "log files"));
@@ -106,6 +102,25 @@ std::vector<ControlSpec> makeForm1() {
   ControlSpec useTime{lblUseTime, K::Label, fraCalculate, "", "", arial(true), 240, 2400, 2772, 252};
   useTime.windowColours = true;
   add(useTime);
+}
+
+std::vector<ControlSpec> makeForm1() {
+  using namespace form1;
+  std::vector<ControlSpec> d;
+  auto add = [&d](ControlSpec row) { d.push_back(std::move(row)); };
+  // Directly on the window.
+  add({cmdMain, K::Button, {}, "Main", "", arial(), 120, 480, 732, 252});
+  add({cmdCaculation, K::Button, {}, "Calculation", "", arial(), 840, 480, 1092, 252});
+  add({cmdSettings, K::Button, {}, "Settings", "", arial(), 1920, 480, 972, 252});
+  add(named({Smallzvt, K::Picture, {}, "", "", pming(), 5160, 120, 852, 336}, "Tallix logo"));
+  add(named({imgFrame, K::Picture, {}, "", "", pming(), 120, 720, 6360, 3468}, "frame picture"));
+  add(named({fraMain, K::Frame, {}, "", "", pming(), 276, 804, 6012, 3252}, "Main view"));
+  add(named({fraSettings, K::Frame, {}, "", "", pming(), 276, 804, 6012, 3252}, "Settings view"));
+  add(named({fraCalculate, K::Frame, {}, "", "", pming(), 276, 804, 6012, 3252}, "Calculation view"));
+  add({Timer1, K::Timer, {}, "", "", pming(), 0, 0, 0, 0, true, false});
+  addMainView(d);
+  addSettingsView(d);
+  addCalculationView(d);
   return d;
 }
 
