@@ -121,7 +121,7 @@ std::int16_t reached(std::int16_t hours, long long seconds) {
   return marks;
 }
 
-// The period line with its cost, and the outlook's two lines.
+// The period line with its cost and volume, and the outlook's two lines.
 void showTime(MainForm& form, long long seconds, const DateTime& now) {
   const BudgetState& b = form.budget;
   std::string text;
@@ -129,12 +129,14 @@ void showTime(MainForm& form, long long seconds, const DateTime& now) {
   if (fileExists(form.file(kCountRecZvt))) {
     text = std::string(kPeriodTimeLabel) + hoursMinutesText(seconds);
     if (b.hours > 0) text += " of " + std::to_string(b.hours) + " hr";
-    text += periodVolumeText(form);
     std::optional<std::int64_t> cents;
     if (form.tariff) {
       cents = addCents(b.closedCents, form.Recording ? openCents(form, seconds - b.closedSeconds) : 0);
       text += ", " + moneyText(*cents, form.tariff->currency);
     }
+    // The volume comes last: where the line is too long for its place, the
+    // time and the money stay whole.
+    text += periodVolumeText(form);
     const std::string currency = form.tariff ? form.tariff->currency : std::string();
     if (const auto period = periodDays(b.periodFrom, b.periodTo))
       outlook = outlookLines(periodOutlook(seconds, *period, now, b.hours), cents, currency, period->last, b.hours);
