@@ -3,7 +3,9 @@
 with a PPP-type tunnel, which Wine's interface table shows as a PPP interface,
 up and connected while the tunnel is up. Two stretches of the link must give
 one start/end record pair each, within three seconds of the real times, in
-the right folder:
+the right folder. In the program mode datagrams go through the line and come
+back, and each connection's bytes in CountRec.zvt.vol must be within 1% of
+the tunnel's own counts: the figure comes from Wine's interface row.
 
   wine_dialup_test.py TUN_PPP program DIR   tallix.exe of DIR (a build or a
         staged copy; Qt's DLLs from $QT_WINDOWS when DIR has none): its files
@@ -84,6 +86,36 @@ def check_pairs(zvt, stretches):
                 failures.append("record %r is not a %s record" % (record, kind))
             elif abs((when - real).total_seconds()) > TOLERANCE:
                 failures.append("%r: the link changed at %s" % (record, real.strftime("%H:%M:%S")))
+    return failures
+
+
+def kernel_counts(inside):
+    """The line's bytes received and sent so far, as the kernel counts them."""
+    return tuple(int(subprocess.check_output(inside + ["cat", "/sys/class/net/ppp0/statistics/" + name]))
+                 for name in ("rx_bytes", "tx_bytes"))
+
+
+def send_datagrams(inside, count, size):
+    """Datagrams through the line; the tunnel's far end sends each one back."""
+    script = ("import socket\ns = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)\ns.settimeout(2)\n"
+              "for _ in range(%d):\n    s.sendto(b'x' * %d, ('10.64.0.1', 9))\n    s.recv(65536)\n" % (count, size))
+    subprocess.check_call(inside + ["python3", "-c", script])
+
+
+def check_volume(vol, counted):
+    """Each connection's line of the volume file within 1% of the kernel's counts."""
+    if not os.path.exists(vol):
+        return ["no volume file " + vol]
+    with open(vol) as f:
+        lines = f.read().splitlines()
+    rows = [line.split() for line in lines[1:-1]]
+    if len(rows) != len(counted) or any(len(row) != 5 for row in rows):
+        return ["volume file %r, expected %d connections" % (lines, len(counted))]
+    failures = []
+    for row, kernel in zip(rows, counted):
+        for got, want, what in ((int(row[3]), kernel[0], "received"), (int(row[4]), kernel[1], "sent")):
+            if want < 100000 or abs(got - want) > want // 100:
+                failures.append("%s %d bytes in %r, the kernel counted %d" % (what, got, row, want))
     return failures
 
 
@@ -181,6 +213,7 @@ def main(tun_ppp, mode, target):
         time.sleep(3)
 
         stretches = []
+        counted = []
         for seconds in ((6, 9) if mode != "uninstall-online" else (40,)):
             line = subprocess.Popen(inside + [tun_ppp, "ppp0"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                     text=True)
@@ -191,7 +224,12 @@ def main(tun_ppp, mode, target):
             subprocess.check_call(inside + ["ip", "addr", "add", "10.64.0.2", "peer", "10.64.0.1", "dev", "ppp0"])
             subprocess.check_call(inside + ["ip", "link", "set", "ppp0", "up"])
             up = datetime.datetime.now()
-            time.sleep(seconds)
+            if mode == "program":
+                send_datagrams(inside, 120, 1000)
+                time.sleep(max(0, seconds - (datetime.datetime.now() - up).total_seconds()))
+                counted.append(kernel_counts(inside))
+            else:
+                time.sleep(seconds)
             if mode == "uninstall-online":
                 # The uninstaller as it runs itself, from a copy outside the
                 # folder; its close request comes while the link is up.
@@ -217,6 +255,8 @@ def main(tun_ppp, mode, target):
         if program.poll() is not None:
             failures.append("the program ended with status %d" % program.returncode)
         failures += check_pairs(os.path.join(data, "CountRec.zvt"), stretches)
+        if mode == "program":
+            failures += check_volume(os.path.join(data, "CountRec.zvt.vol"), counted)
         if mode.startswith("setup") and listing(folder) != before:
             failures.append("files beside the installed program: %r" % sorted(set(listing(folder)) - set(before)))
         if not mode.startswith("setup") and os.path.exists(local):
