@@ -1,12 +1,14 @@
 #include "shell/pictures.h"
 
 #include <QFont>
+#include <QGuiApplication>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QTransform>
 
 #include <algorithm>
 
@@ -58,17 +60,41 @@ void paintDial(QPainter& painter, const QRectF& box, const QColor& ring, const Q
   painter.restore();
 }
 
-// A logo face at the given height, made smaller until the text fits the width.
-QFont logoFont(qreal pixels, bool bold, bool italic, const QString& text, qreal width) {
-  QFont font;
-  font.setFamilies({"DejaVu Sans", "Arial", "Helvetica"});
-  font.setBold(bold);
-  font.setItalic(italic);
-  for (int size = std::max(1, static_cast<int>(pixels)); size >= 1; --size) {
-    font.setPixelSize(size);
-    if (QFontMetricsF(font).horizontalAdvance(text) <= width) break;
-  }
+// The wordmark's letters are outlines of the program's ordinary face, taken
+// at one size and scaled to fit, slanted and thickened when emphasised: a
+// bold italic look without loading a face of its own (each face loaded stays
+// in memory for the whole run) nor a font at every size tried.
+constexpr qreal kOutlinePixels = 64;
+
+QFont outlineFont() {
+  QFont font = QGuiApplication::font();
+  font.setPixelSize(static_cast<int>(kOutlinePixels));
   return font;
+}
+
+// `text` at `pixels` high (less where it would be wider than `area`),
+// left-aligned in `area` and centred on its middle.
+void drawWordmarkText(QPainter& painter, const QRectF& area, const QString& text, qreal pixels, bool emphasised) {
+  const QFont font = outlineFont();
+  const QFontMetricsF metrics(font);
+  QPainterPath path;
+  path.addText(0, 0, font, text);
+  const qreal slant = emphasised ? 0.2 : 0.0;
+  path = QTransform(1, 0, -slant, 1, 0, 0).map(path);  // leans right: y is negative above the baseline
+  const qreal width = path.boundingRect().width() + (emphasised ? kOutlinePixels * 0.06 : 0);
+  const qreal scale = std::min(pixels / kOutlinePixels, width > 0 ? area.width() / width : 1.0);
+  const qreal baseline = area.center().y() + (metrics.ascent() - metrics.descent()) * scale / 2;
+  painter.save();
+  painter.translate(area.left() - path.boundingRect().left() * scale, baseline);
+  painter.scale(scale, scale);
+  painter.setBrush(painter.pen().color());
+  if (emphasised) {
+    painter.setPen(QPen(painter.pen().color(), kOutlinePixels * 0.06, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  } else {
+    painter.setPen(Qt::NoPen);
+  }
+  painter.drawPath(path);
+  painter.restore();
 }
 
 // The wordmark on a rounded blue plate, with a small dial before it.
@@ -93,15 +119,13 @@ void paintWordmark(QPainter& painter, const QRectF& box, bool withSubtitle) {
   painter.setPen(Qt::white);
   const QString name = "Tallix";
   if (withSubtitle) {
-    const QString subtitle = "online time meter";
-    painter.setFont(logoFont(box.height() * 0.42, true, true, name, text.width()));
-    painter.drawText(text.adjusted(0, 0, 0, -box.height() * 0.3), Qt::AlignLeft | Qt::AlignVCenter, name);
+    drawWordmarkText(painter, text.adjusted(0, 0, 0, -box.height() * 0.3), name, box.height() * 0.42, true);
     painter.setPen(QColor(0xd0, 0xe0, 0xf4));
-    painter.setFont(logoFont(box.height() * 0.16, false, false, subtitle, text.width()));
-    painter.drawText(text.adjusted(0, box.height() * 0.55, 0, 0), Qt::AlignLeft | Qt::AlignTop, subtitle);
+    const qreal subtitleTop = box.height() * 0.55;
+    drawWordmarkText(painter, text.adjusted(0, subtitleTop, 0, -(box.height() - subtitleTop - box.height() * 0.22)),
+                     "online time meter", box.height() * 0.16, false);
   } else {
-    painter.setFont(logoFont(box.height() * 0.5, true, true, name, text.width()));
-    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, name);
+    drawWordmarkText(painter, text, name, box.height() * 0.5, true);
   }
   painter.restore();
 }
