@@ -4,7 +4,9 @@
 Under Xvfb with openbox and a private D-Bus session, a small
 StatusNotifierWatcher gives the real program a tray. Its period file holds
 the longest log a period can (32767 records). The program and the bare
-window of bench/ run side by side; each figure is the private dirty memory
+window of bench/ run side by side, the bare window twice: as it is, and
+showing one line of text in the toolkit's default font (--text), since
+drawing any text at all loads the font configuration and a face; each figure is the private dirty memory
 of /proc/PID/smaps_rollup, read when both have been idle a while:
   1. after start-up, with the main window shown once (Show in the icon's menu);
   2. after the Usage window was opened from the menu on that log and closed.
@@ -86,6 +88,7 @@ def on_bus(tallix, bare, idle):
         os.sync()
         env = dict(os.environ, QT_QPA_PLATFORM="xcb")
         started.append(subprocess.Popen([bare], cwd=work, env=env))
+        started.append(subprocess.Popen([bare, "--text"], cwd=work, env=env))
         program = subprocess.Popen([os.path.join(folder, "tallix")], cwd=folder, env=env)
         started.append(program)
         if not pump(30, lambda: watcher.items):
@@ -103,7 +106,11 @@ def on_bus(tallix, bare, idle):
         if not pump(10, lambda: windows(program.pid, "Tallix")):
             sys.exit("memory_at_rest: the main window did not show")
         pump(idle)
-        rows = [("after start-up", private_dirty_kb(started[0].pid), private_dirty_kb(program.pid))]
+
+        def row(what):
+            return what, private_dirty_kb(started[0].pid), private_dirty_kb(started[1].pid), private_dirty_kb(program.pid)
+
+        rows = [row("after start-up")]
 
         choose("Usage")
         usage = pump(20, lambda: windows(program.pid, "^ Usage$"))
@@ -115,12 +122,13 @@ def on_bus(tallix, bare, idle):
         if not pump(10, lambda: not windows(program.pid, "^ Usage$")):
             sys.exit("memory_at_rest: the Usage window did not close on Escape")
         pump(idle)
-        rows.append(("after the Usage window", private_dirty_kb(started[0].pid), private_dirty_kb(program.pid)))
+        rows.append(row("after the Usage window"))
 
         print("Private_Dirty of /proc/PID/smaps_rollup, idle %d s, Xvfb, %d-record period:" % (idle, RECORDS))
-        print("  %-24s %12s %12s %8s" % ("", "bare window", "Tallix", "ratio"))
-        for what, bare_kb, tallix_kb in rows:
-            print("  %-24s %9d kB %9d kB %8.2f" % (what, bare_kb, tallix_kb, tallix_kb / bare_kb))
+        print("  %-24s %12s %12s %12s %8s %8s" % ("", "bare window", "with text", "Tallix", "ratio", "to text"))
+        for what, bare_kb, text_kb, tallix_kb in rows:
+            print("  %-24s %9d kB %9d kB %9d kB %8.2f %8.2f" % (what, bare_kb, text_kb, tallix_kb, tallix_kb / bare_kb,
+                                                                tallix_kb / text_kb))
     finally:
         for process in started:
             process.kill()
