@@ -47,20 +47,21 @@ void addMainView(std::vector<ControlSpec>& d) {
   add(named({imgScale, K::Picture, fraMain, "", "Expended time while online ( + hr(s) spent on the left )",
              pming(), 1200, 3600, 3816, 216, true, false},
             "hour gauge"));
+  // The period's lines, the time's and then the data's, each read from the
+  // top: so far, at this pace, a day's allowance. Below the buttons the
+  // data's may run the frame's width.
   add({lblPeriodTime, K::Label, fraMain, "", "Time online in this period so far, as the Calculation view totals it",
-       pming(), 120, 2300, 3972, 252});
+       pming(), 120, 1820, 3972, 252});
   add({lblForecast, K::Label, fraMain, "", "The period's time (and cost) at the end if it goes on at today's pace",
        pming(), 120, 2060, 3972, 252});
   add({lblAllowance, K::Label, fraMain, "", "The time a day left to you within the time budget", pming(), 120,
-       1820, 3972, 252});
-  // The volume's lines below the time's, mirrored, so the two "so far" lines
-  // sit together; below the buttons they may run the frame's width.
-  add({lblPeriodVolume, K::Label, fraMain, "", "Data received and sent in this period so far", pming(), 120, 2540,
+       2300, 3972, 252});
+  add({lblPeriodVolume, K::Label, fraMain, "", "Data received and sent in this period so far", pming(), 120, 2600,
        5652, 252});
   add({lblVolumeForecast, K::Label, fraMain, "", "The period's data at the end if it goes on at today's pace",
-       pming(), 120, 2780, 5652, 252});
+       pming(), 120, 2840, 5652, 252});
   add({lblVolumeAllowance, K::Label, fraMain, "", "The data a day left to you within the data allowance", pming(),
-       120, 3020, 5652, 252});
+       120, 3080, 5652, 252});
 }
 
 // The Settings view.
@@ -74,16 +75,16 @@ void addSettingsView(std::vector<ControlSpec>& d) {
        "Automatically load Tallix when Windows starts every time", arial(), 240, 840, 3732, 228});
   add({lblWarnAfter, K::Label, fraSettings, "warn me after", "", arial(), 240, 1224, 1212, 252});
   add(named({txtBudget, K::TextBox, fraSettings, "",
-             "A notice at 80% and at 100% of these hours; empty or 0 for none", arial(), 1500, 1200, 612, 288, true,
+             "A notice at 80% and at 100% of these hours; empty or 0 for none", arial(), 1500, 1200, 732, 288, true,
              true, 3},
             "hours before a warning"));
-  add({lblWarnHours, K::Label, fraSettings, "hours this period", "", arial(), 2220, 1224, 2052, 252});
+  add({lblWarnHours, K::Label, fraSettings, "hours this period", "", arial(), 2340, 1224, 2052, 252});
   add({lblWarnAfterData, K::Label, fraSettings, "warn me after", "", arial(), 240, 1584, 1212, 252});
   add(named({txtAllowance, K::TextBox, fraSettings, "",
              "A notice at 80% and at 100% of this data, in GB (1 GB = 1000 MB); empty or 0 for none", arial(), 1500,
-             1560, 612, 288, true, true, 8},
+             1560, 732, 288, true, true, 8},
             "gigabytes before a warning"));
-  add({lblWarnGigabytes, K::Label, fraSettings, "GB this period", "", arial(), 2220, 1584, 2052, 252});
+  add({lblWarnGigabytes, K::Label, fraSettings, "GB this period", "", arial(), 2340, 1584, 2052, 252});
   add({lblWatching, K::Label, fraSettings, "", "The connection whose time is counted", arial(), 240, 2040,
        5532, 252});
   add({lblDataFolder, K::Label, fraSettings, "", "Where Tallix keeps its record files and settings", arial(), 240,
