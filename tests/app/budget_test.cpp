@@ -77,7 +77,8 @@ TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
     auto& [services, dir, form] = p;
     services.clock = {2002, 4, 20, 9, 0, 0};
     p.writeLog("CountRec.zvt", periodFile(c.created, c.partMinute, c.closed));
-    p.writeSettings({{"", 0, 0}, {"", 0, 0}, {"[TimeBudget]", c.hours, c.warned}});
+    // The data allowance's notices given as the budget's: only a new period clears them.
+    p.writeSettings({{"", 0, 0}, {"", 0, 0}, {"[TimeBudget]", c.hours, c.warned}, {"[DataAllowance]", 0, c.warned}});
     Form1_Form_Load(form);
     services.line = c.onlineMinutes > 0;
     for (int minute = 0; minute <= c.onlineMinutes; ++minute) {
@@ -93,6 +94,7 @@ TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
     const SettingsRecord stored = budgetRecord(dir.file("tallix.ini"));
     EXPECT_EQ(stored.value1, c.hours);
     EXPECT_EQ(stored.value2, c.warnedAfter);
+    EXPECT_EQ(budgetRecord(dir.file("tallix.ini"), 4).value2, c.created == "2002/04/01" ? c.warned : 0);
     EXPECT_TRUE(services.messages.empty());
     // The time so far is the Calculation view's total of the record file.
     const LogUsage usage = readLogUsage(dir.path(), "CountRec.zvt", c.partMinute);
