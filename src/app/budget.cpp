@@ -62,9 +62,6 @@ std::int64_t openCents(const MainForm& form, long long seconds) {
 // file is told once (until it changes), and never stops the time's totals.
 void countClosedVolume(MainForm& form, const LogUsage& usage) {
   BudgetState& b = form.budget;
-  b.closedVolume = {};
-  b.volumeSeen = false;
-  b.volumePartial = false;
   const VolumeReading reading = readVolumeFile(form.file(kCountRecZvt));
   if (reading.state == VolumeReading::State::Damaged && reading.problem != b.volumeProblemTold) {
     b.volumeProblemTold = reading.problem;
@@ -102,6 +99,9 @@ void recount(MainForm& form) {
   b.closedCents = 0;
   b.periodFrom.clear();
   b.periodTo.clear();
+  b.closedVolume = {};
+  b.volumeSeen = false;
+  b.volumePartial = false;
   if (fileExists(form.file(kCountRecZvt))) {
     const LogUsage usage = readLogUsage(form.AppPath, std::string(kCountRecZvt), form.partMinute(), form.tariff);
     // A read that failed is told as the Calculation view's Load tells it (a
