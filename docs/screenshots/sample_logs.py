@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Fills a program folder for the screenshots: a period of this month with a few
 connections, last month's closed log, tallix.ini with the window at 24, 24
-pixels and a budget of 50 hours, and a tariff.   sample_logs.py FOLDER"""
-import datetime, struct, sys
+pixels, a budget of 50 hours and a data allowance of 10 GB, the bytes of this
+month's connections, and a tariff.   sample_logs.py FOLDER"""
+import datetime, struct, sys, zlib
 folder = sys.argv[1]
 today = datetime.date.today()
 month = today.strftime("%Y/%m")
@@ -34,6 +35,14 @@ with open(f"{folder}/tallix.ini", "wb") as f:
     f.write(b"[F1Location]".ljust(17) + struct.pack("<hh", 360, 360) + bytes(30))
     f.write(b"[CheckedRunMe]".ljust(17) + struct.pack("<hh", 0, 0) + bytes(30))
     f.write(b"[TimeBudget]".ljust(17) + struct.pack("<hh", 50, 0) + bytes(30))
+    f.write(b"[DataAllowance]".ljust(17) + struct.pack("<hh", 100, 0) + bytes(30))
+# The bytes received and sent of this month's connections, beside CountRec.zvt.
+volume = "tallix volume 1\n" + "".join(
+    f"{3 + 2 * i} {month[2:]}/{day} {start} {rx} {tx}\n"
+    for i, ((day, start, _), (rx, tx)) in enumerate(zip(pairs, [(412_500_000, 38_200_000), (1_804_000_000, 91_000_000),
+                                                              (160_300_000, 12_900_000)])))
+with open(f"{folder}/CountRec.zvt.vol", "w") as f:
+    f.write(volume + "check %08x\n" % zlib.crc32(volume.encode()))
 # A tariff with off-peak evenings and weekends, so costs show everywhere.
 with open(f"{folder}/tariff.ini", "w") as f:
     f.write("[Tariff]\ncurrency = EUR\nper_call = 0.10\nunit = 60\nprice = 0.05\nminimum = 0.20\n"

@@ -14,7 +14,7 @@ trap 'rm -rf "$work"' EXIT
 cp "$build/bin/tallix" "$work/"
 python3 "$root/docs/screenshots/sample_logs.py" "$work"
 
-xvfb-run -a -s "-screen 0 520x400x24 -dpi 96" bash -s "$work" "$out" <<'SH'
+xvfb-run -a -s "-screen 0 520x460x24 -dpi 96" bash -s "$work" "$out" <<'SH'
 set -euo pipefail
 work="$1"; out="$2"
 openbox >/dev/null 2>&1 &

@@ -21,16 +21,20 @@ Outlook periodOutlook(long long used, const PeriodDays& period, const DateTime& 
   const long long at = std::clamp(toSerialSeconds(now), begin, end);
   o.lengthSeconds = end - begin;
   o.elapsedSeconds = at - begin;
+  // Days left from today to the last day, both whole; after the period's
+  // end the last day is all that is left.
+  o.daysLeft = std::max(1LL, (end - at + kDay - 1) / kDay);
   if (o.elapsedSeconds >= kDay) o.forecastSeconds = atPace(used, o);
   if (budgetHours > 0) {
-    const long long left = budgetHours * 3600LL - used;
-    // Days left from today to the last day, both whole; after the period's
-    // end the last day is all that is left.
-    const long long days = std::max(1LL, (end - at + kDay - 1) / kDay);
-    o.overBudget = left <= 0;
-    o.allowanceSecondsPerDay = o.overBudget ? 0 : left / days;
+    const long long limit = budgetHours * 3600LL;
+    o.overBudget = used >= limit;
+    o.allowanceSecondsPerDay = perDayWithin(limit, used, o);
   }
   return o;
+}
+
+std::int64_t perDayWithin(std::int64_t limit, std::int64_t used, const Outlook& o) {
+  return used >= limit ? 0 : (limit - used) / std::max(1LL, o.daysLeft);
 }
 
 std::int64_t atPace(std::int64_t soFar, const Outlook& o) {

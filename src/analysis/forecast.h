@@ -1,5 +1,6 @@
 // Where the current period is heading: the time it ends with at today's
-// pace, and with a time budget the time a day that keeps within it.
+// pace, and with a time budget the time a day that keeps within it. The
+// volume's outlook is made of the same pieces (atPace, perDayWithin).
 #pragma once
 
 #include <cstdint>
@@ -28,8 +29,13 @@ struct Outlook {
   bool overBudget = false;
   long long lengthSeconds = 0;
   long long elapsedSeconds = 0;
+  long long daysLeft = 1;  // from today to the last day, both whole; at least 1
 };
 Outlook periodOutlook(long long usedSeconds, const PeriodDays& period, const DateTime& now, int budgetHours);
+
+// What a day may use of what is left of `limit` after `used` until the
+// period ends (any amount: seconds, bytes); 0 once the limit is reached.
+std::int64_t perDayWithin(std::int64_t limit, std::int64_t used, const Outlook& outlook);
 
 // An amount so far carried on at the same pace to the period's end; the
 // amount itself when there is no forecast.

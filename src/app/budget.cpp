@@ -22,10 +22,24 @@ namespace {
 
 constexpr long long kHour = 3600;
 
-void saveBudget(MainForm& form) {
+// The two limits of the Settings view: each has its record in tallix.ini,
+// its notices and its box, and shares everything else.
+enum class Limit { Time, Data };
+constexpr Limit kLimits[] = {Limit::Time, Limit::Data};
+
+LimitNotices& noticesOf(BudgetState& b, Limit limit) {
+  return limit == Limit::Time ? b.timeNotices : b.dataNotices;
+}
+
+void saveLimit(MainForm& form, Limit limit) {
   PendingError ignored;  // failures on tallix.ini are skipped silently
-  writeSettingsRecord(form.file(kSettingsFile), 3, {std::string(kBudgetLabel), form.budget.hours, form.budget.warned},
-                      ignored);
+  const BudgetState& b = form.budget;
+  if (limit == Limit::Time)
+    writeSettingsRecord(form.file(kSettingsFile), 3, {std::string(kBudgetLabel), b.hours, b.timeNotices.warned},
+                        ignored);
+  else
+    writeSettingsRecord(form.file(kSettingsFile), kDataAllowanceRecord,
+                        {std::string(kDataAllowanceLabel), b.allowanceTenths, b.dataNotices.warned}, ignored);
 }
 
 // The share the Calculation view would give the open connection if its end
@@ -48,19 +62,16 @@ std::int64_t openCents(const MainForm& form, long long seconds) {
 // file is told once (until it changes), and never stops the time's totals.
 void countClosedVolume(MainForm& form, const LogUsage& usage) {
   BudgetState& b = form.budget;
-  b.closedVolume = {};
-  b.volumeSeen = false;
-  b.volumePartial = false;
   const VolumeReading reading = readVolumeFile(form.file(kCountRecZvt));
   if (reading.state == VolumeReading::State::Damaged && reading.problem != b.volumeProblemTold) {
     b.volumeProblemTold = reading.problem;
     AnswerOk(form, std::string(kVolumeFileDamaged) + volumeFileOf(kCountRecZvt) + ": " + reading.problem +
                        std::string(kVolumeFileDamagedTail));
   }
-  if (reading.state != VolumeReading::State::Read) return;
+  const bool read = reading.state == VolumeReading::State::Read;
   for (const UsageConnection& c : usage.connections) {
     if (form.Recording && c.startRecord == form.EndRecNo - 1) continue;
-    const std::optional<Volume> v = volumeAt(reading, c.startRecord, usage.startStamp(c));
+    const std::optional<Volume> v = read ? volumeAt(reading, c.startRecord, usage.startStamp(c)) : std::nullopt;
     b.volumeSeen = b.volumeSeen || v.has_value();
     b.volumePartial = b.volumePartial || !v;
     if (v) {
@@ -70,15 +81,14 @@ void countClosedVolume(MainForm& form, const LogUsage& usage) {
   }
 }
 
-// ", 3.4 GB" for the period's bytes so far; "at least" where some connection's
-// are unknown; nothing where none is known.
-std::string periodVolumeText(const MainForm& form) {
+// The period's bytes so far: the closed connections' and the open one's as
+// counted. A period without connections has used 0 bytes.
+std::optional<VolumeSoFar> volumeSoFar(const MainForm& form) {
   const BudgetState& b = form.budget;
   const bool open = form.Recording && form.volume.known;
-  if (!b.volumeSeen && !open) return {};
-  const std::uint64_t bytes = b.closedVolume.total() + (open ? form.volume.counted.total() : 0);
   const bool partial = b.volumePartial || (form.Recording && !form.volume.known);
-  return std::string(", ") + (partial ? "at least " : "") + bytesText(bytes);
+  if (!b.volumeSeen && !open && partial) return std::nullopt;
+  return VolumeSoFar{b.closedVolume.total() + (open ? form.volume.counted.total() : 0), partial};
 }
 
 // Totals CountRec.zvt as the Calculation view does, leaving out the open
@@ -89,6 +99,9 @@ void recount(MainForm& form) {
   b.closedCents = 0;
   b.periodFrom.clear();
   b.periodTo.clear();
+  b.closedVolume = {};
+  b.volumeSeen = false;
+  b.volumePartial = false;
   if (fileExists(form.file(kCountRecZvt))) {
     const LogUsage usage = readLogUsage(form.AppPath, std::string(kCountRecZvt), form.partMinute(), form.tariff);
     // A read that failed is told as the Calculation view's Load tells it (a
@@ -112,20 +125,44 @@ void recount(MainForm& form) {
   b.partMinuteSeen = form.partMinute();
 }
 
-// The warnings a time so far has reached: nothing without a budget.
-std::int16_t reached(std::int16_t hours, long long seconds) {
-  if (hours <= 0) return 0;
+// The warnings an amount so far has reached of a limit: nothing without one.
+std::int16_t reached(std::int64_t limit, std::int64_t used) {
+  if (limit <= 0) return 0;
   std::int16_t marks = 0;
-  if (seconds * 5 >= hours * kHour * 4) marks |= kWarned80;
-  if (seconds >= hours * kHour) marks |= kWarned100;
+  if (used * 5 >= limit * 4) marks |= kWarned80;
+  if (used >= limit) marks |= kWarned100;
   return marks;
 }
 
-// The period line with its cost and volume, and the outlook's two lines.
+// The marks a limit has reached now; the data's only as far as it is known
+// (bytes that are "at least" so many reach a mark all the same).
+std::int16_t reachedNow(const MainForm& form, Limit limit, long long seconds) {
+  const BudgetState& b = form.budget;
+  if (limit == Limit::Time) return reached(b.hours * kHour, seconds);
+  const std::optional<VolumeSoFar> v = volumeSoFar(form);
+  return v ? reached(static_cast<std::int64_t>(b.allowanceBytes()), static_cast<std::int64_t>(v->bytes)) : 0;
+}
+
+// A notice's words: which mark, and how far the period has come.
+std::string noticeText(const MainForm& form, Limit limit, std::int16_t fresh, long long seconds) {
+  const BudgetState& b = form.budget;
+  const bool full = (fresh & kWarned100) != 0;
+  if (limit == Limit::Time)
+    return std::string(full ? kBudget100Notice : kBudget80Notice) + hoursMinutesText(seconds) + " of " +
+           std::to_string(b.hours) + " hr online this period";
+  const VolumeSoFar v = volumeSoFar(form).value_or(VolumeSoFar{});
+  return std::string(full ? kData100Notice : kData80Notice) + (v.atLeast ? "at least " : "") + bytesText(v.bytes) +
+         " of " + allowanceText(b.allowanceTenths) + " this period";
+}
+
+// The period line with its cost, the volume's line, and the outlook's lines
+// of both.
 void showTime(MainForm& form, long long seconds, const DateTime& now) {
   const BudgetState& b = form.budget;
   std::string text;
+  std::string volumeText;
   OutlookLines outlook;
+  OutlookLines volumeOutlook;
   if (fileExists(form.file(kCountRecZvt))) {
     text = std::string(kPeriodTimeLabel) + hoursMinutesText(seconds);
     if (b.hours > 0) text += " of " + std::to_string(b.hours) + " hr";
@@ -134,58 +171,87 @@ void showTime(MainForm& form, long long seconds, const DateTime& now) {
       cents = addCents(b.closedCents, form.Recording ? openCents(form, seconds - b.closedSeconds) : 0);
       text += ", " + moneyText(*cents, form.tariff->currency);
     }
-    // The volume comes last: where the line is too long for its place, the
-    // time and the money stay whole.
-    text += periodVolumeText(form);
+    const std::optional<VolumeSoFar> volume = volumeSoFar(form);
+    volumeText = periodVolumeLine(volume, b.allowanceTenths);
     const std::string currency = form.tariff ? form.tariff->currency : std::string();
-    if (const auto period = periodDays(b.periodFrom, b.periodTo))
-      outlook = outlookLines(periodOutlook(seconds, *period, now, b.hours), cents, currency, period->last, b.hours);
+    if (const auto period = periodDays(b.periodFrom, b.periodTo)) {
+      const Outlook pace = periodOutlook(seconds, *period, now, b.hours);
+      outlook = outlookLines(pace, cents, currency, period->last, b.hours);
+      volumeOutlook = volumeOutlookLines(pace, volume, period->last, b.allowanceTenths);
+    }
   }
   form[form1::lblPeriodTime].caption = text;
   form[form1::lblForecast].caption = outlook.forecast;
   form[form1::lblAllowance].caption = outlook.allowance;
+  form[form1::lblPeriodVolume].caption = volumeText;
+  form[form1::lblVolumeForecast].caption = volumeOutlook.forecast;
+  form[form1::lblVolumeAllowance].caption = volumeOutlook.allowance;
   ++form.budget.linesMade;
 }
 
-// Hands the desktop a notice of the marks the time has reached that no
+// Hands the desktop a notice of the marks each limit has reached that no
 // notice has told yet: the biggest one alone when both come at once. A mark
 // counts as told, in tallix.ini too, only once the desktop took its notice;
 // until then it is offered again at each refresh, and when a way to show it
 // appears.
-void giveNotice(MainForm& form, long long seconds) {
-  BudgetState& b = form.budget;
-  const auto fresh = static_cast<std::int16_t>(reached(b.hours, seconds) & ~b.warned);
-  if (fresh == 0 || b.noticeAsked != 0) return;
-  b.noticeAsked = fresh;
-  const std::uint32_t round = b.noticeRound;
-  const std::string tail = hoursMinutesText(seconds) + " of " + std::to_string(b.hours) + " hr online this period";
-  const std::string_view head = (fresh & kWarned100) != 0 ? kBudget100Notice : kBudget80Notice;
-  const std::string text = std::string(head) + tail;
-  form.services->showNotice(std::string(kProgramTitle), text, [&form, fresh, round](bool delivered) {
-    BudgetState& state = form.budget;
-    if (state.noticeRound != round) return;  // an answer for a closed period or a changed budget
-    state.noticeAsked = 0;
-    if (!delivered) return;
-    state.warned = static_cast<std::int16_t>(state.warned | fresh);
-    saveBudget(form);
-  });
+void giveNotices(MainForm& form, long long seconds) {
+  for (Limit limit : kLimits) {
+    LimitNotices& n = noticesOf(form.budget, limit);
+    const auto fresh = static_cast<std::int16_t>(reachedNow(form, limit, seconds) & ~n.warned);
+    if (fresh == 0 || n.asked != 0) continue;
+    n.asked = fresh;
+    const std::uint32_t round = n.round;
+    form.services->showNotice(std::string(kProgramTitle), noticeText(form, limit, fresh, seconds),
+                              [&form, limit, fresh, round](bool delivered) {
+                                LimitNotices& state = noticesOf(form.budget, limit);
+                                if (state.round != round) return;  // for a closed period or a changed limit
+                                state.asked = 0;
+                                if (!delivered) return;
+                                state.warned = static_cast<std::int16_t>(state.warned | fresh);
+                                saveLimit(form, limit);
+                              });
+  }
 }
 
-// The warnings so far are done with (a new period, a new budget): an answer
+// The warnings so far are done with (a new period, a new limit): an answer
 // still on its way is for them.
-void newNoticeRound(BudgetState& b, std::int16_t warned) {
-  ++b.noticeRound;
-  b.noticeAsked = 0;
-  b.warned = warned;
+void newNoticeRound(LimitNotices& n, std::int16_t warned) {
+  ++n.round;
+  n.asked = 0;
+  n.warned = warned;
 }
 
-// Shows the label and gives the notice the time has newly reached.
+// A new period: the warnings of the closed one are done with, in tallix.ini too.
+void clearNotices(MainForm& form) {
+  for (Limit limit : kLimits) {
+    LimitNotices& n = noticesOf(form.budget, limit);
+    const bool stored = n.warned != 0;
+    newNoticeRound(n, 0);
+    if (stored) saveLimit(form, limit);
+  }
+}
+
+// Shows the labels and gives the notices newly reached.
 void refresh(MainForm& form, const DateTime& now) {
   BudgetState& b = form.budget;
   const long long seconds = periodSecondsSoFar(form, now);
   b.minuteShown = now.minute;
   showTime(form, seconds, now);
-  giveNotice(form, seconds);
+  giveNotices(form, seconds);
+}
+
+// A limit typed into the Settings view: a new one warns only of marks passed
+// from now on; the same one changes nothing.
+void setLimit(MainForm& form, Limit limit, std::int16_t value) {
+  BudgetState& b = form.budget;
+  std::int16_t& stored = limit == Limit::Time ? b.hours : b.allowanceTenths;
+  if (value == stored) return;
+  stored = value;
+  const DateTime now = form.services->now();
+  const long long seconds = periodSecondsSoFar(form, now);
+  newNoticeRound(noticesOf(b, limit), reachedNow(form, limit, seconds));
+  saveLimit(form, limit);
+  showTime(form, seconds, now);
 }
 
 }  // namespace
@@ -198,6 +264,25 @@ std::optional<std::int16_t> parseBudgetHours(std::string_view typed) {
   const int hours = std::stoi(text);
   if (hours > kMostBudgetHours) return std::nullopt;
   return static_cast<std::int16_t>(hours);
+}
+
+std::optional<std::int16_t> parseAllowanceTenths(std::string_view typed) {
+  std::string text = trim(std::string(typed));
+  // "10 GB" and "10GB" are the number the row asks for.
+  if (text.empty()) return std::int16_t{0};
+  if (text.size() >= 2 && (text[text.size() - 2] | 0x20) == 'g' && (text.back() | 0x20) == 'b')
+    text = trim(text.substr(0, text.size() - 2));
+  const size_t point = text.find_first_of(".,");
+  const std::string whole = text.substr(0, point);
+  const std::string tenth = point == std::string::npos ? "" : text.substr(point + 1);
+  auto digits = [](const std::string& t) {
+    return std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  if (whole.size() > 4 || tenth.size() > 1 || (whole.empty() && tenth.empty()) || !digits(whole) || !digits(tenth))
+    return std::nullopt;
+  const int tenths = (whole.empty() ? 0 : std::stoi(whole)) * 10 + (tenth.empty() ? 0 : tenth[0] - '0');
+  if (tenths > kMostAllowanceTenths) return std::nullopt;
+  return static_cast<std::int16_t>(tenths);
 }
 
 std::string hoursMinutesText(long long seconds) {
@@ -217,11 +302,10 @@ long long periodSecondsSoFar(MainForm& form, const DateTime& now) {
 void startBudget(MainForm& form, bool periodBegunDuringLoad) {
   BudgetState& b = form.budget;
   if (b.hours < 0 || b.hours > kMostBudgetHours) b.hours = 0;
+  if (b.allowanceTenths < 0 || b.allowanceTenths > kMostAllowanceTenths) b.allowanceTenths = 0;
   form[form1::txtBudget].caption = b.hours > 0 ? std::to_string(b.hours) : "";
-  if (periodBegunDuringLoad && b.warned != 0) {
-    newNoticeRound(b, 0);
-    saveBudget(form);
-  }
+  form[form1::txtAllowance].caption = allowanceNumberText(b.allowanceTenths);
+  if (periodBegunDuringLoad) clearNotices(form);
   b.counted = false;
   b.periodsSeen = form.periodsBegun;
   refresh(form, form.services->now());
@@ -231,12 +315,7 @@ void Timer1_TickAndBudget(MainForm& form) {
   const std::uint32_t periods = form.periodsBegun;
   Timer1_Timer(form);
   BudgetState& b = form.budget;
-  if (form.periodsBegun != periods) {
-    // A new period: the warnings of the closed one are done with.
-    const bool stored = b.warned != 0;
-    newNoticeRound(b, 0);
-    if (stored) saveBudget(form);
-  }
+  if (form.periodsBegun != periods) clearNotices(form);
   const DateTime now = *form.lastTickTime;
   const bool shapeChanged = !b.counted || b.periodsSeen != form.periodsBegun || b.recordingSeen != form.Recording ||
                             b.partMinuteSeen != form.partMinute();
@@ -247,24 +326,26 @@ void Timer1_TickAndBudget(MainForm& form) {
 
 void refreshPeriodTime(MainForm& form) { refresh(form, form.services->now()); }
 
-void giveDueNotice(MainForm& form) { giveNotice(form, periodSecondsSoFar(form, form.services->now())); }
+void giveDueNotice(MainForm& form) { giveNotices(form, periodSecondsSoFar(form, form.services->now())); }
 
 void txtBudget_LostFocus(MainForm& form) {
-  BudgetState& b = form.budget;
   Control& box = form[form1::txtBudget];
   const std::optional<std::int16_t> hours = parseBudgetHours(box.caption);
-  if (!hours) {
+  if (hours)
+    setLimit(form, Limit::Time, *hours);
+  else
     AnswerOk(form, kBudgetInvalid);
-  } else if (*hours != b.hours) {
-    // A new budget warns only of marks the time passes from now on.
-    b.hours = *hours;
-    const DateTime now = form.services->now();
-    const long long seconds = periodSecondsSoFar(form, now);
-    newNoticeRound(b, reached(b.hours, seconds));
-    saveBudget(form);
-    showTime(form, seconds, now);
-  }
-  box.caption = b.hours > 0 ? std::to_string(b.hours) : "";
+  box.caption = form.budget.hours > 0 ? std::to_string(form.budget.hours) : "";
+}
+
+void txtAllowance_LostFocus(MainForm& form) {
+  Control& box = form[form1::txtAllowance];
+  const std::optional<std::int16_t> tenths = parseAllowanceTenths(box.caption);
+  if (tenths)
+    setLimit(form, Limit::Data, *tenths);
+  else
+    AnswerOk(form, kAllowanceInvalid);
+  box.caption = allowanceNumberText(form.budget.allowanceTenths);
 }
 
 }  // namespace tallix

@@ -1,6 +1,7 @@
-// The time budget: the period's time online so far as the Calculation view
-// would total CountRec.zvt, the Main view's label that shows it, and the two
-// desktop notices at 80% and at 100% of the hours set in the Settings view.
+// The time budget and the data allowance: the period's time online so far as
+// the Calculation view would total CountRec.zvt and its bytes so far, the
+// Main view's lines that show them, and the desktop notices at 80% and at
+// 100% of the hours and of the GB set in the Settings view.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,10 @@ inline constexpr std::int16_t kMostBudgetHours = 744;  // 31 days
 // The hours typed into the Settings row: 0 for an empty box or 0, the hours
 // for a whole number 1..744, nothing for anything else.
 std::optional<std::int16_t> parseBudgetHours(std::string_view typed);
+
+// The GB typed into the data allowance's row, in tenths: 0 for an empty box
+// or 0; "1.5", "1,5", "10 GB" up to 3000 GB; nothing for anything else.
+std::optional<std::int16_t> parseAllowanceTenths(std::string_view typed);
 
 // "12 hr 05 min" for a number of seconds (part minutes dropped).
 std::string hoursMinutesText(long long seconds);
@@ -39,12 +44,14 @@ void Timer1_TickAndBudget(MainForm& form);
 // hours as record 3 of tallix.ini, or says what is wrong and puts back the
 // hours stored before.
 void txtBudget_LostFocus(MainForm& form);
+// The same for the data allowance's row (record 4).
+void txtAllowance_LostFocus(MainForm& form);
 
 // Makes the Main view's period line and outlook again now (after the
 // tariff changed).
 void refreshPeriodTime(MainForm& form);
 
-// Offers the desktop a notice that is due but not yet taken (a way to show
+// Offers the desktop the notices that are due but not yet taken (a way to show
 // it has just appeared).
 void giveDueNotice(MainForm& form);
 

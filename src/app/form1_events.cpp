@@ -28,7 +28,7 @@ void placeFrame(Control& frame) {
   frame.left = 276;
   frame.top = 804;
   frame.width = 6012;
-  frame.height = 3252;
+  frame.height = kForm1FrameHeight;
 }
 
 // The part-minute setting is the first character of record 2 of the record
@@ -46,22 +46,21 @@ void readPartMinuteSetting(MainForm& form) {
   reportFailure(form, kLoadingData, error);
 }
 
-// Records 1 to 3 of tallix.ini, read in one opening, for reading only (a
+// Records 1 to 4 of tallix.ini, read in one opening, for reading only (a
 // folder that cannot be written is read all the same); a missing file is
 // created empty. Failures are skipped silently.
 void readSettingsFile(MainForm& form) {
   PendingError error;
-  std::vector<std::string> records(3);
+  std::vector<std::string> records(4);
   const std::string path = form.file(kSettingsFile);
   if (fileExists(path)) {
-    if (!readLeadingRecords(path, kSettingsRecordLength, '\0', records, error)) records.assign(3, std::string());
+    if (!readLeadingRecords(path, kSettingsRecordLength, '\0', records, error)) records.assign(4, std::string());
   } else {
     RecordFile file(path, kSettingsRecordLength, error, '\0');
     file.close();
   }
   const std::string& bytes1 = records[0];
   const std::string& bytes2 = records[1];
-  const std::string& bytes3 = records[2];
   const SettingsRecord location = decodeSettingsRecord(bytes1);
   if (trim(location.label) == kLocationLabel) {
     form.windowTop = location.value1;
@@ -72,11 +71,17 @@ void readSettingsFile(MainForm& form) {
   if (trim(runMe.label) == kRunMeLabel) form[form1::chkRunMe].value = runMe.value1 == 1 ? 1 : 0;
   // The box tells the truth: the entry itself decides where there is one.
   if (const std::optional<bool> starts = form.services->startsAtLogOn()) form[form1::chkRunMe].value = *starts ? 1 : 0;
-  const SettingsRecord budget = decodeSettingsRecord(bytes3);
+  // The time budget and the data allowance: a limit and the notices given.
   form.budget = {};
+  const SettingsRecord budget = decodeSettingsRecord(records[2]);
   if (trim(budget.label) == kBudgetLabel) {
     form.budget.hours = budget.value1;
-    form.budget.warned = static_cast<std::int16_t>(budget.value2 & (kWarned80 | kWarned100));
+    form.budget.timeNotices.warned = static_cast<std::int16_t>(budget.value2 & (kWarned80 | kWarned100));
+  }
+  const SettingsRecord allowance = decodeSettingsRecord(records[3]);
+  if (trim(allowance.label) == kDataAllowanceLabel) {
+    form.budget.allowanceTenths = allowance.value1;
+    form.budget.dataNotices.warned = static_cast<std::int16_t>(allowance.value2 & (kWarned80 | kWarned100));
   }
 }
 

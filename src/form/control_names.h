@@ -43,12 +43,18 @@ TALLIX_CONTROL(imgScale);
 TALLIX_CONTROL(lblPeriodTime);
 TALLIX_CONTROL(lblForecast);
 TALLIX_CONTROL(lblAllowance);
+TALLIX_CONTROL(lblPeriodVolume);
+TALLIX_CONTROL(lblVolumeForecast);
+TALLIX_CONTROL(lblVolumeAllowance);
 // The Settings view.
 TALLIX_CONTROL(chkToBeMin);
 TALLIX_CONTROL(chkRunMe);
 TALLIX_CONTROL(lblWarnAfter);
 TALLIX_CONTROL(txtBudget);
 TALLIX_CONTROL(lblWarnHours);
+TALLIX_CONTROL(lblWarnAfterData);
+TALLIX_CONTROL(txtAllowance);
+TALLIX_CONTROL(lblWarnGigabytes);
 TALLIX_CONTROL(lblWatching);
 TALLIX_CONTROL(lblDataFolder);
 TALLIX_CONTROL(cmdTariff);

@@ -41,18 +41,27 @@ void addMainView(std::vector<ControlSpec>& d) {
   // refused record can be told at once.
   add({lblF1NewFileCreated, K::Label, fraMain, "", "Show you useful message", arial(), 120, 1340, 3732, 252});
   add({lblF1NoRecord, K::Label, fraMain, "", "", pming(), 120, 1580, 3012, 252});
-  add({lblF1HourSpent, K::Label, fraMain, "", "", times(10.8, false), 360, 2760, 612, 252, true, false});
-  add(named({imgPointer, K::Picture, fraMain, "", "", pming(), 1104, 2640, 192, 192, true, false},
+  add({lblF1HourSpent, K::Label, fraMain, "", "", times(10.8, false), 360, 3480, 612, 252, true, false});
+  add(named({imgPointer, K::Picture, fraMain, "", "", pming(), 1104, 3360, 192, 192, true, false},
             "gauge pointer"));
   add(named({imgScale, K::Picture, fraMain, "", "Expended time while online ( + hr(s) spent on the left )",
-             pming(), 1200, 2880, 3816, 216, true, false},
+             pming(), 1200, 3600, 3816, 216, true, false},
             "hour gauge"));
+  // The period's lines, the time's and then the data's, each read from the
+  // top: so far, at this pace, a day's allowance. Below the buttons the
+  // data's may run the frame's width.
   add({lblPeriodTime, K::Label, fraMain, "", "Time online in this period so far, as the Calculation view totals it",
-       pming(), 120, 2300, 3972, 252});
+       pming(), 120, 1820, 3972, 252});
   add({lblForecast, K::Label, fraMain, "", "The period's time (and cost) at the end if it goes on at today's pace",
        pming(), 120, 2060, 3972, 252});
   add({lblAllowance, K::Label, fraMain, "", "The time a day left to you within the time budget", pming(), 120,
-       1820, 3972, 252});
+       2300, 3972, 252});
+  add({lblPeriodVolume, K::Label, fraMain, "", "Data received and sent in this period so far", pming(), 120, 2600,
+       5652, 252});
+  add({lblVolumeForecast, K::Label, fraMain, "", "The period's data at the end if it goes on at today's pace",
+       pming(), 120, 2840, 5652, 252});
+  add({lblVolumeAllowance, K::Label, fraMain, "", "The data a day left to you within the data allowance", pming(),
+       120, 3080, 5652, 252});
 }
 
 // The Settings view.
@@ -66,17 +75,23 @@ void addSettingsView(std::vector<ControlSpec>& d) {
        "Automatically load Tallix when Windows starts every time", arial(), 240, 840, 3732, 228});
   add({lblWarnAfter, K::Label, fraSettings, "warn me after", "", arial(), 240, 1224, 1212, 252});
   add(named({txtBudget, K::TextBox, fraSettings, "",
-             "A notice at 80% and at 100% of these hours; empty or 0 for none", arial(), 1500, 1200, 612, 288, true,
+             "A notice at 80% and at 100% of these hours; empty or 0 for none", arial(), 1500, 1200, 732, 288, true,
              true, 3},
             "hours before a warning"));
-  add({lblWarnHours, K::Label, fraSettings, "hours this period", "", arial(), 2220, 1224, 2052, 252});
-  add({lblWatching, K::Label, fraSettings, "", "The connection whose time is counted", arial(), 240, 1680,
+  add({lblWarnHours, K::Label, fraSettings, "hours this period", "", arial(), 2340, 1224, 2052, 252});
+  add({lblWarnAfterData, K::Label, fraSettings, "warn me after", "", arial(), 240, 1584, 1212, 252});
+  add(named({txtAllowance, K::TextBox, fraSettings, "",
+             "A notice at 80% and at 100% of this data, in GB (1 GB = 1000 MB); empty or 0 for none", arial(), 1500,
+             1560, 732, 288, true, true, 8},
+            "gigabytes before a warning"));
+  add({lblWarnGigabytes, K::Label, fraSettings, "GB this period", "", arial(), 2340, 1584, 2052, 252});
+  add({lblWatching, K::Label, fraSettings, "", "The connection whose time is counted", arial(), 240, 2040,
        5532, 252});
   add({lblDataFolder, K::Label, fraSettings, "", "Where Tallix keeps its record files and settings", arial(), 240,
-       2160, 5532, 492});
+       2520, 5532, 492});
   add({cmdTariff, K::Button, fraSettings, "tariff...", "What a connection costs: edit tariff.ini", arial(), 240,
-       2760, 1092, 312});
-  add({lblTariff, K::Label, fraSettings, "", "", arial(), 1440, 2790, 4332, 252});
+       3120, 1092, 312});
+  add({lblTariff, K::Label, fraSettings, "", "", arial(), 1440, 3150, 4332, 252});
 }
 
 // The Calculation view.
@@ -113,10 +128,10 @@ std::vector<ControlSpec> makeForm1() {
   add({cmdCaculation, K::Button, {}, "Calculation", "", arial(), 840, 480, 1092, 252});
   add({cmdSettings, K::Button, {}, "Settings", "", arial(), 1920, 480, 972, 252});
   add(named({Smallzvt, K::Picture, {}, "", "", pming(), 5160, 120, 852, 336}, "Tallix logo"));
-  add(named({imgFrame, K::Picture, {}, "", "", pming(), 120, 720, 6360, 3468}, "frame picture"));
-  add(named({fraMain, K::Frame, {}, "", "", pming(), 276, 804, 6012, 3252}, "Main view"));
-  add(named({fraSettings, K::Frame, {}, "", "", pming(), 276, 804, 6012, 3252}, "Settings view"));
-  add(named({fraCalculate, K::Frame, {}, "", "", pming(), 276, 804, 6012, 3252}, "Calculation view"));
+  add(named({imgFrame, K::Picture, {}, "", "", pming(), 120, 720, 6360, kForm1FrameHeight + 216}, "frame picture"));
+  add(named({fraMain, K::Frame, {}, "", "", pming(), 276, 804, 6012, kForm1FrameHeight}, "Main view"));
+  add(named({fraSettings, K::Frame, {}, "", "", pming(), 276, 804, 6012, kForm1FrameHeight}, "Settings view"));
+  add(named({fraCalculate, K::Frame, {}, "", "", pming(), 276, 804, 6012, kForm1FrameHeight}, "Calculation view"));
   add({Timer1, K::Timer, {}, "", "", pming(), 0, 0, 0, 0, true, false});
   addMainView(d);
   addSettingsView(d);

@@ -8,9 +8,11 @@
 
 namespace tallix {
 
-// The main window's outer size in twips.
+// The main window's outer size in twips, and the height of its three views
+// (three rows taller than the time alone needed, for the data volume's lines).
 inline constexpr float kForm1Width = 6672;
-inline constexpr float kForm1Height = 4968;
+inline constexpr float kForm1Height = 5688;
+inline constexpr float kForm1FrameHeight = 3972;
 
 const std::vector<ControlSpec>& form1Design();   // main window
 const std::vector<ControlSpec>& form11Design();  // message window

@@ -15,6 +15,7 @@
 #include "form/volume_count.h"
 #include "store/date_time.h"
 #include "store/pending_error.h"
+#include "store/settings_file.h"
 #include "store/tariff_file.h"
 #include "store/text_shape.h"
 
@@ -22,10 +23,24 @@ namespace tallix {
 
 enum class WindowState { Normal, Minimized, Maximized };
 
-// The time budget of the Settings view and the period's time online so far.
+// The notices of one limit (the time budget or the data allowance) this
+// period.
+struct LimitNotices {
+  std::int16_t warned = 0;  // the marks told (kWarned80, kWarned100)
+  // A notice handed to the desktop whose answer is not in yet: its marks,
+  // and the round it belongs to. A new period or a new limit begins a new
+  // round, so a late answer of the old one changes nothing.
+  std::int16_t asked = 0;
+  std::uint32_t round = 0;
+};
+
+// The time budget and the data allowance of the Settings view, and the
+// period's time and volume so far.
 struct BudgetState {
   std::int16_t hours = 0;     // whole hours this period; 0 for no budget
-  std::int16_t warned = 0;    // the warnings given this period (kWarned80, kWarned100)
+  LimitNotices timeNotices;
+  std::int16_t allowanceTenths = 0;  // tenths of a GB this period; 0 for no allowance
+  LimitNotices dataNotices;
   long long closedSeconds = 0;  // CountRec.zvt's total without the open connection
   // What closedSeconds was counted for: the file's shape changes with a new
   // period, a connection that starts or ends, or the part-minute setting.
@@ -40,17 +55,16 @@ struct BudgetState {
   std::int64_t closedCents = 0;
   std::string periodFrom;
   std::string periodTo;
-  // A notice handed to the desktop whose answer is not in yet: its marks,
-  // and the round it belongs to. A new period or budget begins a new round,
-  // so a late answer of the old one changes nothing.
-  std::int16_t noticeAsked = 0;
-  std::uint32_t noticeRound = 0;
   // The closed connections' bytes from CountRec.zvt's volume file: whether
   // any is known, whether some are not, and the last damage told.
   Volume closedVolume;
   bool volumeSeen = false;
   bool volumePartial = false;
   std::string volumeProblemTold;
+
+  std::uint64_t allowanceBytes() const {
+    return allowanceTenths > 0 ? static_cast<std::uint64_t>(allowanceTenths) * kAllowanceTenthBytes : 0;
+  }
 };
 inline constexpr std::int16_t kWarned80 = 1;
 inline constexpr std::int16_t kWarned100 = 2;

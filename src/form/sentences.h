@@ -48,6 +48,16 @@ inline constexpr std::string_view kVolumeFileDamagedTail =
     ". The time and its totals are not affected; the volume of its connections is unknown.";
 inline constexpr std::string_view kBudget80Notice = "80% of your time budget is used: ";
 inline constexpr std::string_view kBudget100Notice = "Your time budget is used up: ";
+// The data allowance: the Settings row's complaint, the Main view's line and
+// the two desktop notices.
+inline constexpr std::string_view kAllowanceInvalid =
+    "The data to warn after must be a number of GB from 0.1 to 3000, with one decimal at most "
+    "(1.5 for 1500 MB); leave the box empty (or 0) for no warning.";
+inline constexpr std::string_view kDataLabel = "data: ";
+inline constexpr std::string_view kVolumeUnknown = "volume unknown";
+inline constexpr std::string_view kData80Notice = "80% of your data allowance is used: ";
+inline constexpr std::string_view kData100Notice = "Your data allowance is used up: ";
+inline constexpr std::string_view kOverAllowance = "over your data allowance";
 // The tariff: the Settings view's line on it, its failure sentence and the
 // message for a file that is no tariff; the Main view's cost and outlook.
 inline constexpr std::string_view kSavingTariff = "Error occurred when saving the tariff to disk, ";

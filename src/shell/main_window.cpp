@@ -90,9 +90,13 @@ void MainWindow::wireEvents() {
   dayBox(form1::txtStartDay, txtStartDay_KeyPress);
   dayBox(form1::txtEndDay, txtEndDay_KeyPress);
 
-  auto* budget = widgets_->get<QLineEdit>(form1::txtBudget);
-  connect(budget, &QLineEdit::textChanged, this, [this](const QString& text) { form_[form1::txtBudget].caption = toModel(text); });
-  connect(budget, &QLineEdit::editingFinished, this, [this] { runEvent(txtBudget_LostFocus); });
+  auto limitBox = [this](ControlName name, void (*lostFocus)(MainForm&)) {
+    auto* box = widgets_->get<QLineEdit>(name);
+    connect(box, &QLineEdit::textChanged, this, [this, name](const QString& text) { form_[name].caption = toModel(text); });
+    connect(box, &QLineEdit::editingFinished, this, [this, lostFocus] { runEvent(lostFocus); });
+  };
+  limitBox(form1::txtBudget, txtBudget_LostFocus);
+  limitBox(form1::txtAllowance, txtAllowance_LostFocus);
 
   auto setting = [this](ControlName name, void (*mouseUp)(MainForm&)) {
     auto* box = widgets_->get<ReleaseCheckBox>(name);

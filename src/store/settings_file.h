@@ -14,6 +14,12 @@ inline constexpr long kSettingsRecordLength = 51;
 inline constexpr size_t kSettingsLabelLength = 17;
 // Record 3: the time budget's hours and the warnings given.
 inline constexpr std::string_view kTimeBudgetLabel = "[TimeBudget]";
+// Record 4: the data allowance in tenths of a gigabyte (10^9 bytes) and the
+// warnings given, as for the time budget.
+inline constexpr long kDataAllowanceRecord = 4;
+inline constexpr std::string_view kDataAllowanceLabel = "[DataAllowance]";
+inline constexpr std::int16_t kMostAllowanceTenths = 30000;  // 3000 GB
+inline constexpr std::int64_t kAllowanceTenthBytes = 100'000'000;
 
 struct SettingsRecord {
   std::string label;  // as stored: 17 characters, blank-padded

@@ -28,10 +28,10 @@ Strings periodFile(const std::string& created, bool partMinute, const std::vecto
   return records;
 }
 
-SettingsRecord budgetRecord(const std::string& path) {
+SettingsRecord budgetRecord(const std::string& path, long n = 3) {
   SettingsRecord record;
   PendingError error;
-  readSettingsRecord(path, 3, record, error);
+  readSettingsRecord(path, n, record, error);
   return record;
 }
 
@@ -77,7 +77,8 @@ TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
     auto& [services, dir, form] = p;
     services.clock = {2002, 4, 20, 9, 0, 0};
     p.writeLog("CountRec.zvt", periodFile(c.created, c.partMinute, c.closed));
-    p.writeSettings({{"", 0, 0}, {"", 0, 0}, {"[TimeBudget]", c.hours, c.warned}});
+    // The data allowance's notices given as the budget's: only a new period clears them.
+    p.writeSettings({{"", 0, 0}, {"", 0, 0}, {"[TimeBudget]", c.hours, c.warned}, {"[DataAllowance]", 0, c.warned}});
     Form1_Form_Load(form);
     services.line = c.onlineMinutes > 0;
     for (int minute = 0; minute <= c.onlineMinutes; ++minute) {
@@ -93,6 +94,7 @@ TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
     const SettingsRecord stored = budgetRecord(dir.file("tallix.ini"));
     EXPECT_EQ(stored.value1, c.hours);
     EXPECT_EQ(stored.value2, c.warnedAfter);
+    EXPECT_EQ(budgetRecord(dir.file("tallix.ini"), 4).value2, c.created == "2002/04/01" ? c.warned : 0);
     EXPECT_TRUE(services.messages.empty());
     // The time so far is the Calculation view's total of the record file.
     const LogUsage usage = readLogUsage(dir.path(), "CountRec.zvt", c.partMinute);
@@ -100,20 +102,40 @@ TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
   }
 }
 
-// The period line gains the bytes so far from the volume file and the open
+// The volume's line shows the bytes so far from the volume file and the open
 // connection: unknown is shown as nothing, never as zero; a damaged file is
-// told once and the time stays.
-TEST(Budget, ThePeriodLineShowsTheVolumeSoFar) {
+// told once and the time stays. With a data allowance, its outlook and
+// notices, as the time budget's.
+TEST(Budget, TheVolumeLineShowsTheBytesSoFarAndTheAllowance) {
   const std::string both = volumeText({{3, "02/04/02 08:00:00", {3'000'000'000, 400'000'000}},
                                        {5, "02/04/03 08:00:00", {50'000'000, 0}}});
   const std::string first = volumeText({{3, "02/04/02 08:00:00", {1'000'000'000, 0}}});
-  const struct { const char* what; std::optional<std::string> volumeFile; bool online; std::string label; size_t told; }
-      cases[] = {
-      {"no volume file", std::nullopt, false, "this period: 2 hr 00 min", 0},
-      {"both known", both, false, "this period: 2 hr 00 min, 3.5 GB", 0},
-      {"one unknown", first, false, "this period: 2 hr 00 min, at least 1.0 GB", 0},
-      {"online, counting", first, true, "this period: 2 hr 01 min, at least 1.2 GB", 0},
-      {"damaged", "tallix volume 1\ncheck 0\n", false, "this period: 2 hr 00 min", 1},
+  const std::string w80 = std::string(kData80Notice);
+  const struct {
+    const char* what;
+    std::optional<std::string> volumeFile;
+    bool online;
+    std::int16_t tenths;  // the allowance, record 4
+    std::string label, volumeLabel, forecast, allowance;
+    Strings notices;
+    size_t told;
+  } cases[] = {
+      {"no volume file", std::nullopt, false, 0, "this period: 2 hr 00 min", "", "", "", {}, 0},
+      {"no volume file, an allowance", std::nullopt, false, 100, "this period: 2 hr 00 min",
+       "data: volume unknown (allowance 10 GB)", "", "", {}, 0},
+      {"both known", both, false, 0, "this period: 2 hr 00 min", "data: 3.5 GB", "at this pace: 5.3 GB by 30 Apr", "",
+       {}, 0},
+      {"both known, 80% of 4 GB", both, false, 40, "this period: 2 hr 00 min", "data: 3.5 GB of 4 GB",
+       "at this pace: 5.3 GB by 30 Apr", "50.0 MB a day keeps you within 4 GB",
+       {w80 + "3.5 GB of 4 GB this period"}, 0},
+      {"both known, past 2.5 GB", both, false, 25, "this period: 2 hr 00 min", "data: 3.5 GB of 2.5 GB",
+       "at this pace: 5.3 GB by 30 Apr", std::string(kOverAllowance),
+       {std::string(kData100Notice) + "3.5 GB of 2.5 GB this period"}, 0},
+      {"one unknown", first, false, 100, "this period: 2 hr 00 min", "data: at least 1.0 GB of 10 GB",
+       "at this pace: at least 1.5 GB by 30 Apr", "at most 818.2 MB a day keeps you within 10 GB", {}, 0},
+      {"online, counting", first, true, 0, "this period: 2 hr 01 min", "data: at least 1.2 GB",
+       "at this pace: at least 1.9 GB by 30 Apr", "", {}, 0},
+      {"damaged", "tallix volume 1\ncheck 0\n", false, 0, "this period: 2 hr 00 min", "", "", "", {}, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -122,6 +144,7 @@ TEST(Budget, ThePeriodLineShowsTheVolumeSoFar) {
     services.clock = {2002, 4, 20, 9, 0, 0};
     p.writeLog("CountRec.zvt", periodFile("2002/04/01", false, {kH, kH}));
     if (c.volumeFile) std::ofstream(dir.file("CountRec.zvt.vol"), std::ios::binary) << *c.volumeFile;
+    p.writeSettings({{"", 0, 0}, {"", 0, 0}, {"", 0, 0}, {"[DataAllowance]", c.tenths, 0}});
     Form1_Form_Load(form);
     services.line = c.online;
     services.counters = ByteCounters{0, 0, "ppp0"};
@@ -131,6 +154,10 @@ TEST(Budget, ThePeriodLineShowsTheVolumeSoFar) {
     Timer1_TickAndBudget(form);
     Timer1_TickAndBudget(form);
     EXPECT_EQ(form[form1::lblPeriodTime].caption, c.label);
+    EXPECT_EQ(form[form1::lblPeriodVolume].caption, c.volumeLabel);
+    EXPECT_EQ(form[form1::lblVolumeForecast].caption, c.forecast);
+    EXPECT_EQ(form[form1::lblVolumeAllowance].caption, c.allowance);
+    EXPECT_EQ(services.notices, c.notices);
     ASSERT_EQ(services.messages.size(), c.told);
     if (c.told != 0) {
       EXPECT_TRUE(services.messages[0].starts_with("The volume file CountRec.zvt.vol: its check sum does not match"));
@@ -149,6 +176,7 @@ TEST(Budget, ANoticeIsRecordedOnlyOnceTheDesktopTookIt) {
     std::vector<Step> steps;  // after the start, which offers the 80% notice
     size_t offered;
     std::int16_t warnedAfter;
+    bool data = false;        // the data allowance's notice instead of the time budget's
   } cases[] = {
       {"taken at once", true, false, {Tick, Due}, 1, kWarned80},
       {"refused: offered again each minute and when a way appears", false, false, {Tick, Due}, 3, 0},
@@ -156,6 +184,9 @@ TEST(Budget, ANoticeIsRecordedOnlyOnceTheDesktopTookIt) {
       {"a late yes is recorded", true, true, {Tick, Answer, Tick}, 1, kWarned80},
       {"a late no: offered again", true, true, {Refuse, Tick}, 2, 0},
       {"an answer after the budget changed is dropped", true, true, {NewBudget, Answer}, 1, 0},
+      {"data: refused, then taken when a way appears", false, false, {Tick, Due}, 3, 0, true},
+      {"data: a late yes is recorded", true, true, {Tick, Answer, Tick}, 1, kWarned80, true},
+      {"data: an answer after the allowance changed is dropped", true, true, {NewBudget, Answer}, 1, 0, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -165,7 +196,14 @@ TEST(Budget, ANoticeIsRecordedOnlyOnceTheDesktopTookIt) {
     services.noticesTaken = c.taken;
     services.noticeAnswersWait = c.answersWait;
     p.writeLog("CountRec.zvt", periodFile("2002/04/01", false, {8 * kH}));
-    p.writeSettings({{"", 0, 0}, {"", 0, 0}, {"[TimeBudget]", 10, 0}});
+    // 8 of 10 hours, or 8 of 10 GB.
+    if (c.data) {
+      std::ofstream(dir.file("CountRec.zvt.vol"), std::ios::binary)
+          << volumeText({{3, "02/04/02 08:00:00", {7'000'000'000, 1'000'000'000}}});
+      p.writeSettings({{"", 0, 0}, {"", 0, 0}, {"[TimeBudget]", 0, 0}, {"[DataAllowance]", 100, 0}});
+    } else {
+      p.writeSettings({{"", 0, 0}, {"", 0, 0}, {"[TimeBudget]", 10, 0}});
+    }
     Form1_Form_Load(form);
     for (Step step : c.steps) {
       switch (step) {
@@ -180,23 +218,30 @@ TEST(Budget, ANoticeIsRecordedOnlyOnceTheDesktopTookIt) {
           services.noticeAnswers.erase(services.noticeAnswers.begin());
           break;
         case NewBudget:
-          form[form1::txtBudget].caption = "20";
-          txtBudget_LostFocus(form);
+          form[c.data ? form1::txtAllowance : form1::txtBudget].caption = "20";
+          (c.data ? txtAllowance_LostFocus : txtBudget_LostFocus)(form);
           break;
       }
     }
     EXPECT_EQ(services.notices.size(), c.offered);
-    EXPECT_EQ(budgetRecord(dir.file("tallix.ini")).value2, c.warnedAfter);
-    EXPECT_EQ(form.budget.warned, c.warnedAfter);
+    EXPECT_EQ(budgetRecord(dir.file("tallix.ini"), c.data ? 4 : 3).value2, c.warnedAfter);
+    EXPECT_EQ((c.data ? form.budget.dataNotices : form.budget.timeNotices).warned, c.warnedAfter);
   }
 }
 
-TEST(Budget, TheSettingsRowTakesWholeHoursUpTo744) {
+TEST(Budget, TheSettingsRowsTakeWholeHoursUpTo744AndGigabytesUpTo3000) {
   const struct { const char* typed; std::optional<std::int16_t> hours; } rows[] = {
       {"", 0}, {" 0 ", 0}, {"1", 1}, {"50", 50}, {"744", 744},
       {"745", std::nullopt}, {"-1", std::nullopt}, {"1.5", std::nullopt}, {"ab", std::nullopt}, {"5 0", std::nullopt},
   };
   for (const auto& row : rows) EXPECT_EQ(parseBudgetHours(row.typed), row.hours) << row.typed;
+  const struct { const char* typed; std::optional<std::int16_t> tenths; } gigabytes[] = {
+      {"", 0}, {" 0 ", 0}, {"0.0", 0}, {"10", 100}, {"1.5", 15}, {"1,5", 15}, {".5", 5}, {"2.", 20},
+      {"10 GB", 100}, {"10gb", 100}, {"3000", 30000}, {"0.1", 1},
+      {"3000.1", std::nullopt}, {"30000", std::nullopt}, {"-1", std::nullopt}, {"1.25", std::nullopt},
+      {"1.5.1", std::nullopt}, {".", std::nullopt}, {"GB", std::nullopt}, {"1e3", std::nullopt}, {"ten", std::nullopt},
+  };
+  for (const auto& row : gigabytes) EXPECT_EQ(parseAllowanceTenths(row.typed), row.tenths) << row.typed;
 
   Program p;
   auto& [services, dir, form] = p;
@@ -208,6 +253,16 @@ TEST(Budget, TheSettingsRowTakesWholeHoursUpTo744) {
   EXPECT_EQ(services.messages, Strings{std::string(kBudgetInvalid)});
   EXPECT_EQ(form[form1::txtBudget].caption, "50");  // the stored hours are put back
   EXPECT_EQ(budgetRecord(dir.file("tallix.ini")).value1, 50);
+
+  form[form1::txtAllowance].caption = "1.50 GB";
+  txtAllowance_LostFocus(form);
+  EXPECT_EQ(services.messages.back(), kAllowanceInvalid);
+  EXPECT_EQ(form[form1::txtAllowance].caption, "");
+  form[form1::txtAllowance].caption = " 2,5gb";
+  txtAllowance_LostFocus(form);
+  EXPECT_EQ(form[form1::txtAllowance].caption, "2.5");
+  EXPECT_EQ(budgetRecord(dir.file("tallix.ini"), 4).value1, 25);
+  EXPECT_EQ(budgetRecord(dir.file("tallix.ini"), 3).value1, 50);  // beside the budget, not over it
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""The budget's notices reach the desktop's notification service, tray or not.
+"""The budget's and the data allowance's notices reach the desktop's
+notification service, tray or not.
 
 On a private D-Bus session with no tray, the real program starts with 50
-minutes of a one-hour budget used: the 80% notice is due at once. With no
-notification service there, it must not be recorded as given in tallix.ini.
-A mock service (python3-dbusmock) then comes: the notice must reach it, once,
-and be recorded; after a restart it must not come again.
+minutes of a one-hour budget used and 850 MB of a 1 GB allowance: both 80%
+notices are due at once. With no notification service there, neither must be
+recorded as given in tallix.ini. A mock service (python3-dbusmock) then comes:
+each notice must reach it, once, and be recorded; after a restart neither
+must come again.
    notices_test.py TALLIX
 """
 import os
@@ -14,20 +16,22 @@ import subprocess
 import sys
 import tempfile
 import time
+import zlib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from whole_program import (add_connection, finish, main, need, on_private_bus, program_folder,  # noqa: E402
                            start_program, stop, wait_until)
 
-NOTICE_80 = "80% of your time budget is used: "
+NOTICES_80 = ("80% of your time budget is used: ", "80% of your data allowance is used: ")
 SETTLE = 3  # seconds a fresh program is given to offer a notice it would wrongly give
 
 
 def warned_marks(folder):
-    """The budget's record (the third in tallix.ini): the notices given so far."""
+    """The notices given so far of the budget and of the allowance (records 3 and 4 of tallix.ini)."""
     with open(os.path.join(folder, "tallix.ini"), "rb") as f:
         data = f.read()
-    return struct.unpack("<h", data[2 * 51 + 19:2 * 51 + 21])[0] if len(data) >= 3 * 51 else None
+    return tuple(struct.unpack("<h", data[n * 51 + 19:n * 51 + 21])[0] if len(data) >= (n + 1) * 51 else None
+                 for n in (2, 3))
 
 
 def outer(tallix):
@@ -44,15 +48,19 @@ def on_bus(tallix):
         try:
             folder = program_folder(work, tallix)
             add_connection(folder, "09:00:00", "09:50:00")
-            with open(os.path.join(folder, "tallix.ini"), "wb") as f:  # a budget of one hour, no notice given
-                for label, one, two in (("[F1Location]", 1500, 3000), ("[CheckedRunMe]", 0, 0), ("[TimeBudget]", 1, 0)):
+            volume = "tallix volume 1\n3 %s 09:00:00 800000000 50000000\n" % time.strftime("%y/%m/01")
+            with open(os.path.join(folder, "CountRec.zvt.vol"), "w") as f:
+                f.write(volume + "check %08x\n" % zlib.crc32(volume.encode()))
+            with open(os.path.join(folder, "tallix.ini"), "wb") as f:  # one hour, 1 GB, no notice given
+                for label, one, two in (("[F1Location]", 1500, 3000), ("[CheckedRunMe]", 0, 0), ("[TimeBudget]", 1, 0),
+                                        ("[DataAllowance]", 10, 0)):
                     f.write(label.ljust(17).encode() + struct.pack("<hh", one, two) + bytes(30))
 
             programs.append(start_program(folder))
             time.sleep(SETTLE)
-            if warned_marks(folder) != 0:
-                failures.append("with no notification service the notice was recorded as given (%s)"
-                                % warned_marks(folder))
+            if warned_marks(folder) != (0, 0):
+                failures.append("with no notification service a notice was recorded as given (%s)"
+                                % (warned_marks(folder),))
 
             # The service takes its name with its methods in place, as a real one does.
             server = subprocess.Popen([sys.executable, "-m", "dbusmock", "--template", "notification_daemon"],
@@ -62,16 +70,16 @@ def on_bus(tallix):
                 sys.exit("FAILED: the mock notification service did not start")
             mock = dbus.Interface(bus.get_object("org.freedesktop.Notifications", "/org/freedesktop/Notifications"),
                                   dbusmock.MOCK_IFACE)
-            if not wait_until(20, lambda: mock.GetMethodCalls("Notify")):
-                failures.append("the due notice did not come when a notification service appeared")
-            elif not wait_until(10, lambda: warned_marks(folder) == 1):
-                failures.append("the notice given is not recorded: marks %s" % warned_marks(folder))
+            if not wait_until(20, lambda: len(mock.GetMethodCalls("Notify")) >= 2):
+                failures.append("the due notices did not come when a notification service appeared")
+            elif not wait_until(10, lambda: warned_marks(folder) == (1, 1)):
+                failures.append("the notices given are not recorded: marks %s" % (warned_marks(folder),))
             stop(programs[0])
 
             programs.append(start_program(folder))
             time.sleep(SETTLE)
             bodies = [str(args[4]) for _, args in mock.GetMethodCalls("Notify")]
-            if len(bodies) != 1 or not bodies[0].startswith(NOTICE_80):
+            if sorted(body.partition(": ")[0] + ": " for body in bodies) != sorted(NOTICES_80):
                 failures.append("notices given over a restart: %s" % bodies)
         finally:
             stop(*programs, server)
