@@ -41,27 +41,27 @@ void addMainView(std::vector<ControlSpec>& d) {
   // refused record can be told at once.
   add({lblF1NewFileCreated, K::Label, fraMain, "", "Show you useful message", arial(), 120, 1340, 3732, 252});
   add({lblF1NoRecord, K::Label, fraMain, "", "", pming(), 120, 1580, 3012, 252});
-  add({lblF1HourSpent, K::Label, fraMain, "", "", times(10.8, false), 360, 3480, 612, 252, true, false});
-  add(named({imgPointer, K::Picture, fraMain, "", "", pming(), 1104, 3360, 192, 192, true, false},
+  add({lblF1HourSpent, K::Label, fraMain, "", "", times(10.8, false), 360, 2760, 612, 252, true, false});
+  add(named({imgPointer, K::Picture, fraMain, "", "", pming(), 1104, 2640, 192, 192, true, false},
             "gauge pointer"));
   add(named({imgScale, K::Picture, fraMain, "", "Expended time while online ( + hr(s) spent on the left )",
-             pming(), 1200, 3600, 3816, 216, true, false},
+             pming(), 1200, 2880, 3816, 216, true, false},
             "hour gauge"));
   // The period's lines, the time's and then the data's, each read from the
-  // top: so far, at this pace, a day's allowance. Below the buttons the
-  // data's may run the frame's width.
+  // top: so far, at this pace, a day's allowance. The data's lie below the
+  // gauge, which keeps its place, and may run the frame's width.
   add({lblPeriodTime, K::Label, fraMain, "", "Time online in this period so far, as the Calculation view totals it",
        pming(), 120, 1820, 3972, 252});
   add({lblForecast, K::Label, fraMain, "", "The period's time (and cost) at the end if it goes on at today's pace",
        pming(), 120, 2060, 3972, 252});
   add({lblAllowance, K::Label, fraMain, "", "The time a day left to you within the time budget", pming(), 120,
        2300, 3972, 252});
-  add({lblPeriodVolume, K::Label, fraMain, "", "Data received and sent in this period so far", pming(), 120, 2600,
+  add({lblPeriodVolume, K::Label, fraMain, "", "Data received and sent in this period so far", pming(), 120, 3180,
        5652, 252});
   add({lblVolumeForecast, K::Label, fraMain, "", "The period's data at the end if it goes on at today's pace",
-       pming(), 120, 2840, 5652, 252});
+       pming(), 120, 3420, 5652, 252});
   add({lblVolumeAllowance, K::Label, fraMain, "", "The data a day left to you within the data allowance", pming(),
-       120, 3080, 5652, 252});
+       120, 3660, 5652, 252});
 }
 
 // The Settings view.
