@@ -8,6 +8,7 @@
 
 #include "analysis/cost.h"
 #include "analysis/pairs.h"
+#include "analysis/volume_cost.h"
 #include "store/digit_groups.h"
 #include "store/numbers.h"
 #include "store/text_forms.h"
@@ -79,6 +80,7 @@ class ConnectionReading {
     if (!tariff) return;
     pricer_.emplace(*tariff);
     usage.cost.emplace();
+    if (tariff->unitBytes > 0 && tariff->volumePrice > 0) volumePricer_.emplace(*tariff);
   }
 
   void take(std::span<const PairReport> pairs) {
@@ -159,19 +161,31 @@ class ConnectionReading {
         days.add(start, seconds, partMinute);
         if constexpr (kPriced) price = pricer_->cents(start.counted(partMinute), start.dated, seconds);
       }
-      if (usage_.hasVolumeFile()) [[unlikely]] {
+      if (usage_.hasVolumeFile() || volumePricer_) [[unlikely]] {
+        // Without a volume file every volume is unknown: a tariff that
+        // prices volume then makes every cost the least it can be.
         const std::optional<Volume> volume = volumeOf(pair);
-        usage_.volumes.push_back(volume);
-        usage_.volume.add(volume);
-        if (usual) {
-          days.addVolume(day, volume);
-        } else {
-          days.addVolume(readStart(pair, stamps_), volume);
+        if (usage_.hasVolumeFile()) {
+          usage_.volumes.push_back(volume);
+          usage_.volume.add(volume);
+          if (usual) {
+            days.addVolume(day, volume);
+          } else {
+            days.addVolume(readStart(pair, stamps_), volume);
+          }
+        }
+        if constexpr (kPriced) {
+          if (volumePricer_) {
+            const PeriodVolumePricer::Part part = volumePricer_->next(volume);
+            price = addCents(price, part.cents);
+            usage_.cost->atLeast.push_back(part.atLeast);
+            usage_.cost->totalAtLeast = usage_.cost->totalAtLeast || part.atLeast;
+          }
         }
       }
       if constexpr (kPriced) {
         prices[count] = price;
-        cents += price;
+        cents = addCents(cents, price);
       }
       ++count;
     }
@@ -230,6 +244,7 @@ class ConnectionReading {
   StampReader stamps_;
   std::optional<DaySplitter> days_;
   std::optional<LogPricer> pricer_;
+  std::optional<PeriodVolumePricer> volumePricer_;  // under a tariff that prices volume
   // The volume file's lines, and the first one not yet passed.
   std::vector<ConnectionVolume> volumes_;
   size_t nextVolume_ = 0;
