@@ -80,10 +80,11 @@ std::optional<VolumeOutlook> volumeOutlookOf(const std::string& folder, const Lo
     v.allowanceBytes = static_cast<std::uint64_t>(allowance.value1) * kBytesPerTenth;
   if (!usage.hasVolumeFile() && !v.allowanceBytes) return std::nullopt;
   // Only what is known is carried on: with some volume unknown the forecast
-  // is the least the period is heading for, as volume_complete tells.
+  // is the least the period is heading for, as volume_complete tells; with
+  // a damaged volume file nothing is known to carry on.
   const std::uint64_t known = usage.volume.known.total();
   constexpr auto kMost = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
-  if (usage.hasVolumeFile() && outlook.forecastSeconds)
+  if (usage.volumeState == VolumeReading::State::Read && outlook.forecastSeconds)
     v.forecastBytes = static_cast<std::uint64_t>(atPace(static_cast<std::int64_t>(std::min(known, kMost)), outlook));
   return v;
 }
