@@ -129,6 +129,8 @@ class ConnectionReading {
     std::array<std::int64_t, kBatch> prices;
     size_t count = 0;
     std::int64_t cents = 0;
+    const bool volumes = usage_.hasVolumeFile();
+    const bool pricedVolume = kPriced && volumePricer_.has_value();
     for (const PairReport& pair : pairs) {
       // The usual start, read in place by the pair reader (the pair was
       // counted): its stamp "yy/mm/dd hh:mm:ss" from the tenth character.
@@ -148,6 +150,7 @@ class ConnectionReading {
         }
       }
       std::int64_t price = 0;
+      PairStart start;  // an unusual start, read afresh
       if (usual) [[likely]] {
         const int at = partMinute ? pair.startTime - pair.startTime % 60 : pair.startTime;
         if (static_cast<std::uint32_t>(seconds - 1) < static_cast<std::uint32_t>(kDay - at)) [[likely]] {
@@ -157,25 +160,25 @@ class ConnectionReading {
         }
         if constexpr (kPriced) price = pricer_->centsOnDay(*rates, weekday, at, seconds);
       } else {
-        const PairStart start = readStart(pair, stamps_);
+        start = readStart(pair, stamps_);
         days.add(start, seconds, partMinute);
         if constexpr (kPriced) price = pricer_->cents(start.counted(partMinute), start.dated, seconds);
       }
-      if (usage_.hasVolumeFile() || volumePricer_) [[unlikely]] {
+      if (volumes || pricedVolume) [[unlikely]] {
         // Without a volume file every volume is unknown: a tariff that
         // prices volume then makes every cost the least it can be.
         const std::optional<Volume> volume = volumeOf(pair);
-        if (usage_.hasVolumeFile()) {
+        if (volumes) {
           usage_.volumes.push_back(volume);
           usage_.volume.add(volume);
           if (usual) {
             days.addVolume(day, volume);
           } else {
-            days.addVolume(readStart(pair, stamps_), volume);
+            days.addVolume(start, volume);
           }
         }
         if constexpr (kPriced) {
-          if (volumePricer_) {
+          if (pricedVolume) {
             const PeriodVolumePricer::Part part = volumePricer_->next(volume);
             price = addCents(price, part.cents);
             usage_.cost->atLeast.push_back(part.atLeast);
