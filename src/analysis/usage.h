@@ -59,12 +59,15 @@ struct VolumeSum {
 
   void add(const std::optional<Volume>& v) {
     if (v) {
-      known.received += v->received;
-      known.sent += v->sent;
+      known.received = sum(known.received, v->received);
+      known.sent = sum(known.sent, v->sent);
     } else {
       ++unknown;
     }
   }
+  // a + b, stopping at the largest count instead of wrapping round (a
+  // damaged or forged file may hold any count).
+  static std::uint64_t sum(std::uint64_t a, std::uint64_t b) { return a > ~b ? ~std::uint64_t{0} : a + b; }
   friend bool operator==(const VolumeSum&, const VolumeSum&) = default;
 };
 

@@ -33,8 +33,7 @@ PeriodVolumePricer::Part PeriodVolumePricer::next(const std::optional<Volume>& v
   constexpr std::uint64_t kTop = std::numeric_limits<std::uint64_t>::max();
   const auto allowance = static_cast<std::uint64_t>(tariff_.allowanceBytes);
   const bool atLeast = unknownBefore_ && usedBefore_ < allowance;
-  // Bytes past what a count holds only make the part larger: they stop there.
-  const std::uint64_t bytes = volume->received > kTop - volume->sent ? kTop : volume->total();
+  const std::uint64_t bytes = volume->total();
   const std::int64_t amount = volumeAmount(tariff_, usedBefore_, bytes);
   usedBefore_ = usedBefore_ > kTop - bytes ? kTop : usedBefore_ + bytes;
   if (amount == std::numeric_limits<std::int64_t>::max()) return {kMostCents, atLeast};
