@@ -28,6 +28,10 @@ std::int64_t volumeAmount(const Tariff& tariff, std::uint64_t usedBefore, std::u
 class PeriodVolumePricer {
  public:
   explicit PeriodVolumePricer(const Tariff& tariff) : tariff_(tariff) {}
+  // Carrying on after connections whose known bytes came to `usedBefore`,
+  // `unknownBefore` when one of them had an unknown volume.
+  PeriodVolumePricer(const Tariff& tariff, std::uint64_t usedBefore, bool unknownBefore)
+      : tariff_(tariff), usedBefore_(usedBefore), unknownBefore_(unknownBefore) {}
 
   // The tariff puts a price on volume at all.
   bool prices() const { return tariff_.unitBytes > 0 && tariff_.volumePrice > 0; }

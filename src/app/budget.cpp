@@ -7,6 +7,7 @@
 #include "analysis/forecast.h"
 #include "analysis/pairs.h"
 #include "analysis/usage.h"
+#include "analysis/volume_cost.h"
 #include "app/period_outlook.h"
 #include "form/connection_record.h"
 #include "form/sentences.h"
@@ -50,12 +51,20 @@ long long openShare(const MainForm& form, const DateTime& now) {
       .value_or(0);
 }
 
-// The open connection's cost if it ended at `now` after `seconds`.
-std::int64_t openCents(const MainForm& form, long long seconds) {
+// The open connection's cost if it ended at `now` after `seconds`: its time
+// part, and its volume part from the bytes counted so far, after what the
+// closed connections used of the period's allowance.
+PeriodVolumePricer::Part openCents(const MainForm& form, long long seconds) {
+  const BudgetState& b = form.budget;
+  PeriodVolumePricer volume(*form.tariff, b.closedVolume.total(), b.volumePartial);
+  const std::optional<Volume> counted =
+      form.volume.known ? std::optional<Volume>(form.volume.counted) : std::nullopt;
+  PeriodVolumePricer::Part part = volume.prices() ? volume.next(counted) : PeriodVolumePricer::Part{};
   std::optional<DateTime> start = parseStamp(right(form.StartLine, 19));
-  if (!start) return 0;
+  if (!start) return part;
   if (form.partMinute()) start->second = 0;
-  return connectionCents(*form.tariff, toSerialSeconds(*start), true, seconds);
+  part.cents = addCents(part.cents, connectionCents(*form.tariff, toSerialSeconds(*start), true, seconds));
+  return part;
 }
 
 // The closed connections' bytes from CountRec.zvt's volume file. A damaged
@@ -97,6 +106,7 @@ void recount(MainForm& form) {
   BudgetState& b = form.budget;
   b.closedSeconds = 0;
   b.closedCents = 0;
+  b.closedCentsAtLeast = false;
   b.periodFrom.clear();
   b.periodTo.clear();
   b.closedVolume = {};
@@ -112,10 +122,13 @@ void recount(MainForm& form) {
     b.periodFrom = usage.load.from;
     b.periodTo = usage.load.to;
     b.closedCents = usage.cost ? usage.cost->totalCents : 0;
-    for (size_t i = 0; form.Recording && i < usage.connections.size(); ++i) {
-      if (usage.connections[i].startRecord != form.EndRecNo - 1) continue;
-      b.closedSeconds -= usage.connections[i].seconds;
-      if (usage.cost) b.closedCents -= usage.cost->cents[i];
+    for (size_t i = 0; i < usage.connections.size(); ++i) {
+      if (form.Recording && usage.connections[i].startRecord == form.EndRecNo - 1) {
+        b.closedSeconds -= usage.connections[i].seconds;
+        if (usage.cost) b.closedCents -= usage.cost->cents[i];
+      } else if (usage.cost && usage.cost->costAtLeast(i)) {
+        b.closedCentsAtLeast = true;
+      }
     }
     countClosedVolume(form, usage);
   }
@@ -168,8 +181,10 @@ void showTime(MainForm& form, long long seconds, const DateTime& now) {
     if (b.hours > 0) text += " of " + std::to_string(b.hours) + " hr";
     std::optional<std::int64_t> cents;
     if (form.tariff) {
-      cents = addCents(b.closedCents, form.Recording ? openCents(form, seconds - b.closedSeconds) : 0);
-      text += ", " + moneyText(*cents, form.tariff->currency);
+      const PeriodVolumePricer::Part open =
+          form.Recording ? openCents(form, seconds - b.closedSeconds) : PeriodVolumePricer::Part{};
+      cents = addCents(b.closedCents, open.cents);
+      text += ", " + moneyText(*cents, form.tariff->currency, b.closedCentsAtLeast || open.atLeast);
     }
     const std::optional<VolumeSoFar> volume = volumeSoFar(form);
     volumeText = periodVolumeLine(volume, b.allowanceTenths);

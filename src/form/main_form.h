@@ -53,6 +53,7 @@ struct BudgetState {
   // With a tariff: the closed connections' cost, in cents; and the
   // period's stored first and last day, for the forecast.
   std::int64_t closedCents = 0;
+  bool closedCentsAtLeast = false;  // some closed connection's volume part is the least it can be
   std::string periodFrom;
   std::string periodTo;
   // The closed connections' bytes from CountRec.zvt's volume file: whether

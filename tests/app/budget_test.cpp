@@ -165,6 +165,49 @@ TEST(Budget, TheVolumeLineShowsTheBytesSoFarAndTheAllowance) {
   }
 }
 
+// The period line's money is each connection's time part and volume part;
+// the open connection's volume part comes from its bytes counted so far,
+// after what the closed ones used of the allowance. An unknown volume makes
+// the money "at least". (3 GB free, then 0.10 EUR per begun 100 MB: the
+// closed 3.4 GB and 50 MB pay 0.40 and 0.10; the open 205 MB 0.30.)
+TEST(Budget, ThePeriodLinesMoneyHasEveryConnectionsVolumePart) {
+  const std::string both = volumeText({{3, "02/04/02 08:00:00", {3'000'000'000, 400'000'000}},
+                                       {5, "02/04/03 08:00:00", {50'000'000, 0}}});
+  const struct {
+    const char* what;
+    const char* volumePrice;
+    std::optional<std::string> volumeFile;
+    bool online;
+    std::string label;
+  } cases[] = {
+      {"time alone", "", both, true, "this period: 2 hr 01 min, 6.05 EUR"},
+      {"closed", "[Volume]\nunit_bytes = 100000000\nprice = 0.10\nallowance_bytes = 3000000000\n", both, false,
+       "this period: 2 hr 00 min, 6.50 EUR"},
+      {"closed and open", "[Volume]\nunit_bytes = 100000000\nprice = 0.10\nallowance_bytes = 3000000000\n", both,
+       true, "this period: 2 hr 01 min, 6.85 EUR"},
+      {"no volume file", "[Volume]\nunit_bytes = 100000000\nprice = 0.10\n", std::nullopt, true,
+       "this period: 2 hr 01 min, at least 6.35 EUR"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Program p;
+    auto& [services, dir, form] = p;
+    services.clock = {2002, 4, 20, 9, 0, 0};
+    p.writeLog("CountRec.zvt", periodFile("2002/04/01", false, {kH, kH}));
+    if (c.volumeFile) std::ofstream(dir.file("CountRec.zvt.vol"), std::ios::binary) << *c.volumeFile;
+    std::ofstream(dir.file("tariff.ini")) << "[Tariff]\ncurrency = EUR\nprice = 0.05\n" << c.volumePrice;
+    Form1_Form_Load(form);
+    services.line = c.online;
+    services.counters = ByteCounters{0, 0, "ppp0"};
+    Timer1_TickAndBudget(form);
+    services.advance(60);
+    services.counters = ByteCounters{200'000'000, 5'000'000, "ppp0"};
+    Timer1_TickAndBudget(form);
+    Timer1_TickAndBudget(form);
+    EXPECT_EQ(form[form1::lblPeriodTime].caption, c.label);
+  }
+}
+
 // A notice counts as given only once the desktop took it; until then it is
 // offered again, and an answer that comes after the budget changed is old.
 TEST(Budget, ANoticeIsRecordedOnlyOnceTheDesktopTookIt) {

@@ -45,13 +45,6 @@ struct Options : ReportRequest {
   bool pricesVolume() const { return tariff && tariff->unitBytes > 0 && tariff->volumePrice > 0; }
 };
 
-// The data allowance of tallix.ini: its record 4 in tenths of a gigabyte,
-// under its label, as the Settings view keeps it.
-constexpr long kAllowanceRecordNumber = 4;
-constexpr std::string_view kAllowanceRecordLabel = "[DataAllowance]";
-constexpr std::uint64_t kBytesPerTenth = 100'000'000;
-constexpr int kMostAllowanceTenths = 30000;
-
 // What the report adds for a file named CountRec.zvt: the outlook at the
 // time of the run, with the time budget of tallix.ini beside it.
 std::optional<Outlook> outlookOf(const std::string& folder, const LogUsage& usage, const Options& options) {
@@ -74,10 +67,11 @@ std::optional<VolumeOutlook> volumeOutlookOf(const std::string& folder, const Lo
   VolumeOutlook v;
   SettingsRecord allowance;
   PendingError ignored;  // failures on tallix.ini are skipped silently
-  if (readSettingsRecord(folder + "tallix.ini", kAllowanceRecordNumber, allowance, ignored) &&
-      trim(allowance.label) == kAllowanceRecordLabel && allowance.value1 > 0 &&
+  // The data allowance is kept in tenths of a gigabyte, as the Settings view keeps it.
+  if (readSettingsRecord(folder + "tallix.ini", kDataAllowanceRecord, allowance, ignored) &&
+      trim(allowance.label) == kDataAllowanceLabel && allowance.value1 > 0 &&
       allowance.value1 <= kMostAllowanceTenths)
-    v.allowanceBytes = static_cast<std::uint64_t>(allowance.value1) * kBytesPerTenth;
+    v.allowanceBytes = static_cast<std::uint64_t>(allowance.value1) * static_cast<std::uint64_t>(kAllowanceTenthBytes);
   if (!usage.hasVolumeFile() && !v.allowanceBytes) return std::nullopt;
   // Only what is known is carried on: with some volume unknown the forecast
   // is the least the period is heading for, as volume_complete tells; with
