@@ -1,6 +1,9 @@
 #include "shell/usage_table.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QPainter>
+#include <QTextLayout>
 
 #include "shell/form_widgets.h"
 
@@ -85,6 +88,55 @@ QSize RowNumbers::sizeHint() const {
 void RowNumbers::changeEvent(QEvent* event) {
   if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) hintRows_ = -1;
   QHeaderView::changeEvent(event);
+}
+
+void CellPainter::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  QStyleOptionViewItem cell = option;
+  initStyleOption(&cell, index);
+  const QStyle* style = cell.widget != nullptr ? cell.widget->style() : QApplication::style();
+  if (!paintPlainly(*painter, cell, *style)) style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
+}
+
+bool CellPainter::paintPlainly(QPainter& painter, const QStyleOptionViewItem& cell, const QStyle& style) {
+  // Fusion and Windows draw an item's text the common way, copied here.
+  if (style.name() != QLatin1String("fusion") && style.name() != QLatin1String("windows")) return false;
+  constexpr auto kMore =
+      QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::WrapText;
+  if ((cell.features & kMore) || (cell.state & (QStyle::State_HasFocus | QStyle::State_Editing)) ||
+      cell.direction != Qt::LeftToRight || !cell.showDecorationSelected || cell.text.isEmpty())
+    return false;
+
+  // The text inside the cell's margins, in one line that must fit whole.
+  const int margin = style.pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, cell.widget) + 1;
+  const QRect textRect = cell.rect.adjusted(margin, 0, -margin, 0);
+  QTextOption layoutOption(cell.displayAlignment);
+  layoutOption.setWrapMode(QTextOption::ManualWrap);
+  layoutOption.setTextDirection(cell.direction);
+  QTextLayout layout(cell.text, cell.font);
+  layout.setTextOption(layoutOption);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  bool oneLine = line.isValid();
+  if (oneLine) {
+    line.setLineWidth(textRect.width());
+    oneLine = !layout.createLine().isValid();
+  }
+  layout.endLayout();
+  if (!oneLine || line.naturalTextWidth() > textRect.width()) return false;
+
+  painter.save();
+  painter.setClipRect(cell.rect);
+  style.drawPrimitive(QStyle::PE_PanelItemViewItem, &cell, &painter, cell.widget);
+  QPalette::ColorGroup group = (cell.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+  if (group == QPalette::Normal && !(cell.state & QStyle::State_Active)) group = QPalette::Inactive;
+  painter.setPen(cell.palette.color(group, (cell.state & QStyle::State_Selected) ? QPalette::HighlightedText
+                                                                                 : QPalette::Text));
+  // Placed upright as the style places it: the line's box aligned in the cell.
+  const QRect placed = QStyle::alignedRect(Qt::LayoutDirectionAuto, cell.displayAlignment & Qt::AlignVertical_Mask,
+                                           layout.boundingRect().size().toSize(), textRect);
+  layout.draw(&painter, QPointF(textRect.x(), placed.top()));
+  painter.restore();
+  return true;
 }
 
 }  // namespace tallix::shell

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QStyledItemDelegate>
 
 #include "app/usage_view.h"
 
@@ -51,6 +52,23 @@ class RowNumbers : public QHeaderView {
  private:
   mutable int hintRows_ = -1;
   mutable QSize hint_;
+};
+
+// Draws a cell as the style does, but lays its one line of text out once: the
+// style lays a cell's text out three times (to place it, to see whether it
+// must be shortened, to draw it), which made most of the cost of opening the
+// window on a long log. A cell that is anything more (the focus frame, a text
+// wider than its column, right to left, a style that draws items its own
+// way) is left to the style.
+class CellPainter : public QStyledItemDelegate {
+  Q_OBJECT
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+ private:
+  // Draws `cell` and says so, or leaves it untouched and says it could not.
+  static bool paintPlainly(QPainter& painter, const QStyleOptionViewItem& cell, const QStyle& style);
 };
 
 }  // namespace tallix::shell

@@ -247,6 +247,7 @@ void UsageWindow::build() {
   numbers->setSectionResizeMode(QHeaderView::Fixed);
   table->setVerticalHeader(numbers);
   table->setModel(new UsageTableModel(view_, table));
+  table->setItemDelegate(new CellPainter(table));
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
   table->setWordWrap(false);
