@@ -99,12 +99,15 @@ std::vector<UsageRow> UsageView::widestRows() const {
   // Every digit of the minutes and seconds at its widest: "h : 59 : 59".
   const std::string duration = durationText(longest / 3600 * 3600 + 59 * 60 + 59);
   const std::string widestCost = costs ? centsText(dearest) : std::string();
-  for (int month = 1; month <= 12; ++month) {
-    for (int hour : {0, 12}) {
-      const std::string stamp = longStampText(DateTime{2000, month, 28, hour, 0, 0});
-      rows.push_back({stamp, stamp, duration, widestCost});
-    }
-  }
+  // The stamps of every month, before and after noon: the same for every
+  // view, made once a run.
+  static const std::vector<std::string> stamps = [] {
+    std::vector<std::string> made;
+    for (int month = 1; month <= 12; ++month)
+      for (int hour : {0, 12}) made.push_back(longStampText(DateTime{2000, month, 28, hour, 0, 0}));
+    return made;
+  }();
+  for (const std::string& stamp : stamps) rows.push_back({stamp, stamp, duration, widestCost});
   // A stamp that is no real date is shown as it stands.
   rows.push_back(row(0));
   rows.push_back(row(rowCount() - 1));

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "shell/accessible_roles.h"
 #include "shell/form_widgets.h"
@@ -38,14 +39,34 @@ class TextLine : public QLabel {
  public:
   using QLabel::QLabel;
 
+  // Until it is selectable, a line that does not wrap measures its text once:
+  // QLabel measures it three times for its two sizes, all of them the same.
+  QSize sizeHint() const override {
+    if (wordWrap() || textFormat() != Qt::PlainText || (textInteractionFlags() & Qt::TextSelectableByMouse) || !contentsMargins().isNull() || indent() > 0 ||
+        margin() != 0 || frameWidth() != 0)
+      return QLabel::sizeHint();
+    if (!measured_ || *measured_ != text()) {
+      const int flags = static_cast<int>(alignment() & ~(Qt::AlignVCenter | Qt::AlignHCenter));
+      size_ = fontMetrics().boundingRect(0, 0, 2000, 2000, flags, text()).size();
+      measured_ = text();
+    }
+    return size_.expandedTo(minimumSize());
+  }
+  QSize minimumSizeHint() const override { return wordWrap() ? QLabel::minimumSizeHint() : sizeHint(); }
+
  protected:
   bool event(QEvent* event) override {
     const QEvent::Type type = event->type();
     if ((type == QEvent::Enter || type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) &&
         !(textInteractionFlags() & Qt::TextSelectableByMouse))
       setTextInteractionFlags(Qt::TextSelectableByMouse);
+    if (type == QEvent::FontChange || type == QEvent::StyleChange) measured_.reset();
     return QLabel::event(event);
   }
+
+ private:
+  mutable std::optional<QString> measured_;  // the text `size_` was measured for
+  mutable QSize size_;
 };
 
 // A line of text; none for an empty text unless asked (the window is laid
@@ -53,7 +74,10 @@ class TextLine : public QLabel {
 QLabel* addLabel(QVBoxLayout& layout, QWidget* parent, const char* name, const std::string& text,
                  bool evenEmpty = false) {
   if (text.empty() && !evenEmpty) return nullptr;
-  auto* label = new TextLine(fromModel(text), parent);
+  auto* label = new TextLine(parent);
+  // A log's name is shown as it stands, never read as markup.
+  label->setTextFormat(Qt::PlainText);
+  label->setText(fromModel(text));
   label->setObjectName(name);
   layout.addWidget(label);
   return label;
@@ -92,6 +116,19 @@ std::string joined(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
   return text;
+}
+
+// A line across the plot at `y`, a pixel's centre. On a screen drawn pixel
+// for pixel it is the row of pixels the line would set, filled at once: a
+// line is drawn pixel by pixel, and the grid's lines cost as much as the bars.
+void gridLine(QPainter& painter, const QRectF& plot, double y, const QColor& colour) {
+  if (painter.deviceTransform().type() <= QTransform::TxTranslate) {
+    const double left = std::floor(plot.left());
+    painter.fillRect(QRectF(left, y - 0.5, std::floor(plot.right()) - left + 1, 1), colour);
+    return;
+  }
+  painter.setPen(colour);
+  painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
 }
 
 }  // namespace
@@ -175,8 +212,7 @@ void UsageChart::paintEvent(QPaintEvent* /*event*/) {
   for (int hours = 0; hours <= view_.scale.topHours; hours += view_.scale.stepHours) {
     // Lines on pixel centres, so they stay one pixel wide.
     const double y = std::round(plot.bottom() - plot.height() * hours / view_.scale.topHours) + 0.5;
-    painter.setPen(hours == 0 ? text : palette().color(QPalette::Midlight));
-    painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+    gridLine(painter, plot, y, hours == 0 ? text : palette().color(QPalette::Midlight));
     painter.setPen(text);
     painter.drawText(QRectF(0, y - line / 2, plot.left() - space, line), Qt::AlignRight | Qt::AlignVCenter,
                      QString::number(hours));
@@ -271,12 +307,22 @@ void UsageWindow::sizeColumns() {
   QHash<QString, int>& widths = widthsIn(table_->font());
   const int padding = 2 * (table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table_) + 1) +
                       (table_->showGrid() ? 1 : 0);
+  QHeaderView* header = table_->horizontalHeader();
+  // The header's own size of a caption, kept with the widths: the style
+  // lays the caption out to measure it.
+  const QString headerKey = QLatin1String("\x01") + header->font().key() + QLatin1Char('/') + style()->name() + QLatin1Char('/');
   const std::vector<UsageRow> widest = view_.widestRows();
   for (int column = 0; column < table_->model()->columnCount(); ++column) {
-    int width = table_->horizontalHeader()->sectionSizeHint(column);
+    const QString caption = headerKey + table_->model()->headerData(column, Qt::Horizontal).toString();
+    auto hint = widths.find(caption);
+    if (hint == widths.end()) hint = widths.insert(caption, header->sectionSizeHint(column));
+    int width = *hint;
+    const std::string* measured = nullptr;
     for (const UsageRow& row : widest) {
       const std::string* cells[] = {&row.start, &row.end, &row.duration, &row.cost};
-      const QString text = fromModel(*cells[column]);
+      if (measured != nullptr && *measured == *cells[column]) continue;  // most rows repeat a text
+      measured = cells[column];
+      const QString text = fromModel(*measured);
       auto at = widths.find(text);
       if (at == widths.end()) at = widths.insert(text, metrics.horizontalAdvance(text));
       width = std::max(width, *at + padding);
