@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTextLayout>
 
 #include "shell/form_widgets.h"
+
+#include <algorithm>
 
 namespace tallix::shell {
 namespace {
@@ -88,6 +91,65 @@ QSize RowNumbers::sizeHint() const {
 void RowNumbers::changeEvent(QEvent* event) {
   if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) hintRows_ = -1;
   QHeaderView::changeEvent(event);
+}
+
+ConnectionsTable::ConnectionsTable(QWidget* parent) : QTableView(parent) {
+  // The cells keep the room of the grid's lines; the table draws none.
+  setGridStyle(Qt::NoPen);
+}
+
+void ConnectionsTable::paintEvent(QPaintEvent* event) {
+  QTableView::paintEvent(event);
+  const QHeaderView* rows = verticalHeader();
+  const QHeaderView* columns = horizontalHeader();
+  // A grid style set since is drawn by the table itself.
+  if (!showGrid() || gridStyle() != Qt::NoPen || rows->count() == 0 || columns->count() == 0) return;
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  const QColor colour = QColor::fromRgba(static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
+  QPainter painter(viewport());
+  QPen pen(colour, 1, Qt::SolidLine);
+  pen.setCosmetic(true);
+  painter.setPen(pen);
+  const bool pixels = painter.deviceTransform().type() <= QTransform::TxTranslate;
+  auto line = [&painter, &colour, pixels](QPoint from, QPoint to) {
+    if (pixels)
+      painter.fillRect(QRect(from, to), colour);
+    else
+      painter.drawLine(from, to);
+  };
+  const bool rightToLeft = isRightToLeft();
+  // Where the last row and column end; no line goes past them.
+  const int lastX = columns->length() - columns->offset() - (rightToLeft ? 0 : 1);
+  const int lastY = rows->length() - rows->offset() - 1;
+  for (QRect dirty : event->region()) {
+    dirty.setBottom(std::min(dirty.bottom(), lastY));
+    if (rightToLeft)
+      dirty.setLeft(std::max(dirty.left(), viewport()->width() - lastX));
+    else
+      dirty.setRight(std::min(dirty.right(), lastX));
+    int left = columns->visualIndexAt(dirty.left());
+    int right = columns->visualIndexAt(dirty.right());
+    if (rightToLeft) std::swap(left, right);
+    if (left == -1) left = 0;
+    if (right == -1) right = columns->count() - 1;
+    int top = rows->visualIndexAt(dirty.top());
+    int bottom = rows->visualIndexAt(dirty.bottom());
+    if (bottom == -1) bottom = rows->count() - 1;
+    if (top == -1 || top > bottom) continue;
+    for (int visual = top; visual <= bottom; ++visual) {
+      const int row = rows->logicalIndex(visual);
+      if (rows->isSectionHidden(row)) continue;
+      const int y = rowViewportPosition(row) + rowHeight(row) - 1;
+      line({dirty.left(), y}, {dirty.right(), y});
+    }
+    for (int visual = left; visual <= right; ++visual) {
+      const int column = columns->logicalIndex(visual);
+      if (columns->isSectionHidden(column)) continue;
+      const int x = columnViewportPosition(column) + (rightToLeft ? 0 : columnWidth(column) - 1);
+      line({x, dirty.top()}, {x, dirty.bottom()});
+    }
+  }
 }
 
 void CellPainter::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {

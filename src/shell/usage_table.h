@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QStyledItemDelegate>
+#include <QTableView>
 
 #include "app/usage_view.h"
 
@@ -52,6 +53,19 @@ class RowNumbers : public QHeaderView {
  private:
   mutable int hintRows_ = -1;
   mutable QSize hint_;
+};
+
+// The table of connections. It draws its grid itself, as Qt's table does,
+// but on a screen drawn pixel for pixel a line is a row or column of pixels
+// filled at once: the table's pen sets a line's pixels one by one, which cost
+// a tenth of opening the window.
+class ConnectionsTable : public QTableView {
+  Q_OBJECT
+ public:
+  explicit ConnectionsTable(QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
 };
 
 // Draws a cell as the style does, but lays its one line of text out once: the

@@ -275,7 +275,7 @@ void UsageWindow::build() {
   layout->addWidget(new UsageChart(view_, this), 1);
   addLabel(*layout, this, "lblUsageUndated", view_.undated);
 
-  auto* table = new QTableView(this);
+  auto* table = new ConnectionsTable(this);
   table->setObjectName("tblConnections");
   table->setAccessibleName("connections");
   // Every row is one line of the font: no row is measured.

@@ -9,7 +9,10 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QStyledItemDelegate>
 #include <QTest>
+
+#include <functional>
 
 #include "app/budget.h"
 #include "shell/qt_services.h"
@@ -95,6 +98,41 @@ class UsageWindowTest : public QObject {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(usage.isNull());
     periodLineMade();
+  }
+
+  // The table draws its cells' text and its grid its own, cheaper way: the
+  // pixels must be the style's, whatever state the cells are in.
+  void cellsLookAsTheStyleDrawsThem() {
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    tallix::testing::writeLog(folder + "CountRec.zvt", periodLog(30));
+    shell::QtServices services(nullptr);
+    shell::StartupWindow form3(services, folder, true, [] {});
+    form3.start();
+    form3.mUsage_Click();
+    QWidget* usage = usageWindow();
+    QVERIFY(usage != nullptr && QTest::qWaitForWindowExposed(usage));
+    auto* table = usage->findChild<QTableView*>("tblConnections");
+    const std::vector<std::function<void()>> states{
+        [] {},
+        [table] { table->selectRow(2); },
+        [table] { table->setCurrentIndex(table->model()->index(3, 1)); table->setFocus(); },
+        [table] { table->setColumnWidth(0, table->columnWidth(0) / 2); },  // shortened with an ellipsis
+        [table] { table->verticalScrollBar()->setValue(5); },
+    };
+    for (size_t state = 0; state < states.size(); ++state) {
+      states[state]();
+      const QImage ours = table->viewport()->grab().toImage();
+      QAbstractItemDelegate* cheap = table->itemDelegate();
+      QStyledItemDelegate style;
+      table->setItemDelegate(&style);
+      table->setGridStyle(Qt::SolidLine);
+      const QImage styles = table->viewport()->grab().toImage();
+      table->setItemDelegate(cheap);
+      table->setGridStyle(Qt::NoPen);
+      QVERIFY2(ours == styles, qPrintable(QString("state %1").arg(state)));
+    }
+    usage->close();
   }
 };
 
