@@ -158,3 +158,42 @@ void UsageWithCosts(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(UsageWithCosts)->Unit(benchmark::kMicrosecond)->DisplayAggregatesOnly(false);
+
+// The same reading of a copy of the log with its volume file (a line for
+// every connection) under a tariff that also prices volume past an allowance.
+#include "store/volume_file.h"
+
+namespace {
+
+const std::string& volumeLog() {
+  static const std::string name = [] {
+    fs::copy_file(logFolder() + "1.log", logFolder() + "2.log", fs::copy_options::overwrite_existing);
+    const tallix::LogUsage usage = tallix::readLogUsage(logFolder(), "2.log", false);
+    std::vector<tallix::ConnectionVolume> lines;
+    std::mt19937 random(29);
+    for (const tallix::UsageConnection& c : usage.connections)
+      lines.push_back({c.startRecord, std::string(usage.startStamp(c)), {random() % 50'000'000, random() % 5'000'000}});
+    std::ofstream(logFolder() + "2.log.vol", std::ios::binary) << tallix::volumeText(lines);
+    return std::string("2.log");
+  }();
+  return name;
+}
+
+void UsageWithVolume(benchmark::State& state) {
+  const std::optional<tallix::Tariff> tariff = tallix::parseTariff(
+      "[Tariff]\nper_call = 0.10\nunit = 60\nprice = 0.05\nminimum = 0.20\n"
+      "[Off-peak]\ndays = Sat Sun\nhours = 21:00-07:00\nprice = 0.02\n"
+      "[Volume]\nunit_bytes = 1000000\nprice = 0.01\nallowance_bytes = 10000000000\n").tariff;
+  const std::string& name = volumeLog();
+  std::int64_t cents = 0;
+  for ([[maybe_unused]] auto _ : state) {
+    const tallix::LogUsage usage = tallix::readLogUsage(logFolder(), name, false, tariff);
+    cents = usage.cost->totalCents;
+    benchmark::DoNotOptimize(usage.days.days.data());
+  }
+  state.SetLabel(tallix::moneyText(cents, "EUR"));
+}
+
+}  // namespace
+
+BENCHMARK(UsageWithVolume)->Unit(benchmark::kMicrosecond)->DisplayAggregatesOnly(false);

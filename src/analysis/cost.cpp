@@ -12,8 +12,6 @@ std::int64_t connectionCents(const Tariff& t, const PairStart& start, long long 
   return Pricer(t).cents(start.counted(partMinute), start.dated, seconds);
 }
 
-std::int64_t addCents(std::int64_t a, std::int64_t b) { return a > kMostCents - b ? kMostCents : a + b; }
-
 std::string centsText(std::int64_t cents) {
   // Whole units and cents apart, without negating the most negative number.
   const bool negative = cents < 0;
@@ -28,8 +26,8 @@ std::string centsText(std::int64_t cents) {
   return text;
 }
 
-std::string moneyText(std::int64_t cents, std::string_view currency) {
-  std::string text = cents >= kMostCents ? "at least " : "";
+std::string moneyText(std::int64_t cents, std::string_view currency, bool atLeast) {
+  std::string text = atLeast || cents >= kMostCents ? "at least " : "";
   text += centsText(cents);
   if (!currency.empty()) {
     text += ' ';

@@ -32,10 +32,11 @@ std::int64_t connectionCents(const Tariff& tariff, const PairStart& start, long 
 // would pass it: such a sum stops here instead of wrapping round.
 inline constexpr std::int64_t kMostCents = std::numeric_limits<std::int64_t>::max();
 // a + b for amounts of zero or more, stopping at kMostCents.
-std::int64_t addCents(std::int64_t a, std::int64_t b);
+inline std::int64_t addCents(std::int64_t a, std::int64_t b) { return a > kMostCents - b ? kMostCents : a + b; }
 
-// "7.25 EUR"; "7.25" without a currency; "at least ..." for kMostCents.
-std::string moneyText(std::int64_t cents, std::string_view currency);
+// "7.25 EUR"; "7.25" without a currency; "at least ..." for kMostCents, or
+// when `atLeast` says the amount is the least it can be.
+std::string moneyText(std::int64_t cents, std::string_view currency, bool atLeast = false);
 // "7.25", "-0.05"
 std::string centsText(std::int64_t cents);
 

@@ -17,8 +17,17 @@ namespace tallix {
 
 // What a log's connections cost.
 struct LogCost {
-  std::vector<std::int64_t> cents;  // one per connection
-  std::int64_t totalCents = 0;      // the sum of the rounded costs
+  // One per connection: its time part and, under a tariff that prices
+  // volume, its volume part (each rounded to cents).
+  std::vector<std::int64_t> cents;
+  std::int64_t totalCents = 0;  // the sum of the rounded costs
+  // Under a tariff that prices volume, one per connection: its volume part
+  // is not known in full, so its cost is the least it can be. Empty under
+  // a tariff of time alone.
+  std::vector<bool> atLeast;
+  bool totalAtLeast = false;  // some connection's cost is the least it can be
+
+  bool costAtLeast(size_t i) const { return i < atLeast.size() && atLeast[i]; }
 };
 
 // The off-peak stretches of one week from Monday 00:00 (the calendar's day

@@ -78,41 +78,50 @@ std::string jsonString(std::string_view s) {
   return out + "\"";
 }
 
+std::string volumeLine(VolumeReading::State state, const VolumeSum& v) {
+  if (state == VolumeReading::State::Damaged) return "Total volume : unknown";
+  std::string line = "Total volume =  ";
+  if (v.unknown > 0) line += "at least ";
+  line += bytesText(v.known.received) + " received, " + bytesText(v.known.sent) + " sent";
+  if (v.unknown > 0)
+    line += " (" + std::to_string(v.unknown) + (v.unknown == 1 ? " connection" : " connections") + " unknown)";
+  return line;
+}
+
 void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& usage,
                     const std::optional<Tariff>& tariff, const std::optional<Outlook>& outlook,
-                    const VolumeReading* volumes) {
+                    const std::optional<VolumeOutlook>& volumeOutlook) {
   const LogLoad& t = usage.load;
   const bool costs = tariff && usage.cost;
+  // Under a tariff that prices volume, whether each cost is known in full.
+  const bool volumePriced = costs && tariff->unitBytes > 0 && tariff->volumePrice > 0;
   out << "{\"file\": " << jsonString(file) << ", \"from\": " << jsonString(isoDate(t.from))
       << ", \"to\": " << jsonString(isoDate(t.to)) << ", \"created\": " << jsonString(isoDate(t.created))
       << ", \"first_record\": " << optionalStamp(t.first) << ", \"last_record\": " << optionalStamp(t.last)
       << ", \"part_minute\": " << truth(usage.partMinute) << ", \"total_seconds\": " << usage.totalSeconds()
       << ", \"total_shown\": " << jsonString(usage.totalShown()) << ", \"complete\": " << truth(usage.complete())
       << ", ";
-  if (costs)
+  if (costs) {
     out << "\"currency\": " << jsonString(tariff->currency) << ", \"cost\": " << centsText(usage.cost->totalCents)
         << ", ";
+    if (volumePriced) out << "\"cost_at_least\": " << truth(usage.cost->totalAtLeast) << ", ";
+  }
   if (outlook)
     out << "\"forecast_seconds\": " << numberOrNull(outlook->forecastSeconds)
         << ", \"allowance_seconds_per_day\": " << numberOrNull(outlook->allowanceSecondsPerDay) << ", ";
+  if (volumeOutlook)
+    out << "\"volume_allowance_bytes\": " << numberOrNull(volumeOutlook->allowanceBytes)
+        << ", \"volume_forecast_bytes\": " << numberOrNull(volumeOutlook->forecastBytes) << ", ";
   // Each connection's volume where its volume file has it; the sums count
   // only the known ones, and volume_complete tells whether that is all.
-  std::vector<std::optional<Volume>> volume(usage.connections.size());
-  if (volumes != nullptr) {
-    Volume sum;
-    bool complete = volumes->state == VolumeReading::State::Read;
-    for (size_t i = 0; i < volume.size(); ++i) {
-      const UsageConnection& c = usage.connections[i];
-      volume[i] = volumeAt(*volumes, c.startRecord, usage.startStamp(c));
-      complete = complete && volume[i].has_value();
-      if (volume[i]) {
-        sum.received += volume[i]->received;
-        sum.sent += volume[i]->sent;
-      }
-    }
-    out << "\"rx_bytes\": " << sum.received << ", \"tx_bytes\": " << sum.sent
-        << ", \"volume_complete\": " << truth(complete) << ", ";
-    if (volumes->state == VolumeReading::State::Damaged) out << "\"volume_problem\": " << jsonString(volumes->problem) << ", ";
+  const bool volumes = usage.hasVolumeFile();
+  if (volumes) {
+    const VolumeSum& sum = usage.volume;
+    out << "\"rx_bytes\": " << sum.known.received << ", \"tx_bytes\": " << sum.known.sent
+        << ", \"volume_complete\": " << truth(usage.volumeState == VolumeReading::State::Read && sum.unknown == 0)
+        << ", ";
+    if (usage.volumeState == VolumeReading::State::Damaged)
+      out << "\"volume_problem\": " << jsonString(usage.volumeProblem) << ", ";
   }
   out << "\"abandoned\": [";
   const std::vector<std::string>& abandoned = usage.load.pairs.abandoned;
@@ -124,9 +133,11 @@ void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& 
         << jsonString(isoStamp(usage.startStamp(c))) << ", \"end\": " << jsonString(isoStamp(usage.endStamp(c)))
         << ", \"seconds\": " << c.seconds;
     if (costs) out << ", \"cost\": " << centsText(usage.cost->cents[i]);
-    if (volumes != nullptr) {
-      if (volume[i]) {
-        out << ", \"rx_bytes\": " << volume[i]->received << ", \"tx_bytes\": " << volume[i]->sent;
+    if (volumePriced) out << ", \"cost_at_least\": " << truth(usage.cost->costAtLeast(i));
+    if (volumes) {
+      const std::optional<Volume>& v = usage.volumes[i];
+      if (v) {
+        out << ", \"rx_bytes\": " << v->received << ", \"tx_bytes\": " << v->sent;
       } else {
         out << ", \"rx_bytes\": null, \"tx_bytes\": null";
       }
@@ -136,25 +147,62 @@ void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& 
   out << "]}";
 }
 
-void writePerDay(std::ostream& out, DayForm form, const std::string& file, const LogUsage& usage) {
+void writePerDay(std::ostream& out, DayForm form, const std::string& file, const LogUsage& usage, bool volumeColumns) {
   const DaySplit& split = usage.days;
+  const bool volumes = usage.hasVolumeFile();
+  // The undated connections are told when they have time, or volume.
+  const bool undated = split.undatedSeconds != 0 || split.undatedVolume != VolumeSum{};
+  // " received sent unknown" in the text, ",received,sent,unknown" in CSV.
+  auto volumeFields = [&](const VolumeSum& v, char separator) {
+    if (volumes) {
+      out << separator << v.known.received << separator << v.known.sent << separator << v.unknown;
+    } else if (volumeColumns && separator == ',') {
+      out << ",,,";
+    }
+  };
   switch (form) {
     case DayForm::Text:
-      for (const DayUsage& d : split.days) out << isoDate(d.day) << ' ' << d.seconds << '\n';
-      if (split.undatedSeconds != 0) out << "undated " << split.undatedSeconds << '\n';
+      for (const DayUsage& d : split.days) {
+        out << isoDate(d.day) << ' ' << d.seconds;
+        volumeFields(d.volume, ' ');
+        out << '\n';
+      }
+      if (undated) {
+        out << "undated " << split.undatedSeconds;
+        volumeFields(split.undatedVolume, ' ');
+        out << '\n';
+      }
       break;
     case DayForm::Csv:
-      for (const DayUsage& d : split.days) out << csvField(file) << ',' << isoDate(d.day) << ',' << d.seconds << '\n';
-      if (split.undatedSeconds != 0) out << csvField(file) << ",undated," << split.undatedSeconds << '\n';
+      for (const DayUsage& d : split.days) {
+        out << csvField(file) << ',' << isoDate(d.day) << ',' << d.seconds;
+        volumeFields(d.volume, ',');
+        out << '\n';
+      }
+      if (undated) {
+        out << csvField(file) << ",undated," << split.undatedSeconds;
+        volumeFields(split.undatedVolume, ',');
+        out << '\n';
+      }
       break;
     case DayForm::Json:
       out << "{\"file\": " << jsonString(file) << ", \"part_minute\": " << truth(usage.partMinute)
           << ", \"total_seconds\": " << usage.totalSeconds() << ", \"complete\": " << truth(usage.complete())
           << ", \"days\": [";
-      for (size_t i = 0; i < split.days.size(); ++i)
-        out << (i ? ", " : "") << "{\"date\": \"" << isoDate(split.days[i].day)
-            << "\", \"seconds\": " << split.days[i].seconds << "}";
-      out << "], \"undated_seconds\": " << split.undatedSeconds << "}";
+      for (size_t i = 0; i < split.days.size(); ++i) {
+        const DayUsage& d = split.days[i];
+        out << (i ? ", " : "") << "{\"date\": \"" << isoDate(d.day) << "\", \"seconds\": " << d.seconds;
+        if (volumes)
+          out << ", \"rx_bytes\": " << d.volume.known.received << ", \"tx_bytes\": " << d.volume.known.sent
+              << ", \"volume_unknown\": " << d.volume.unknown;
+        out << "}";
+      }
+      out << "], \"undated_seconds\": " << split.undatedSeconds;
+      if (volumes)
+        out << ", \"undated_rx_bytes\": " << split.undatedVolume.known.received
+            << ", \"undated_tx_bytes\": " << split.undatedVolume.known.sent
+            << ", \"undated_volume_unknown\": " << split.undatedVolume.unknown;
+      out << "}";
       break;
   }
 }

@@ -8,6 +8,7 @@
 
 #include "analysis/cost.h"
 #include "analysis/pairs.h"
+#include "analysis/volume_cost.h"
 #include "store/digit_groups.h"
 #include "store/numbers.h"
 #include "store/text_forms.h"
@@ -71,11 +72,15 @@ class ConnectionReading {
  public:
   // `period` and `records` as the log's headers name them, for the days to
   // lay out and the room to keep.
-  ConnectionReading(LogUsage& usage, const std::optional<Tariff>& tariff, NamedPeriod period, long records)
-      : usage_(usage), period_(std::move(period)), records_(records) {
+  ConnectionReading(LogUsage& usage, const std::optional<Tariff>& tariff, NamedPeriod period, long records,
+                    VolumeReading volumes = {})
+      : usage_(usage), period_(std::move(period)), records_(records), volumes_(std::move(volumes.connections)) {
+    usage.volumeState = volumes.state;
+    usage.volumeProblem = std::move(volumes.problem);
     if (!tariff) return;
     pricer_.emplace(*tariff);
     usage.cost.emplace();
+    if (tariff->unitBytes > 0 && tariff->volumePrice > 0) volumePricer_.emplace(*tariff);
   }
 
   void take(std::span<const PairReport> pairs) {
@@ -124,6 +129,8 @@ class ConnectionReading {
     std::array<std::int64_t, kBatch> prices;
     size_t count = 0;
     std::int64_t cents = 0;
+    const bool volumes = usage_.hasVolumeFile();
+    const bool pricedVolume = kPriced && volumePricer_.has_value();
     for (const PairReport& pair : pairs) {
       // The usual start, read in place by the pair reader (the pair was
       // counted): its stamp "yy/mm/dd hh:mm:ss" from the tenth character.
@@ -143,6 +150,7 @@ class ConnectionReading {
         }
       }
       std::int64_t price = 0;
+      PairStart start;  // an unusual start, read afresh
       if (usual) [[likely]] {
         const int at = partMinute ? pair.startTime - pair.startTime % 60 : pair.startTime;
         if (static_cast<std::uint32_t>(seconds - 1) < static_cast<std::uint32_t>(kDay - at)) [[likely]] {
@@ -152,13 +160,35 @@ class ConnectionReading {
         }
         if constexpr (kPriced) price = pricer_->centsOnDay(*rates, weekday, at, seconds);
       } else {
-        const PairStart start = readStart(pair, stamps_);
+        start = readStart(pair, stamps_);
         days.add(start, seconds, partMinute);
         if constexpr (kPriced) price = pricer_->cents(start.counted(partMinute), start.dated, seconds);
       }
+      if (volumes || pricedVolume) [[unlikely]] {
+        // Without a volume file every volume is unknown: a tariff that
+        // prices volume then makes every cost the least it can be.
+        const std::optional<Volume> volume = volumeOf(pair);
+        if (volumes) {
+          usage_.volumes.push_back(volume);
+          usage_.volume.add(volume);
+          if (usual) {
+            days.addVolume(day, volume);
+          } else {
+            days.addVolume(start, volume);
+          }
+        }
+        if constexpr (kPriced) {
+          if (pricedVolume) {
+            const PeriodVolumePricer::Part part = volumePricer_->next(volume);
+            price = addCents(price, part.cents);
+            usage_.cost->atLeast.push_back(part.atLeast);
+            usage_.cost->totalAtLeast = usage_.cost->totalAtLeast || part.atLeast;
+          }
+        }
+      }
       if constexpr (kPriced) {
         prices[count] = price;
-        cents += price;
+        cents = addCents(cents, price);
       }
       ++count;
     }
@@ -177,6 +207,20 @@ class ConnectionReading {
     usage_.cost->totalCents = addCents(usage_.cost->totalCents, cents);
   }
 
+  // The volume file's line for a counted pair, if it has one: the lines are
+  // in the order of their start records, as the pairs come.
+  std::optional<Volume> volumeOf(const PairReport& pair) {
+    while (nextVolume_ < volumes_.size() && volumes_[nextVolume_].startRecord < pair.startRecord) ++nextVolume_;
+    if (nextVolume_ == volumes_.size()) return std::nullopt;
+    const ConnectionVolume& line = volumes_[nextVolume_];
+    // The line names its start record's time, positions 10-26 of the record,
+    // so that it never pairs with another period's connection.
+    if (line.startRecord != pair.startRecord || pair.startText.size() < 9 + line.startTime.size() ||
+        pair.startText.substr(9, line.startTime.size()) != line.startTime)
+      return std::nullopt;
+    return line.volume;
+  }
+
   // Reads the date of a usual start that the stamp reader does not hold:
   // true when it is a real date, which the reader then holds.
   bool learnDate(const char* stamp) {
@@ -192,6 +236,7 @@ class ConnectionReading {
       const auto most = static_cast<size_t>(records_ / 2);
       usage_.connections.reserve(most);
       if (pricer_) usage_.cost->cents.reserve(most);
+      if (usage_.hasVolumeFile()) usage_.volumes.reserve(most);
     }
     return *days_;
   }
@@ -202,6 +247,10 @@ class ConnectionReading {
   StampReader stamps_;
   std::optional<DaySplitter> days_;
   std::optional<LogPricer> pricer_;
+  std::optional<PeriodVolumePricer> volumePricer_;  // under a tariff that prices volume
+  // The volume file's lines, and the first one not yet passed.
+  std::vector<ConnectionVolume> volumes_;
+  size_t nextVolume_ = 0;
   // The day number of the last usual start and its day of the week (none
   // at first): its date is the one the stamp reader holds, or was until a
   // start of another kind was read.
@@ -218,7 +267,7 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
   usage.partMinute = partMinute;
   LogImage log;
   if (readLogFile(folder, name, log, usage.load)) {
-    ConnectionReading reading(usage, tariff, periodNamed(log), log.count());
+    ConnectionReading reading(usage, tariff, periodNamed(log), log.count(), readVolumeFile(folder + name));
     usage.load = readLog(
         std::move(log), name, {partMinute}, [&reading](std::span<const PairReport> pairs) { reading.take(pairs); });
     reading.finish();
@@ -246,15 +295,34 @@ void DaySplitter::addAcrossDays(long long day, long long at, long long seconds) 
   }
 }
 
+void DaySplitter::addVolume(long long day, const std::optional<Volume>& volume) {
+  const auto offset = static_cast<unsigned long long>(day - first_);
+  if (offset < inPeriod_.size()) {
+    if (inPeriodVolume_.empty()) inPeriodVolume_.resize(inPeriod_.size());
+    inPeriodVolume_[static_cast<size_t>(offset)].add(volume);
+  } else {
+    otherVolume_[day].add(volume);
+  }
+}
+
 DaySplit DaySplitter::take() const {
   DaySplit split;
   split.undatedSeconds = undated_;
-  auto other = others_.begin();
-  for (; other != others_.end() && other->first < first_; ++other)
-    split.days.push_back({midnightOf(other->first), other->second});
+  split.undatedVolume = undatedVolume_;
+  // The days outside the period with time or volume (a connection of no
+  // seconds has volume on a day that has no time).
+  std::map<long long, DayUsage> others;
+  for (const auto& [day, seconds] : others_) others[day].seconds = seconds;
+  for (const auto& [day, volume] : otherVolume_) others[day].volume = volume;
+  auto other = others.begin();
+  auto out = [&split](long long day, DayUsage usage) {
+    usage.day = midnightOf(day);
+    split.days.push_back(usage);
+  };
+  for (; other != others.end() && other->first < first_; ++other) out(other->first, other->second);
   for (size_t i = 0; i < inPeriod_.size(); ++i)
-    split.days.push_back({midnightOf(first_ + static_cast<long long>(i)), inPeriod_[i]});
-  for (; other != others_.end(); ++other) split.days.push_back({midnightOf(other->first), other->second});
+    out(first_ + static_cast<long long>(i), {{}, inPeriod_[i], inPeriodVolume_.empty() ? VolumeSum{} : inPeriodVolume_[i]});
+  for (; other != others.end(); ++other) out(other->first, other->second);
   return split;
 }
 

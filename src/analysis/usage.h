@@ -16,6 +16,7 @@
 #include "store/date_time.h"
 #include "store/tariff_file.h"
 #include "store/text_forms.h"
+#include "store/volume_file.h"
 
 namespace tallix {
 
@@ -50,9 +51,33 @@ inline PairStart readStart(const PairReport& pair, StampReader& stamps) {
   return start;
 }
 
+// The volume of connections taken together: the bytes of those whose volume
+// is known, and how many there are whose volume is not.
+struct VolumeSum {
+  Volume known;
+  long unknown = 0;  // connections without a line in the volume file
+
+  void add(const std::optional<Volume>& v) {
+    if (v) {
+      known.received = sum(known.received, v->received);
+      known.sent = sum(known.sent, v->sent);
+    } else {
+      ++unknown;
+    }
+  }
+  // a + b, stopping at the largest count instead of wrapping round (a
+  // damaged or forged file may hold any count).
+  static std::uint64_t sum(std::uint64_t a, std::uint64_t b) { return a > ~b ? ~std::uint64_t{0} : a + b; }
+  friend bool operator==(const VolumeSum&, const VolumeSum&) = default;
+};
+
 struct DayUsage {
   DateTime day;  // midnight of the day
   long long seconds = 0;
+  // The volume of the connections that began on the day: a volume file
+  // tells a connection's bytes, not when within it they passed, so they all
+  // count on its first day. Filled only when the log has a volume file.
+  VolumeSum volume;
 };
 
 struct DaySplit {
@@ -62,6 +87,7 @@ struct DaySplit {
   // Connections whose start is no real date and time: counted in the total,
   // but on no day.
   long long undatedSeconds = 0;
+  VolumeSum undatedVolume;  // their volume
 };
 
 // Splits connections by calendar day. Each connection runs from its start
@@ -92,6 +118,17 @@ class DaySplitter {
     }
   }
 
+  // A connection's volume, on the day it began (`day` as for add()).
+  void addVolume(long long day, const std::optional<Volume>& volume);
+  void addVolume(const PairStart& start, const std::optional<Volume>& volume) {
+    if (start.dated) {
+      const long long from = start.seconds;
+      addVolume(from / kDay - (from % kDay < 0 ? 1 : 0), volume);
+    } else {
+      undatedVolume_.add(volume);
+    }
+  }
+
   // The days in calendar order: those before the period, the period's, those after.
   DaySplit take() const;
 
@@ -115,6 +152,10 @@ class DaySplitter {
   std::vector<long long> inPeriod_;
   std::map<long long, long long> others_;
   long long undated_ = 0;
+  // The volume by day, laid out as the seconds are, once there is any.
+  std::vector<VolumeSum> inPeriodVolume_;
+  std::map<long long, VolumeSum> otherVolume_;
+  VolumeSum undatedVolume_;
 };
 
 struct LogUsage {
@@ -124,6 +165,20 @@ struct LogUsage {
   std::vector<UsageConnection> connections;
   DaySplit days;                 // the connections' time by calendar day
   std::optional<LogCost> cost;   // read with a tariff: what the connections cost
+
+  // The log's volume file (its record file's name and ".vol"). Missing: the
+  // volume of every connection is unknown, and `volumes`, `volume` and the
+  // days' volume stay empty. Damaged: `volumeProblem` tells why, in the
+  // program's words, and every connection's volume is unknown (the time
+  // totals stand as ever). Read: each connection's line, where it has one.
+  VolumeReading::State volumeState = VolumeReading::State::Missing;
+  std::string volumeProblem;
+  // With a volume file, one per connection in the order of `connections`:
+  // the bytes it received and sent, none where the file has no line for it.
+  std::vector<std::optional<Volume>> volumes;
+  VolumeSum volume;  // their sum, with a volume file
+
+  bool hasVolumeFile() const { return volumeState != VolumeReading::State::Missing; }
 
   long long totalSeconds() const { return load.pairs.total.inSeconds(); }
   // lblUseTime: "Total time =  h : m : s" or the bare text.
@@ -143,8 +198,8 @@ struct LogUsage {
 
 // Loads `name` of `folder` (ending in the separator) as the Calculation
 // view's Load does with the part-minute box as given, splitting the time by
-// day and, with a tariff, pricing each connection as it goes. Only reads
-// the file.
+// day and, with a tariff, pricing each connection as it goes; each
+// connection's volume comes from the log's volume file. Only reads the files.
 LogUsage readLogUsage(const std::string& folder, const std::string& name, bool partMinute,
                       const std::optional<Tariff>& tariff = std::nullopt);
 

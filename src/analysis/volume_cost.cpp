@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "analysis/cost.h"
+
 namespace tallix {
 
 std::uint64_t volumeUnits(const Tariff& tariff, std::uint64_t usedBefore, std::uint64_t bytes) {
@@ -20,6 +22,22 @@ std::int64_t volumeAmount(const Tariff& tariff, std::uint64_t usedBefore, std::u
   const auto price = static_cast<std::uint64_t>(tariff.volumePrice);
   if (units > static_cast<std::uint64_t>(kMost) / price) return kMost;
   return static_cast<std::int64_t>(units * price);
+}
+
+PeriodVolumePricer::Part PeriodVolumePricer::next(const std::optional<Volume>& volume) {
+  if (!prices()) return {};
+  if (!volume) {
+    unknownBefore_ = true;
+    return {0, true};
+  }
+  constexpr std::uint64_t kTop = std::numeric_limits<std::uint64_t>::max();
+  const auto allowance = static_cast<std::uint64_t>(tariff_.allowanceBytes);
+  const bool atLeast = unknownBefore_ && usedBefore_ < allowance;
+  const std::uint64_t bytes = volume->total();
+  const std::int64_t amount = volumeAmount(tariff_, usedBefore_, bytes);
+  usedBefore_ = usedBefore_ > kTop - bytes ? kTop : usedBefore_ + bytes;
+  if (amount == std::numeric_limits<std::int64_t>::max()) return {kMostCents, atLeast};
+  return {amount / 100 + (amount % 100 >= 50 ? 1 : 0), atLeast};
 }
 
 }  // namespace tallix

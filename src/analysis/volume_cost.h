@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "store/tariff_file.h"
+#include "store/volume_file.h"
 
 namespace tallix {
 
@@ -16,5 +18,31 @@ std::uint64_t volumeUnits(const Tariff& tariff, std::uint64_t usedBefore, std::u
 // Their price in ten-thousandths of the currency (the tariff's own amounts),
 // stopping at the largest amount a sum holds instead of wrapping round.
 std::int64_t volumeAmount(const Tariff& tariff, std::uint64_t usedBefore, std::uint64_t bytes);
+
+// The volume parts of one period's connections, taken in their order: each
+// uses what those before it left of the allowance. A connection whose volume
+// is unknown has a volume part of at least nothing, and leaves what the
+// allowance still holds unknown, so the parts after it are at least what they
+// would be without it (more used before them never makes them cheaper) until
+// known bytes alone have spent the allowance.
+class PeriodVolumePricer {
+ public:
+  explicit PeriodVolumePricer(const Tariff& tariff) : tariff_(tariff) {}
+
+  // The tariff puts a price on volume at all.
+  bool prices() const { return tariff_.unitBytes > 0 && tariff_.volumePrice > 0; }
+
+  struct Part {
+    std::int64_t cents = 0;  // halves up, as the time part; kMostCents past what a sum holds
+    bool atLeast = false;    // the least it can be, not known in full
+  };
+  // The next connection's volume part.
+  Part next(const std::optional<Volume>& volume);
+
+ private:
+  Tariff tariff_;
+  std::uint64_t usedBefore_ = 0;  // known bytes of the connections so far
+  bool unknownBefore_ = false;    // one of them had an unknown volume
+};
 
 }  // namespace tallix

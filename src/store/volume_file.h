@@ -33,7 +33,8 @@ inline constexpr long long kLongestVolumeFile = 4 * 1024 * 1024;
 struct Volume {
   std::uint64_t received = 0;
   std::uint64_t sent = 0;
-  std::uint64_t total() const { return received + sent; }
+  // Both, stopping at the largest count rather than wrapping round.
+  std::uint64_t total() const { return received > ~sent ? ~std::uint64_t{0} : received + sent; }
   friend bool operator==(const Volume&, const Volume&) = default;
 };
 

@@ -3,6 +3,7 @@
 // adding up to the total) and the scale of its hours axis.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <optional>
 #include <string>
@@ -57,6 +58,69 @@ TEST(SplitByDay, SplitsAtMidnightAndListsThePeriod) {
     }
     EXPECT_EQ(busy, c.busyDays);
     EXPECT_EQ(sum, total);
+  }
+}
+
+// Each connection's volume comes from the log's volume file, where a line
+// is its own (its start record and time); the days sum it on the day a
+// connection began. No file, or a damaged one: unknown, never zero. Under a
+// tariff of 1 cent per begun 100 bytes past the first 500, each cost uses
+// what those before it left of the allowance, and an unknown volume makes a
+// cost, and those after it until the allowance is spent, the least it can be.
+TEST(UsageVolume, EachConnectionsLineTheDaysSumsAndTheCost) {
+  const std::vector<std::string> log = {"From : 15_2002/04/15", "0_To : 14",
+                                        "start: 0002/04/16 23:00:00", "_end : 2002/04/17 01:00:00",
+                                        "start: 0002/04/17 09:00:00", "_end : 2002/04/17 09:10:00",
+                                        "start: 0002/04/20 09:00:00", "_end : 2002/04/20 09:00:30"};
+  const std::vector<ConnectionVolume> lines = {{3, "02/04/16 23:00:00", {1000, 10}},
+                                               {5, "02/03/17 09:00:00", {7, 7}},  // an older period's
+                                               {7, "02/04/20 09:00:00", {50, 5}}};
+  Tariff tariff;
+  tariff.unitBytes = 100;
+  tariff.volumePrice = 100;
+  tariff.allowanceBytes = 500;
+  using State = VolumeReading::State;
+  using V = std::optional<Volume>;
+  const struct {
+    const char* name;
+    std::optional<std::string> file;
+    State state;
+    std::vector<V> volumes;
+    std::map<int, VolumeSum> days;  // day of April -> its volume
+    std::vector<std::int64_t> cents;
+    std::vector<bool> atLeast;
+  } cases[] = {
+      {"no volume file", std::nullopt, State::Missing, {}, {}, {0, 0, 0}, {true, true, true}},
+      {"lines for two of three", volumeText(lines), State::Read, {Volume{1000, 10}, std::nullopt, Volume{50, 5}},
+       {{16, {{1000, 10}, 0}}, {17, {{}, 1}}, {20, {{50, 5}, 0}}}, {6, 0, 1}, {false, true, false}},
+      {"allowance not spent before the unknown", volumeText({{3, "02/04/16 23:00:00", {200, 0}}, lines[2]}),
+       State::Read, {Volume{200, 0}, std::nullopt, Volume{50, 5}}, {{16, {{200, 0}, 0}}, {17, {{}, 1}}, {20, {{50, 5}, 0}}},
+       {0, 0, 0}, {false, true, true}},
+      {"damaged", "tallix volume 1\n3 02/04/16", State::Damaged, {V(), V(), V()},
+       {{16, {{}, 1}}, {17, {{}, 1}}, {20, {{}, 1}}}, {0, 0, 0}, {true, true, true}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::TempDir dir;
+    testing::writeLog(dir.file("3.log"), log);
+    if (c.file) std::ofstream(dir.file("3.log.vol"), std::ios::binary) << *c.file;
+    const LogUsage usage = readLogUsage(dir.path(), "3.log", false, tariff);
+    EXPECT_EQ(usage.totalSeconds(), 7200 + 600 + 30) << "the time stands whatever the volume file";
+    EXPECT_EQ(usage.volumeState, c.state);
+    EXPECT_EQ(usage.volumeProblem.empty(), c.state != State::Damaged);
+    EXPECT_EQ(usage.volumes, c.volumes);
+    std::map<int, VolumeSum> days;
+    VolumeSum all;
+    for (const DayUsage& d : usage.days.days) {
+      if (d.volume != VolumeSum{}) days[d.day.day] = d.volume;
+    }
+    for (const V& v : c.volumes) all.add(v);
+    EXPECT_EQ(days, c.days);
+    EXPECT_EQ(usage.volume, all);
+    ASSERT_TRUE(usage.cost);
+    EXPECT_EQ(usage.cost->cents, c.cents);
+    EXPECT_EQ(usage.cost->atLeast, c.atLeast);
+    EXPECT_EQ(usage.cost->totalAtLeast, true);
   }
 }
 

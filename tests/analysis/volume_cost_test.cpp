@@ -7,6 +7,8 @@
 #include <limits>
 #include <random>
 
+#include "analysis/cost.h"
+
 namespace tallix {
 namespace {
 
@@ -59,6 +61,10 @@ TEST(VolumeCost, TimeOnlyWithoutVolumeAndNoWrapRound) {
   EXPECT_EQ(volumeUnits(volumeTariff(1, 1, 0), 0, kTop), kTop);
   EXPECT_EQ(volumeAmount(volumeTariff(1, kMostAmount, 0), 0, kTop), std::numeric_limits<std::int64_t>::max());
   EXPECT_EQ(volumeAmount(volumeTariff(1'000'000, 100, 1'000'000'000), 999'000'000, 3'500'000), 300);
+  // Counts of a forged volume file stop at the largest, in a connection and in the period.
+  PeriodVolumePricer forged(volumeTariff(1, 1, 0));
+  EXPECT_EQ(forged.next(Volume{kTop, kTop}).cents, kMostCents);
+  EXPECT_EQ(forged.next(Volume{kTop, 1}).cents, kMostCents);
 }
 
 }  // namespace

@@ -14,11 +14,17 @@ the part-minute setting off and on, this checks that:
 - the CSV counts the same pairs with the same seconds;
 - under a random tariff, the JSON, CSV and text costs agree, the log's cost
   is the sum of its connections' costs, and each connection's cost is what
-  a walk over its units, one by one, makes of it.
+  a walk over its units, one by one, makes of it, plus, under a [Volume]
+  part, what its bytes cost past the allowance its predecessors left ("at
+  least" after a connection of unknown volume);
+- with a volume file beside a log (whole, partial or damaged), each
+  connection's received and sent bytes agree in JSON and CSV, and the days',
+  the log's and the text report's volume add up to the same.
 
 Usage: report_forms_test.py TALLIX_REPORT CORPUS_FOLDER
 """
 import codecs
+import zlib
 import csv
 import datetime
 import decimal
@@ -68,8 +74,9 @@ def shown_stamp(value):
 DAYS = "Mon Tue Wed Thu Fri Sat Sun".split()
 
 
-def random_tariff(rng):
-    """A tariff file's text and its amounts in ten-thousandths."""
+def random_tariff(rng, volume=False):
+    """A tariff file's text and its amounts in ten-thousandths; with `volume`
+    now and then a [Volume] part."""
     t = {"currency": rng.choice(["", "EUR", "kr"]), "per_call": rng.choice([0, 1000, rng.randint(0, 99999)]),
          "unit": rng.choice([1, 30, 60, 60, 600, rng.randint(1, 3600)]), "price": rng.randint(0, 9999),
          "minimum": rng.choice([0, rng.randint(0, 99999)]), "days": set(rng.sample(range(7), rng.randint(0, 3))),
@@ -84,7 +91,53 @@ def random_tariff(rng):
     if t["hours"]:
         text += "hours = {:02d}:{:02d}-{:02d}:{:02d}\n".format(*divmod(t["hours"][0] // 60, 60),
                                                           *divmod(t["hours"][1] // 60, 60))
+    t["unit_bytes"] = 0
+    if volume and rng.random() < 0.75:
+        t.update(unit_bytes=rng.choice([1, 1000, 10**6, rng.randint(1, 10**7)]), volume_price=rng.randint(0, 99999),
+                 allowance=rng.choice([0, rng.randint(0, 3 * 10**6)]))
+        text += (f"[Volume]\nunit_bytes = {t['unit_bytes']}\nprice = {amount(t['volume_price'])}\n"
+                 f"allowance_bytes = {t['allowance']}\n")
     return text, t
+
+
+def volume_parts(t, connections):
+    """Each connection's volume part in cents and whether it is only the least
+    it can be: the allowance used in the connections' order."""
+    if not t["unit_bytes"] or not t["volume_price"]:
+        return [(0, False)] * len(connections)
+    parts, used, unknown_before = [], 0, False
+    for c in connections:
+        if c.get("rx_bytes") is None:
+            parts.append((0, True))
+            unknown_before = True
+            continue
+        end = used + c["rx_bytes"] + c["tx_bytes"]
+        units = -(-max(0, end - max(used, t["allowance"])) // t["unit_bytes"])
+        parts.append(((units * t["volume_price"] + 50) // 100, unknown_before and used < t["allowance"]))
+        used = end
+    return parts
+
+
+def bytes_text(n):
+    if n < 1000:
+        return f"{n} byte" + ("" if n == 1 else "s")
+    for i, unit in enumerate(["kB", "MB", "GB", "TB", "PB"]):
+        tenths = (n * 10 + 10 ** (3 * i + 3) // 2) // 10 ** (3 * i + 3)
+        if tenths < 10000 or unit == "PB":
+            return f"{tenths // 10}.{tenths % 10} {unit}"
+
+
+def volume_file(rng, log):
+    """A volume file for a log: lines for some of its starts (now and then
+    another period's), or now and then a damaged one."""
+    body = "tallix volume 1\n"
+    for n in range(3, len(log) // RECORD + 1):
+        text = log[(n - 1) * RECORD:n * RECORD].decode("latin-1")
+        if text.startswith("start") and re.fullmatch(r"\d\d/\d\d/\d\d \d\d:\d\d:\d\d", text[9:26]) and rng.random() < 0.8:
+            stamp = text[9:26] if rng.random() < 0.95 else "01" + text[11:26]
+            body += f"{n} {stamp} {rng.choice([0, rng.randint(0, 10**6), rng.randint(0, 10**9)])} {rng.randint(0, 10**6)}\n"
+    text = body + "check %08x\n" % zlib.crc32(body.encode())
+    return text if rng.random() < 0.9 else text.replace("1", "2", 2)
 
 
 def walked_cents(t, start, seconds, part_minute):
@@ -125,8 +178,16 @@ def as_text_report(obj):
         " last record : " + shown_stamp(obj["last_record"]),
         obj["total_shown"],
     ]
+    if "volume_problem" in obj:
+        lines.append("Total volume : unknown")
+    elif "rx_bytes" in obj:
+        unknown = sum(c["rx_bytes"] is None for c in obj["connections"])
+        lines.append("Total volume =  " + ("at least " if unknown else "") + bytes_text(obj["rx_bytes"]) +
+                     " received, " + bytes_text(obj["tx_bytes"]) + " sent" +
+                     (f" ({unknown} connection{'s' if unknown > 1 else ''} unknown)" if unknown else ""))
     if "cost" in obj:
-        lines.append("Total cost =  " + money(int(obj["cost"] * 100), obj["currency"]))
+        lines.append("Total cost =  " + ("at least " if obj.get("cost_at_least") else "") +
+                     money(int(obj["cost"] * 100), obj["currency"]))
     if obj["abandoned"]:
         lines.append("below data are abandoned :")
         lines.extend(obj["abandoned"])
@@ -232,25 +293,50 @@ def check(report, files, part_minute, tariff, failures, seen):
         # where they are real ones (else empty), costs.
         def iso(stamp):
             return stamp if ISO_STAMP.fullmatch(stamp) else ""
+        number = lambda v: None if v in ("", None) else int(v)
         in_csv = [(int(r["start record"]), int(r["seconds"]), r["start iso"], r["end iso"],
-                   int(decimal.Decimal(r["cost"]) * 100)) for r in rows if r["file"] == path and r["seconds"] != ""]
+                   int(decimal.Decimal(r["cost"]) * 100), number(r.get("received bytes")), number(r.get("sent bytes")),
+                   r.get("cost at least") == "yes") for r in rows if r["file"] == path and r["seconds"] != ""]
         costs = [int(c["cost"] * 100) for c in obj["connections"]]
-        in_json = [(c["start_record"], c["seconds"], iso(c["start"]), iso(c["end"]), cents)
-                   for c, cents in zip(obj["connections"], costs)]
+        in_json = [(c["start_record"], c["seconds"], iso(c["start"]), iso(c["end"]), cents, c.get("rx_bytes"),
+                    c.get("tx_bytes"), c.get("cost_at_least", False)) for c, cents in zip(obj["connections"], costs)]
         if in_csv != in_json:
             fail(f"CSV rows {in_csv[:3]}..., JSON {in_json[:3]}...")
         if sum(costs) != int(obj["cost"] * 100) or obj["currency"] != t["currency"]:
             fail(f"the connections' costs {costs} do not add up to {obj['cost']} {obj['currency']}")
-        for c, cents in zip(obj["connections"], costs):
+        parts = volume_parts(t, obj["connections"])
+        if obj.get("cost_at_least", False) != any(at_least for _, at_least in parts):
+            fail(f"cost_at_least {obj.get('cost_at_least')} but the connections' parts {parts}")
+        for c, cents, (volume_cents, at_least) in zip(obj["connections"], costs, parts):
             walked = walked_cents(t, c["start"], c["seconds"], part_minute)
             seen["priced unit by unit"] += walked is not None
-            if walked is not None and walked != cents:
-                fail(f"{c} costs {cents} cents, unit by unit {walked} under {t}")
+            seen["priced by volume"] += volume_cents > 0
+            if walked is not None and walked + volume_cents != cents:
+                fail(f"{c} costs {cents} cents, unit by unit {walked} + {volume_cents} under {t}")
+            if c.get("cost_at_least", False) != at_least:
+                fail(f"{c}: at least should be {at_least}")
+        # The volume: the known bytes add up per log and per day, and the
+        # days count the connections of unknown volume.
+        if ("rx_bytes" in obj) != ("undated_rx_bytes" in per_day):
+            fail("the JSON and the per-day JSON disagree on a volume file")
+        if "rx_bytes" in obj:
+            seen["with volume"] += 1
+            known = [c for c in obj["connections"] if c["rx_bytes"] is not None]
+            unknown = len(obj["connections"]) - len(known)
+            sums = (sum(c["rx_bytes"] for c in known), sum(c["tx_bytes"] for c in known), unknown)
+            day_sums = tuple(sum(d[k] for d in per_day["days"]) + per_day["undated_" + k]
+                             for k in ("rx_bytes", "tx_bytes", "volume_unknown"))
+            if sums != (obj["rx_bytes"], obj["tx_bytes"], unknown) or day_sums != sums:
+                fail(f"volume {sums}, in the log {obj['rx_bytes']}, {obj['tx_bytes']}, by day {day_sums}")
+            if obj["volume_complete"] != (unknown == 0 and "volume_problem" not in obj):
+                fail("volume_complete is wrong")
         if obj["connections"] or per_day["days"]:
             _, day_text, _ = run(report, flags + ["--per-day", path])
-            lines = [f"{d['date']} {d['seconds']}" for d in per_day["days"]]
-            if per_day["undated_seconds"]:
-                lines.append(f"undated {per_day['undated_seconds']}")
+            volume = lambda d, pre="": (f" {d[pre + 'rx_bytes']} {d[pre + 'tx_bytes']} {d[pre + 'volume_unknown']}"
+                                        if "undated_rx_bytes" in per_day else "")
+            lines = [f"{d['date']} {d['seconds']}" + volume(d) for d in per_day["days"]]
+            if per_day["undated_seconds"] or volume(per_day, "undated_") not in ("", " 0 0 0"):
+                lines.append(f"undated {per_day['undated_seconds']}" + volume(per_day, "undated_"))
             if text_of(day_text).splitlines() != lines:
                 fail("per-day text and JSON differ")
 
@@ -258,20 +344,25 @@ def check(report, files, part_minute, tariff, failures, seen):
 def main():
     report, corpus = sys.argv[1], sys.argv[2]
     failures = []
-    seen = {"connections": 0, "abandoned": 0, "cut short": 0, "priced unit by unit": 0}
+    seen = {"connections": 0, "abandoned": 0, "cut short": 0, "priced unit by unit": 0, "priced by volume": 0,
+            "with volume": 0}
     with tempfile.TemporaryDirectory() as tmp:
         rng = random.Random(int(os.environ.get("TALLIX_REPORT_SEED", "20020416")))
         randoms = []
         for i in range(150):
             path = os.path.join(tmp, f"{i}.log")
+            log = random_log(rng)
             with open(path, "wb") as f:
-                f.write(random_log(rng))
+                f.write(log)
+            if i % 3:
+                with open(path + ".vol", "w") as f:
+                    f.write(volume_file(rng, log))
             randoms.append(path)
         kept = sorted(os.path.join(corpus, n) for n in os.listdir(corpus))[:SAMPLE]
         randoms = randoms[:SAMPLE]
         for files in (kept, randoms):
             for part_minute in (False, True):
-                text, tariff = random_tariff(rng)
+                text, tariff = random_tariff(rng, volume=True)
                 tariff_path = os.path.join(tmp, "tariff.ini")
                 with open(tariff_path, "w") as f:
                     f.write(text)

@@ -8,6 +8,8 @@
 
 #include "arguments.h"
 #include "store/file_system.h"
+#include "store/settings_file.h"
+#include "store/volume_file.h"
 #include "support/fake_services.h"
 
 namespace tallix::testing {
@@ -108,6 +110,31 @@ TEST_F(ReportTest, RefusalsFailuresAndBadArguments) {
   EXPECT_TRUE(readLog(fresh.file("CountRec.zvt")) == current && !fileExists(fresh.file("CountRec.log")));
   TempDir empty;
   EXPECT_EQ(report({}, empty.path()).err, "tallix-report: no log file in " + empty.path() + "\n");
+  // The current period's volume: the data allowance of tallix.ini and the
+  // known bytes at today's pace (10 of 30 days gone); none of it without a
+  // volume file or an allowance. A damaged volume file is told, and the
+  // time stands.
+  TempDir period;
+  writeLog(period.file("CountRec.zvt"), {"From : 01_2002/04/01", "0_To : 30", "start: 0002/04/02 09:00:00",
+                                         "_end : 2002/04/02 09:30:00"});
+  auto json = [&period] {
+    std::ostringstream out, err;
+    const int status = reportMain({"--json"}, out, err, period.path(), DateTime{2002, 4, 11, 0, 0, 0});
+    return Outcome{status, out.str(), err.str()};
+  };
+  EXPECT_EQ(json().out.find("volume"), std::string::npos) << "no volume file, no allowance: as before";
+  std::ofstream(period.file("CountRec.zvt.vol")) << volumeText({{3, "02/04/02 09:00:00", {1'000'000, 500'000}}});
+  PendingError error;
+  ASSERT_TRUE(writeSettingsRecord(period.file("tallix.ini"), 4, {"[DataAllowance]", 50, 0}, error));
+  EXPECT_NE(json().out.find("\"volume_allowance_bytes\": 5000000000, \"volume_forecast_bytes\": 4500000, "
+                            "\"rx_bytes\": 1000000, \"tx_bytes\": 500000, \"volume_complete\": true"),
+            std::string::npos) << json().out;
+  std::ofstream(period.file("CountRec.zvt.vol")) << "tallix volume 1\n";
+  const Outcome damaged = json();
+  EXPECT_EQ(damaged.status, 0);
+  EXPECT_NE(damaged.err.find("The volume file CountRec.zvt.vol: it"), std::string::npos) << damaged.err;
+  EXPECT_NE(damaged.out.find("\"volume_forecast_bytes\": null, \"rx_bytes\": 0, \"tx_bytes\": 0, \"volume_complete\": false"),
+            std::string::npos) << damaged.out;
   const Outcome help = report({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--csv"), std::string::npos);

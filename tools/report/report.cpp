@@ -1,6 +1,9 @@
 #include "report.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string_view>
 
@@ -9,6 +12,7 @@
 #include "analysis/loader.h"
 #include "analysis/report_json.h"
 #include "analysis/usage.h"
+#include "analysis/volume_cost.h"
 #include "form/sentences.h"
 #include "store/file_system.h"
 #include "store/numbers.h"
@@ -36,7 +40,17 @@ std::string isoStampOf(std::string_view record, size_t stampLength) {
 struct Options : ReportRequest {
   std::optional<Tariff> tariff;
   std::optional<DateTime> now;
+  bool volumeColumns = false;  // the CSV has the volume's columns
+
+  bool pricesVolume() const { return tariff && tariff->unitBytes > 0 && tariff->volumePrice > 0; }
 };
+
+// The data allowance of tallix.ini: its record 4 in tenths of a gigabyte,
+// under its label, as the Settings view keeps it.
+constexpr long kAllowanceRecordNumber = 4;
+constexpr std::string_view kAllowanceRecordLabel = "[DataAllowance]";
+constexpr std::uint64_t kBytesPerTenth = 100'000'000;
+constexpr int kMostAllowanceTenths = 30000;
 
 // What the report adds for a file named CountRec.zvt: the outlook at the
 // time of the run, with the time budget of tallix.ini beside it.
@@ -50,6 +64,37 @@ std::optional<Outlook> outlookOf(const std::string& folder, const LogUsage& usag
       budget.value1 > 0 && budget.value1 <= 744)
     hours = budget.value1;
   return periodOutlook(usage.totalSeconds(), *period, *options.now, hours);
+}
+
+// The current period's volume beside its outlook: the data allowance of
+// tallix.ini and the known bytes at today's pace. Nothing when the period
+// has no volume file and no allowance is set, as before volume was counted.
+std::optional<VolumeOutlook> volumeOutlookOf(const std::string& folder, const LogUsage& usage,
+                                             const Outlook& outlook) {
+  VolumeOutlook v;
+  SettingsRecord allowance;
+  PendingError ignored;  // failures on tallix.ini are skipped silently
+  if (readSettingsRecord(folder + "tallix.ini", kAllowanceRecordNumber, allowance, ignored) &&
+      trim(allowance.label) == kAllowanceRecordLabel && allowance.value1 > 0 &&
+      allowance.value1 <= kMostAllowanceTenths)
+    v.allowanceBytes = static_cast<std::uint64_t>(allowance.value1) * kBytesPerTenth;
+  if (!usage.hasVolumeFile() && !v.allowanceBytes) return std::nullopt;
+  // Only what is known is carried on: with some volume unknown the forecast
+  // is the least the period is heading for, as volume_complete tells; with
+  // a damaged volume file nothing is known to carry on.
+  const std::uint64_t known = usage.volume.known.total();
+  constexpr auto kMost = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+  if (usage.volumeState == VolumeReading::State::Read && outlook.forecastSeconds)
+    v.forecastBytes = static_cast<std::uint64_t>(atPace(static_cast<std::int64_t>(std::min(known, kMost)), outlook));
+  return v;
+}
+
+// Whether any of the files has a volume file: the CSV then has its columns.
+bool anyVolumeFile(const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
+    if (fileExists(volumeFileOf(file))) return true;
+  }
+  return false;
 }
 
 // The tariff the costs are made with; false (and the reason told) when the
@@ -71,10 +116,18 @@ bool chooseTariff(Options& options, const std::string& logFolder, std::ostream& 
   return true;
 }
 
-// The cost of a counted pair as the reader reports it.
+// The time part of a counted pair's cost as the reader reports it.
 std::int64_t pairCents(const Tariff& tariff, const PairReport& pair, bool partMinute) {
   StampReader stamps;
   return connectionCents(tariff, readStart(pair, stamps), pair.seconds, partMinute);
+}
+
+// A damaged volume file is told after the log's name; the time stands.
+void tellVolumeProblem(const std::string& argument, VolumeReading::State state, const std::string& problem,
+                       std::ostream& err) {
+  if (state != VolumeReading::State::Damaged) return;
+  err << argument << ": " << kVolumeFileDamaged << volumeFileOf(std::filesystem::path(argument).filename().string())
+      << ": " << problem << kVolumeFileDamagedTail << '\n';
 }
 
 // The message window breaks lines at a carriage return; a console at a line feed.
@@ -113,24 +166,43 @@ bool reportFile(const std::string& argument, const Options& options, bool named,
     const LogUsage usage = readLogUsage(folder, name, options.partMinute, options.tariff);
     tellMessages(argument, usage.load.messages, err);
     if (!usage.shown()) return false;  // nothing of the file can be shown
+    tellVolumeProblem(argument, usage.volumeState, usage.volumeProblem, err);
     if (options.json) out << (firstObject ? "\n" : ",\n");
     firstObject = false;
     if (options.perDay) {
       if (named && !options.json && !options.csv) out << argument << ":\n";
-      writePerDay(out, options.json ? DayForm::Json : options.csv ? DayForm::Csv : DayForm::Text, argument, usage);
+      writePerDay(out, options.json ? DayForm::Json : options.csv ? DayForm::Csv : DayForm::Text, argument, usage,
+                  options.volumeColumns);
     } else {
       // A log without a volume file has no volume keys: unknown, not zero.
-      const VolumeReading volumes = readVolumeFile(folder + name);
-      writeUsageJson(out, argument, usage, options.tariff, outlookOf(folder, usage, options),
-                     volumes.state == VolumeReading::State::Missing ? nullptr : &volumes);
+      const std::optional<Outlook> outlook = outlookOf(folder, usage, options);
+      writeUsageJson(out, argument, usage, options.tariff, outlook,
+                     outlook ? volumeOutlookOf(folder, usage, *outlook) : std::nullopt);
     }
     return usage.complete();
   }
 
+  // Each counted pair's volume from the log's volume file, and under a
+  // tariff that prices volume its volume part, the allowance used in order.
+  const VolumeReading volumes = readVolumeFile(folder + name);
+  const bool hasVolumes = volumes.state != VolumeReading::State::Missing;
+  std::optional<PeriodVolumePricer> volumePricer;
+  if (options.pricesVolume()) volumePricer.emplace(*options.tariff);
+  VolumeSum volumeSum;
   std::int64_t totalCents = 0;
+  bool totalAtLeast = false;
   auto tellPair = [&](const PairReport& pair) {
     const bool counted = pair.outcome == PairOutcome::Counted;
-    const std::int64_t cents = counted && options.tariff ? pairCents(*options.tariff, pair, options.partMinute) : 0;
+    std::int64_t cents = counted && options.tariff ? pairCents(*options.tariff, pair, options.partMinute) : 0;
+    std::optional<Volume> volume;
+    PeriodVolumePricer::Part part;
+    if (counted) {
+      volume = volumeOf(volumes, pair.startRecord, pair.startText);
+      if (hasVolumes) volumeSum.add(volume);
+      if (volumePricer) part = volumePricer->next(volume);
+      cents = addCents(cents, part.cents);
+      totalAtLeast = totalAtLeast || part.atLeast;
+    }
     totalCents = addCents(totalCents, cents);
     if (!options.csv) return;
     out << csvField(argument) << ',' << pair.startRecord << ',' << csvField(pair.startText) << ','
@@ -138,8 +210,15 @@ bool reportFile(const std::string& argument, const Options& options, bool named,
     if (counted) out << pair.seconds;
     out << ',' << reason(pair.outcome) << ',';
     if (counted && options.tariff) out << centsText(cents);
-    out << ',' << isoStampOf(pair.startText, kStartStampLength) << ',' << isoStampOf(pair.endText, kEndStampLength)
-        << '\n';
+    out << ',' << isoStampOf(pair.startText, kStartStampLength) << ',' << isoStampOf(pair.endText, kEndStampLength);
+    if (options.volumeColumns) {
+      out << ',';
+      if (volume) out << volume->received;
+      out << ',';
+      if (volume) out << volume->sent;
+    }
+    if (options.pricesVolume()) out << ',' << (part.atLeast ? "yes" : "");
+    out << '\n';
   };
   const LogLoad load = loadLog(folder, name, {options.partMinute}, [&](std::span<const PairReport> pairs) {
     for (const PairReport& pair : pairs) tellPair(pair);
@@ -150,13 +229,16 @@ bool reportFile(const std::string& argument, const Options& options, bool named,
     for (const std::string* label : {&labels.created, &labels.from, &labels.to, &labels.first, &labels.last,
                                      &labels.useTime})
       out << *label << '\n';
-    if (options.tariff && load.headers) out << kTotalCostFilled << moneyText(totalCents, options.tariff->currency) << '\n';
+    if (hasVolumes && load.headers) out << volumeLine(volumes.state, volumeSum) << '\n';
+    if (options.tariff && load.headers)
+      out << kTotalCostFilled << moneyText(totalCents, options.tariff->currency, totalAtLeast) << '\n';
     if (!load.pairs.abandoned.empty()) {
       out << kAbandonedLabel << '\n';
       for (const auto& item : load.pairs.abandoned) out << item << '\n';
     }
   }
   tellMessages(argument, load.messages, err);
+  if (load.headers) tellVolumeProblem(argument, volumes.state, volumes.problem, err);
   return load.messages.empty();
 }
 
@@ -193,9 +275,18 @@ int runReport(const ReportRequest& request, std::ostream& out, std::ostream& err
     return kReportRefused;
   }
 
-  if (options.csv)
-    out << (options.perDay ? "file,date,seconds\n"
-                           : "file,start record,start,end,seconds,abandoned,cost,start iso,end iso\n");
+  // The volume's columns come last, so the others keep their places; a
+  // report of logs without a volume file has none.
+  options.volumeColumns = options.csv && anyVolumeFile(options.files);
+  if (options.csv) {
+    if (options.perDay) {
+      out << "file,date,seconds" << (options.volumeColumns ? ",received bytes,sent bytes,volume unknown" : "") << '\n';
+    } else {
+      out << "file,start record,start,end,seconds,abandoned,cost,start iso,end iso"
+          << (options.volumeColumns ? ",received bytes,sent bytes" : "") << (options.pricesVolume() ? ",cost at least" : "")
+          << '\n';
+    }
+  }
   if (options.json) out << '[';
   const bool named = options.files.size() > 1;
   const bool plain = !options.csv && !options.json;
