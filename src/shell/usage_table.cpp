@@ -11,24 +11,14 @@
 #include <algorithm>
 
 namespace tallix::shell {
-namespace {
-
-constexpr int kDurationColumn = 2;
-constexpr int kCostColumn = 3;
-
-int columnsOf(const UsageView& view) { return view.costs ? 4 : 3; }
-
-}  // namespace
-
 UsageTableModel::UsageTableModel(const UsageView& view, QObject* parent)
-    : QAbstractTableModel(parent),
-      view_(view),
-      rows_(static_cast<int>(view.rowCount())),
-      columns_(columnsOf(view)) {}
+    : QAbstractTableModel(parent), view_(view), rows_(static_cast<int>(view.rowCount())), columns_(view.columns()) {}
 
 int UsageTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
-int UsageTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : columns_; }
+int UsageTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
 
 const UsageRow& UsageTableModel::rowAt(int row) const {
   if (row != cachedRow_) {
@@ -39,33 +29,30 @@ const UsageRow& UsageTableModel::rowAt(int row) const {
 }
 
 QVariant UsageTableModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= rows_ || index.column() >= columns_) return {};
+  if (!index.isValid() || index.row() >= rows_ || index.column() >= columnCount()) return {};
+  const UsageColumn column = columns_[static_cast<size_t>(index.column())];
   if (role == Qt::TextAlignmentRole) {
-    if (index.column() == kDurationColumn) return int(Qt::AlignCenter);
-    if (index.column() == kCostColumn) return int(Qt::AlignRight | Qt::AlignVCenter);
+    if (column == UsageColumn::Duration) return int(Qt::AlignCenter);
+    if (column == UsageColumn::Cost || column == UsageColumn::Volume) return int(Qt::AlignRight | Qt::AlignVCenter);
     return int(Qt::AlignLeft | Qt::AlignVCenter);
   }
   if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
-  const UsageRow& row = rowAt(index.row());
-  const std::string* cells[] = {&row.start, &row.end, &row.duration, &row.cost};
-  return fromModel(*cells[index.column()]);
+  return fromModel(rowAt(index.row()).text(column));
 }
 
 QVariant UsageTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
-    static const char* const kHeaders[] = {"start", "end", "duration", "cost"};
-    if (section >= 0 && section < columns_) return QString(kHeaders[section]);
-  }
+  if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columnCount())
+    return QString(UsageView::caption(columns_[static_cast<size_t>(section)]));
   return QAbstractTableModel::headerData(section, orientation, role);
 }
 
 void UsageTableModel::viewChanged() {
   cachedRow_ = -1;
   const int rows = static_cast<int>(view_.rowCount());
-  if (columnsOf(view_) != columns_ || rows < rows_) {
+  if (view_.columns() != columns_ || rows < rows_) {
     beginResetModel();
     rows_ = rows;
-    columns_ = columnsOf(view_);
+    columns_ = view_.columns();
     endResetModel();
     return;
   }
@@ -76,7 +63,8 @@ void UsageTableModel::viewChanged() {
   }
   // The last connection grows while it lasts; any row may have been
   // rewritten. Only the rows in sight are drawn again.
-  if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1), {Qt::DisplayRole});
+  if (rows_ > 0 && columnCount() > 0)
+    emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1), {Qt::DisplayRole});
 }
 
 QSize RowNumbers::sizeHint() const {

@@ -31,7 +31,7 @@ class UsageTableModel : public QAbstractTableModel {
 
   const UsageView& view_;
   int rows_ = 0;
-  int columns_ = 0;
+  std::vector<UsageColumn> columns_;
   // The row last made: the view asks for each of its cells in turn.
   mutable int cachedRow_ = -1;
   mutable UsageRow cached_;

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QShortcut>
 #include <QPen>
+#include <QRadioButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -102,8 +103,8 @@ QHash<QString, int>& widthsIn(const QFont& font) {
 // which lines of text there are.
 unsigned shapeOf(const UsageView& view) {
   unsigned shape = 0;
-  for (bool part : {view.chart, view.costs, !view.heading.empty(), !view.messages.empty(), !view.undated.empty(),
-                    !view.forecast.empty(), !view.allowance.empty()})
+  for (bool part : {view.chart, view.costs, view.volumes, !view.heading.empty(), !view.messages.empty(),
+                    !view.undated.empty(), !view.forecast.empty(), !view.allowance.empty()})
     shape = shape << 1 | (part ? 1 : 0);
   return shape;
 }
@@ -137,16 +138,30 @@ UsageChart::UsageChart(const UsageView& view, QWidget* parent) : QWidget(parent)
   setObjectName("picUsage");
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   installAccessibleRoles();
-  setAccessibleName("hours online per day");
-  setAccessibleDescription(fromModel(view.chartText));
+  showVolume(false);
 }
+
+void UsageChart::showVolume(bool volume) {
+  volume_ = volume && view_.volumes;
+  setAccessibleName(volume_ ? "volume per day" : "hours online per day");
+  setAccessibleDescription(fromModel(volume_ ? view_.volumeChartText : view_.chartText));
+  updateGeometry();
+  update();
+}
+
+double UsageChart::share(size_t bar) const {
+  if (!volume_) return view_.bars[bar].seconds > 0 ? view_.bars[bar].share : 0;
+  return bar < view_.volumeShares.size() ? view_.volumeShares[bar] : 0;
+}
+
+QString UsageChart::caption() const { return volume_ ? fromModel(view_.volumeAxis.unit) : QString(kHoursCaption); }
 
 QMarginsF UsageChart::margins() const {
   const QFontMetrics metrics = fontMetrics();
   const double line = metrics.height();
   const double space = metrics.horizontalAdvance(' ');
-  const double left = std::max(metrics.horizontalAdvance(QString::number(view_.scale.topHours)),
-                               metrics.horizontalAdvance(kHoursCaption) / 2) +
+  const double left = std::max(metrics.horizontalAdvance(QString::number(scale().topHours)),
+                               metrics.horizontalAdvance(caption()) / 2) +
                       2 * space;
   // Above, room for the axis caption; below, for the day labels.
   return {left, 1.5 * line, 2 * space, 1.5 * line};
@@ -175,13 +190,13 @@ QRectF UsageChart::plotArea() const {
 
 QRectF UsageChart::barRect(int index) const {
   if (index < 0 || static_cast<size_t>(index) >= view_.bars.size()) return {};
-  const UsageBar& bar = view_.bars[static_cast<size_t>(index)];
-  if (bar.seconds <= 0) return {};
+  const double barShare = share(static_cast<size_t>(index));
+  if (barShare <= 0) return {};
   const QRectF plot = plotArea();
   const double slot = plot.width() / static_cast<double>(view_.bars.size());
   // On whole pixels, so bars stay crisp; a few seconds still show as a sliver.
   const double bottom = std::round(plot.bottom());
-  const double top = std::min(std::round(bottom - std::min(bar.share, 1.0) * plot.height()), bottom - 1);
+  const double top = std::min(std::round(bottom - std::min(barShare, 1.0) * plot.height()), bottom - 1);
   const double left = std::round(plot.left() + slot * index + slot * (1 - kBarShareOfSlot) / 2);
   const double right = std::max(std::round(plot.left() + slot * index + slot * (1 + kBarShareOfSlot) / 2), left + 1);
   return {QPointF(left, top), QPointF(right, bottom)};
@@ -208,10 +223,11 @@ void UsageChart::paintEvent(QPaintEvent* /*event*/) {
 
   // The hours axis: a grid line and a label at every step.
   painter.setPen(text);
-  painter.drawText(QRectF(0, 0, width(), line), Qt::AlignLeft | Qt::AlignVCenter, kHoursCaption);
-  for (int hours = 0; hours <= view_.scale.topHours; hours += view_.scale.stepHours) {
+  painter.drawText(QRectF(0, 0, width(), line), Qt::AlignLeft | Qt::AlignVCenter, caption());
+  const UsageScale& axis = scale();
+  for (int hours = 0; hours <= axis.topHours; hours += axis.stepHours) {
     // Lines on pixel centres, so they stay one pixel wide.
-    const double y = std::round(plot.bottom() - plot.height() * hours / view_.scale.topHours) + 0.5;
+    const double y = std::round(plot.bottom() - plot.height() * hours / axis.topHours) + 0.5;
     gridLine(painter, plot, y, hours == 0 ? text : palette().color(QPalette::Midlight));
     painter.setPen(text);
     painter.drawText(QRectF(0, y - line / 2, plot.left() - space, line), Qt::AlignRight | Qt::AlignVCenter,
@@ -224,7 +240,7 @@ void UsageChart::paintEvent(QPaintEvent* /*event*/) {
   }
 
   // The day's time at this pace, dashed across the bars.
-  if (view_.paceShare > 0) {
+  if (view_.paceShare > 0 && !volume_) {
     const double y = std::round(plot.bottom() - plot.height() * std::min(view_.paceShare, 1.0)) + 0.5;
     painter.setPen(QPen(text, 1, Qt::DashLine));
     painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
@@ -272,7 +288,27 @@ void UsageWindow::build() {
   setMinimumWidth(kNarrowestInCharacters * fontMetrics().averageCharWidth());
   if (!view_.chart) return;  // nothing of the log could be read: the messages say why
 
-  layout->addWidget(new UsageChart(view_, this), 1);
+  auto* chart = new UsageChart(view_, this);
+  if (view_.volumes) {
+    // The chart shows the hours online or the volume, each day.
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(new QLabel("chart:", this));
+    auto* time = new QRadioButton("time", this);
+    time->setObjectName("optChartTime");
+    auto* volume = new QRadioButton("volume", this);
+    volume->setObjectName("optChartVolume");
+    (volumeChart_ ? volume : time)->setChecked(true);
+    chart->showVolume(volumeChart_);
+    connect(volume, &QRadioButton::toggled, this, [this, chart](bool on) {
+      volumeChart_ = on;
+      chart->showVolume(on);
+    });
+    choice->addWidget(time);
+    choice->addWidget(volume);
+    choice->addStretch(1);
+    layout->addLayout(choice);
+  }
+  layout->addWidget(chart, 1);
   addLabel(*layout, this, "lblUsageUndated", view_.undated);
 
   auto* table = new ConnectionsTable(this);
@@ -297,6 +333,7 @@ void UsageWindow::build() {
   layout->addWidget(table, 1);
 
   addLabel(*layout, this, "lblUsageTotal", totalText(view_));
+  addLabel(*layout, this, "lblUsageVolume", view_.volumeTotal);
   addLabel(*layout, this, "lblUsageForecast", view_.forecast);
   addLabel(*layout, this, "lblUsageAllowance", view_.allowance);
 }
@@ -312,16 +349,17 @@ void UsageWindow::sizeColumns() {
   // lays the caption out to measure it.
   const QString headerKey = QLatin1String("\x01") + header->font().key() + QLatin1Char('/') + style()->name() + QLatin1Char('/');
   const std::vector<UsageRow> widest = view_.widestRows();
-  for (int column = 0; column < table_->model()->columnCount(); ++column) {
-    const QString caption = headerKey + table_->model()->headerData(column, Qt::Horizontal).toString();
+  const std::vector<UsageColumn> columns = view_.columns();
+  for (int column = 0; column < static_cast<int>(columns.size()); ++column) {
+    const QString caption = headerKey + UsageView::caption(columns[static_cast<size_t>(column)]);
     auto hint = widths.find(caption);
     if (hint == widths.end()) hint = widths.insert(caption, header->sectionSizeHint(column));
     int width = *hint;
     const std::string* measured = nullptr;
     for (const UsageRow& row : widest) {
-      const std::string* cells[] = {&row.start, &row.end, &row.duration, &row.cost};
-      if (measured != nullptr && *measured == *cells[column]) continue;  // most rows repeat a text
-      measured = cells[column];
+      const std::string& cell = row.text(columns[static_cast<size_t>(column)]);
+      if (measured != nullptr && *measured == cell) continue;  // most rows repeat a text
+      measured = &cell;
       const QString text = fromModel(*measured);
       auto at = widths.find(text);
       if (at == widths.end()) at = widths.insert(text, metrics.horizontalAdvance(text));
@@ -352,13 +390,10 @@ void UsageWindow::refresh(UsageView view) {
   if (!view_.chart) return;
   setText("lblUsageUndated", view_.undated);
   setText("lblUsageTotal", totalText(view_));
+  setText("lblUsageVolume", view_.volumeTotal);
   setText("lblUsageForecast", view_.forecast);
   setText("lblUsageAllowance", view_.allowance);
-  if (auto* chart = findChild<UsageChart*>()) {
-    chart->setAccessibleDescription(fromModel(view_.chartText));
-    chart->updateGeometry();
-    chart->update();
-  }
+  if (auto* chart = findChild<UsageChart*>()) chart->showVolume(volumeChart_);
   static_cast<UsageTableModel*>(table_->model())->viewChanged();
   sizeColumns();
 }
