@@ -2,7 +2,8 @@
 // two headers, 16382 pairs and a last start record), timed from the icon
 // menu's Usage action to the first paint of its table, beside a bare window
 // holding an empty table, made and shown the same way, and beside the same
-// Usage window on a period of one connection, in the same run. Prints
+// Usage window on a period of one connection, in the same run. Both periods
+// have a volume file, so the table has its received / sent column. Prints
 // figures; asserts nothing.
 //   bench_usage_window [rounds]      (default 40)
 #include <QAction>
@@ -29,6 +30,7 @@
 #include "shell/screen_fit.h"
 #include "shell/startup_window.h"
 #include "store/record_file.h"
+#include "store/volume_file.h"
 
 namespace {
 
@@ -38,19 +40,22 @@ std::string two(int value) { return (value < 10 ? "0" : "") + std::to_string(val
 
 // The period of this calendar month (so that no rollover archives it at
 // start-up), its connections of up to two hours on its first day, as the
-// loader's benchmark has them.
+// loader's benchmark has them, with a volume file that has a line for each.
 void writeLog(const std::string& file, long records) {
   std::mt19937 random(2002);
   std::ofstream out(file, std::ios::binary);
   const std::string first = QDate::currentDate().toString("yyyy/MM/01").toStdString();
   out << tallix::padRecord("From : 01_" + first) << tallix::padRecord("0_To : 31");
   auto clock = [](int s) { return two(s / 3600) + ":" + two(s / 60 % 60) + ":" + two(s % 60); };
+  std::vector<tallix::ConnectionVolume> volumes;
   for (long n = 3; n <= records; n += 2) {
     const int start = static_cast<int>(random() % 86400);
     const int end = std::min(start + static_cast<int>(random() % 7200), 86399);
     out << tallix::padRecord("start: 00" + first.substr(2) + " " + clock(start));
     if (n + 1 <= records) out << tallix::padRecord("_end : " + first + " " + (n % 2000 == 1 ? "24:00:00" : clock(end)));
+    volumes.push_back({n, first.substr(2) + " " + clock(start), {random() % 400'000'000, random() % 20'000'000}});
   }
+  std::ofstream(tallix::volumeFileOf(file), std::ios::binary) << tallix::volumeText(volumes);
 }
 
 // Notes when the table's viewport is sent its first paint.
