@@ -96,16 +96,9 @@ void ConnectionsTable::paintEvent(QPaintEvent* event) {
   initViewItemOption(&option);
   const QColor colour = QColor::fromRgba(static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
   QPainter painter(viewport());
-  QPen pen(colour, 1, Qt::SolidLine);
-  pen.setCosmetic(true);
-  painter.setPen(pen);
-  const bool pixels = painter.deviceTransform().type() <= QTransform::TxTranslate;
-  auto line = [&painter, &colour, pixels](QPoint from, QPoint to) {
-    if (pixels)
-      painter.fillRect(QRect(from, to), colour);
-    else
-      painter.drawLine(from, to);
-  };
+  // A line of the table's pen covers the pixel below and right of its
+  // points, at every scale of the screen: that pixel, filled.
+  auto line = [&painter, &colour](QPoint from, QPoint to) { painter.fillRect(QRect(from, to), colour); };
   const bool rightToLeft = isRightToLeft();
   // Where the last row and column end; no line goes past them.
   const int lastX = columns->length() - columns->offset() - (rightToLeft ? 0 : 1);

@@ -55,10 +55,9 @@ class RowNumbers : public QHeaderView {
   mutable QSize hint_;
 };
 
-// The table of connections. It draws its grid itself, as Qt's table does,
-// but on a screen drawn pixel for pixel a line is a row or column of pixels
-// filled at once: the table's pen sets a line's pixels one by one, which cost
-// a tenth of opening the window.
+// The table of connections. It draws its grid itself, where Qt's table
+// would, as rows and columns of pixels filled at once: the table's pen sets
+// a line's pixels one by one, which cost a tenth of opening the window.
 class ConnectionsTable : public QTableView {
   Q_OBJECT
  public:
