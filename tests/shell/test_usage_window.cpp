@@ -119,6 +119,13 @@ class UsageWindowTest : public QObject {
     QCOMPARE(chart->accessibleName(), QString("volume per day"));
     QVERIFY(chart->accessibleDescription().startsWith("day 1: 1.3 MB"));
     QVERIFY(!chart->barRect(0).isEmpty() && chart->barRect(1).isEmpty());
+    // A damaged volume file: its message, and no connection's volume.
+    std::ofstream(folder + "CountRec.zvt.vol", std::ios::binary) << "tallix volume 1\n3 junk\n";
+    periodLineMade();
+    table = usage->findChild<QTableView*>("tblConnections");
+    QCOMPARE(table->model()->index(0, volume).data().toString(), QString("unknown"));
+    QVERIFY(!usage->findChild<QLabel*>("lblUsageMessages")->text().isEmpty());
+    QCOMPARE(usage->findChild<QLabel*>("lblUsageVolume")->text(), QString("Total volume : unknown"));
 
     // A closed window is left alone.
     usage->close();
