@@ -331,6 +331,12 @@ void UsageWindow::build() {
   for (int column = 0; column < table->model()->columnCount(); ++column) columns += table->columnWidth(column);
   table->setMinimumWidth(columns + table->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
   layout->addWidget(table, 1);
+  // The table has the keyboard first, as in a window without the chart's choice.
+  if (auto* time = findChild<QRadioButton*>("optChartTime")) {
+    setTabOrder(table, time);
+    setTabOrder(time, findChild<QRadioButton*>("optChartVolume"));
+    table->setFocus();
+  }
 
   addLabel(*layout, this, "lblUsageTotal", totalText(view_));
   addLabel(*layout, this, "lblUsageVolume", view_.volumeTotal);

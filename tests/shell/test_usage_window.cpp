@@ -156,7 +156,10 @@ class UsageWindowTest : public QObject {
   void cellsLookAsTheStyleDrawsThem() {
     QTemporaryDir dir;
     const std::string folder = dir.path().toStdString() + "/";
-    tallix::testing::writeLog(folder + "CountRec.zvt", periodLog(30));
+    const std::vector<std::string> log = periodLog(30);
+    tallix::testing::writeLog(folder + "CountRec.zvt", log);
+    std::ofstream(folder + "CountRec.zvt.vol", std::ios::binary)
+        << tallix::volumeText({{3, log[2].substr(9, 17), {1204883, 88120}}});
     shell::QtServices services(nullptr);
     shell::StartupWindow form3(services, folder, true, [] {});
     form3.start();
@@ -164,6 +167,7 @@ class UsageWindowTest : public QObject {
     QWidget* usage = usageWindow();
     QVERIFY(usage != nullptr && QTest::qWaitForWindowExposed(usage));
     auto* table = usage->findChild<QTableView*>("tblConnections");
+    QCOMPARE(usage->focusWidget(), table);  // the keyboard goes to the table, not to the chart's choice
     const std::vector<std::function<void()>> states{
         [] {},
         [table] { table->selectRow(2); },
