@@ -59,7 +59,8 @@ VolumeAxis volumeAxis(std::uint64_t busiestDayBytes) {
   for (long long power = 1;; power *= 10) {
     const long long fits = [&] {
       for (long long times : {1LL, 2LL, 5LL})
-        if (std::ceil(inUnits / static_cast<double>(times * power)) <= static_cast<double>(kMostSteps)) return times * power;
+        if (std::ceil(inUnits / static_cast<double>(times * power)) <= static_cast<double>(kMostSteps))
+          return times * power;
       return 0LL;
     }();
     if (fits != 0) {

@@ -94,7 +94,8 @@ void ConnectionsTable::paintEvent(QPaintEvent* event) {
   if (!showGrid() || gridStyle() != Qt::NoPen || rows->count() == 0 || columns->count() == 0) return;
   QStyleOptionViewItem option;
   initViewItemOption(&option);
-  const QColor colour = QColor::fromRgba(static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
+  const QColor colour =
+      QColor::fromRgba(static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
   QPainter painter(viewport());
   // A line of the table's pen covers the pixel below and right of its
   // points, at every scale of the screen: that pixel, filled.

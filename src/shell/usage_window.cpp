@@ -43,8 +43,8 @@ class TextLine : public QLabel {
   // Until it is selectable, a line that does not wrap measures its text once:
   // QLabel measures it three times for its two sizes, all of them the same.
   QSize sizeHint() const override {
-    if (wordWrap() || textFormat() != Qt::PlainText || (textInteractionFlags() & Qt::TextSelectableByMouse) || !contentsMargins().isNull() || indent() > 0 ||
-        margin() != 0 || frameWidth() != 0)
+    if (wordWrap() || textFormat() != Qt::PlainText || (textInteractionFlags() & Qt::TextSelectableByMouse) ||
+        !contentsMargins().isNull() || indent() > 0 || margin() != 0 || frameWidth() != 0)
       return QLabel::sizeHint();
     if (!measured_ || *measured_ != text()) {
       const int flags = static_cast<int>(alignment() & ~(Qt::AlignVCenter | Qt::AlignHCenter));
@@ -353,7 +353,8 @@ void UsageWindow::sizeColumns() {
   QHeaderView* header = table_->horizontalHeader();
   // The header's own size of a caption, kept with the widths: the style
   // lays the caption out to measure it.
-  const QString headerKey = QLatin1String("\x01") + header->font().key() + QLatin1Char('/') + style()->name() + QLatin1Char('/');
+  const QString headerKey =
+      QLatin1String("\x01") + header->font().key() + QLatin1Char('/') + style()->name() + QLatin1Char('/');
   const std::vector<UsageRow> widest = view_.widestRows();
   const std::vector<UsageColumn> columns = view_.columns();
   for (int column = 0; column < static_cast<int>(columns.size()); ++column) {
