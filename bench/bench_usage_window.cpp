@@ -2,8 +2,9 @@
 // two headers, 16382 pairs and a last start record), timed from the icon
 // menu's Usage action to the first paint of its table, beside a bare window
 // holding an empty table, made and shown the same way, and beside the same
-// Usage window on a period of one connection, in the same run. Prints
-// figures; asserts nothing.
+// Usage window on a period of one connection, in the same run. Both periods
+// have a volume file, so the table has its received / sent column; the full
+// period is timed again without one. Prints figures; asserts nothing.
 //   bench_usage_window [rounds]      (default 40)
 #include <QAction>
 #include <QApplication>
@@ -29,6 +30,7 @@
 #include "shell/screen_fit.h"
 #include "shell/startup_window.h"
 #include "store/record_file.h"
+#include "store/volume_file.h"
 
 namespace {
 
@@ -38,19 +40,22 @@ std::string two(int value) { return (value < 10 ? "0" : "") + std::to_string(val
 
 // The period of this calendar month (so that no rollover archives it at
 // start-up), its connections of up to two hours on its first day, as the
-// loader's benchmark has them.
-void writeLog(const std::string& file, long records) {
+// loader's benchmark has them, with a volume file that has a line for each.
+void writeLog(const std::string& file, long records, bool volumeFile = true) {
   std::mt19937 random(2002);
   std::ofstream out(file, std::ios::binary);
   const std::string first = QDate::currentDate().toString("yyyy/MM/01").toStdString();
   out << tallix::padRecord("From : 01_" + first) << tallix::padRecord("0_To : 31");
   auto clock = [](int s) { return two(s / 3600) + ":" + two(s / 60 % 60) + ":" + two(s % 60); };
+  std::vector<tallix::ConnectionVolume> volumes;
   for (long n = 3; n <= records; n += 2) {
     const int start = static_cast<int>(random() % 86400);
     const int end = std::min(start + static_cast<int>(random() % 7200), 86399);
     out << tallix::padRecord("start: 00" + first.substr(2) + " " + clock(start));
     if (n + 1 <= records) out << tallix::padRecord("_end : " + first + " " + (n % 2000 == 1 ? "24:00:00" : clock(end)));
+    volumes.push_back({n, first.substr(2) + " " + clock(start), {random() % 400'000'000, random() % 20'000'000}});
   }
+  if (volumeFile) std::ofstream(tallix::volumeFileOf(file), std::ios::binary) << tallix::volumeText(volumes);
 }
 
 // Notes when the table's viewport is sent its first paint.
@@ -113,12 +118,12 @@ struct Timings {
 };
 
 void print(const char* what, const Timings& timings) {
-  std::printf("  %-34s median %8.0f us, best %8.0f us; processor median %8.0f us, best %8.0f us\n", what,
+  std::printf("  %-36s median %8.0f us, best %8.0f us; processor median %8.0f us, best %8.0f us\n", what,
               median(timings.wall), best(timings.wall), median(timings.cpu), best(timings.cpu));
 }
 
 void printRatio(const char* what, const Timings& over, const Timings& under) {
-  std::printf("  %-34s median %.2f, best %.2f; processor median %.2f, best %.2f\n", what,
+  std::printf("  %-36s median %.2f, best %.2f; processor median %.2f, best %.2f\n", what,
               median(over.wall) / median(under.wall), best(over.wall) / best(under.wall),
               median(over.cpu) / median(under.cpu), best(over.cpu) / best(under.cpu));
 }
@@ -135,16 +140,21 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   QTemporaryDir full;
   QTemporaryDir short_;
+  QTemporaryDir noVolume;
   writeLog(full.path().toStdString() + "/CountRec.zvt", kRecords);
+  writeLog(noVolume.path().toStdString() + "/CountRec.zvt", kRecords, false);
   writeLog(short_.path().toStdString() + "/CountRec.zvt", 4);
 
   tallix::shell::QtServices services(nullptr);
   tallix::shell::StartupWindow form3(services, full.path().toStdString() + "/", true, [] {});
   tallix::shell::StartupWindow oneConnection(services, short_.path().toStdString() + "/", true, [] {});
+  tallix::shell::StartupWindow withoutVolume(services, noVolume.path().toStdString() + "/", true, [] {});
   form3.start();
   oneConnection.start();
+  withoutVolume.start();
   QAction* usage = form3.popupMenu().findChild<QAction*>("mUsage");
   QAction* usageOfOne = oneConnection.popupMenu().findChild<QAction*>("mUsage");
+  QAction* usageWithoutVolume = withoutVolume.popupMenu().findChild<QAction*>("mUsage");
   int rows = 0;  // what the Usage window shows, to be sure the log is the one read
   QStandardItemModel empty(0, 3);
   empty.setHorizontalHeaderLabels({"start", "end", "duration"});
@@ -175,10 +185,13 @@ int main(int argc, char** argv) {
     closeTopLevels("BareUsage");
     timeToFirstPaint(watch, [usageOfOne] { usageOfOne->trigger(); });
     closeTopLevels("FormUsage");
+    timeToFirstPaint(watch, [usageWithoutVolume] { usageWithoutVolume->trigger(); });
+    closeTopLevels("FormUsage");
   }
   Timings real;
   Timings bare;
   Timings one;
+  Timings timeOnly;
   for (int round = 0; round < rounds; ++round) {
     // Alternated, so a busy spell of the machine falls on both.
     real.add(timeToFirstPaint(watch, [usage] { usage->trigger(); }));
@@ -191,13 +204,17 @@ int main(int argc, char** argv) {
     closeTopLevels("BareUsage");
     one.add(timeToFirstPaint(watch, [usageOfOne] { usageOfOne->trigger(); }));
     closeTopLevels("FormUsage");
+    timeOnly.add(timeToFirstPaint(watch, [usageWithoutVolume] { usageWithoutVolume->trigger(); }));
+    closeTopLevels("FormUsage");
   }
   std::printf("menu action to first paint, %d rounds, %ld-record log, %d connections shown:\n", rounds, kRecords,
               rows);
   print("bare window with an empty table", bare);
   print("Usage window, one connection", one);
   print("Usage window, full log", real);
+  print("the same without its volume file", timeOnly);
   printRatio("full log / bare window:", real, bare);
   printRatio("full log / one connection:", real, one);
+  printRatio("no volume file / bare window:", timeOnly, bare);
   return 0;
 }

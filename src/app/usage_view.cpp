@@ -1,10 +1,13 @@
 #include "app/usage_view.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 
 #include "app/budget.h"
 #include "analysis/cost.h"
 #include "analysis/forecast.h"
+#include "analysis/report_json.h"
 #include "app/period_outlook.h"
 #include "form/sentences.h"
 #include "store/text_forms.h"
@@ -39,7 +42,92 @@ UsageScale usageScale(long long busiestDaySeconds) {
   return {static_cast<int>(steps * step), static_cast<int>(step)};
 }
 
+VolumeAxis volumeAxis(std::uint64_t busiestDayBytes) {
+  VolumeAxis axis;
+  if (busiestDayBytes == 0) return axis;
+  constexpr std::array<const char*, 6> kUnits = {"bytes", "kB", "MB", "GB", "TB", "PB"};
+  const double busiest = static_cast<double>(busiestDayBytes);
+  size_t unit = 0;
+  double unitBytes = 1;
+  while (unit + 1 < kUnits.size() && busiest >= unitBytes * 1000) {
+    unitBytes *= 1000;
+    ++unit;
+  }
+  const double inUnits = busiest / unitBytes;
+  // Round steps: 1, 2, 5 times a power of ten, as few as keep six or fewer.
+  long long step = 1;
+  for (long long power = 1;; power *= 10) {
+    const long long fits = [&] {
+      for (long long times : {1LL, 2LL, 5LL})
+        if (std::ceil(inUnits / static_cast<double>(times * power)) <= static_cast<double>(kMostSteps))
+          return times * power;
+      return 0LL;
+    }();
+    if (fits != 0) {
+      step = fits;
+      break;
+    }
+  }
+  const long long steps = std::max(1LL, static_cast<long long>(std::ceil(inUnits / static_cast<double>(step))));
+  axis.unit = kUnits[unit];
+  axis.unitBytes = unitBytes;
+  axis.scale = {static_cast<int>(steps * step), static_cast<int>(step)};
+  return axis;
+}
+
+const std::string& UsageRow::text(UsageColumn column) const {
+  switch (column) {
+    case UsageColumn::Start: return start;
+    case UsageColumn::End: return end;
+    case UsageColumn::Duration: return duration;
+    case UsageColumn::Cost: return cost;
+    case UsageColumn::Volume: break;
+  }
+  return volume;
+}
+
+std::vector<UsageColumn> UsageView::columns() const {
+  std::vector<UsageColumn> shown{UsageColumn::Start, UsageColumn::End, UsageColumn::Duration};
+  if (costs) shown.push_back(UsageColumn::Cost);
+  if (volumes) shown.push_back(UsageColumn::Volume);
+  return shown;
+}
+
+const char* UsageView::caption(UsageColumn column) {
+  switch (column) {
+    case UsageColumn::Start: return "start";
+    case UsageColumn::End: return "end";
+    case UsageColumn::Duration: return "duration";
+    case UsageColumn::Cost: return "cost";
+    case UsageColumn::Volume: break;
+  }
+  return "received / sent";
+}
+
 namespace {
+
+std::string volumeOfRow(const std::optional<Volume>& volume) {
+  return volume ? bytesText(volume->received) + " / " + bytesText(volume->sent) : std::string("unknown");
+}
+
+// The day's volume as bars on their own axis.
+void addVolumes(UsageView& view, const LogUsage& usage) {
+  view.volumes = true;
+  view.volumeTotal = volumeLine(usage.volumeState, usage.volume);
+  if (usage.volumeState == VolumeReading::State::Damaged) view.messages.push_back(asLines(usage.volumeProblem));
+  std::uint64_t busiest = 0;
+  for (const DayUsage& day : usage.days.days) busiest = std::max(busiest, day.volume.known.total());
+  view.volumeAxis = volumeAxis(busiest);
+  const double top = view.volumeAxis.scale.topHours * view.volumeAxis.unitBytes;
+  for (const DayUsage& day : usage.days.days) {
+    const std::uint64_t bytes = day.volume.known.total();
+    view.volumeShares.push_back(static_cast<double>(bytes) / top);
+    if (bytes > 0)
+      view.volumeChartText += (view.volumeChartText.empty() ? "" : ", ") +
+                              ("day " + std::to_string(day.day.day) + ": " + bytesText(bytes));
+  }
+  if (view.volumeChartText.empty()) view.volumeChartText = "no volume known";
+}
 
 // The view with the hours axis reaching at least `paceSeconds` a day;
 // with costs when the log was read with a tariff.
@@ -76,6 +164,7 @@ UsageView makeView(std::shared_ptr<const LogUsage> kept, const std::optional<Tar
   view.total = usage.totalShown();
   view.costs = costs;
   if (costs) view.cost = moneyText(usage.cost->totalCents, tariff->currency);
+  if (usage.hasVolumeFile()) addVolumes(view, usage);
   view.usage = std::move(kept);
   return view;
 }
@@ -85,7 +174,8 @@ UsageView makeView(std::shared_ptr<const LogUsage> kept, const std::optional<Tar
 UsageRow UsageView::row(size_t index) const {
   const UsageConnection& c = usage->connections[index];
   return {showStamp(usage->startStamp(c)), showStamp(usage->endStamp(c)), durationText(c.seconds),
-          costs ? centsText(usage->cost->cents[index]) : std::string()};
+          costs ? centsText(usage->cost->cents[index]) : std::string(),
+          volumes ? volumeOfRow(index < usage->volumes.size() ? usage->volumes[index] : std::nullopt) : std::string()};
 }
 
 std::vector<UsageRow> UsageView::widestRows() const {
@@ -99,11 +189,36 @@ std::vector<UsageRow> UsageView::widestRows() const {
   // Every digit of the minutes and seconds at its widest: "h : 59 : 59".
   const std::string duration = durationText(longest / 3600 * 3600 + 59 * 60 + 59);
   const std::string widestCost = costs ? centsText(dearest) : std::string();
-  for (int month = 1; month <= 12; ++month) {
-    for (int hour : {0, 12}) {
-      const std::string stamp = longStampText(DateTime{2000, month, 28, hour, 0, 0});
-      rows.push_back({stamp, stamp, duration, widestCost});
+  // The stamps of every month, before and after noon: the same for every
+  // view, made once a run.
+  static const std::vector<std::string> stamps = [] {
+    std::vector<std::string> made;
+    for (int month = 1; month <= 12; ++month)
+      for (int hour : {0, 12}) made.push_back(longStampText(DateTime{2000, month, 28, hour, 0, 0}));
+    return made;
+  }();
+  for (const std::string& stamp : stamps) rows.push_back({stamp, stamp, duration, widestCost, {}});
+  if (volumes) {
+    // Each side at its widest: whole bytes, or four digits of the largest unit in use.
+    std::uint64_t received = 0;
+    std::uint64_t sent = 0;
+    for (const std::optional<Volume>& v : usage->volumes) {
+      if (!v) continue;
+      received = std::max(received, v->received);
+      sent = std::max(sent, v->sent);
     }
+    auto widest = [](std::uint64_t largest) {
+      std::vector<std::string> forms{"999 bytes"};
+      if (largest >= 1000) {
+        const std::string shown = bytesText(largest);
+        forms.push_back("999.9" + shown.substr(shown.find(' ')));
+      }
+      return forms;
+    };
+    size_t at = 0;
+    for (const std::string& r : widest(received))
+      for (const std::string& s : widest(sent)) rows[at++].volume = r + " / " + s;
+    rows[at].volume = volumeOfRow(std::nullopt);
   }
   // A stamp that is no real date is shown as it stands.
   rows.push_back(row(0));

@@ -3,6 +3,7 @@
 // connections and the total. The window only draws this.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,12 +32,27 @@ struct UsageScale {
 };
 UsageScale usageScale(long long busiestDaySeconds);
 
+// The table's columns; the cost and the volume only where the log has them.
+enum class UsageColumn : unsigned char { Start, End, Duration, Cost, Volume };
+
 struct UsageRow {
   std::string start;     // the stamps in the form the Calculation view shows them
   std::string end;
   std::string duration;  // "h : m : s"
   std::string cost;      // "0.45", empty without a tariff
+  std::string volume;    // "1.2 MB / 88.1 kB" received / sent, "unknown" without a figure, empty without a volume file
+
+  const std::string& text(UsageColumn column) const;
 };
+
+// The volume axis of the chart: its steps in a unit people read (bytes, kB,
+// MB, GB ...), so that the busiest day's bar nearly fills the chart.
+struct VolumeAxis {
+  std::string unit = "MB";
+  double unitBytes = 1e6;
+  UsageScale scale;  // top and step in `unit`
+};
+VolumeAxis volumeAxis(std::uint64_t busiestDayBytes);
 
 struct UsageView {
   std::string heading;                // the log's name and its period
@@ -55,6 +71,9 @@ struct UsageView {
   // by: the stamps of every month before and after noon, the longest
   // duration and the largest cost.
   std::vector<UsageRow> widestRows() const;
+  // The columns shown, in order, and their captions.
+  std::vector<UsageColumn> columns() const;
+  static const char* caption(UsageColumn column);
   std::string total;                  // the Calculation view's lblUseTime text
   bool costs = false;                 // a tariff prices the connections
   std::string cost;                   // the log's cost, "7.25 EUR", with a tariff
@@ -63,6 +82,14 @@ struct UsageView {
   std::string forecast;
   std::string allowance;
   double paceShare = 0;
+  // With a volume file: each connection's bytes received and sent, the
+  // log's total volume, and the day's volume as a chart to choose instead
+  // of the hours (the bytes of the connections that began on the day).
+  bool volumes = false;
+  std::string volumeTotal;            // "Total volume =  1.2 MB received, 88.1 kB sent"
+  VolumeAxis volumeAxis;
+  std::vector<double> volumeShares;   // one a bar, of the axis's top
+  std::string volumeChartText;        // the day's volume in words, for screen readers
 };
 
 // `tariff` prices the connections when given.

@@ -7,11 +7,13 @@
 #include <QPainter>
 #include <QShortcut>
 #include <QPen>
+#include <QRadioButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "shell/accessible_roles.h"
 #include "shell/form_widgets.h"
@@ -38,14 +40,34 @@ class TextLine : public QLabel {
  public:
   using QLabel::QLabel;
 
+  // Until it is selectable, a line that does not wrap measures its text once:
+  // QLabel measures it three times for its two sizes, all of them the same.
+  QSize sizeHint() const override {
+    if (wordWrap() || textFormat() != Qt::PlainText || (textInteractionFlags() & Qt::TextSelectableByMouse) ||
+        !contentsMargins().isNull() || indent() > 0 || margin() != 0 || frameWidth() != 0)
+      return QLabel::sizeHint();
+    if (!measured_ || *measured_ != text()) {
+      const int flags = static_cast<int>(alignment() & ~(Qt::AlignVCenter | Qt::AlignHCenter));
+      size_ = fontMetrics().boundingRect(0, 0, 2000, 2000, flags, text()).size();
+      measured_ = text();
+    }
+    return size_.expandedTo(minimumSize());
+  }
+  QSize minimumSizeHint() const override { return wordWrap() ? QLabel::minimumSizeHint() : sizeHint(); }
+
  protected:
   bool event(QEvent* event) override {
     const QEvent::Type type = event->type();
     if ((type == QEvent::Enter || type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) &&
         !(textInteractionFlags() & Qt::TextSelectableByMouse))
       setTextInteractionFlags(Qt::TextSelectableByMouse);
+    if (type == QEvent::FontChange || type == QEvent::StyleChange) measured_.reset();
     return QLabel::event(event);
   }
+
+ private:
+  mutable std::optional<QString> measured_;  // the text `size_` was measured for
+  mutable QSize size_;
 };
 
 // A line of text; none for an empty text unless asked (the window is laid
@@ -53,7 +75,10 @@ class TextLine : public QLabel {
 QLabel* addLabel(QVBoxLayout& layout, QWidget* parent, const char* name, const std::string& text,
                  bool evenEmpty = false) {
   if (text.empty() && !evenEmpty) return nullptr;
-  auto* label = new TextLine(fromModel(text), parent);
+  auto* label = new TextLine(parent);
+  // A log's name is shown as it stands, never read as markup.
+  label->setTextFormat(Qt::PlainText);
+  label->setText(fromModel(text));
   label->setObjectName(name);
   layout.addWidget(label);
   return label;
@@ -78,8 +103,8 @@ QHash<QString, int>& widthsIn(const QFont& font) {
 // which lines of text there are.
 unsigned shapeOf(const UsageView& view) {
   unsigned shape = 0;
-  for (bool part : {view.chart, view.costs, !view.heading.empty(), !view.messages.empty(), !view.undated.empty(),
-                    !view.forecast.empty(), !view.allowance.empty()})
+  for (bool part : {view.chart, view.costs, view.volumes, !view.heading.empty(), !view.messages.empty(),
+                    !view.undated.empty(), !view.forecast.empty(), !view.allowance.empty()})
     shape = shape << 1 | (part ? 1 : 0);
   return shape;
 }
@@ -94,22 +119,49 @@ std::string joined(const std::vector<std::string>& lines) {
   return text;
 }
 
+// A line across the plot at `y`, a pixel's centre. On a screen drawn pixel
+// for pixel it is the row of pixels the line would set, filled at once: a
+// line is drawn pixel by pixel, and the grid's lines cost as much as the bars.
+void gridLine(QPainter& painter, const QRectF& plot, double y, const QColor& colour) {
+  if (painter.deviceTransform().type() <= QTransform::TxTranslate) {
+    const double left = std::floor(plot.left());
+    painter.fillRect(QRectF(left, y - 0.5, std::floor(plot.right()) - left + 1, 1), colour);
+    return;
+  }
+  painter.setPen(colour);
+  painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+}
+
 }  // namespace
 
 UsageChart::UsageChart(const UsageView& view, QWidget* parent) : QWidget(parent), view_(view) {
   setObjectName("picUsage");
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   installAccessibleRoles();
-  setAccessibleName("hours online per day");
-  setAccessibleDescription(fromModel(view.chartText));
+  showVolume(false);
 }
+
+void UsageChart::showVolume(bool volume) {
+  volume_ = volume && view_.volumes;
+  setAccessibleName(volume_ ? "volume per day" : "hours online per day");
+  setAccessibleDescription(fromModel(volume_ ? view_.volumeChartText : view_.chartText));
+  updateGeometry();
+  update();
+}
+
+double UsageChart::share(size_t bar) const {
+  if (!volume_) return view_.bars[bar].seconds > 0 ? view_.bars[bar].share : 0;
+  return bar < view_.volumeShares.size() ? view_.volumeShares[bar] : 0;
+}
+
+QString UsageChart::caption() const { return volume_ ? fromModel(view_.volumeAxis.unit) : QString(kHoursCaption); }
 
 QMarginsF UsageChart::margins() const {
   const QFontMetrics metrics = fontMetrics();
   const double line = metrics.height();
   const double space = metrics.horizontalAdvance(' ');
-  const double left = std::max(metrics.horizontalAdvance(QString::number(view_.scale.topHours)),
-                               metrics.horizontalAdvance(kHoursCaption) / 2) +
+  const double left = std::max(metrics.horizontalAdvance(QString::number(scale().topHours)),
+                               metrics.horizontalAdvance(caption()) / 2) +
                       2 * space;
   // Above, room for the axis caption; below, for the day labels.
   return {left, 1.5 * line, 2 * space, 1.5 * line};
@@ -138,13 +190,13 @@ QRectF UsageChart::plotArea() const {
 
 QRectF UsageChart::barRect(int index) const {
   if (index < 0 || static_cast<size_t>(index) >= view_.bars.size()) return {};
-  const UsageBar& bar = view_.bars[static_cast<size_t>(index)];
-  if (bar.seconds <= 0) return {};
+  const double barShare = share(static_cast<size_t>(index));
+  if (barShare <= 0) return {};
   const QRectF plot = plotArea();
   const double slot = plot.width() / static_cast<double>(view_.bars.size());
   // On whole pixels, so bars stay crisp; a few seconds still show as a sliver.
   const double bottom = std::round(plot.bottom());
-  const double top = std::min(std::round(bottom - std::min(bar.share, 1.0) * plot.height()), bottom - 1);
+  const double top = std::min(std::round(bottom - std::min(barShare, 1.0) * plot.height()), bottom - 1);
   const double left = std::round(plot.left() + slot * index + slot * (1 - kBarShareOfSlot) / 2);
   const double right = std::max(std::round(plot.left() + slot * index + slot * (1 + kBarShareOfSlot) / 2), left + 1);
   return {QPointF(left, top), QPointF(right, bottom)};
@@ -171,12 +223,12 @@ void UsageChart::paintEvent(QPaintEvent* /*event*/) {
 
   // The hours axis: a grid line and a label at every step.
   painter.setPen(text);
-  painter.drawText(QRectF(0, 0, width(), line), Qt::AlignLeft | Qt::AlignVCenter, kHoursCaption);
-  for (int hours = 0; hours <= view_.scale.topHours; hours += view_.scale.stepHours) {
+  painter.drawText(QRectF(0, 0, width(), line), Qt::AlignLeft | Qt::AlignVCenter, caption());
+  const UsageScale& axis = scale();
+  for (int hours = 0; hours <= axis.topHours; hours += axis.stepHours) {
     // Lines on pixel centres, so they stay one pixel wide.
-    const double y = std::round(plot.bottom() - plot.height() * hours / view_.scale.topHours) + 0.5;
-    painter.setPen(hours == 0 ? text : palette().color(QPalette::Midlight));
-    painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+    const double y = std::round(plot.bottom() - plot.height() * hours / axis.topHours) + 0.5;
+    gridLine(painter, plot, y, hours == 0 ? text : palette().color(QPalette::Midlight));
     painter.setPen(text);
     painter.drawText(QRectF(0, y - line / 2, plot.left() - space, line), Qt::AlignRight | Qt::AlignVCenter,
                      QString::number(hours));
@@ -188,7 +240,7 @@ void UsageChart::paintEvent(QPaintEvent* /*event*/) {
   }
 
   // The day's time at this pace, dashed across the bars.
-  if (view_.paceShare > 0) {
+  if (view_.paceShare > 0 && !volume_) {
     const double y = std::round(plot.bottom() - plot.height() * std::min(view_.paceShare, 1.0)) + 0.5;
     painter.setPen(QPen(text, 1, Qt::DashLine));
     painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
@@ -236,10 +288,30 @@ void UsageWindow::build() {
   setMinimumWidth(kNarrowestInCharacters * fontMetrics().averageCharWidth());
   if (!view_.chart) return;  // nothing of the log could be read: the messages say why
 
-  layout->addWidget(new UsageChart(view_, this), 1);
+  auto* chart = new UsageChart(view_, this);
+  if (view_.volumes) {
+    // The chart shows the hours online or the volume, each day.
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(new QLabel("chart:", this));
+    auto* time = new QRadioButton("time", this);
+    time->setObjectName("optChartTime");
+    auto* volume = new QRadioButton("volume", this);
+    volume->setObjectName("optChartVolume");
+    (volumeChart_ ? volume : time)->setChecked(true);
+    chart->showVolume(volumeChart_);
+    connect(volume, &QRadioButton::toggled, this, [this, chart](bool on) {
+      volumeChart_ = on;
+      chart->showVolume(on);
+    });
+    choice->addWidget(time);
+    choice->addWidget(volume);
+    choice->addStretch(1);
+    layout->addLayout(choice);
+  }
+  layout->addWidget(chart, 1);
   addLabel(*layout, this, "lblUsageUndated", view_.undated);
 
-  auto* table = new QTableView(this);
+  auto* table = new ConnectionsTable(this);
   table->setObjectName("tblConnections");
   table->setAccessibleName("connections");
   // Every row is one line of the font: no row is measured.
@@ -247,6 +319,7 @@ void UsageWindow::build() {
   numbers->setSectionResizeMode(QHeaderView::Fixed);
   table->setVerticalHeader(numbers);
   table->setModel(new UsageTableModel(view_, table));
+  table->setItemDelegate(new CellPainter(table));
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
   table->setWordWrap(false);
@@ -258,8 +331,15 @@ void UsageWindow::build() {
   for (int column = 0; column < table->model()->columnCount(); ++column) columns += table->columnWidth(column);
   table->setMinimumWidth(columns + table->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
   layout->addWidget(table, 1);
+  // The table has the keyboard first, as in a window without the chart's choice.
+  if (auto* time = findChild<QRadioButton*>("optChartTime")) {
+    setTabOrder(table, time);
+    setTabOrder(time, findChild<QRadioButton*>("optChartVolume"));
+    table->setFocus();
+  }
 
   addLabel(*layout, this, "lblUsageTotal", totalText(view_));
+  addLabel(*layout, this, "lblUsageVolume", view_.volumeTotal);
   addLabel(*layout, this, "lblUsageForecast", view_.forecast);
   addLabel(*layout, this, "lblUsageAllowance", view_.allowance);
 }
@@ -270,12 +350,24 @@ void UsageWindow::sizeColumns() {
   QHash<QString, int>& widths = widthsIn(table_->font());
   const int padding = 2 * (table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table_) + 1) +
                       (table_->showGrid() ? 1 : 0);
+  QHeaderView* header = table_->horizontalHeader();
+  // The header's own size of a caption, kept with the widths: the style
+  // lays the caption out to measure it.
+  const QString headerKey =
+      QLatin1String("\x01") + header->font().key() + QLatin1Char('/') + style()->name() + QLatin1Char('/');
   const std::vector<UsageRow> widest = view_.widestRows();
-  for (int column = 0; column < table_->model()->columnCount(); ++column) {
-    int width = table_->horizontalHeader()->sectionSizeHint(column);
+  const std::vector<UsageColumn> columns = view_.columns();
+  for (int column = 0; column < static_cast<int>(columns.size()); ++column) {
+    const QString caption = headerKey + UsageView::caption(columns[static_cast<size_t>(column)]);
+    auto hint = widths.find(caption);
+    if (hint == widths.end()) hint = widths.insert(caption, header->sectionSizeHint(column));
+    int width = *hint;
+    const std::string* measured = nullptr;
     for (const UsageRow& row : widest) {
-      const std::string* cells[] = {&row.start, &row.end, &row.duration, &row.cost};
-      const QString text = fromModel(*cells[column]);
+      const std::string& cell = row.text(columns[static_cast<size_t>(column)]);
+      if (measured != nullptr && *measured == cell) continue;  // most rows repeat a text
+      measured = &cell;
+      const QString text = fromModel(*measured);
       auto at = widths.find(text);
       if (at == widths.end()) at = widths.insert(text, metrics.horizontalAdvance(text));
       width = std::max(width, *at + padding);
@@ -305,13 +397,10 @@ void UsageWindow::refresh(UsageView view) {
   if (!view_.chart) return;
   setText("lblUsageUndated", view_.undated);
   setText("lblUsageTotal", totalText(view_));
+  setText("lblUsageVolume", view_.volumeTotal);
   setText("lblUsageForecast", view_.forecast);
   setText("lblUsageAllowance", view_.allowance);
-  if (auto* chart = findChild<UsageChart*>()) {
-    chart->setAccessibleDescription(fromModel(view_.chartText));
-    chart->updateGeometry();
-    chart->update();
-  }
+  if (auto* chart = findChild<UsageChart*>()) chart->showVolume(volumeChart_);
   static_cast<UsageTableModel*>(table_->model())->viewChanged();
   sizeColumns();
 }

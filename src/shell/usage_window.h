@@ -27,6 +27,9 @@ class UsageChart : public QWidget {
   // Bar `index` of the view's bars; empty for a day without connections.
   QRectF barRect(int index) const;
   QColor barColour() const;
+  // Draws the day's volume instead of the hours online.
+  void showVolume(bool volume);
+  bool showsVolume() const { return volume_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -35,8 +38,13 @@ class UsageChart : public QWidget {
   // Room around the bars for the axis caption, the hour and the day labels.
   QMarginsF margins() const;
   int dayLabelEvery() const;
+  // The axis and the bars of what is shown: hours or volume.
+  const UsageScale& scale() const { return volume_ ? view_.volumeAxis.scale : view_.scale; }
+  double share(size_t bar) const;
+  QString caption() const;
 
   const UsageView& view_;
+  bool volume_ = false;
 };
 
 class UsageWindow : public QWidget {
@@ -66,6 +74,7 @@ class UsageWindow : public QWidget {
 
   UsageView view_;
   QTableView* table_ = nullptr;
+  bool volumeChart_ = false;  // the chart shows the volume, kept while the window is open
 };
 
 }  // namespace tallix::shell

@@ -6,14 +6,21 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QStyledItemDelegate>
 #include <QTest>
+
+#include <fstream>
+#include <functional>
 
 #include "app/budget.h"
 #include "shell/qt_services.h"
 #include "shell/startup_window.h"
+#include "shell/usage_window.h"
+#include "store/volume_file.h"
 #include "support/fake_services.h"
 
 namespace shell = tallix::shell;
@@ -90,11 +97,97 @@ class UsageWindowTest : public QObject {
     for (int column = 0; column < 3; ++column)
       QVERIFY2(table->columnWidth(column) >= static_cast<QAbstractItemView*>(table)->sizeHintForColumn(column), qPrintable(QString::number(column)));
 
+    // With a volume file: each connection's bytes, the log's total volume,
+    // and the day's volume as the chart when chosen, kept through a refresh.
+    const std::vector<std::string> log = periodLog(41);
+    std::ofstream(folder + "CountRec.zvt.vol", std::ios::binary) << tallix::volumeText(
+        {{3, log[2].substr(9, 17), {1204883, 88120}}, {5, log[4].substr(9, 17), {999, 0}}});
+    periodLineMade();  // the window is laid out anew, with a column more
+    table = usage->findChild<QTableView*>("tblConnections");
+    const int volume = table->model()->columnCount() - 1;
+    QCOMPARE(table->model()->headerData(volume, Qt::Horizontal).toString(), QString("received / sent"));
+    QCOMPARE(table->model()->index(0, volume).data().toString(), QString("1.2 MB / 88.1 kB"));
+    QCOMPARE(table->model()->index(1, volume).data().toString(), QString("999 bytes / 0 bytes"));
+    QCOMPARE(table->model()->index(2, volume).data().toString(), QString("unknown"));
+    QCOMPARE(usage->findChild<QLabel*>("lblUsageVolume")->text(),
+             QString("Total volume =  at least 1.2 MB received, 88.1 kB sent (39 connections unknown)"));
+    auto* chart = usage->findChild<shell::UsageChart*>();
+    QCOMPARE(chart->accessibleName(), QString("hours online per day"));
+    usage->findChild<QRadioButton*>("optChartVolume")->click();
+    periodLineMade();
+    chart = usage->findChild<shell::UsageChart*>();
+    QCOMPARE(chart->accessibleName(), QString("volume per day"));
+    QVERIFY(chart->accessibleDescription().startsWith("day 1: 1.3 MB"));
+    QVERIFY(!chart->barRect(0).isEmpty() && chart->barRect(1).isEmpty());
+    // A damaged volume file: its message, and no connection's volume.
+    std::ofstream(folder + "CountRec.zvt.vol", std::ios::binary) << "tallix volume 1\n3 junk\n";
+    periodLineMade();
+    table = usage->findChild<QTableView*>("tblConnections");
+    QCOMPARE(table->model()->index(0, volume).data().toString(), QString("unknown"));
+    QVERIFY(!usage->findChild<QLabel*>("lblUsageMessages")->text().isEmpty());
+    QCOMPARE(usage->findChild<QLabel*>("lblUsageVolume")->text(), QString("Total volume : unknown"));
+
     // A closed window is left alone.
     usage->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(usage.isNull());
     periodLineMade();
+  }
+
+  // The volume axis: round steps of a unit people read, six at most.
+  void volumeAxisFitsTheBusiestDay() {
+    const struct {
+      std::uint64_t busiest;
+      const char* unit;
+      int top;
+      int step;
+    } cases[] = {{0, "MB", 1, 1},          {999, "bytes", 1000, 200}, {1500, "kB", 2, 1},
+                 {7'000'000, "MB", 8, 2}, {3'410'000'000, "GB", 4, 1}, {999'999'999'999, "GB", 1000, 200}};
+    for (const auto& c : cases) {
+      const tallix::VolumeAxis axis = tallix::volumeAxis(c.busiest);
+      QCOMPARE(axis.unit, std::string(c.unit));
+      QCOMPARE(axis.scale.topHours, c.top);
+      QCOMPARE(axis.scale.stepHours, c.step);
+    }
+  }
+
+  // The table draws its cells' text and its grid its own, cheaper way: the
+  // pixels must be the style's, whatever state the cells are in.
+  void cellsLookAsTheStyleDrawsThem() {
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    const std::vector<std::string> log = periodLog(30);
+    tallix::testing::writeLog(folder + "CountRec.zvt", log);
+    std::ofstream(folder + "CountRec.zvt.vol", std::ios::binary)
+        << tallix::volumeText({{3, log[2].substr(9, 17), {1204883, 88120}}});
+    shell::QtServices services(nullptr);
+    shell::StartupWindow form3(services, folder, true, [] {});
+    form3.start();
+    form3.mUsage_Click();
+    QWidget* usage = usageWindow();
+    QVERIFY(usage != nullptr && QTest::qWaitForWindowExposed(usage));
+    auto* table = usage->findChild<QTableView*>("tblConnections");
+    QCOMPARE(usage->focusWidget(), table);  // the keyboard goes to the table, not to the chart's choice
+    const std::vector<std::function<void()>> states{
+        [] {},
+        [table] { table->selectRow(2); },
+        [table] { table->setCurrentIndex(table->model()->index(3, 1)); table->setFocus(); },
+        [table] { table->setColumnWidth(0, table->columnWidth(0) / 2); },  // shortened with an ellipsis
+        [table] { table->verticalScrollBar()->setValue(5); },
+    };
+    for (size_t state = 0; state < states.size(); ++state) {
+      states[state]();
+      const QImage ours = table->viewport()->grab().toImage();
+      QAbstractItemDelegate* cheap = table->itemDelegate();
+      QStyledItemDelegate style;
+      table->setItemDelegate(&style);
+      table->setGridStyle(Qt::SolidLine);
+      const QImage styles = table->viewport()->grab().toImage();
+      table->setItemDelegate(cheap);
+      table->setGridStyle(Qt::NoPen);
+      QVERIFY2(ours == styles, qPrintable(QString("state %1").arg(state)));
+    }
+    usage->close();
   }
 };
 
