@@ -50,7 +50,9 @@ volume = "tallix volume 1\n" + "".join(
                                                               (160_300_000, 12_900_000)])))
 with open(f"{folder}/CountRec.zvt.vol", "w") as f:
     f.write(volume + "check %08x\n" % zlib.crc32(volume.encode()))
-# A tariff with off-peak evenings and weekends, so costs show everywhere.
+# A tariff with off-peak evenings and weekends and a price on data past
+# 2 GB, so costs show everywhere.
 with open(f"{folder}/tariff.ini", "w") as f:
     f.write("[Tariff]\ncurrency = EUR\nper_call = 0.10\nunit = 60\nprice = 0.05\nminimum = 0.20\n"
-            "[Off-peak]\ndays = Sat Sun\nhours = 21:00-07:00\nprice = 0.02\n")
+            "[Off-peak]\ndays = Sat Sun\nhours = 21:00-07:00\nprice = 0.02\n"
+            "[Volume]\nunit_bytes = 1000000\nprice = 0.002\nallowance_bytes = 2000000000\n")

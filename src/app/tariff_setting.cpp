@@ -4,6 +4,7 @@
 #include "form/sentences.h"
 #include "store/file_system.h"
 #include "store/record_file.h"
+#include "store/volume_file.h"
 
 namespace tallix {
 namespace {
@@ -44,9 +45,13 @@ void useTariff(MainForm& form, std::optional<Tariff> tariff, std::string line) {
 }
 
 std::string tariffLine(const Tariff& tariff) {
-  std::string line = std::string(kTariffInUse) + amountText(tariff.price);
-  if (!tariff.currency.empty()) line += " " + tariff.currency;
-  return line + " per " + std::to_string(tariff.unit) + " s";
+  const std::string currency = tariff.currency.empty() ? "" : " " + tariff.currency;
+  std::string line = std::string(kTariffInUse) + amountText(tariff.price) + currency + " per " +
+                     std::to_string(tariff.unit) + " s";
+  if (tariff.unitBytes > 0 && tariff.volumePrice > 0)
+    line += " and " + amountText(tariff.volumePrice) + currency + " per " +
+            bytesText(static_cast<std::uint64_t>(tariff.unitBytes));
+  return line;
 }
 
 }  // namespace

@@ -163,7 +163,7 @@ UsageView makeView(std::shared_ptr<const LogUsage> kept, const std::optional<Tar
   const bool costs = tariff && usage.cost;
   view.total = usage.totalShown();
   view.costs = costs;
-  if (costs) view.cost = moneyText(usage.cost->totalCents, tariff->currency);
+  if (costs) view.cost = moneyText(usage.cost->totalCents, tariff->currency, usage.cost->totalAtLeast);
   if (usage.hasVolumeFile()) addVolumes(view, usage);
   view.usage = std::move(kept);
   return view;
@@ -174,7 +174,8 @@ UsageView makeView(std::shared_ptr<const LogUsage> kept, const std::optional<Tar
 UsageRow UsageView::row(size_t index) const {
   const UsageConnection& c = usage->connections[index];
   return {showStamp(usage->startStamp(c)), showStamp(usage->endStamp(c)), durationText(c.seconds),
-          costs ? centsText(usage->cost->cents[index]) : std::string(),
+          costs ? (usage->cost->costAtLeast(index) ? "at least " : "") + centsText(usage->cost->cents[index])
+                : std::string(),
           volumes ? volumeOfRow(index < usage->volumes.size() ? usage->volumes[index] : std::nullopt) : std::string()};
 }
 
@@ -188,7 +189,8 @@ std::vector<UsageRow> UsageView::widestRows() const {
     for (std::int64_t cents : usage->cost->cents) dearest = std::max(dearest, cents);
   // Every digit of the minutes and seconds at its widest: "h : 59 : 59".
   const std::string duration = durationText(longest / 3600 * 3600 + 59 * 60 + 59);
-  const std::string widestCost = costs ? centsText(dearest) : std::string();
+  const std::string widestCost =
+      costs ? (usage->cost->totalAtLeast ? "at least " : "") + centsText(dearest) : std::string();
   // The stamps of every month, before and after noon: the same for every
   // view, made once a run.
   static const std::vector<std::string> stamps = [] {
@@ -249,6 +251,18 @@ UsageView currentPeriodUsageView(const MainForm& form) {
       outlookLines(outlook, cents, form.tariff ? form.tariff->currency : "", period->last, form.budget.hours);
   view.forecast = lines.forecast;
   view.allowance = lines.allowance;
+  if (usage.hasVolumeFile() || form.budget.allowanceTenths > 0) {
+    // Only the known bytes are carried on, "at least" where some are
+    // unknown, nothing where none is known: as the Main view's data lines.
+    const size_t unknown = usage.hasVolumeFile() ? static_cast<size_t>(usage.volume.unknown) : usage.connections.size();
+    const std::optional<VolumeSoFar> volume =
+        unknown > 0 && unknown == usage.connections.size()
+            ? std::nullopt
+            : std::optional(VolumeSoFar{usage.volume.known.total(), unknown > 0});
+    const OutlookLines data = volumeOutlookLines(outlook, volume, period->last, form.budget.allowanceTenths);
+    view.volumeForecast = data.forecast;
+    view.volumeAllowance = data.allowance;
+  }
   return view;
 }
 

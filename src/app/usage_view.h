@@ -81,6 +81,10 @@ struct UsageView {
   // this pace as a share of the scale's top (0 for none), drawn dashed.
   std::string forecast;
   std::string allowance;
+  // The data's outlook for the current period: at this pace, and a day's
+  // share of the data allowance; empty where nothing is known.
+  std::string volumeForecast;
+  std::string volumeAllowance;
   double paceShare = 0;
   // With a volume file: each connection's bytes received and sent, the
   // log's total volume, and the day's volume as a chart to choose instead

@@ -91,7 +91,7 @@ void addSettingsView(std::vector<ControlSpec>& d) {
        2520, 5532, 492});
   add({cmdTariff, K::Button, fraSettings, "tariff...", "What a connection costs: edit tariff.ini", arial(), 240,
        3120, 1092, 312});
-  add({lblTariff, K::Label, fraSettings, "", "", arial(), 1440, 3150, 4332, 252});
+  add({lblTariff, K::Label, fraSettings, "", "", arial(), 1440, 3150, 4452, 492});  // time and data prices: two lines
 }
 
 // The Calculation view.

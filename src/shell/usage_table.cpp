@@ -67,8 +67,18 @@ void UsageTableModel::viewChanged() {
     emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1), {Qt::DisplayRole});
 }
 
+QSize PlainHeader::sectionSizeFromContents(int logicalIndex) const {
+  if (model() == nullptr || isSectionHidden(logicalIndex)) return {};
+  QStyleOptionHeader option;
+  initStyleOption(&option);
+  option.section = logicalIndex;
+  option.text = model()->headerData(logicalIndex, orientation(), Qt::DisplayRole).toString();
+  option.fontMetrics = fontMetrics();
+  return style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), this);
+}
+
 QSize RowNumbers::sizeHint() const {
-  if (count() == 0) return QHeaderView::sizeHint();
+  if (count() == 0) return PlainHeader::sizeHint();
   if (count() != hintRows_) {
     hint_ = sectionSizeFromContents(count() - 1).expandedTo(sectionSizeFromContents(0));
     hintRows_ = count();
@@ -78,7 +88,7 @@ QSize RowNumbers::sizeHint() const {
 
 void RowNumbers::changeEvent(QEvent* event) {
   if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) hintRows_ = -1;
-  QHeaderView::changeEvent(event);
+  PlainHeader::changeEvent(event);
 }
 
 ConnectionsTable::ConnectionsTable(QWidget* parent) : QTableView(parent) {

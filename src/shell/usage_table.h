@@ -37,14 +37,27 @@ class UsageTableModel : public QAbstractTableModel {
   mutable UsageRow cached_;
 };
 
+// A header measured in its own font. Qt measures a section's caption in
+// the bold of the header's font, so that a highlighted caption fits; this
+// table highlights none, and measuring would load that bold face and keep it
+// for the rest of the run (some 150 kB).
+class PlainHeader : public QHeaderView {
+  Q_OBJECT
+ public:
+  PlainHeader(Qt::Orientation orientation, QWidget* parent) : QHeaderView(orientation, parent) {}
+
+ protected:
+  QSize sectionSizeFromContents(int logicalIndex) const override;
+};
+
 // The rows' numbers down the side, as wide as the last (and largest) one:
 // QHeaderView would measure the first and last hundred numbers. The table
 // asks for the size at every turn of its layout; it is measured again only
 // when the number of rows, the font or the style changes.
-class RowNumbers : public QHeaderView {
+class RowNumbers : public PlainHeader {
   Q_OBJECT
  public:
-  explicit RowNumbers(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {}
+  explicit RowNumbers(QWidget* parent) : PlainHeader(Qt::Vertical, parent) {}
   QSize sizeHint() const override;
 
  protected:

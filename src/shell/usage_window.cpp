@@ -104,7 +104,8 @@ QHash<QString, int>& widthsIn(const QFont& font) {
 unsigned shapeOf(const UsageView& view) {
   unsigned shape = 0;
   for (bool part : {view.chart, view.costs, view.volumes, !view.heading.empty(), !view.messages.empty(),
-                    !view.undated.empty(), !view.forecast.empty(), !view.allowance.empty()})
+                    !view.undated.empty(), !view.forecast.empty(), !view.allowance.empty(),
+                    !view.volumeForecast.empty(), !view.volumeAllowance.empty()})
     shape = shape << 1 | (part ? 1 : 0);
   return shape;
 }
@@ -315,6 +316,9 @@ void UsageWindow::build() {
   table->setObjectName("tblConnections");
   table->setAccessibleName("connections");
   // Every row is one line of the font: no row is measured.
+  auto* captions = new PlainHeader(Qt::Horizontal, table);
+  captions->setSectionsClickable(true);  // as the table's own header; no caption turns bold
+  table->setHorizontalHeader(captions);
   auto* numbers = new RowNumbers(table);
   numbers->setSectionResizeMode(QHeaderView::Fixed);
   table->setVerticalHeader(numbers);
@@ -342,14 +346,19 @@ void UsageWindow::build() {
   addLabel(*layout, this, "lblUsageVolume", view_.volumeTotal);
   addLabel(*layout, this, "lblUsageForecast", view_.forecast);
   addLabel(*layout, this, "lblUsageAllowance", view_.allowance);
+  addLabel(*layout, this, "lblUsageVolumeForecast", view_.volumeForecast);
+  addLabel(*layout, this, "lblUsageVolumeAllowance", view_.volumeAllowance);
 }
 
 void UsageWindow::sizeColumns() {
   // From texts at least as wide as any row's, as a cell draws them.
   const QFontMetrics metrics(table_->font());
   QHash<QString, int>& widths = widthsIn(table_->font());
+  // One pixel more than the margins and the grid line: a text is laid out
+  // in fractions of a pixel, and the widest one must not come out a fraction
+  // wider than its whole-pixel measure and be cut short.
   const int padding = 2 * (table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table_) + 1) +
-                      (table_->showGrid() ? 1 : 0);
+                      (table_->showGrid() ? 1 : 0) + 1;
   QHeaderView* header = table_->horizontalHeader();
   // The header's own size of a caption, kept with the widths: the style
   // lays the caption out to measure it.
@@ -400,6 +409,8 @@ void UsageWindow::refresh(UsageView view) {
   setText("lblUsageVolume", view_.volumeTotal);
   setText("lblUsageForecast", view_.forecast);
   setText("lblUsageAllowance", view_.allowance);
+  setText("lblUsageVolumeForecast", view_.volumeForecast);
+  setText("lblUsageVolumeAllowance", view_.volumeAllowance);
   if (auto* chart = findChild<UsageChart*>()) chart->showVolume(volumeChart_);
   static_cast<UsageTableModel*>(table_->model())->viewChanged();
   sizeColumns();

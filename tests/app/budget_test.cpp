@@ -6,6 +6,7 @@
 
 #include "analysis/usage.h"
 #include "app/form1_events.h"
+#include "app/usage_view.h"
 #include "form/sentences.h"
 #include "period/period_fixture.h"
 #include "store/settings_file.h"
@@ -157,6 +158,11 @@ TEST(Budget, TheVolumeLineShowsTheBytesSoFarAndTheAllowance) {
     EXPECT_EQ(form[form1::lblPeriodVolume].caption, c.volumeLabel);
     EXPECT_EQ(form[form1::lblVolumeForecast].caption, c.forecast);
     EXPECT_EQ(form[form1::lblVolumeAllowance].caption, c.allowance);
+    if (!c.online) {  // the Usage window tells the same outlook from the files
+      const UsageView usage = currentPeriodUsageView(form);
+      EXPECT_EQ(usage.volumeForecast, c.forecast);
+      EXPECT_EQ(usage.volumeAllowance, c.allowance);
+    }
     EXPECT_EQ(services.notices, c.notices);
     ASSERT_EQ(services.messages.size(), c.told);
     if (c.told != 0) {
