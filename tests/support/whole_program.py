@@ -74,6 +74,15 @@ def on_private_bus(*args, config=None, env=None):
                              ["--", sys.executable, os.path.abspath(sys.argv[0]), "--on-bus"] + list(args), env=env))
 
 
+def on_desktop_bus(*args, **desktop):
+    """on_private_bus with `args` on a Desktop of the check's own (made with `desktop`)."""
+    screen = Desktop(**desktop)
+    try:
+        on_private_bus(*args)
+    finally:
+        screen.close()
+
+
 def bus_config(work, kind, listen):
     """A bus configuration file in `work` for a bus of `kind` that lets everyone do everything."""
     path = os.path.join(work, "bus.conf")
@@ -256,6 +265,15 @@ class TrayItem:
         """Clicks the menu's entry whose label, blanks aside, is `label`."""
         ids = {str(props.get("label", "")).strip(): id for id, props in self.entries()}
         self.menu.Event(ids[label], "clicked", self.dbus.Int32(0, variant_level=1), self.dbus.UInt32(0))
+
+
+def tray_program(bus, watcher, folder, platform="xcb", prefix=(), **env):
+    """Starts the program as start_program does and gives it with its item on `watcher`'s tray."""
+    program = start_program(folder, platform, prefix, **env)
+    if not pump(30, lambda: watcher.items):
+        stop(program)
+        sys.exit("FAILED: the program registered no item with the tray's watcher")
+    return program, TrayItem(bus, watcher)
 
 
 def atspi_window(pid, title_part=None):
