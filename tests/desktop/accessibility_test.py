@@ -16,8 +16,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from whole_program import (Desktop, TrayItem, Watcher, add_connection, atspi_window, finish, main,  # noqa: E402
-                           need, on_private_bus, program_folder, pump, session_bus, start_program, stop)
+from whole_program import (Watcher, add_connection, atspi_window, finish, main, need, on_desktop_bus,  # noqa: E402
+                           program_folder, pump, session_bus, stop, tray_program)
 
 # Roles that tell the user something even when they take no focus (a label
 # is named by its own text; a panel is a container, its parts are checked).
@@ -26,11 +26,7 @@ INFORMATIVE = {"image", "chart", "list", "table", "progress bar", "page tab", "c
 
 def outer(tallix):
     need("xprop", "/usr/libexec/at-spi-bus-launcher", "py:pyatspi", "py:dbus")
-    desktop = Desktop()
-    try:
-        on_private_bus(tallix)
-    finally:
-        desktop.close()
+    on_desktop_bus(tallix)
 
 
 def problems_in(window, pyatspi):
@@ -67,16 +63,12 @@ def on_bus(tallix):
     import pyatspi
 
     bus = session_bus()
-    watcher = Watcher(bus)
     program, failures = None, []
     with tempfile.TemporaryDirectory(prefix="tallix-a11y-") as work:
         try:
             folder = program_folder(work, tallix)
             add_connection(folder, "09:00:00", "10:30:00")  # so the Usage window has a bar and a row
-            program = start_program(folder, "xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-            if not pump(30, lambda: watcher.items):
-                sys.exit("FAILED: the program registered no tray item")
-            tray = TrayItem(bus, watcher)
+            program, tray = tray_program(bus, Watcher(bus), folder, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
 
             def check(label, title_part):
                 w = pump(15, lambda: atspi_window(program.pid, title_part))

@@ -22,8 +22,8 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from whole_program import (QUIET, TrayItem, Watcher, atspi_window, finish, main, need, on_private_bus,  # noqa: E402
-                           program_folder, pump, session_bus, skip, start_program, stop, wait_until, write_place)
+from whole_program import (QUIET, Watcher, atspi_window, finish, main, need, on_private_bus, program_folder,  # noqa: E402
+                           pump, session_bus, skip, stop, tray_program, wait_until, write_place)
 
 
 def outer(tallix):
@@ -82,7 +82,6 @@ def on_bus(tallix):
     import pyatspi
 
     bus = session_bus()
-    watcher = Watcher(bus)
     program, failures = None, []
     with tempfile.TemporaryDirectory(prefix="tallix-wayland-place-") as work:
         try:
@@ -91,10 +90,7 @@ def on_bus(tallix):
             ini = os.path.join(folder, "tallix.ini")
             with open(ini, "rb") as f:
                 stored = f.read()
-            program = start_program(folder, "wayland", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-            if not pump(30, lambda: watcher.items):
-                sys.exit("FAILED: the program registered no tray item under Wayland")
-            tray = TrayItem(bus, watcher)
+            program, tray = tray_program(bus, Watcher(bus), folder, "wayland", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
 
             def close_in_sway(title):
                 for name, _, con in sway_windows(program.pid):
