@@ -94,8 +94,7 @@ def bus_config(work, kind, listen):
 
 
 def program_folder(work, tallix):
-    """Makes `work`/program, a program folder of its own holding a copy of the
-    program and a period of this calendar month, and returns its path."""
+    """`work`/program, made with a copy of the program and a period of this calendar month."""
     folder = os.path.join(work, "program")
     os.mkdir(folder)
     shutil.copy(tallix, os.path.join(folder, "tallix"))
@@ -119,7 +118,7 @@ def start_program(folder, platform="offscreen", prefix=(), **env):
 
 
 def stop(*processes):
-    """Kills what still runs of `processes` (None allowed) and waits for each."""
+    """Kills what still runs of `processes` (None allowed)."""
     for process in processes:
         if process is not None:
             if process.poll() is None:
@@ -128,7 +127,6 @@ def stop(*processes):
 
 
 def finish(failures):
-    """Prints each failure and ends the check with its status."""
     for failure in failures:
         print("FAILED: " + failure)
     sys.exit(1 if failures else 0)
@@ -192,7 +190,7 @@ def write_place(folder, top, left):
 
 
 def session_bus():
-    """The session bus, with the D-Bus main loop that pump runs."""
+    """The session bus, on the main loop pump runs."""
     import dbus
     import dbus.mainloop.glib
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
