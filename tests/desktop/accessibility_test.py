@@ -1,13 +1,10 @@
 #!/usr/bin/env python3
 """Every window as a screen reader sees it, through the AT-SPI registry.
 
-Under Xvfb with openbox and a private D-Bus session, a small
-StatusNotifierWatcher gives the real program a tray; its menu, driven over
-com.canonical.dbusmenu, opens the main window, the About box, the Usage
-window and a message window. The main window's view buttons are pressed
-through AT-SPI itself. In each, every element that is shown and takes the
-focus or tells something (a picture, a list, a table, the chart) must have a
-name, and the chart must give its values as text.
+The tray's menu opens the main window (its view buttons pressed over AT-SPI),
+the About box, the Usage window and a message window. In each, every shown
+element that takes the focus or tells something (a picture, a list, a table,
+the chart) must have a name, and the chart must give its values as text.
    accessibility_test.py TALLIX
 """
 import os

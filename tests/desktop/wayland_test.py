@@ -1,16 +1,11 @@
 #!/usr/bin/env python3
-"""The program under a tiling Wayland compositor.
+"""The program under a tiling Wayland compositor (headless sway).
 
-Under a headless sway, with a private D-Bus session, a small
-StatusNotifierWatcher and the AT-SPI registry, the real program runs on Qt's
-wayland platform with a place stored in tallix.ini, as an X11 session leaves
-it. Asked by the tray to open its menu itself (as sway's own bar does), the
-menu must float, not fill the screen as a tiled window; the Usage window must
-float with the main window it belongs to. A Wayland compositor neither lets a
-program place its windows nor tells it where they are: the main window,
-closed through its own " Close" item pressed over AT-SPI, must leave
-tallix.ini with the same bytes as before. Exit 77 (skipped, with the reason)
-where sway, Qt's wayland platform, at-spi2-core or pyatspi is missing.
+With a tray and the AT-SPI registry on a private bus, the real program runs on
+Qt's wayland platform with a place stored in tallix.ini. The menu it opens
+itself (as sway's bar asks) and the Usage window must float, not tile. A
+Wayland compositor neither places windows nor tells where they are: closing
+the main window through its " Close" item must leave tallix.ini as it was.
    wayland_test.py TALLIX
 """
 import glob
