@@ -127,8 +127,11 @@ Volumes volumesOf(const std::string& recordFile) {
     const auto at = static_cast<size_t>(c.startRecord - 1) * kRecord;
     const std::string start = at + kRecord <= bytes.size() ? bytes.substr(at, kRecord) : std::string();
     const std::optional<Volume> n = start.empty() ? std::nullopt : volumeOf(v.reading, c.startRecord, start);
-    if (n) v.kept.push_back(bytes.substr(0, kRecord) + start + std::to_string(n->received) + " " + std::to_string(n->sent));
-    if (!n) v.orphans.push_back(c.startRecord);
+    if (!n) {
+      v.orphans.push_back(c.startRecord);
+      continue;
+    }
+    v.kept.push_back(bytes.substr(0, kRecord) + start + std::to_string(n->received) + " " + std::to_string(n->sent));
   }
   return v;
 }
@@ -289,7 +292,7 @@ std::vector<std::string> startAndCheck(const std::string& root, const Promises& 
         const std::string path = entry.path().string();
         const Volumes v = volumesOf(path.substr(0, path.size() - 4));
         if (v.reading.state != VolumeReading::State::Read) wrong.push_back(name + ": " + v.reading.problem);
-        for (long n : v.orphans) wrong.push_back(name + ": a volume without its connection at record " + std::to_string(n));
+        for (long n : v.orphans) wrong.push_back(name + ": a volume without its connection at " + std::to_string(n));
         keptVolumes.insert(v.kept.begin(), v.kept.end());
       }
       if (!entry.is_regular_file() || !(name.ends_with(".log") || name == "CountRec.zvt")) continue;
@@ -307,7 +310,8 @@ std::vector<std::string> startAndCheck(const std::string& root, const Promises& 
   for (const std::string& pair : promises.pairs)
     if (kept.count(pair) == 0) wrong.push_back("a closed connection is lost: " + pair.substr(kRecord));
   for (const std::string& volume : promises.volumes)
-    if (keptVolumes.count(volume) == 0) wrong.push_back("a closed connection's volume is lost: " + volume.substr(kRecord));
+    if (keptVolumes.count(volume) == 0)
+      wrong.push_back("a closed connection's volume is lost: " + volume.substr(kRecord));
 
   const std::string tariff = slurp(data + "tariff.ini");
   if (promises.tariff.empty() ? tariff != initialTariff && tariff != kNewTariff : tariff != promises.tariff)

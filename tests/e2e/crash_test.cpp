@@ -141,7 +141,7 @@ TEST_F(CrashTest, TrafficIsCountedPerConnection) {
   const auto within1Percent = [](const Volume& counted, const Volume& kernel) {
     EXPECT_GT(kernel.received, 100000U);
     for (auto [got, want] : {std::pair{counted.received, kernel.received}, {counted.sent, kernel.sent}})
-      EXPECT_LE(std::max(got, want) - std::min(got, want), want / 100) << got << " counted, " << want << " by the kernel";
+      EXPECT_LE(std::max(got, want) - std::min(got, want), want / 100) << got << " counted, the kernel " << want;
   };
   const auto waitForRecords = [&](size_t count) {
     for (int i = 0; i < 600 && readLog(zvt()).size() < count; ++i) std::this_thread::sleep_for(100ms);

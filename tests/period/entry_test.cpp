@@ -193,7 +193,8 @@ TEST(Rotation, FailedHeaderWriteLeavesNoHeaderlessFile) {
   p.confirm("01", "31");
   EXPECT_TRUE(p.oneReport(kSavingData));
   EXPECT_FALSE(p.exists("CountRec.zvt") || p.form.PeriodActive);
-  EXPECT_TRUE(p.form[form1::lblF1NewFileCreated].caption.empty() && p.form.NewFileCreated && !p.form[form1::cmdConfirm].enabled);
+  EXPECT_TRUE(p.form[form1::lblF1NewFileCreated].caption.empty() && p.form.NewFileCreated &&
+              !p.form[form1::cmdConfirm].enabled);
 }
 
 // A start that finds the period's file renamed to its number but no new

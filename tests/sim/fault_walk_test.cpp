@@ -216,7 +216,8 @@ TEST(FaultWalk, EveryFileOperationMayFailWithoutLossOrMisalignment) {
       EXPECT_TRUE(startsWithOneOf(messages.front(), step->sentences)) << messages.front();
       ++told;
     }
-    EXPECT_LE(std::ranges::count_if(messages, [](const std::string& m) { return m.starts_with(kWritingDataToFile); }), 2);
+    EXPECT_LE(std::ranges::count_if(messages, [](const std::string& m) { return m.starts_with(kWritingDataToFile); }),
+              2);
     faulty.expectRecordsInStep();
     // A confirmation that failed begins no period of 29 April.
     faulty.expectNothingLost(step != &steps[1]);
