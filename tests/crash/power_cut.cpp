@@ -1,6 +1,7 @@
 #include "crash/power_cut.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace tallix::crash {
@@ -144,18 +145,10 @@ std::vector<FolderState> Recording::statesAt(size_t point) const {
 }
 
 std::uint64_t digest(const FolderState& state) {
-  std::uint64_t hash = 1469598103934665603ULL;
-  auto add = [&hash](const std::string& text) {
-    for (char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
-    hash = (hash ^ 0xFFu) * 1099511628211ULL;
-  };
-  for (const std::string& folder : state.folders) add(folder);
-  add("\x01");
-  for (const auto& [path, bytes] : state.files) {
-    add(path);
-    add(bytes);
-  }
-  return hash;
+  std::string all;
+  for (const std::string& folder : state.folders) all += folder + '\0';
+  for (const auto& [path, bytes] : state.files) all += '\1' + path + '\0' + std::to_string(bytes.size()) + '\0' + bytes;
+  return std::hash<std::string>{}(all);
 }
 
 }  // namespace tallix::crash

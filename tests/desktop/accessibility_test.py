@@ -1,13 +1,10 @@
 #!/usr/bin/env python3
 """Every window as a screen reader sees it, through the AT-SPI registry.
 
-Under Xvfb with openbox and a private D-Bus session, a small
-StatusNotifierWatcher gives the real program a tray; its menu, driven over
-com.canonical.dbusmenu, opens the main window, the About box, the Usage
-window and a message window. The main window's view buttons are pressed
-through AT-SPI itself. In each, every element that is shown and takes the
-focus or tells something (a picture, a list, a table, the chart) must have a
-name, and the chart must give its values as text.
+The tray's menu opens the main window (its view buttons pressed over AT-SPI),
+the About box, the Usage window and a message window. In each, every shown
+element that takes the focus or tells something (a picture, a list, a table,
+the chart) must have a name, and the chart must give its values as text.
    accessibility_test.py TALLIX
 """
 import os
@@ -16,8 +13,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from whole_program import (Desktop, TrayItem, Watcher, add_connection, atspi_window, finish, main,  # noqa: E402
-                           need, on_private_bus, program_folder, pump, session_bus, start_program, stop)
+from whole_program import (Watcher, add_connection, atspi_window, finish, main, need, on_desktop_bus,  # noqa: E402
+                           program_folder, pump, session_bus, stop, tray_program)
 
 # Roles that tell the user something even when they take no focus (a label
 # is named by its own text; a panel is a container, its parts are checked).
@@ -26,11 +23,7 @@ INFORMATIVE = {"image", "chart", "list", "table", "progress bar", "page tab", "c
 
 def outer(tallix):
     need("xprop", "/usr/libexec/at-spi-bus-launcher", "py:pyatspi", "py:dbus")
-    desktop = Desktop()
-    try:
-        on_private_bus(tallix)
-    finally:
-        desktop.close()
+    on_desktop_bus(tallix)
 
 
 def problems_in(window, pyatspi):
@@ -67,16 +60,12 @@ def on_bus(tallix):
     import pyatspi
 
     bus = session_bus()
-    watcher = Watcher(bus)
     program, failures = None, []
     with tempfile.TemporaryDirectory(prefix="tallix-a11y-") as work:
         try:
             folder = program_folder(work, tallix)
             add_connection(folder, "09:00:00", "10:30:00")  # so the Usage window has a bar and a row
-            program = start_program(folder, "xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-            if not pump(30, lambda: watcher.items):
-                sys.exit("FAILED: the program registered no tray item")
-            tray = TrayItem(bus, watcher)
+            program, tray = tray_program(bus, Watcher(bus), folder, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
 
             def check(label, title_part):
                 w = pump(15, lambda: atspi_window(program.pid, title_part))

@@ -1,16 +1,11 @@
 #!/usr/bin/env python3
-"""The program under a tiling Wayland compositor.
+"""The program under a tiling Wayland compositor (headless sway).
 
-Under a headless sway, with a private D-Bus session, a small
-StatusNotifierWatcher and the AT-SPI registry, the real program runs on Qt's
-wayland platform with a place stored in tallix.ini, as an X11 session leaves
-it. Asked by the tray to open its menu itself (as sway's own bar does), the
-menu must float, not fill the screen as a tiled window; the Usage window must
-float with the main window it belongs to. A Wayland compositor neither lets a
-program place its windows nor tells it where they are: the main window,
-closed through its own " Close" item pressed over AT-SPI, must leave
-tallix.ini with the same bytes as before. Exit 77 (skipped, with the reason)
-where sway, Qt's wayland platform, at-spi2-core or pyatspi is missing.
+With a tray and the AT-SPI registry on a private bus, the real program runs on
+Qt's wayland platform with a place stored in tallix.ini. The menu it opens
+itself (as sway's bar asks) and the Usage window must float, not tile. A
+Wayland compositor neither places windows nor tells where they are: closing
+the main window through its " Close" item must leave tallix.ini as it was.
    wayland_test.py TALLIX
 """
 import glob
@@ -22,8 +17,8 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from whole_program import (QUIET, TrayItem, Watcher, atspi_window, finish, main, need, on_private_bus,  # noqa: E402
-                           program_folder, pump, session_bus, skip, start_program, stop, wait_until, write_place)
+from whole_program import (QUIET, Watcher, atspi_window, finish, main, need, on_private_bus, program_folder,  # noqa: E402
+                           pump, session_bus, skip, stop, tray_program, wait_until, write_place)
 
 
 def outer(tallix):
@@ -82,7 +77,6 @@ def on_bus(tallix):
     import pyatspi
 
     bus = session_bus()
-    watcher = Watcher(bus)
     program, failures = None, []
     with tempfile.TemporaryDirectory(prefix="tallix-wayland-place-") as work:
         try:
@@ -91,10 +85,7 @@ def on_bus(tallix):
             ini = os.path.join(folder, "tallix.ini")
             with open(ini, "rb") as f:
                 stored = f.read()
-            program = start_program(folder, "wayland", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-            if not pump(30, lambda: watcher.items):
-                sys.exit("FAILED: the program registered no tray item under Wayland")
-            tray = TrayItem(bus, watcher)
+            program, tray = tray_program(bus, Watcher(bus), folder, "wayland", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
 
             def close_in_sway(title):
                 for name, _, con in sway_windows(program.pid):

@@ -1,11 +1,10 @@
 #!/usr/bin/env python3
-"""The main window's place survives restarts under a real window manager.
+"""The main window's place survives restarts under openbox, which frames it.
 
-Xvfb with openbox, which gives each window a title bar. With no tray the
-program shows its main window at start, and closing it saves the place in
-tallix.ini. Round after round the place read back must be
-the place stored: no creeping by the title bar's height or the border's width.
-A place off every screen brings the window back onto the screen.
+With no tray the program shows its main window at start, and closing it saves
+the place in tallix.ini: round after round the place must stay as stored, not
+creep by the title bar or the border. A place off every screen brings the
+window back onto it.
    window_place_test.py TALLIX
 """
 import os

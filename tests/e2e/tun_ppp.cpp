@@ -14,40 +14,22 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-// The IPv4 header checksum of `length` (even) bytes, as it must be written.
-std::uint16_t checksum(const unsigned char* data, size_t length) {
-  std::uint32_t sum = 0;
-  for (size_t i = 0; i + 1 < length; i += 2) sum += static_cast<std::uint32_t>(data[i] << 8 | data[i + 1]);
-  while (sum >> 16 != 0) sum = (sum & 0xFFFF) + (sum >> 16);
-  return static_cast<std::uint16_t>(~sum);
-}
-
-// Turns an IPv4 UDP datagram into its answer in place (addresses and ports
-// swapped, no UDP checksum); false for anything else.
+// Turns an IPv4 UDP datagram into its answer in place: addresses and ports
+// swapped, which leaves both checksums as they were (a sum of 16-bit words
+// does not depend on their order). False for anything else.
 bool answerDatagram(unsigned char* packet, size_t length) {
   if (length < 28 || packet[0] >> 4 != 4 || packet[9] != 17) return false;  // IPv4, UDP
   const size_t header = static_cast<size_t>(packet[0] & 0x0F) * 4;
   if (header < 20 || length < header + 8) return false;
-  unsigned char swap[4];
-  std::memcpy(swap, packet + 12, 4);
-  std::memcpy(packet + 12, packet + 16, 4);
-  std::memcpy(packet + 16, swap, 4);
-  packet[10] = packet[11] = 0;
-  const std::uint16_t sum = checksum(packet, header);
-  packet[10] = static_cast<unsigned char>(sum >> 8);
-  packet[11] = static_cast<unsigned char>(sum & 0xFF);
-  unsigned char* udp = packet + header;
-  std::memcpy(swap, udp, 2);
-  std::memcpy(udp, udp + 2, 2);
-  std::memcpy(udp + 2, swap, 2);
-  udp[6] = udp[7] = 0;
+  std::swap_ranges(packet + 12, packet + 16, packet + 16);
+  std::swap_ranges(packet + header, packet + header + 2, packet + header + 2);
   return true;
 }
 

@@ -18,6 +18,7 @@
 #include "platform/autostart.h"
 #include "platform/program_folder.h"
 #include "support/fake_services.h"
+#include "support/record_checks.h"
 
 namespace tallix::testing {
 namespace {
@@ -174,8 +175,7 @@ TEST(ProgramFolderTest, ChoosesTheDataFolder) {
 
 // The entry's Exec value; empty when there is no entry.
 std::string execOf(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string entry((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string entry = readFile(path);
   const size_t at = entry.find("\nExec=");
   if (entry.rfind("[Desktop Entry]\n", 0) != 0 || entry.find("\nType=Application\n") == std::string::npos)
     return entry.empty() ? "" : "not an entry";

@@ -11,6 +11,7 @@
 // record file keeps its records in step, and no log was lost.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -43,9 +44,7 @@ struct Step {
 };
 
 bool startsWithOneOf(const std::string& text, const std::vector<std::string_view>& sentences) {
-  for (std::string_view s : sentences)
-    if (text.rfind(s, 0) == 0) return true;
-  return false;
+  return std::ranges::any_of(sentences, [&text](std::string_view s) { return text.starts_with(s); });
 }
 
 class Scenario {
@@ -117,9 +116,7 @@ class Scenario {
     for (const std::string& bytes : before_) lost += now.count(bytes) == 0 ? 1 : 0;
     EXPECT_EQ(lost, 0) << "logs lost";
     auto kept = [&now](const char* header) {
-      for (const std::string& bytes : now)
-        if (bytes.rfind(header, 0) == 0) return true;
-      return false;
+      return std::ranges::any_of(now, [header](const std::string& bytes) { return bytes.starts_with(header); });
     };
     EXPECT_TRUE(kept("From : 01_2002/04/05")) << "the period of 5 April is gone";
     if (periodBegun) {
@@ -219,9 +216,8 @@ TEST(FaultWalk, EveryFileOperationMayFailWithoutLossOrMisalignment) {
       EXPECT_TRUE(startsWithOneOf(messages.front(), step->sentences)) << messages.front();
       ++told;
     }
-    long tickReports = 0;
-    for (const std::string& m : messages) tickReports += m.rfind(kWritingDataToFile, 0) == 0 ? 1 : 0;
-    EXPECT_LE(tickReports, 2);
+    EXPECT_LE(std::ranges::count_if(messages, [](const std::string& m) { return m.starts_with(kWritingDataToFile); }),
+              2);
     faulty.expectRecordsInStep();
     // A confirmation that failed begins no period of 29 April.
     faulty.expectNothingLost(step != &steps[1]);

@@ -1,27 +1,13 @@
-// A month and more of the real program over a fake clock and a fake line.
-//
-// The simulation drives connections of random length (seconds to more than a
-// day, some across midnight and across the end of a period), sleeps of the
-// machine (the clock jumps hours between two ticks and the line drops),
-// clock changes while online, and restarts of the program in the middle of
-// connections. It keeps its own account of the time online, tick by tick,
-// from the tick that first saw the line up to the tick that saw it down, and
-// at the end loads every log the program left and compares the totals, with
-// the part-minute setting off and on.
-//
-// Differences the account allows, each named where it is made:
-// - A restart loses the time since the last refresh of the end record: the
-//   account ends such a connection where the file ends it, after checking
-//   that this lies at most a little over two minutes before the stop.
-// - A clock change (or a sleep) ends the connection at the last tick before
-//   it; time across the change is counted by neither clock.
-// Once in each run the clock is set months ahead by mistake and, hours later,
-// back to the right time: the time online in between belongs to the periods
-// of the wrong dates, and a period may then have more than one log, so the
-// logs of a period are compared with its account together.
-// - The totals count an end that falls in the start's clock minute on a later
-//   day, with fewer seconds than the start, as whole days: up to 59 seconds
-//   more than the connection lasted.
+// A month and more of the real program over a fake clock and a fake line:
+// connections of random length (seconds to more than a day, across midnight
+// and the end of a period), sleeps, clock changes while online, a clock set
+// months ahead by mistake and back, and restarts in mid-connection. Its own
+// account of the time online, tick by tick, must equal the totals of the
+// logs it left, period by period, with the part-minute setting off and on.
+// The account allows, each where it is made: a restart loses the time since
+// the last refresh (at most a little over two minutes); a clock change or a
+// sleep ends the connection at the last tick before it; an end in the start's
+// clock minute on a later day, with fewer seconds, counts whole days.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -64,11 +50,9 @@ struct Segment {
 // that run from a starting day to the day before it in the next month.
 std::string periodOf(long long t, int startDay) {
   DateTime w = fromSerialSeconds(t);
-  if (w.day < startDay) {
-    if (--w.month == 0) {
-      w.month = 12;
-      --w.year;
-    }
+  if (w.day < startDay && --w.month == 0) {
+    w.month = 12;
+    --w.year;
   }
   w.day = static_cast<std::int16_t>(startDay);
   return dateText(w);

@@ -3,11 +3,11 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 
 #include "store/numbers.h"
 #include "store/record_file.h"
+#include "support/record_checks.h"
 
 namespace fs = std::filesystem;
 
@@ -33,8 +33,7 @@ void writeLog(const std::string& path, const std::vector<std::string>& records) 
 }
 
 std::vector<std::string> readLog(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string bytes = readFile(path);
   std::vector<std::string> records;
   constexpr auto n = static_cast<size_t>(kRecordLength);
   for (size_t at = 0; at < bytes.size(); at += n) records.push_back(trimRight(bytes.substr(at, n)));

@@ -74,6 +74,15 @@ def on_private_bus(*args, config=None, env=None):
                              ["--", sys.executable, os.path.abspath(sys.argv[0]), "--on-bus"] + list(args), env=env))
 
 
+def on_desktop_bus(*args, **desktop):
+    """on_private_bus with `args` on a Desktop of the check's own (made with `desktop`)."""
+    screen = Desktop(**desktop)
+    try:
+        on_private_bus(*args)
+    finally:
+        screen.close()
+
+
 def bus_config(work, kind, listen):
     """A bus configuration file in `work` for a bus of `kind` that lets everyone do everything."""
     path = os.path.join(work, "bus.conf")
@@ -85,8 +94,7 @@ def bus_config(work, kind, listen):
 
 
 def program_folder(work, tallix):
-    """Makes `work`/program, a program folder of its own holding a copy of the
-    program and a period of this calendar month, and returns its path."""
+    """`work`/program, made with a copy of the program and a period of this calendar month."""
     folder = os.path.join(work, "program")
     os.mkdir(folder)
     shutil.copy(tallix, os.path.join(folder, "tallix"))
@@ -110,7 +118,7 @@ def start_program(folder, platform="offscreen", prefix=(), **env):
 
 
 def stop(*processes):
-    """Kills what still runs of `processes` (None allowed) and waits for each."""
+    """Kills what still runs of `processes` (None allowed)."""
     for process in processes:
         if process is not None:
             if process.poll() is None:
@@ -119,7 +127,6 @@ def stop(*processes):
 
 
 def finish(failures):
-    """Prints each failure and ends the check with its status."""
     for failure in failures:
         print("FAILED: " + failure)
     sys.exit(1 if failures else 0)
@@ -183,7 +190,7 @@ def write_place(folder, top, left):
 
 
 def session_bus():
-    """The session bus, with the D-Bus main loop that pump runs."""
+    """The session bus, on the main loop pump runs."""
     import dbus
     import dbus.mainloop.glib
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
@@ -256,6 +263,15 @@ class TrayItem:
         """Clicks the menu's entry whose label, blanks aside, is `label`."""
         ids = {str(props.get("label", "")).strip(): id for id, props in self.entries()}
         self.menu.Event(ids[label], "clicked", self.dbus.Int32(0, variant_level=1), self.dbus.UInt32(0))
+
+
+def tray_program(bus, watcher, folder, platform="xcb", prefix=(), **env):
+    """Starts the program as start_program does and gives it with its item on `watcher`'s tray."""
+    program = start_program(folder, platform, prefix, **env)
+    if not pump(30, lambda: watcher.items):
+        stop(program)
+        sys.exit("FAILED: the program registered no item with the tray's watcher")
+    return program, TrayItem(bus, watcher)
 
 
 def atspi_window(pid, title_part=None):

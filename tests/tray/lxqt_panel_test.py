@@ -10,6 +10,7 @@ and two separators. Exit 77 (skipped, with the reason) where a tool is missing.
 With SHOTS, a folder, the panel with the icon and the open menu are also saved
 there as tray.png and tray-menu.png.
 """
+import functools
 import os
 import subprocess
 import sys
@@ -26,6 +27,7 @@ PANEL_CONF = "\n".join(["[General]", "__userfile__=true", "[panel1]", "plugins=s
                         "desktop=0", "panelSize=%d" % PANEL, "iconSize=22", "font-color=#000000",
                         "background-color=#%02x%02x%02x" % PANEL_GROUND,
                         "[statusnotifier]", "type=statusnotifier", "alignment=Right", ""])
+wait_for = functools.partial(wait_until, step=0.5)  # a grab of the screen takes a while
 
 
 def outer(tallix, shots=""):
@@ -81,10 +83,6 @@ def bands(screen, box):
             runs.append(length)
             length = 0
     return runs + ([length] if length else [])
-
-
-def wait_for(seconds, check):
-    return wait_until(seconds, check, 0.5)
 
 
 def window_manager_maps():
@@ -161,10 +159,8 @@ def on_bus(tallix, work, shots):
         # Generous waits: the tests run two at a time on a busy machine.
         if not wait_for(60, lambda: panel_mapped() and grab()[HEIGHT - 2][2] == PANEL_GROUND):
             panel_log.seek(0)
-            sys.exit("FAILED: the panel did not appear; its window is %s; the screen's corner shows %s; the panel %s; "
-                     "it said:\n%s" % ("mapped" if panel_mapped() else "not mapped", grab()[HEIGHT - 2][2],
-                                       "ended with %s" % panel.poll() if panel.poll() is not None else "still ran",
-                                       panel_log.read()[-2000:]))
+            sys.exit("FAILED: the panel did not appear (mapped: %s, status %s); it said:\n%s"
+                     % (panel_mapped(), panel.poll(), panel_log.read()[-2000:]))
         # The panel's plugin is a host of status-notifier items once the
         # watcher it runs says so; then the empty panel stops changing.
         if not wait_for(60, host_registered):
