@@ -73,10 +73,10 @@ class ConnectionReading {
   // `period` and `records` as the log's headers name them, for the days to
   // lay out and the room to keep.
   ConnectionReading(LogUsage& usage, const std::optional<Tariff>& tariff, NamedPeriod period, long records,
-                    VolumeReading volumes = {})
-      : usage_(usage), period_(std::move(period)), records_(records), volumes_(std::move(volumes.connections)) {
-    usage.volumeState = volumes.state;
-    usage.volumeProblem = std::move(volumes.problem);
+                    VolumeLines volumes = {})
+      : usage_(usage), period_(std::move(period)), records_(records), volumes_(std::move(volumes)) {
+    usage.volumeState = volumes_.state;
+    usage.volumeProblem = std::move(volumes_.problem);
     if (!tariff) return;
     pricer_.emplace(*tariff);
     usage.cost.emplace();
@@ -210,13 +210,15 @@ class ConnectionReading {
   // The volume file's line for a counted pair, if it has one: the lines are
   // in the order of their start records, as the pairs come.
   std::optional<Volume> volumeOf(const PairReport& pair) {
-    while (nextVolume_ < volumes_.size() && volumes_[nextVolume_].startRecord < pair.startRecord) ++nextVolume_;
-    if (nextVolume_ == volumes_.size()) return std::nullopt;
-    const ConnectionVolume& line = volumes_[nextVolume_];
+    const std::vector<VolumeLines::Line>& lines = volumes_.lines();
+    while (nextVolume_ < lines.size() && lines[nextVolume_].startRecord < pair.startRecord) ++nextVolume_;
+    if (nextVolume_ == lines.size()) return std::nullopt;
+    const VolumeLines::Line& line = lines[nextVolume_];
     // The line names its start record's time, positions 10-26 of the record,
     // so that it never pairs with another period's connection.
-    if (line.startRecord != pair.startRecord || pair.startText.size() < 9 + line.startTime.size() ||
-        pair.startText.substr(9, line.startTime.size()) != line.startTime)
+    constexpr size_t kTime = VolumeLines::kStartTimeLength;
+    if (line.startRecord != pair.startRecord || pair.startText.size() < 9 + kTime ||
+        pair.startText.substr(9, kTime) != volumes_.startTime(line))
       return std::nullopt;
     return line.volume;
   }
@@ -249,7 +251,7 @@ class ConnectionReading {
   std::optional<LogPricer> pricer_;
   std::optional<PeriodVolumePricer> volumePricer_;  // under a tariff that prices volume
   // The volume file's lines, and the first one not yet passed.
-  std::vector<ConnectionVolume> volumes_;
+  VolumeLines volumes_;
   size_t nextVolume_ = 0;
   // The day number of the last usual start and its day of the week (none
   // at first): its date is the one the stamp reader holds, or was until a
@@ -267,7 +269,7 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
   usage.partMinute = partMinute;
   LogImage log;
   if (readLogFile(folder, name, log, usage.load)) {
-    ConnectionReading reading(usage, tariff, periodNamed(log), log.count(), readVolumeFile(folder + name));
+    ConnectionReading reading(usage, tariff, periodNamed(log), log.count(), readVolumeLines(folder + name));
     usage.load = readLog(
         std::move(log), name, {partMinute}, [&reading](std::span<const PairReport> pairs) { reading.take(pairs); });
     reading.finish();

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,6 +54,36 @@ struct VolumeReading {
   std::vector<ConnectionVolume> connections;  // ordered by start record
   std::string problem;  // when damaged: why, in the program's words
 };
+
+// A volume file's lines as a walk over them in the order of their start
+// records needs them, kept compactly: the file's text, read once, and for
+// each line its numbers and where its start time stands in that text.
+// What it reads (state, problem, lines) is exactly what VolumeReading reads.
+class VolumeLines {
+ public:
+  static constexpr size_t kStartTimeLength = 17;  // "yy/mm/dd hh:mm:ss"
+  struct Line {
+    Volume volume;
+    long startRecord = 0;
+    std::uint32_t timeAt = 0;  // where the start time's 17 characters stand in the text
+  };
+
+  VolumeReading::State state = VolumeReading::State::Missing;
+  std::string problem;  // when damaged: why, in the program's words
+
+  const std::vector<Line>& lines() const { return lines_; }
+  std::string_view startTime(const Line& line) const { return {text_.get() + line.timeAt, kStartTimeLength}; }
+
+  // Reads a volume file's text, which it takes over; never fails on any content.
+  static VolumeLines parse(std::unique_ptr<char[]> text, size_t size);
+
+ private:
+  std::unique_ptr<char[]> text_;
+  std::vector<Line> lines_;
+};
+
+// The volume file of `recordFile` as VolumeLines: missing, read or damaged.
+VolumeLines readVolumeLines(const std::string& recordFile);
 
 // The volume file that belongs to a record file.
 std::string volumeFileOf(std::string_view recordFile);
