@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -170,25 +171,51 @@ bool plausibleStartTime(std::string_view t) {
 // The shortest line a volume file can hold: "3 a/b/c d:e:f 0 0" and its end.
 constexpr size_t kShortestLine = 24;
 
-// A run of digits from `at`: where it stops (at `end` or at another
-// character), with its value; nullptr when it holds none or more than `most`.
-const char* digitRun(const char* at, const char* end, size_t most, std::uint64_t& value) {
-  value = 0;
-  const char* p = at;
-  for (; p < end && static_cast<unsigned>(*p - '0') < 10u; ++p) value = value * 10 + static_cast<unsigned>(*p - '0');
-  return p == at || static_cast<size_t>(p - at) > most ? nullptr : p;
+// Eight digits' values (0 to 9), the first in the lowest byte, as one number.
+inline std::uint64_t eightDigits(std::uint64_t digits) {
+  digits = digits * 2561 >> 8;                                      // 10 * a + b in every byte
+  digits = (digits & 0x00FF'00FF'00FF'00FFULL) * 6553601 >> 16;     // 100 * ab + cd in every 16 bits
+  return (digits & 0x0000'FFFF'0000'FFFFULL) * 42949672960001 >> 32;  // 10000 * abcd + efgh
+}
+
+// A run of digits from `p`, eight at a time: where it ends, with its value;
+// nullptr when it holds none or more than `most` (at most 19). A byte
+// that is not a digit must end the run where eight bytes past any of its
+// digits can still be read.
+inline const char* readDigits(const char* p, std::ptrdiff_t most, std::uint64_t& value) {
+  static constexpr std::array<std::uint64_t, 9> kTens = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+  const char* const from = p;
+  std::uint64_t sum = 0;
+  for (;;) {
+    const std::uint64_t word = eightBytes(p);
+    const std::uint64_t digits = word - 0x3030'3030'3030'3030ULL;
+    // A byte below '0' borrows, one above '9' carries into its top bit; the
+    // bytes above the first such one are not looked at.
+    const std::uint64_t stops = (digits | (word + 0x4646'4646'4646'4646ULL)) & 0x8080'8080'8080'8080ULL;
+    const int count = stops == 0 ? 8 : std::countr_zero(stops) / 8;
+    if (count > 0) sum = sum * kTens[static_cast<size_t>(count)] + eightDigits(digits << (64 - 8 * count));
+    p += count;
+    if (p - from > most) return nullptr;
+    if (count < 8) {
+      value = sum;
+      return p != from ? p : nullptr;
+    }
+  }
 }
 
 // A line in the form this program writes, read in place: its start
 // record's number, one blank, "yy/mm/dd hh:mm:ss", one blank and the two
 // counts between single blanks, every number short enough that it cannot
 // overflow. False for any other line, which anyLine() then reads; a line
-// read here is one that anyLine() reads the same.
+// read here is one that anyLine() reads the same. The line ends at `end`
+// with its line end, and the check line follows the last one, so eight
+// bytes past any byte of it can be read.
 bool usualLine(const char* at, const char* end, long& record, VolumeLines::Line& line) {
   constexpr size_t kTime = VolumeLines::kStartTimeLength;
   std::uint64_t number = 0;
-  const char* p = digitRun(at, end, 9, number);
-  if (p == nullptr || number < 3 || end - p < static_cast<std::ptrdiff_t>(kTime + 2) || *p != ' ') return false;
+  const char* p = readDigits(at, 9, number);
+  if (p == nullptr || number < 3 || end - p < static_cast<std::ptrdiff_t>(kTime + 2) || *p != ' ')
+    return false;
   const char* time = p + 1;
   constexpr std::uint64_t kSeparators = ~kDigitPlaces;
   const std::uint64_t date = eightBytes(time);
@@ -197,10 +224,9 @@ bool usualLine(const char* at, const char* end, long& record, VolumeLines::Line&
       (date & kSeparators) != (0x2F2F'2F2F'2F2F'2F2FULL & kSeparators) ||
       (clock & kSeparators) != (0x3A3A'3A3A'3A3A'3A3AULL & kSeparators) || time[8] != ' ' || time[kTime] != ' ')
     return false;
-  p = digitRun(time + kTime + 1, end, 19, line.volume.received);
-  if (p == nullptr || p == end || *p != ' ') return false;
-  p = digitRun(p + 1, end, 19, line.volume.sent);
-  if (p != end) return false;
+  p = readDigits(time + kTime + 1, 19, line.volume.received);
+  if (p == nullptr || *p != ' ') return false;
+  if (readDigits(p + 1, 19, line.volume.sent) != end) return false;
   record = static_cast<long>(number);
   line.startRecord = record;
   line.timeAt = static_cast<std::uint32_t>(time - at);
