@@ -297,7 +297,7 @@ void DaySplitter::addAcrossDays(long long day, long long at, long long seconds) 
   }
 }
 
-void DaySplitter::addVolume(long long day, const std::optional<Volume>& volume) {
+void DaySplitter::addVolumeAside(long long day, const std::optional<Volume>& volume) {
   const auto offset = static_cast<unsigned long long>(day - first_);
   if (offset < inPeriod_.size()) {
     if (inPeriodVolume_.empty()) inPeriodVolume_.resize(inPeriod_.size());

@@ -20,12 +20,20 @@
 #include "store/file_system.h"
 #include "store/record_file.h"
 
+// The steps of reading a line, made part of the loop over the lines.
+#if defined(__GNUC__) || defined(__clang__)
+#define TALLIX_INLINE [[gnu::always_inline]] inline
+#else
+#define TALLIX_INLINE inline
+#endif
+
 namespace tallix {
 namespace {
 
 constexpr std::string_view kHeading = "tallix volume ";
 constexpr int kVersion = 1;
 constexpr std::string_view kCheck = "check ";
+constexpr std::ptrdiff_t kCheckLineLength = 15;  // "check 238e8606" and its end
 constexpr size_t kStartTimeLength = 17;  // "yy/mm/dd hh:mm:ss"
 
 using CrcTables = std::array<std::array<std::uint32_t, 256>, 4>;
@@ -172,7 +180,7 @@ bool plausibleStartTime(std::string_view t) {
 constexpr size_t kShortestLine = 24;
 
 // Eight digits' values (0 to 9), the first in the lowest byte, as one number.
-inline std::uint64_t eightDigits(std::uint64_t digits) {
+TALLIX_INLINE std::uint64_t eightDigits(std::uint64_t digits) {
   digits = digits * 2561 >> 8;                                      // 10 * a + b in every byte
   digits = (digits & 0x00FF'00FF'00FF'00FFULL) * 6553601 >> 16;     // 100 * ab + cd in every 16 bits
   return (digits & 0x0000'FFFF'0000'FFFFULL) * 42949672960001 >> 32;  // 10000 * abcd + efgh
@@ -182,7 +190,7 @@ inline std::uint64_t eightDigits(std::uint64_t digits) {
 // nullptr when it holds none or more than `most` (at most 19). A byte
 // that is not a digit must end the run where eight bytes past any of its
 // digits can still be read.
-inline const char* readDigits(const char* p, std::ptrdiff_t most, std::uint64_t& value) {
+TALLIX_INLINE const char* readDigits(const char* p, std::ptrdiff_t most, std::uint64_t& value) {
   static constexpr std::array<std::uint64_t, 9> kTens = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
   const char* const from = p;
   std::uint64_t sum = 0;
@@ -203,19 +211,23 @@ inline const char* readDigits(const char* p, std::ptrdiff_t most, std::uint64_t&
   }
 }
 
+// How far past a line's first byte usualLine() may read: 9 digits, a
+// blank, the time and a blank, and two counts of 19 digits with a blank and
+// a look of 8 bytes past each.
+constexpr std::ptrdiff_t kUsualReach = 72;
+
 // A line in the form this program writes, read in place: its start
 // record's number, one blank, "yy/mm/dd hh:mm:ss", one blank and the two
 // counts between single blanks, every number short enough that it cannot
-// overflow. False for any other line, which anyLine() then reads; a line
-// read here is one that anyLine() reads the same. The line ends at `end`
-// with its line end, and the check line follows the last one, so eight
-// bytes past any byte of it can be read.
-bool usualLine(const char* at, const char* end, long& record, VolumeLines::Line& line) {
+// overflow. Its length to its line end; 0 for any other line, which
+// anyLine() then reads (a line read here is one that anyLine() reads the
+// same). Every byte up to the line end is looked at, so it never runs past
+// a line end; it reads up to kUsualReach bytes from `at`.
+TALLIX_INLINE size_t usualLine(const char* at, long& record, VolumeLines::Line& line) {
   constexpr size_t kTime = VolumeLines::kStartTimeLength;
   std::uint64_t number = 0;
   const char* p = readDigits(at, 9, number);
-  if (p == nullptr || number < 3 || end - p < static_cast<std::ptrdiff_t>(kTime + 2) || *p != ' ')
-    return false;
+  if (p == nullptr || number < 3 || *p != ' ') return 0;
   const char* time = p + 1;
   constexpr std::uint64_t kSeparators = ~kDigitPlaces;
   const std::uint64_t date = eightBytes(time);
@@ -223,14 +235,15 @@ bool usualLine(const char* at, const char* end, long& record, VolumeLines::Line&
   if (notDigits(date & kDigitPlaces) != 0 || notDigits(clock & kDigitPlaces) != 0 ||
       (date & kSeparators) != (0x2F2F'2F2F'2F2F'2F2FULL & kSeparators) ||
       (clock & kSeparators) != (0x3A3A'3A3A'3A3A'3A3AULL & kSeparators) || time[8] != ' ' || time[kTime] != ' ')
-    return false;
+    return 0;
   p = readDigits(time + kTime + 1, 19, line.volume.received);
-  if (p == nullptr || *p != ' ') return false;
-  if (readDigits(p + 1, 19, line.volume.sent) != end) return false;
+  if (p == nullptr || *p != ' ') return 0;
+  p = readDigits(p + 1, 19, line.volume.sent);
+  if (p == nullptr || *p != '\n') return 0;
   record = static_cast<long>(number);
   line.startRecord = record;
   line.timeAt = static_cast<std::uint32_t>(time - at);
-  return true;
+  return static_cast<size_t>(p - at);
 }
 
 // Any line: five words between blanks (any number of them), the start
@@ -313,17 +326,22 @@ VolumeLines VolumeLines::parse(std::unique_ptr<char[]> owned, size_t size) {
   int lineNumber = 1;
   while (at < end) {
     ++lineNumber;
-    char* const lineEnd = static_cast<char*>(std::memchr(at, '\n', static_cast<size_t>(end - at)));
     long record = 0;
     Line line;
-    if (!usualLine(at, lineEnd, record, line) && !anyLine(at, lineEnd, record, line))
-      return damagedLines("line " + std::to_string(lineNumber) + " is not a connection's volume");
+    // The check line follows the body, so a line that starts far enough
+    // before its end can be read in place without looking for its end.
+    size_t length = end - at >= kUsualReach - kCheckLineLength ? usualLine(at, record, line) : 0;
+    if (length == 0) {
+      length = static_cast<size_t>(static_cast<char*>(std::memchr(at, '\n', static_cast<size_t>(end - at))) - at);
+      if (!anyLine(at, at + length, record, line))
+        return damagedLines("line " + std::to_string(lineNumber) + " is not a connection's volume");
+    }
     if (!reading.lines_.empty() && previous >= record)
       return damagedLines("line " + std::to_string(lineNumber) + " is out of order");
     line.timeAt = static_cast<std::uint32_t>(line.timeAt + static_cast<std::uint32_t>(at - text));
     previous = record;
     reading.lines_.push_back(line);
-    at = lineEnd + 1;
+    at += length + 1;
   }
   return reading;
 }
