@@ -131,6 +131,8 @@ class ConnectionReading {
     std::int64_t cents = 0;
     const bool volumes = usage_.hasVolumeFile();
     const bool pricedVolume = kPriced && volumePricer_.has_value();
+    // With a volume file: the batch's volumes (in batchVolumes_) and their sum.
+    VolumeSum volumeSum;
     for (const PairReport& pair : pairs) {
       // The usual start, read in place by the pair reader (the pair was
       // counted): its stamp "yy/mm/dd hh:mm:ss" from the tenth character.
@@ -169,8 +171,8 @@ class ConnectionReading {
         // prices volume then makes every cost the least it can be.
         const std::optional<Volume> volume = volumeOf(pair);
         if (volumes) {
-          usage_.volumes.push_back(volume);
-          usage_.volume.add(volume);
+          batchVolumes_[count] = volume;
+          volumeSum.add(volume);
           if (usual) {
             days.addVolume(day, volume);
           } else {
@@ -196,6 +198,15 @@ class ConnectionReading {
     day_ = day;
     weekday_ = weekday;
     keep(std::span(kept).first(count), kPriced ? std::span(prices).first(count) : std::span<std::int64_t>(), cents);
+    if (volumes) {
+      const auto batch = std::span(batchVolumes_).first(count);
+      usage_.volumes.insert(usage_.volumes.end(), batch.begin(), batch.end());
+      // Sums that stop at the largest count come to the same in any order.
+      VolumeSum& all = usage_.volume;
+      all.known.received = VolumeSum::sum(all.known.received, volumeSum.known.received);
+      all.known.sent = VolumeSum::sum(all.known.sent, volumeSum.known.sent);
+      all.unknown += volumeSum.unknown;
+    }
   }
 
   // Adds a batch's connections and, with a tariff, their prices to the usage.
@@ -252,6 +263,7 @@ class ConnectionReading {
   std::optional<PeriodVolumePricer> volumePricer_;  // under a tariff that prices volume
   // The volume file's lines, and the first one not yet passed.
   VolumeLines volumes_;
+  std::array<std::optional<Volume>, kBatch> batchVolumes_;
   size_t nextVolume_ = 0;
   // The day number of the last usual start and its day of the week (none
   // at first): its date is the one the stamp reader holds, or was until a
