@@ -176,8 +176,11 @@ bool plausibleStartTime(std::string_view t) {
   return true;
 }
 
-// The shortest line a volume file can hold: "3 a/b/c d:e:f 0 0" and its end.
-constexpr size_t kShortestLine = 24;
+// A line as read: its volume, and where its start time stands from its start.
+struct Line {
+  Volume volume;
+  size_t timeAt = 0;
+};
 
 // Eight digits' values (0 to 9), the first in the lowest byte, as one number.
 TALLIX_INLINE std::uint64_t eightDigits(std::uint64_t digits) {
@@ -223,8 +226,8 @@ constexpr std::ptrdiff_t kUsualReach = 72;
 // anyLine() then reads (a line read here is one that anyLine() reads the
 // same). Every byte up to the line end is looked at, so it never runs past
 // a line end; it reads up to kUsualReach bytes from `at`.
-TALLIX_INLINE size_t usualLine(const char* at, long& record, VolumeLines::Line& line) {
-  constexpr size_t kTime = VolumeLines::kStartTimeLength;
+TALLIX_INLINE size_t usualLine(const char* at, long& record, Line& line) {
+  constexpr size_t kTime = kStartTimeLength;
   std::uint64_t number = 0;
   const char* p = readDigits(at, 9, number);
   if (p == nullptr || number < 3 || *p != ' ') return 0;
@@ -241,8 +244,7 @@ TALLIX_INLINE size_t usualLine(const char* at, long& record, VolumeLines::Line& 
   p = readDigits(p + 1, 19, line.volume.sent);
   if (p == nullptr || *p != '\n') return 0;
   record = static_cast<long>(number);
-  line.startRecord = record;
-  line.timeAt = static_cast<std::uint32_t>(time - at);
+  line.timeAt = static_cast<size_t>(time - at);
   return static_cast<size_t>(p - at);
 }
 
@@ -250,13 +252,13 @@ TALLIX_INLINE size_t usualLine(const char* at, long& record, VolumeLines::Line& 
 // record's number from 3, the start time in two words, and the two counts.
 // The two words of the time are put together in place, so that the time
 // stands as 17 characters in the text.
-bool anyLine(char* at, const char* end, long& record, VolumeLines::Line& line) {
+bool anyLine(char* at, const char* end, long& record, Line& line) {
   std::array<std::string_view, 5> w;
   if (!words({at, static_cast<size_t>(end - at)}, w) || !wholeNumber(w[0], record) || record < 3 ||
       !wholeNumber(w[3], line.volume.received) || !wholeNumber(w[4], line.volume.sent) ||
-      w[1].size() + 1 + w[2].size() != VolumeLines::kStartTimeLength)
+      w[1].size() + 1 + w[2].size() != kStartTimeLength)
     return false;
-  std::array<char, VolumeLines::kStartTimeLength> time;
+  std::array<char, kStartTimeLength> time;
   std::copy(w[1].begin(), w[1].end(), time.begin());
   time[w[1].size()] = ' ';
   std::copy(w[2].begin(), w[2].end(), time.begin() + static_cast<std::ptrdiff_t>(w[1].size()) + 1);
@@ -265,8 +267,7 @@ bool anyLine(char* at, const char* end, long& record, VolumeLines::Line& line) {
   // time fits where they stand.
   const auto timeAt = static_cast<size_t>(w[1].data() - at);
   std::copy(time.begin(), time.end(), at + timeAt);
-  line.startRecord = record;
-  line.timeAt = static_cast<std::uint32_t>(timeAt);
+  line.timeAt = timeAt;
   return true;
 }
 
@@ -287,19 +288,15 @@ std::string volumeText(const std::vector<ConnectionVolume>& connections) {
 
 std::string volumeCheckLine(std::string_view body) { return std::string(kCheck) + hex8(crc32(body)) + "\n"; }
 
-VolumeLines VolumeLines::parse(std::unique_ptr<char[]> owned, size_t size) {
-  VolumeLines reading;
-  auto damagedLines = [&reading](std::string problem) {
-    reading.state = VolumeReading::State::Damaged;
-    reading.problem = std::move(problem);
-    reading.lines_ = {};
-    reading.text_.reset();
-    return std::move(reading);
+VolumeReading::State readVolumeText(std::span<char> whole, std::string& problem, const VolumeLineTaker& take) {
+  auto damaged = [&problem](std::string why) {
+    problem = std::move(why);
+    return VolumeReading::State::Damaged;
   };
-  char* const text = owned.get();
-  const std::string_view all(text, size);
+  char* const text = whole.data();
+  const std::string_view all(text, whole.size());
   // The check line is the last; everything before it is what it checks.
-  if (all.size() < 2 || all.back() != '\n') return damagedLines("it ends in the middle of a line");
+  if (all.size() < 2 || all.back() != '\n') return damaged("it ends in the middle of a line");
   const size_t lastStart = all.rfind('\n', all.size() - 2);
   const size_t checkAt = lastStart == std::string_view::npos ? 0 : lastStart + 1;
   const std::string_view body = all.substr(0, checkAt);
@@ -309,20 +306,16 @@ VolumeLines VolumeLines::parse(std::unique_ptr<char[]> owned, size_t size) {
   const std::string_view heading = all.substr(0, firstEnd);
   int version = 0;
   if (!heading.starts_with(kHeading) || !wholeNumber(heading.substr(kHeading.size()), version))
-    return damagedLines("it is not a volume file");
-  if (version > kVersion) return damagedLines("it was written by a newer version of Tallix");
-  if (version < 1 || checkAt == 0) return damagedLines("it is not a volume file");
+    return damaged("it is not a volume file");
+  if (version > kVersion) return damaged("it was written by a newer version of Tallix");
+  if (version < 1 || checkAt == 0) return damaged("it is not a volume file");
   if (!checkLine.starts_with(kCheck) || checkLine.substr(kCheck.size()) != hex8(crc32(body)))
-    return damagedLines("its check sum does not match its content");
+    return damaged("its check sum does not match its content");
 
-  reading.state = VolumeReading::State::Read;
-  reading.text_ = std::move(owned);
-  // Room for as many lines as the body could hold: the pages of the room
-  // not used are never touched.
-  reading.lines_.reserve((checkAt - firstEnd - 1) / kShortestLine);
   char* at = text + firstEnd + 1;
   char* const end = text + checkAt;  // the body ends with a line end
   long previous = 0;
+  bool first = true;
   int lineNumber = 1;
   while (at < end) {
     ++lineNumber;
@@ -334,23 +327,63 @@ VolumeLines VolumeLines::parse(std::unique_ptr<char[]> owned, size_t size) {
     if (length == 0) {
       length = static_cast<size_t>(static_cast<char*>(std::memchr(at, '\n', static_cast<size_t>(end - at))) - at);
       if (!anyLine(at, at + length, record, line))
-        return damagedLines("line " + std::to_string(lineNumber) + " is not a connection's volume");
+        return damaged("line " + std::to_string(lineNumber) + " is not a connection's volume");
     }
-    if (!reading.lines_.empty() && previous >= record)
-      return damagedLines("line " + std::to_string(lineNumber) + " is out of order");
-    line.timeAt = static_cast<std::uint32_t>(line.timeAt + static_cast<std::uint32_t>(at - text));
+    if (!first && previous >= record) return damaged("line " + std::to_string(lineNumber) + " is out of order");
     previous = record;
-    reading.lines_.push_back(line);
+    first = false;
+    take(record, {at + line.timeAt, kStartTimeLength}, line.volume);
     at += length + 1;
   }
+  return VolumeReading::State::Read;
+}
+
+VolumeReading::State readVolumeFileLines(const std::string& recordFile, std::unique_ptr<char[]>& text,
+                                         std::string& problem, const VolumeLineTaker& take) {
+  const std::string path = volumeFileOf(recordFile);
+  if (!fileExists(path)) return VolumeReading::State::Missing;
+  size_t size = 0;
+  auto room = [&text, &size](size_t length) {
+    text = std::make_unique_for_overwrite<char[]>(length);
+    size = length;
+    return text.get();
+  };
+  PendingError error;
+  long long length = 0;
+  if (!readWholeFile(path, room, error, kLongestVolumeFile, &length)) {
+    problem = "it cannot be read: " + error.description;
+    return VolumeReading::State::Damaged;
+  }
+  if (length > kLongestVolumeFile) {
+    problem = "it is too long";
+    return VolumeReading::State::Damaged;
+  }
+  return readVolumeText({text.get(), size}, problem, take);
+}
+
+namespace {
+
+// The whole reading: each line kept with its start time as a text.
+VolumeReading readingOf(std::span<char> text) {
+  VolumeReading reading;
+  reading.state = readVolumeText(text, reading.problem, [&reading](long record, std::string_view time, const Volume& v) {
+    reading.connections.push_back({record, std::string(time), v});
+  });
+  if (reading.state != VolumeReading::State::Read) reading.connections = {};
   return reading;
 }
 
-VolumeLines readVolumeLines(const std::string& recordFile) {
+}  // namespace
+
+VolumeReading parseVolumeText(std::string_view text) {
+  auto copy = std::make_unique_for_overwrite<char[]>(text.size());
+  std::copy(text.begin(), text.end(), copy.get());
+  return readingOf({copy.get(), text.size()});
+}
+
+VolumeReading readVolumeFile(const std::string& recordFile) {
   const std::string path = volumeFileOf(recordFile);
   if (!fileExists(path)) return {};
-  // Read straight into storage that is not cleared first, which the lines
-  // then keep.
   std::unique_ptr<char[]> text;
   size_t size = 0;
   auto room = [&text, &size](size_t length) {
@@ -360,7 +393,7 @@ VolumeLines readVolumeLines(const std::string& recordFile) {
   };
   PendingError error;
   long long length = 0;
-  VolumeLines refused;
+  VolumeReading refused;
   refused.state = VolumeReading::State::Damaged;
   if (!readWholeFile(path, room, error, kLongestVolumeFile, &length)) {
     refused.problem = "it cannot be read: " + error.description;
@@ -370,30 +403,8 @@ VolumeLines readVolumeLines(const std::string& recordFile) {
     refused.problem = "it is too long";
     return refused;
   }
-  return VolumeLines::parse(std::move(text), size);
+  return readingOf({text.get(), size});
 }
-
-namespace {
-
-VolumeReading readingOf(const VolumeLines& lines) {
-  VolumeReading reading;
-  reading.state = lines.state;
-  reading.problem = lines.problem;
-  reading.connections.reserve(lines.lines().size());
-  for (const VolumeLines::Line& line : lines.lines())
-    reading.connections.push_back({line.startRecord, std::string(lines.startTime(line)), line.volume});
-  return reading;
-}
-
-}  // namespace
-
-VolumeReading parseVolumeText(std::string_view text) {
-  auto copy = std::make_unique_for_overwrite<char[]>(text.size());
-  std::copy(text.begin(), text.end(), copy.get());
-  return readingOf(VolumeLines::parse(std::move(copy), text.size()));
-}
-
-VolumeReading readVolumeFile(const std::string& recordFile) { return readingOf(readVolumeLines(recordFile)); }
 
 std::optional<Volume> volumeOf(const VolumeReading& reading, long startRecord, std::string_view startRecordText) {
   // Positions 10-26 of a start record hold its time.
