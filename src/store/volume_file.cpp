@@ -189,48 +189,49 @@ TALLIX_INLINE std::uint64_t eightDigits(std::uint64_t digits) {
   return (digits & 0x0000'FFFF'0000'FFFFULL) * 42949672960001 >> 32;  // 10000 * abcd + efgh
 }
 
-// A run of digits from `p`, eight at a time: where it ends, with its value;
-// nullptr when it holds none or more than `most` (at most 19). A byte
-// that is not a digit must end the run where eight bytes past any of its
-// digits can still be read.
-TALLIX_INLINE const char* readDigits(const char* p, std::ptrdiff_t most, std::uint64_t& value) {
-  static constexpr std::array<std::uint64_t, 9> kTens = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-  const char* const from = p;
-  std::uint64_t sum = 0;
-  for (;;) {
-    const std::uint64_t word = eightBytes(p);
-    const std::uint64_t digits = word - 0x3030'3030'3030'3030ULL;
-    // A byte below '0' borrows, one above '9' carries into its top bit; the
-    // bytes above the first such one are not looked at.
-    const std::uint64_t stops = (digits | (word + 0x4646'4646'4646'4646ULL)) & 0x8080'8080'8080'8080ULL;
-    const int count = stops == 0 ? 8 : std::countr_zero(stops) / 8;
-    if (count > 0) sum = sum * kTens[static_cast<size_t>(count)] + eightDigits(digits << (64 - 8 * count));
-    p += count;
-    if (p - from > most) return nullptr;
-    if (count < 8) {
-      value = sum;
-      return p != from ? p : nullptr;
-    }
-  }
+// The digits that begin the eight bytes at `p`: how many (0 to 8), and
+// their value (0 for none).
+TALLIX_INLINE int digitsOfEight(const char* p, std::uint64_t& value) {
+  const std::uint64_t word = eightBytes(p);
+  const std::uint64_t digits = word - 0x3030'3030'3030'3030ULL;
+  // A byte below '0' borrows, one above '9' carries into its top bit; the
+  // bytes above the first such one are not looked at.
+  const std::uint64_t stops = (digits | (word + 0x4646'4646'4646'4646ULL)) & 0x8080'8080'8080'8080ULL;
+  const int count = stops == 0 ? 8 : std::countr_zero(stops) / 8;
+  value = count == 0 ? 0 : eightDigits(digits << (64 - 8 * count));
+  return count;
 }
 
-// How far past a line's first byte usualLine() may read: 9 digits, a
-// blank, the time and a blank, and two counts of 19 digits with a blank and
-// a look of 8 bytes past each.
-constexpr std::ptrdiff_t kUsualReach = 72;
+// A count of 1 to 15 digits at `p`: where it ends, with its value; nullptr
+// for none or a longer one (which anyLine() reads).
+TALLIX_INLINE const char* shortCount(const char* p, std::uint64_t& value) {
+  static constexpr std::array<std::uint64_t, 8> kTens = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
+  const int count = digitsOfEight(p, value);
+  if (count < 8) return count == 0 ? nullptr : p + count;
+  std::uint64_t more = 0;
+  const int further = digitsOfEight(p + 8, more);
+  if (further == 8) return nullptr;
+  value = value * kTens[static_cast<size_t>(further)] + more;
+  return p + 8 + further;
+}
+
+// How far past a line's first byte usualLine() may read: 7 digits, a
+// blank, the time and a blank, and two counts of 15 digits with a blank,
+// each read in eight-byte steps.
+constexpr std::ptrdiff_t kUsualReach = 64;
 
 // A line in the form this program writes, read in place: its start
-// record's number, one blank, "yy/mm/dd hh:mm:ss", one blank and the two
-// counts between single blanks, every number short enough that it cannot
-// overflow. Its length to its line end; 0 for any other line, which
+// record's number (up to 7 digits), one blank, "yy/mm/dd hh:mm:ss", one
+// blank and the two counts (up to 15 digits) between single blanks. Its length to its line end; 0 for any other line, which
 // anyLine() then reads (a line read here is one that anyLine() reads the
 // same). Every byte up to the line end is looked at, so it never runs past
 // a line end; it reads up to kUsualReach bytes from `at`.
 TALLIX_INLINE size_t usualLine(const char* at, long& record, Line& line) {
   constexpr size_t kTime = kStartTimeLength;
   std::uint64_t number = 0;
-  const char* p = readDigits(at, 9, number);
-  if (p == nullptr || number < 3 || *p != ' ') return 0;
+  const int digits = digitsOfEight(at, number);
+  const char* p = at + digits;
+  if (digits == 0 || digits == 8 || number < 3 || *p != ' ') return 0;
   const char* time = p + 1;
   constexpr std::uint64_t kSeparators = ~kDigitPlaces;
   const std::uint64_t date = eightBytes(time);
@@ -239,9 +240,9 @@ TALLIX_INLINE size_t usualLine(const char* at, long& record, Line& line) {
       (date & kSeparators) != (0x2F2F'2F2F'2F2F'2F2FULL & kSeparators) ||
       (clock & kSeparators) != (0x3A3A'3A3A'3A3A'3A3AULL & kSeparators) || time[8] != ' ' || time[kTime] != ' ')
     return 0;
-  p = readDigits(time + kTime + 1, 19, line.volume.received);
+  p = shortCount(time + kTime + 1, line.volume.received);
   if (p == nullptr || *p != ' ') return 0;
-  p = readDigits(p + 1, 19, line.volume.sent);
+  p = shortCount(p + 1, line.volume.sent);
   if (p == nullptr || *p != '\n') return 0;
   record = static_cast<long>(number);
   line.timeAt = static_cast<size_t>(time - at);

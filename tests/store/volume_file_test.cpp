@@ -67,6 +67,19 @@ TEST(VolumeFile, ReadsWhatItWroteAndRefusesDamage) {
   }
 }
 
+TEST(VolumeFile, ReadsNumbersOfEveryLength) {
+  // Counts of 1 to 20 digits and records of 7 to 9, across the steps of
+  // eight digits the usual line is read in.
+  std::vector<ConnectionVolume> lines;
+  std::uint64_t count = 7;
+  for (long n = 3; n < 41; n += 2, count = count * 10 + 3) lines.push_back({n, "02/04/16 09:12:59", {count, count / 7}});
+  lines.push_back({41, "02/04/16 09:13:00", {std::numeric_limits<std::uint64_t>::max(), 0}});
+  for (long n : {1234567L, 12345678L, 123456789L}) lines.push_back({n, "02/04/16 09:12:59", {8, 9}});
+  const VolumeReading reading = parseVolumeText(volumeText(lines));
+  EXPECT_EQ(reading.problem, "");
+  EXPECT_EQ(reading.connections, lines);
+}
+
 TEST(VolumeFile, ChecksTextOfAnyLengthWithTheCommonCrc32) {
   // The sums other tools give (zlib's crc32) of bytes 3, 10, 17, ... (mod 251).
   const struct { size_t length; const char* check; } cases[] = {
