@@ -11,6 +11,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/loader.h"
@@ -115,7 +116,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 }  // namespace
 
+// One reading alone, for counting its instructions (below main):
+//   valgrind --tool=callgrind --toggle-collect='*oneReading*' bench_loader --one=UsageWithVolume
+int readOnce(std::string_view which);
+
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string_view(argv[1]).starts_with("--one=")) return readOnce(std::string_view(argv[1]).substr(6));
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter;
@@ -142,10 +148,14 @@ int main(int argc, char** argv) {
 
 namespace {
 
-void UsageWithCosts(benchmark::State& state) {
-  const std::optional<tallix::Tariff> tariff = tallix::parseTariff(
+std::optional<tallix::Tariff> timeTariff() {
+  return tallix::parseTariff(
       "[Tariff]\nper_call = 0.10\nunit = 60\nprice = 0.05\nminimum = 0.20\n"
       "[Off-peak]\ndays = Sat Sun\nhours = 21:00-07:00\nprice = 0.02\n").tariff;
+}
+
+void UsageWithCosts(benchmark::State& state) {
+  const std::optional<tallix::Tariff> tariff = timeTariff();
   std::int64_t cents = 0;
   for ([[maybe_unused]] auto _ : state) {
     const tallix::LogUsage usage = tallix::readLogUsage(logFolder(), "1.log", false, tariff);
@@ -179,11 +189,15 @@ const std::string& volumeLog() {
   return name;
 }
 
-void UsageWithVolume(benchmark::State& state) {
-  const std::optional<tallix::Tariff> tariff = tallix::parseTariff(
+std::optional<tallix::Tariff> volumeTariff() {
+  return tallix::parseTariff(
       "[Tariff]\nper_call = 0.10\nunit = 60\nprice = 0.05\nminimum = 0.20\n"
       "[Off-peak]\ndays = Sat Sun\nhours = 21:00-07:00\nprice = 0.02\n"
       "[Volume]\nunit_bytes = 1000000\nprice = 0.01\nallowance_bytes = 10000000000\n").tariff;
+}
+
+void UsageWithVolume(benchmark::State& state) {
+  const std::optional<tallix::Tariff> tariff = volumeTariff();
   const std::string& name = volumeLog();
   std::int64_t cents = 0;
   for ([[maybe_unused]] auto _ : state) {
@@ -197,3 +211,33 @@ void UsageWithVolume(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(UsageWithVolume)->Unit(benchmark::kMicrosecond)->DisplayAggregatesOnly(false);
+
+// One reading of the log as UsageOfLog, UsageWithCosts or UsageWithVolume
+// reads it, its files made and read once first.
+namespace {
+
+// Out of line, so that a profiler can count it alone.
+[[gnu::noinline]] std::size_t oneReading(const std::string& name, const std::optional<tallix::Tariff>& tariff) {
+  return tallix::readLogUsage(logFolder(), name, false, tariff).connections.size();
+}
+
+}  // namespace
+
+int readOnce(std::string_view which) {
+  const bool volume = which == "UsageWithVolume";
+  if (!volume && which != "UsageOfLog" && which != "UsageWithCosts") {
+    std::fprintf(stderr, "--one= takes UsageOfLog, UsageWithCosts or UsageWithVolume\n");
+    return 2;
+  }
+  logFolder();
+  const std::string name = volume ? volumeLog() : std::string("1.log");
+  const std::optional<tallix::Tariff> tariff =
+      volume ? volumeTariff() : which == "UsageWithCosts" ? timeTariff() : std::nullopt;
+  // A first reading, not counted, settles what the setup left behind (the
+  // heap's freed blocks, the program's first calls).
+  tallix::readLogUsage(logFolder(), name, false, tariff);
+  std::printf("%zu connections read\n", oneReading(name, tariff));
+  std::error_code code;
+  fs::remove_all(logFolder(), code);
+  return 0;
+}

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <memory>
+#include <new>
 #include <span>
 #include <vector>
 
@@ -64,6 +66,51 @@ std::string_view LogUsage::endStamp(const UsageConnection& c) const {
 
 namespace {
 
+// Whether two start times "yy/mm/dd hh:mm:ss" are the same, 17 bytes each.
+bool sameTime(const char* a, const char* b) {
+  return eightBytes(a) == eightBytes(b) && eightBytes(a + 8) == eightBytes(b + 8) && a[16] == b[16];
+}
+
+// One line of the volume file that belongs to a connection of the log.
+struct MatchedVolume {
+  Volume volume;
+  long startRecord = 0;
+};
+static_assert(sizeof(MatchedVolume) <= kShortestVolumeLine && alignof(MatchedVolume) <= alignof(std::max_align_t));
+
+// The lines of a log's volume file that belong to its connections: the line
+// names its start record's time, positions 10-26 of the record, so that it
+// never pairs with another period's connection, and a line that does not is
+// dropped as it is read. The lines kept are laid over the file's text as it
+// is read (each takes no more room than the shortest line), so they take no
+// memory of their own.
+class MatchedVolumes {
+ public:
+  MatchedVolumes() = default;
+  MatchedVolumes(const std::string& recordFile, const LogImage& log) {
+    state = readVolumeFileLines(recordFile, text_, problem, [this, &log](long record, std::string_view time, const Volume& v) {
+      // The start record's text as the pair reader tells of it.
+      const std::string_view start = trimmed(log.recordView(record));
+      if (start.size() < 9 + time.size() || !sameTime(start.data() + 9, time.data())) return;
+      ::new (static_cast<void*>(text_.get() + count_ * sizeof(MatchedVolume))) MatchedVolume{v, record};
+      ++count_;
+    });
+    if (state != VolumeReading::State::Read) count_ = 0;
+  }
+
+  VolumeReading::State state = VolumeReading::State::Missing;
+  std::string problem;
+
+  std::span<const MatchedVolume> lines() const {
+    if (count_ == 0) return {};
+    return {std::launder(reinterpret_cast<const MatchedVolume*>(text_.get())), count_};
+  }
+
+ private:
+  std::unique_ptr<char[]> text_;
+  size_t count_ = 0;
+};
+
 // The connections of a log as the pair reader tells of its pairs: each one
 // kept, split by day and, with a tariff, priced, in one pass. What a batch
 // of pairs works on is held in locals, where the compiler can keep it in
@@ -73,10 +120,10 @@ class ConnectionReading {
   // `period` and `records` as the log's headers name them, for the days to
   // lay out and the room to keep.
   ConnectionReading(LogUsage& usage, const std::optional<Tariff>& tariff, NamedPeriod period, long records,
-                    VolumeReading volumes = {})
-      : usage_(usage), period_(std::move(period)), records_(records), volumes_(std::move(volumes.connections)) {
-    usage.volumeState = volumes.state;
-    usage.volumeProblem = std::move(volumes.problem);
+                    MatchedVolumes volumes = {})
+      : usage_(usage), period_(std::move(period)), records_(records), volumes_(std::move(volumes)) {
+    usage.volumeState = volumes_.state;
+    usage.volumeProblem = std::move(volumes_.problem);
     if (!tariff) return;
     pricer_.emplace(*tariff);
     usage.cost.emplace();
@@ -131,6 +178,8 @@ class ConnectionReading {
     std::int64_t cents = 0;
     const bool volumes = usage_.hasVolumeFile();
     const bool pricedVolume = kPriced && volumePricer_.has_value();
+    // With a volume file: the batch's volumes (in batchVolumes_) and their sum.
+    VolumeSum volumeSum;
     for (const PairReport& pair : pairs) {
       // The usual start, read in place by the pair reader (the pair was
       // counted): its stamp "yy/mm/dd hh:mm:ss" from the tenth character.
@@ -169,8 +218,8 @@ class ConnectionReading {
         // prices volume then makes every cost the least it can be.
         const std::optional<Volume> volume = volumeOf(pair);
         if (volumes) {
-          usage_.volumes.push_back(volume);
-          usage_.volume.add(volume);
+          batchVolumes_[count] = volume;
+          volumeSum.add(volume);
           if (usual) {
             days.addVolume(day, volume);
           } else {
@@ -196,6 +245,15 @@ class ConnectionReading {
     day_ = day;
     weekday_ = weekday;
     keep(std::span(kept).first(count), kPriced ? std::span(prices).first(count) : std::span<std::int64_t>(), cents);
+    if (volumes) {
+      const auto batch = std::span(batchVolumes_).first(count);
+      usage_.volumes.insert(usage_.volumes.end(), batch.begin(), batch.end());
+      // Sums that stop at the largest count come to the same in any order.
+      VolumeSum& all = usage_.volume;
+      all.known.received = VolumeSum::sum(all.known.received, volumeSum.known.received);
+      all.known.sent = VolumeSum::sum(all.known.sent, volumeSum.known.sent);
+      all.unknown += volumeSum.unknown;
+    }
   }
 
   // Adds a batch's connections and, with a tariff, their prices to the usage.
@@ -210,15 +268,10 @@ class ConnectionReading {
   // The volume file's line for a counted pair, if it has one: the lines are
   // in the order of their start records, as the pairs come.
   std::optional<Volume> volumeOf(const PairReport& pair) {
-    while (nextVolume_ < volumes_.size() && volumes_[nextVolume_].startRecord < pair.startRecord) ++nextVolume_;
-    if (nextVolume_ == volumes_.size()) return std::nullopt;
-    const ConnectionVolume& line = volumes_[nextVolume_];
-    // The line names its start record's time, positions 10-26 of the record,
-    // so that it never pairs with another period's connection.
-    if (line.startRecord != pair.startRecord || pair.startText.size() < 9 + line.startTime.size() ||
-        pair.startText.substr(9, line.startTime.size()) != line.startTime)
-      return std::nullopt;
-    return line.volume;
+    const std::span<const MatchedVolume> lines = volumes_.lines();
+    while (nextVolume_ < lines.size() && lines[nextVolume_].startRecord < pair.startRecord) ++nextVolume_;
+    if (nextVolume_ == lines.size() || lines[nextVolume_].startRecord != pair.startRecord) return std::nullopt;
+    return lines[nextVolume_].volume;
   }
 
   // Reads the date of a usual start that the stamp reader does not hold:
@@ -248,8 +301,10 @@ class ConnectionReading {
   std::optional<DaySplitter> days_;
   std::optional<LogPricer> pricer_;
   std::optional<PeriodVolumePricer> volumePricer_;  // under a tariff that prices volume
-  // The volume file's lines, and the first one not yet passed.
-  std::vector<ConnectionVolume> volumes_;
+  // The volume file's lines that belong to the log's connections, and the
+  // first one not yet passed.
+  MatchedVolumes volumes_;
+  std::array<std::optional<Volume>, kBatch> batchVolumes_;
   size_t nextVolume_ = 0;
   // The day number of the last usual start and its day of the week (none
   // at first): its date is the one the stamp reader holds, or was until a
@@ -267,7 +322,7 @@ LogUsage readLogUsage(const std::string& folder, const std::string& name, bool p
   usage.partMinute = partMinute;
   LogImage log;
   if (readLogFile(folder, name, log, usage.load)) {
-    ConnectionReading reading(usage, tariff, periodNamed(log), log.count(), readVolumeFile(folder + name));
+    ConnectionReading reading(usage, tariff, periodNamed(log), log.count(), MatchedVolumes(folder + name, log));
     usage.load = readLog(
         std::move(log), name, {partMinute}, [&reading](std::span<const PairReport> pairs) { reading.take(pairs); });
     reading.finish();
@@ -295,7 +350,7 @@ void DaySplitter::addAcrossDays(long long day, long long at, long long seconds) 
   }
 }
 
-void DaySplitter::addVolume(long long day, const std::optional<Volume>& volume) {
+void DaySplitter::addVolumeAside(long long day, const std::optional<Volume>& volume) {
   const auto offset = static_cast<unsigned long long>(day - first_);
   if (offset < inPeriod_.size()) {
     if (inPeriodVolume_.empty()) inPeriodVolume_.resize(inPeriod_.size());

@@ -119,7 +119,14 @@ class DaySplitter {
   }
 
   // A connection's volume, on the day it began (`day` as for add()).
-  void addVolume(long long day, const std::optional<Volume>& volume);
+  void addVolume(long long day, const std::optional<Volume>& volume) {
+    const auto offset = static_cast<unsigned long long>(day - first_);
+    if (offset < inPeriodVolume_.size()) [[likely]] {
+      inPeriodVolume_[static_cast<size_t>(offset)].add(volume);
+    } else {
+      addVolumeAside(day, volume);
+    }
+  }
   void addVolume(const PairStart& start, const std::optional<Volume>& volume) {
     if (start.dated) {
       const long long from = start.seconds;
@@ -144,6 +151,8 @@ class DaySplitter {
 
  private:
   void addAcrossDays(long long day, long long at, long long seconds);
+  // The first volume of the period, or one of a day outside it.
+  void addVolumeAside(long long day, const std::optional<Volume>& volume);
 
   // The period's days by their offset from its first day; a day outside it
   // (a connection that ran past its end, or a header that is no real day)

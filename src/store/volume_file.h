@@ -16,7 +16,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +56,26 @@ struct VolumeReading {
   std::vector<ConnectionVolume> connections;  // ordered by start record
   std::string problem;  // when damaged: why, in the program's words
 };
+
+// Reads a volume file's text, which it may rewrite in place (the two words
+// of a time written apart are put together), and tells `take` of each of its
+// lines in order: the start record's number, the start time (a view into the
+// text, "yy/mm/dd hh:mm:ss") and the volume. Once `take` has heard of a line,
+// the bytes of the text before that line's end are not read again, so it may
+// write there: a line is 24 bytes at least, and the heading 16. What it reads,
+// and the problem of a damaged text, are those of parseVolumeText; the lines
+// told of a damaged text are not to be used.
+using VolumeLineTaker = std::function<void(long startRecord, std::string_view startTime, const Volume& volume)>;
+VolumeReading::State readVolumeText(std::span<char> text, std::string& problem, const VolumeLineTaker& take);
+// The shortest line a volume file can hold, and its first line's.
+inline constexpr size_t kShortestVolumeLine = 24;
+inline constexpr size_t kShortestVolumeHeading = 16;
+
+// Reads the volume file of `recordFile` into `text`, in storage that is not
+// cleared first, and its lines as readVolumeText() does: missing, read or
+// damaged.
+VolumeReading::State readVolumeFileLines(const std::string& recordFile, std::unique_ptr<char[]>& text,
+                                         std::string& problem, const VolumeLineTaker& take);
 
 // The volume file that belongs to a record file.
 std::string volumeFileOf(std::string_view recordFile);

@@ -34,6 +34,8 @@ TEST(VolumeFile, ReadsWhatItWroteAndRefusesDamage) {
   const struct { const char* name; std::string text; State state; std::string problem; } cases[] = {
       {"as written", good, State::Read, ""},
       {"no connection yet", volumeText({}), State::Read, ""},
+      {"blanks anywhere, zeros in front",
+       checked("tallix volume 1\n 003  02/04/16   09:12:59 1204883  088120 \n5 02/04/16 21:14:09 0 0\n"), State::Read, ""},
       {"one digit changed", flipped, State::Damaged, "its check sum does not match its content"},
       {"cut short in a line", good.substr(0, good.size() - 4), State::Damaged, "it ends in the middle of a line"},
       {"cut short at a line's end", good.substr(0, good.find('\n', 20) + 1), State::Damaged,
@@ -60,8 +62,32 @@ TEST(VolumeFile, ReadsWhatItWroteAndRefusesDamage) {
     EXPECT_EQ(reading.state, c.state);
     EXPECT_EQ(reading.problem, c.problem);
     if (c.state == State::Read) {
-      EXPECT_EQ(reading.connections, c.text == good ? kTwo : std::vector<ConnectionVolume>{});
+      EXPECT_EQ(reading.connections, c.text == volumeText({}) ? std::vector<ConnectionVolume>{} : kTwo);
     }
+  }
+}
+
+TEST(VolumeFile, ReadsNumbersOfEveryLength) {
+  // Counts of 1 to 20 digits and records of 7 to 9, across the steps of
+  // eight digits the usual line is read in.
+  std::vector<ConnectionVolume> lines;
+  std::uint64_t count = 7;
+  for (long n = 3; n < 41; n += 2, count = count * 10 + 3) lines.push_back({n, "02/04/16 09:12:59", {count, count / 7}});
+  lines.push_back({41, "02/04/16 09:13:00", {std::numeric_limits<std::uint64_t>::max(), 0}});
+  for (long n : {1234567L, 12345678L, 123456789L}) lines.push_back({n, "02/04/16 09:12:59", {8, 9}});
+  const VolumeReading reading = parseVolumeText(volumeText(lines));
+  EXPECT_EQ(reading.problem, "");
+  EXPECT_EQ(reading.connections, lines);
+}
+
+TEST(VolumeFile, ChecksTextOfAnyLengthWithTheCommonCrc32) {
+  // The sums other tools give (zlib's crc32) of bytes 3, 10, 17, ... (mod 251).
+  const struct { size_t length; const char* check; } cases[] = {
+      {63, "03953ec2"}, {64, "4b082b09"}, {65, "3e2a1580"}, {79, "de654dbc"}, {80, "dfb1e0fe"}, {4099, "760e4ba4"}};
+  for (const auto& c : cases) {
+    std::string body;
+    for (size_t i = 0; i < c.length; ++i) body += static_cast<char>((i * 7 + 3) % 251);
+    EXPECT_EQ(volumeCheckLine(body), "check " + std::string(c.check) + "\n") << c.length;
   }
 }
 
