@@ -225,6 +225,12 @@ def main(tun_ppp, mode, target):
             subprocess.check_call(inside + ["ip", "link", "set", "ppp0", "up"])
             up = datetime.datetime.now()
             if mode == "program":
+                # Bytes count from the start the program records, so the
+                # datagrams wait for its start record.
+                zvt = os.path.join(data, "CountRec.zvt")
+                deadline = time.monotonic() + 10
+                while len(records(zvt)) < 4 + 2 * len(stretches) and time.monotonic() < deadline:
+                    time.sleep(0.2)
                 send_datagrams(inside, 120, 1000)
                 time.sleep(max(0, seconds - (datetime.datetime.now() - up).total_seconds()))
                 counted.append(kernel_counts(inside))
