@@ -119,9 +119,9 @@ TEST_F(CrashTest, KilledWhileOnlineLosesAtMostTwoMinutesAndKeepsPairsInStep) {
 
 // Traffic through the line is counted per connection within 1% of the
 // kernel's own counts, written at the even-minute refresh and at the end, and
-// a restart's connection is counted apart from the one before. (Volume files
-// travelling with their logs: Rotation in tests/period.)
-TEST_F(CrashTest, TrafficIsCountedPerConnection) {
+// a restart's connection is counted apart from the one before, and the
+// period's volume travels with it through a rollover and into Oldlog.
+TEST_F(CrashTest, TrafficIsCountedPerConnectionAndTravelsWithItsPeriod) {
   // The kernel's counts of the line so far.
   const auto kernel = [&] {
     Volume v;
@@ -143,9 +143,14 @@ TEST_F(CrashTest, TrafficIsCountedPerConnection) {
     for (auto [got, want] : {std::pair{counted.received, kernel.received}, {counted.sent, kernel.sent}})
       EXPECT_LE(std::max(got, want) - std::min(got, want), want / 100) << got << " counted, the kernel " << want;
   };
-  const auto waitForRecords = [&](size_t count) {
-    for (int i = 0; i < 600 && readLog(zvt()).size() < count; ++i) std::this_thread::sleep_for(100ms);
-    ASSERT_GE(readLog(zvt()).size(), count);
+  // Until the period file of `month` holds `count` records (a rollover may take a while).
+  const auto waitForRecords = [&](size_t count, const char* month = "2002/04") {
+    const auto ready = [&] {
+      const std::vector<std::string> records = readLog(zvt());
+      return records.size() >= count && records[0].find(month) != std::string::npos;
+    };
+    for (int i = 0; i < 600 && !ready(); ++i) std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(ready()) << month;
   };
 
   ASSERT_NO_FATAL_FAILURE(startAt({2002, 4, 16, 9, 12, 40}));
@@ -170,8 +175,21 @@ TEST_F(CrashTest, TrafficIsCountedPerConnection) {
   ASSERT_EQ(reading.connections.size(), 2U);
   EXPECT_EQ(reading.connections[0], firstCounted);
   within1Percent(reading.connections[1].volume, {second.received - first.received, second.sent - first.sent});
-  // The report gives each connection's bytes.
-  FILE* report = ::popen((std::string(TALLIX_REPORT_PATH) + " --json " + zvt()).c_str(), "r");
+  const std::string period = readFile(zvt() + ".vol");
+
+  // A start in the next period rolls it over: its volume goes with it to 1.log.
+  ASSERT_NO_FATAL_FAILURE(startAt({2002, 5, 16, 9, 0, 0}));
+  waitForRecords(4, "2002/05");
+  ASSERT_EQ(program_.terminate(), 0);
+  EXPECT_EQ(readFile(dir_.file("1.log.vol")), period);
+  // A full set moves into Oldlog with its volume files.
+  for (int n = 2; n <= 99; ++n) writeLog(dir_.file(std::to_string(n) + ".log"), {"From : 15_2002/01/15", "0_To : 14"});
+  ASSERT_NO_FATAL_FAILURE(startAt({2002, 6, 16, 9, 0, 0}));
+  waitForRecords(4, "2002/06");
+  ASSERT_EQ(program_.terminate(), 0);
+  EXPECT_EQ(readFile(dir_.file("Oldlog/1.log.vol")), period);
+  // The report gives each connection's bytes, from the archive.
+  FILE* report = ::popen((std::string(TALLIX_REPORT_PATH) + " --json " + dir_.file("Oldlog/1.log")).c_str(), "r");
   ASSERT_NE(report, nullptr);
   std::string json;
   for (char part[4096]; std::fgets(part, sizeof part, report) != nullptr;) json += part;
