@@ -364,12 +364,17 @@ VolumeReading::State readVolumeFileLines(const std::string& recordFile, std::uni
 
 namespace {
 
-// The whole reading: each line kept with its start time as a text.
+// Keeps each line in `reading`, its start time as a text.
+VolumeLineTaker keepingIn(VolumeReading& reading) {
+  return [&reading](long record, std::string_view time, const Volume& v) {
+    reading.connections.push_back({record, std::string(time), v});
+  };
+}
+
+// The whole reading: each line kept, none of a file that is not whole.
 VolumeReading readingOf(std::span<char> text) {
   VolumeReading reading;
-  reading.state = readVolumeText(text, reading.problem, [&reading](long record, std::string_view time, const Volume& v) {
-    reading.connections.push_back({record, std::string(time), v});
-  });
+  reading.state = readVolumeText(text, reading.problem, keepingIn(reading));
   if (reading.state != VolumeReading::State::Read) reading.connections = {};
   return reading;
 }
@@ -383,28 +388,11 @@ VolumeReading parseVolumeText(std::string_view text) {
 }
 
 VolumeReading readVolumeFile(const std::string& recordFile) {
-  const std::string path = volumeFileOf(recordFile);
-  if (!fileExists(path)) return {};
+  VolumeReading reading;
   std::unique_ptr<char[]> text;
-  size_t size = 0;
-  auto room = [&text, &size](size_t length) {
-    text = std::make_unique_for_overwrite<char[]>(length);
-    size = length;
-    return text.get();
-  };
-  PendingError error;
-  long long length = 0;
-  VolumeReading refused;
-  refused.state = VolumeReading::State::Damaged;
-  if (!readWholeFile(path, room, error, kLongestVolumeFile, &length)) {
-    refused.problem = "it cannot be read: " + error.description;
-    return refused;
-  }
-  if (length > kLongestVolumeFile) {
-    refused.problem = "it is too long";
-    return refused;
-  }
-  return readingOf({text.get(), size});
+  reading.state = readVolumeFileLines(recordFile, text, reading.problem, keepingIn(reading));
+  if (reading.state != VolumeReading::State::Read) reading.connections = {};
+  return reading;
 }
 
 std::optional<Volume> volumeOf(const VolumeReading& reading, long startRecord, std::string_view startRecordText) {

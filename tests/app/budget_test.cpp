@@ -39,6 +39,23 @@ SettingsRecord budgetRecord(const std::string& path, long n = 3) {
 constexpr long kH = 3600;
 constexpr long kM = 60;
 
+// Two closed hours in April 2002 with their volume file, if any, loaded at
+// 09:00 on the 20th; then a minute online (200 MB in, 5 MB out), or not.
+void aMinuteAfterTwoHours(Program& p, const std::optional<std::string>& volumeFile, bool online) {
+  auto& [services, dir, form] = p;
+  services.clock = {2002, 4, 20, 9, 0, 0};
+  p.writeLog("CountRec.zvt", periodFile("2002/04/01", false, {kH, kH}));
+  if (volumeFile) std::ofstream(dir.file("CountRec.zvt.vol"), std::ios::binary) << *volumeFile;
+  Form1_Form_Load(form);
+  services.line = online;
+  services.counters = ByteCounters{0, 0, "ppp0"};
+  Timer1_TickAndBudget(form);
+  services.advance(60);
+  services.counters = ByteCounters{200'000'000, 5'000'000, "ppp0"};
+  Timer1_TickAndBudget(form);
+  Timer1_TickAndBudget(form);
+}
+
 TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
   const std::string w80 = std::string(kBudget80Notice);
   const std::string w100 = std::string(kBudget100Notice);
@@ -142,18 +159,8 @@ TEST(Budget, TheVolumeLineShowsTheBytesSoFarAndTheAllowance) {
     SCOPED_TRACE(c.what);
     Program p;
     auto& [services, dir, form] = p;
-    services.clock = {2002, 4, 20, 9, 0, 0};
-    p.writeLog("CountRec.zvt", periodFile("2002/04/01", false, {kH, kH}));
-    if (c.volumeFile) std::ofstream(dir.file("CountRec.zvt.vol"), std::ios::binary) << *c.volumeFile;
     p.writeSettings({{"", 0, 0}, {"", 0, 0}, {"", 0, 0}, {"[DataAllowance]", c.tenths, 0}});
-    Form1_Form_Load(form);
-    services.line = c.online;
-    services.counters = ByteCounters{0, 0, "ppp0"};
-    Timer1_TickAndBudget(form);
-    services.advance(60);
-    services.counters = ByteCounters{200'000'000, 5'000'000, "ppp0"};
-    Timer1_TickAndBudget(form);
-    Timer1_TickAndBudget(form);
+    aMinuteAfterTwoHours(p, c.volumeFile, c.online);
     EXPECT_EQ(form[form1::lblPeriodTime].caption, c.label);
     EXPECT_EQ(form[form1::lblPeriodVolume].caption, c.volumeLabel);
     EXPECT_EQ(form[form1::lblVolumeForecast].caption, c.forecast);
@@ -198,18 +205,8 @@ TEST(Budget, ThePeriodLinesMoneyHasEveryConnectionsVolumePart) {
     SCOPED_TRACE(c.what);
     Program p;
     auto& [services, dir, form] = p;
-    services.clock = {2002, 4, 20, 9, 0, 0};
-    p.writeLog("CountRec.zvt", periodFile("2002/04/01", false, {kH, kH}));
-    if (c.volumeFile) std::ofstream(dir.file("CountRec.zvt.vol"), std::ios::binary) << *c.volumeFile;
-    std::ofstream(dir.file("tariff.ini")) << "[Tariff]\ncurrency = EUR\nprice = 0.05\n" << c.volumePrice;
-    Form1_Form_Load(form);
-    services.line = c.online;
-    services.counters = ByteCounters{0, 0, "ppp0"};
-    Timer1_TickAndBudget(form);
-    services.advance(60);
-    services.counters = ByteCounters{200'000'000, 5'000'000, "ppp0"};
-    Timer1_TickAndBudget(form);
-    Timer1_TickAndBudget(form);
+    std::ofstream(p.dir.file("tariff.ini")) << "[Tariff]\ncurrency = EUR\nprice = 0.05\n" << c.volumePrice;
+    aMinuteAfterTwoHours(p, c.volumeFile, c.online);
     EXPECT_EQ(form[form1::lblPeriodTime].caption, c.label);
   }
 }
