@@ -2,21 +2,16 @@
 #include "app/tray_presence.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "form/sentences.h"
 #include "period/period_fixture.h"
 #include "store/settings_file.h"
+#include "support/record_checks.h"
 
 namespace tallix {
 namespace {
 
-std::string bytesOf(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
+using testing::readFile;
 
 TEST(Form1Test, StartUpInAnEmptyFolderLoadsHiddenWithTheOfflineIconOrShownWithoutATray) {
   for (bool tray : {true, false}) {
@@ -27,59 +22,52 @@ TEST(Form1Test, StartUpInAnEmptyFolderLoadsHiddenWithTheOfflineIconOrShownWithou
     EXPECT_TRUE(p.form.trayIconData.hIcon == kPictureDisconnect && p.form.trayIconData.tip == "Zvt");
     EXPECT_FALSE(p.form[form1::cmdConfirm].enabled || p.form[form1::cmdRecover].enabled || p.form.placed || p.form.PeriodActive);
     EXPECT_FALSE(p.exists("CountRec.zvt"));
-    EXPECT_TRUE(p.exists("tallix.ini") && bytesOf(p.dir.file("tallix.ini")).empty());
+    EXPECT_TRUE(p.exists("tallix.ini") && readFile(p.dir.file("tallix.ini")).empty());
     EXPECT_TRUE(p.services.messages.empty());
   }
 }
 
 // Record 2 of the period file: "0" or "1" first sets the part-minute box, another digit keeps it.
+// Where the platform has an entry to ask, the start-at-log-on box shows it, whatever tallix.ini
+// says; a click the entry did not follow shows, and stores, what is.
 TEST(Form1Test, LoadAppliesBothSettingsAndTheStartAtLogOnClickIsStored) {
-  const struct { std::vector<SettingsRecord> records; bool placed; int runMe; std::string record2; int before, after; }
-      cases[] = {
-          {{{"[F1Location]", 1500, 2400}, {"[CheckedRunMe]", 1, 0}}, true, 1, "1_To : 14", 0, 1},
-          {{{"[F1Location]     ", -30, 0}, {"  [CheckedRunMe]", 0, 0}}, true, 0, "0_To : 14", 1, 0},
-          {{{"[F1location]", 1500, 2400}, {"[CheckedRunMe]", 2, 0}}, false, 0, "   1_To : 14", 0, 1},
-          {{{"", 0, 0}, {"[CheckedRunMe]", 1, 0}}, false, 1, "x_To : 14", 1, 0},
-          {{}, false, 0, "7_To : 14", 1, 1},
-      };
+  const struct {
+    std::vector<SettingsRecord> records; bool placed; int runMe; std::string record2; int before, after;
+    std::optional<bool> entry{};
+    bool stays = false;
+  } cases[] = {
+      {{{"[F1Location]", 1500, 2400}, {"[CheckedRunMe]", 1, 0}}, true, 1, "1_To : 14", 0, 1},
+      {{{"[F1Location]     ", -30, 0}, {"  [CheckedRunMe]", 0, 0}}, true, 0, "0_To : 14", 1, 0},
+      {{{"[F1location]", 1500, 2400}, {"[CheckedRunMe]", 2, 0}}, false, 0, "   1_To : 14", 0, 1},
+      {{{"", 0, 0}, {"[CheckedRunMe]", 1, 0}}, false, 1, "x_To : 14", 1, 0},
+      {{}, false, 0, "7_To : 14", 1, 1},
+      {{{"", 0, 0}, {"[CheckedRunMe]", 1, 0}}, false, 0, "1_To : 14", 0, 1, false},
+      {{{"", 0, 0}, {"[CheckedRunMe]", 0, 0}}, false, 1, "1_To : 14", 0, 1, true},
+      {{{"", 0, 0}, {"[CheckedRunMe]", 1, 0}}, false, 1, "1_To : 14", 0, 1, true, true},
+      {{{"", 0, 0}, {"[CheckedRunMe]", 0, 0}}, false, 0, "1_To : 14", 0, 1, false, true},
+  };
   for (const auto& c : cases) {
     Program p;
     p.writeSettings(c.records);
     p.writeLog("CountRec.zvt", {"From : 01_2002/04/16", c.record2});
     p.form[form1::chkToBeMin].value = c.before;
+    p.services.logOnEntry = c.entry;
+    p.services.logOnEntryStays = c.stays;
     Form1_Form_Load(p.form);
-    SCOPED_TRACE('"' + c.record2 + '"');
+    SCOPED_TRACE('"' + c.record2 + '"' + std::to_string(c.entry.value_or(2)));
     EXPECT_EQ(p.form.placed, c.placed);
     EXPECT_TRUE(!c.placed || (p.form.windowTop == c.records[0].value1 && p.form.windowLeft == c.records[0].value2));
     EXPECT_EQ(p.form[form1::chkRunMe].value, c.runMe);
     EXPECT_EQ(p.form[form1::chkToBeMin].value, c.after);
-    // A click on the box tells the service and stores it as record 2.
+    // A click on the box tells the service and stores what is as record 2.
     p.form[form1::chkRunMe].value = 1 - c.runMe;
     chkRunMe_MouseUp(p.form);
+    const int clicked = c.stays ? c.runMe : 1 - c.runMe;
     EXPECT_EQ(p.services.logOnChanges, std::vector<bool>{c.runMe == 0});
-    EXPECT_EQ(bytesOf(p.dir.file("tallix.ini")).substr(kSettingsRecordLength),
-              encodeSettingsRecord({"[CheckedRunMe]", static_cast<std::int16_t>(1 - c.runMe), 0}));
+    EXPECT_EQ(p.form[form1::chkRunMe].value, clicked);
+    EXPECT_EQ(readFile(p.dir.file("tallix.ini")).substr(kSettingsRecordLength),
+              encodeSettingsRecord({"[CheckedRunMe]", static_cast<std::int16_t>(clicked), 0}));
     EXPECT_TRUE(p.services.messages.empty());
-  }
-}
-
-// Where the platform has an entry to ask, the box shows the entry, whatever
-// tallix.ini says; a click the entry did not follow shows, and stores, what is.
-TEST(Form1Test, TheStartAtLogOnBoxShowsTheEntryItself) {
-  const struct { bool entry, stays; std::int16_t stored; int afterClick; } cases[] = {
-      {false, false, 1, 1}, {true, false, 0, 0}, {true, true, 1, 1}, {false, true, 0, 0}};
-  for (const auto& c : cases) {
-    Program p;
-    p.writeSettings({{"[F1Location]", 0, 0}, {"[CheckedRunMe]", c.stored, 0}});
-    p.services.logOnEntry = c.entry;
-    p.services.logOnEntryStays = c.stays;
-    Form1_Form_Load(p.form);
-    EXPECT_EQ(p.form[form1::chkRunMe].value, c.entry ? 1 : 0);
-    p.form[form1::chkRunMe].value = c.entry ? 0 : 1;
-    chkRunMe_MouseUp(p.form);
-    EXPECT_EQ(p.form[form1::chkRunMe].value, c.afterClick);
-    EXPECT_EQ(bytesOf(p.dir.file("tallix.ini")).substr(kSettingsRecordLength),
-              encodeSettingsRecord({"[CheckedRunMe]", static_cast<std::int16_t>(c.afterClick), 0}));
   }
 }
 
@@ -104,7 +92,7 @@ TEST(Form1Test, ViewsAndTheCalculationViewCopiesTheRecordFileAfreshEachTime) {
   p.writeLog("1.log", {"From : 01_2002/01/01"});
   ShowView(p.form, "Main");
   ShowView(p.form, "Calculation");
-  EXPECT_EQ(bytesOf(p.dir.file("CountRec.log")), bytesOf(p.dir.file("CountRec.zvt")));
+  EXPECT_EQ(readFile(p.dir.file("CountRec.log")), readFile(p.dir.file("CountRec.zvt")));
   EXPECT_EQ(p.form[form1::File1].items, (Strings{"1.log", "2.log", "10.log", "CountRec.log"}));
   EXPECT_EQ(p.form[form1::File1].listIndex, 2);
   EXPECT_TRUE(p.services.messages.empty());
@@ -115,10 +103,10 @@ TEST(Form1Test, ViewsAndTheCalculationViewCopiesTheRecordFileAfreshEachTime) {
   ShowView(p.form, "Calculation");
   EXPECT_TRUE(p.oneReport(kUpdatingCountRecLog));
   EXPECT_EQ(p.form[form1::File1].items, (Strings{"1.log", "2.log", "3.log", "10.log", "CountRec.log"}));
-  const std::string before = bytesOf(p.dir.file("CountRec.log"));
+  const std::string before = readFile(p.dir.file("CountRec.log"));
   std::filesystem::remove(p.dir.file("CountRec.zvt"));
   ShowView(p.form, "Calculation");
-  EXPECT_EQ(bytesOf(p.dir.file("CountRec.log")), before);
+  EXPECT_EQ(readFile(p.dir.file("CountRec.log")), before);
   EXPECT_EQ(p.services.messages.size(), 1U);
 }
 
@@ -178,7 +166,7 @@ TEST(Form1Test, CloseRequestSavesThePositionOnlyInTheNormalStateWhereTheDesktopT
     p.form.windowLeft = c.left;
     EXPECT_EQ(Form1_Form_QueryUnload(p.form), c.ends ? CloseOutcome::EndProgram : CloseOutcome::Hide);
     EXPECT_EQ(p.form.windowVisible, c.ends);
-    EXPECT_EQ(bytesOf(p.dir.file("tallix.ini")), encodeSettingsRecord({"[F1Location]", c.storedTop, c.storedLeft}) +
+    EXPECT_EQ(readFile(p.dir.file("tallix.ini")), encodeSettingsRecord({"[F1Location]", c.storedTop, c.storedLeft}) +
                                                      encodeSettingsRecord({"[CheckedRunMe]", 1, 0}))
         << c.top << " " << c.left;
   }

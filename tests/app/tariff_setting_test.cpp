@@ -10,6 +10,7 @@
 #include "form/sentences.h"
 #include "period/period_fixture.h"
 #include "store/text_forms.h"
+#include "support/record_checks.h"
 
 namespace tallix {
 namespace {
@@ -26,10 +27,7 @@ void twoHours(Program& p) {
   p.writeLog("CountRec.zvt", records);
 }
 
-std::string fileText(const Program& p) {
-  std::ifstream in(p.dir.file("tariff.ini"), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::string fileText(const Program& p) { return testing::readFile(p.dir.file("tariff.ini")); }
 
 TEST(TariffSetting, CostsAndOutlookShowWithAGoodTariffOnly) {
   const struct {
