@@ -126,7 +126,7 @@ TEST(UsageVolume, EachConnectionsLineTheDaysSumsAndTheCost) {
 
 // The hours axis ends on the first round step at or above the busiest day,
 // with at most six steps (30 hours: overlapping pairs of a broken log).
-TEST(UsageScale, TopIsTheFirstRoundStepAboveTheBusiestDay) {
+TEST(UsageScale, TopIsTheFirstRoundStepAboveTheBusiestDayInHoursAndInBytes) {
   const struct { long long busiest; int top, step; } cases[] = {
       {0, 1, 1},           {30, 1, 1},          {3600, 1, 1},         {3601, 2, 1},
       {6 * 3600, 6, 1},    {6 * 3600 + 1, 8, 2}, {13 * 3600, 15, 3},   {24 * 3600, 24, 6},
@@ -134,6 +134,15 @@ TEST(UsageScale, TopIsTheFirstRoundStepAboveTheBusiestDay) {
   for (const auto& c : cases) {
     const UsageScale scale = usageScale(c.busiest);
     EXPECT_EQ(std::pair(scale.topHours, scale.stepHours), std::pair(c.top, c.step)) << c.busiest;
+  }
+  // The volume axis: the same round steps, of a unit people read.
+  const struct { std::uint64_t busiest; const char* unit; int top, step; } volumes[] = {
+      {0, "MB", 1, 1},         {999, "bytes", 1000, 200},   {1500, "kB", 2, 1},
+      {7'000'000, "MB", 8, 2}, {3'410'000'000, "GB", 4, 1}, {999'999'999'999, "GB", 1000, 200}};
+  for (const auto& c : volumes) {
+    const VolumeAxis axis = volumeAxis(c.busiest);
+    EXPECT_EQ(std::tuple(axis.unit, axis.scale.topHours, axis.scale.stepHours), std::tuple(std::string(c.unit), c.top, c.step))
+        << c.busiest;
   }
 }
 

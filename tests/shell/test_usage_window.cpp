@@ -134,23 +134,6 @@ class UsageWindowTest : public QObject {
     periodLineMade();
   }
 
-  // The volume axis: round steps of a unit people read, six at most.
-  void volumeAxisFitsTheBusiestDay() {
-    const struct {
-      std::uint64_t busiest;
-      const char* unit;
-      int top;
-      int step;
-    } cases[] = {{0, "MB", 1, 1},          {999, "bytes", 1000, 200}, {1500, "kB", 2, 1},
-                 {7'000'000, "MB", 8, 2}, {3'410'000'000, "GB", 4, 1}, {999'999'999'999, "GB", 1000, 200}};
-    for (const auto& c : cases) {
-      const tallix::VolumeAxis axis = tallix::volumeAxis(c.busiest);
-      QCOMPARE(axis.unit, std::string(c.unit));
-      QCOMPARE(axis.scale.topHours, c.top);
-      QCOMPARE(axis.scale.stepHours, c.step);
-    }
-  }
-
   // The table draws its cells' text and its grid its own, cheaper way: the
   // pixels must be the style's, whatever state the cells are in.
   void cellsLookAsTheStyleDrawsThem() {
