@@ -1,25 +1,12 @@
 #!/usr/bin/env python3
 """tallix-report's forms of one log must tell the same story.
 
-The text report is the Calculation view's own load; the JSON, the per-day
-split and the CSV come from the usage reader and the pair reader. For every
-input the fuzzer kept and for random logs (sound ones and damaged ones), with
-the part-minute setting off and on, this checks that:
-- the JSON object, written back in the view's forms, is the text report, byte
-  for byte (labels, total, abandoned texts), and both exit alike;
-- the connections' seconds add up to the total, and the total's seconds are
-  the shown "h : m : s";
-- the per-day seconds (and the undated ones) add up to the same total, in
-  JSON and in text;
-- the CSV counts the same pairs with the same seconds;
-- under a random tariff, the JSON, CSV and text costs agree, the log's cost
-  is the sum of its connections' costs, and each connection's cost is what
-  a walk over its units, one by one, makes of it, plus, under a [Volume]
-  part, what its bytes cost past the allowance its predecessors left ("at
-  least" after a connection of unknown volume);
-- with a volume file beside a log (whole, partial or damaged), each
-  connection's received and sent bytes agree in JSON and CSV, and the days',
-  the log's and the text report's volume add up to the same.
+On every input the fuzzer kept and on random logs (sound and damaged, some
+with a volume file), part minutes off and on, under a random tariff: the JSON
+written back in the view's forms is the text report, byte for byte, with the
+same exit; connections, days and CSV rows add up to the same seconds, bytes
+and costs; each connection's cost is a walk over its units plus its volume
+part past the allowance its predecessors left.
 
 Usage: report_forms_test.py TALLIX_REPORT CORPUS_FOLDER
 """
