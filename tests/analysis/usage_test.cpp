@@ -75,10 +75,7 @@ TEST(UsageVolume, EachConnectionsLineTheDaysSumsAndTheCost) {
   const std::vector<ConnectionVolume> lines = {{3, "02/04/16 23:00:00", {1000, 10}},
                                                {5, "02/03/17 09:00:00", {7, 7}},  // an older period's
                                                {7, "02/04/20 09:00:00", {50, 5}}};
-  Tariff tariff;
-  tariff.unitBytes = 100;
-  tariff.volumePrice = 100;
-  tariff.allowanceBytes = 500;
+  const Tariff tariff{.currency = "", .unitBytes = 100, .volumePrice = 100, .allowanceBytes = 500};
   using State = VolumeReading::State;
   using V = std::optional<Volume>;
   const struct {

@@ -13,11 +13,7 @@ namespace tallix {
 namespace {
 
 Tariff volumeTariff(std::int64_t unitBytes, std::int64_t price, std::int64_t allowance) {
-  Tariff t;
-  t.unitBytes = unitBytes;
-  t.volumePrice = price;
-  t.allowanceBytes = allowance;
-  return t;
+  return {.currency = "", .unitBytes = unitBytes, .volumePrice = price, .allowanceBytes = allowance};
 }
 
 std::uint64_t walkedUnits(const Tariff& t, std::uint64_t usedBefore, std::uint64_t bytes) {

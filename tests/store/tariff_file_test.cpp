@@ -10,23 +10,11 @@ namespace tallix {
 namespace {
 
 TEST(TariffFile, ReadsTheHandWrittenFileAndRefusesWithTheLine) {
-  Tariff full;
-  full.currency = "EUR";
-  full.perCall = 1000;
-  full.price = 500;
-  full.minimum = 2000;
-  full.offPeakDays = {false, false, false, false, false, true, true};
-  full.offPeakFrom = 21 * 3600;
-  full.offPeakTo = 7 * 3600;
-  full.offPeakPrice = 200;
-  Tariff byVolume;
-  byVolume.currency = "EUR";
-  byVolume.unitBytes = 1000000;
-  byVolume.volumePrice = 100;
-  byVolume.allowanceBytes = 10'000'000'000;
-  Tariff odd;
-  odd.unit = 1;
-  odd.price = 123456789;
+  const Tariff full{.currency = "EUR", .perCall = 1000, .price = 500, .minimum = 2000,
+                    .offPeakDays = {false, false, false, false, false, true, true}, .offPeakFrom = 21 * 3600,
+                    .offPeakTo = 7 * 3600, .offPeakPrice = 200};
+  const Tariff byVolume{.currency = "EUR", .unitBytes = 1000000, .volumePrice = 100, .allowanceBytes = 10'000'000'000};
+  const Tariff odd{.currency = "", .unit = 1, .price = 123456789};
   const struct {
     const char* text;
     std::optional<Tariff> tariff;
