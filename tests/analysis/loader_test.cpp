@@ -20,14 +20,11 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// "start: " + day count + "02/04/16 " + time of day.
 std::string startAt(const std::string& time, int days = 0) {
   return "start: " + std::string(days < 10 ? "0" : "") + std::to_string(days) + "02/04/16 " + time;
 }
-// "_end : 2002/04/16 " + time of day.
 std::string endAt(const std::string& time) { return "_end : 2002/04/16 " + time; }
 
-// The failure report of a load that met error `number`.
 std::string loadReport(int number) {
   PendingError error;
   error.raise(number);
@@ -42,7 +39,6 @@ class LogTest : public ::testing::Test {
   LoadLabels labels;
 
   void writeLog(const Strings& records, const std::string& name = "1.log") { testing::writeLog(dir.file(name), records); }
-  // Loads with the part-minute setting on or off.
   void load(bool partMinute = false, const std::string& name = "1.log") {
     loaded = loadLog(dir.path(), name, {partMinute});
     labels = loadLabels(loaded);
