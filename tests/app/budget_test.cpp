@@ -123,12 +123,17 @@ TEST(Budget, WarnsOnceAtEachMarkAPeriodAndAgreesWithTheCalculationView) {
 // The volume's line shows the bytes so far from the volume file and the open
 // connection: unknown is shown as nothing, never as zero; a damaged file is
 // told once and the time stays. With a data allowance, its outlook and
-// notices, as the time budget's.
-TEST(Budget, TheVolumeLineShowsTheBytesSoFarAndTheAllowance) {
+// notices, as the time budget's. The period line's money has each connection's
+// time and volume part, the open one's from its bytes so far, after what the
+// closed ones used of the allowance; an unknown volume makes it "at least".
+// (3 GB free, then 0.10 EUR per begun 100 MB: the closed 3.4 GB and 50 MB pay
+// 0.40 and 0.10; the open 205 MB 0.30.)
+TEST(Budget, TheVolumeAndMoneyShowTheBytesSoFarAndTheAllowance) {
   const std::string both = volumeText({{3, "02/04/02 08:00:00", {3'000'000'000, 400'000'000}},
                                        {5, "02/04/03 08:00:00", {50'000'000, 0}}});
   const std::string first = volumeText({{3, "02/04/02 08:00:00", {1'000'000'000, 0}}});
   const std::string w80 = std::string(kData80Notice);
+  const char* kVolumePrice = "[Volume]\nunit_bytes = 100000000\nprice = 0.10\nallowance_bytes = 3000000000\n";
   const struct {
     const char* what;
     std::optional<std::string> volumeFile;
@@ -137,6 +142,7 @@ TEST(Budget, TheVolumeLineShowsTheBytesSoFarAndTheAllowance) {
     std::string label, volumeLabel, forecast, allowance;
     Strings notices;
     size_t told;
+    const char* volumePrice = nullptr;  // a tariff of 0.05 EUR a minute, and this
   } cases[] = {
       {"no volume file", std::nullopt, false, 0, "this period: 2 hr 00 min", "", "", "", {}, 0},
       {"no volume file, an allowance", std::nullopt, false, 100, "this period: 2 hr 00 min",
@@ -154,12 +160,22 @@ TEST(Budget, TheVolumeLineShowsTheBytesSoFarAndTheAllowance) {
       {"online, counting", first, true, 0, "this period: 2 hr 01 min", "data: at least 1.2 GB",
        "at this pace: at least 1.9 GB by 30 Apr", "", {}, 0},
       {"damaged", "tallix volume 1\ncheck 0\n", false, 0, "this period: 2 hr 00 min", "", "", "", {}, 1},
+      {"money: time alone", both, true, 0, "this period: 2 hr 01 min, 6.05 EUR", "data: 3.7 GB",
+       "at this pace: 5.7 GB by 30 Apr", "", {}, 0, ""},
+      {"money: closed", both, false, 0, "this period: 2 hr 00 min, 6.50 EUR", "data: 3.5 GB",
+       "at this pace: 5.3 GB by 30 Apr", "", {}, 0, kVolumePrice},
+      {"money: closed and open", both, true, 0, "this period: 2 hr 01 min, 6.85 EUR", "data: 3.7 GB",
+       "at this pace: 5.7 GB by 30 Apr", "", {}, 0, kVolumePrice},
+      {"money: no volume file", std::nullopt, true, 0, "this period: 2 hr 01 min, at least 6.35 EUR",
+       "data: at least 205.0 MB", "at this pace: at least 317.4 MB by 30 Apr", "", {}, 0,
+       "[Volume]\nunit_bytes = 100000000\nprice = 0.10\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Program p;
     auto& [services, dir, form] = p;
     p.writeSettings({{"", 0, 0}, {"", 0, 0}, {"", 0, 0}, {"[DataAllowance]", c.tenths, 0}});
+    if (c.volumePrice) std::ofstream(dir.file("tariff.ini")) << "[Tariff]\ncurrency = EUR\nprice = 0.05\n" << c.volumePrice;
     aMinuteAfterTwoHours(p, c.volumeFile, c.online);
     EXPECT_EQ(form[form1::lblPeriodTime].caption, c.label);
     EXPECT_EQ(form[form1::lblPeriodVolume].caption, c.volumeLabel);
@@ -175,39 +191,6 @@ TEST(Budget, TheVolumeLineShowsTheBytesSoFarAndTheAllowance) {
     if (c.told != 0) {
       EXPECT_TRUE(services.messages[0].starts_with("The volume file CountRec.zvt.vol: its check sum does not match"));
     }
-  }
-}
-
-// The period line's money is each connection's time part and volume part;
-// the open connection's volume part comes from its bytes counted so far,
-// after what the closed ones used of the allowance. An unknown volume makes
-// the money "at least". (3 GB free, then 0.10 EUR per begun 100 MB: the
-// closed 3.4 GB and 50 MB pay 0.40 and 0.10; the open 205 MB 0.30.)
-TEST(Budget, ThePeriodLinesMoneyHasEveryConnectionsVolumePart) {
-  const std::string both = volumeText({{3, "02/04/02 08:00:00", {3'000'000'000, 400'000'000}},
-                                       {5, "02/04/03 08:00:00", {50'000'000, 0}}});
-  const struct {
-    const char* what;
-    const char* volumePrice;
-    std::optional<std::string> volumeFile;
-    bool online;
-    std::string label;
-  } cases[] = {
-      {"time alone", "", both, true, "this period: 2 hr 01 min, 6.05 EUR"},
-      {"closed", "[Volume]\nunit_bytes = 100000000\nprice = 0.10\nallowance_bytes = 3000000000\n", both, false,
-       "this period: 2 hr 00 min, 6.50 EUR"},
-      {"closed and open", "[Volume]\nunit_bytes = 100000000\nprice = 0.10\nallowance_bytes = 3000000000\n", both,
-       true, "this period: 2 hr 01 min, 6.85 EUR"},
-      {"no volume file", "[Volume]\nunit_bytes = 100000000\nprice = 0.10\n", std::nullopt, true,
-       "this period: 2 hr 01 min, at least 6.35 EUR"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    Program p;
-    auto& [services, dir, form] = p;
-    std::ofstream(p.dir.file("tariff.ini")) << "[Tariff]\ncurrency = EUR\nprice = 0.05\n" << c.volumePrice;
-    aMinuteAfterTwoHours(p, c.volumeFile, c.online);
-    EXPECT_EQ(form[form1::lblPeriodTime].caption, c.label);
   }
 }
 
