@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "analysis/usage.h"
@@ -137,8 +138,8 @@ TEST(UsageScale, TopIsTheFirstRoundStepAboveTheBusiestDayInHoursAndInBytes) {
       {0, "MB", 1, 1},         {999, "bytes", 1000, 200},   {1500, "kB", 2, 1},
       {7'000'000, "MB", 8, 2}, {3'410'000'000, "GB", 4, 1}, {999'999'999'999, "GB", 1000, 200}};
   for (const auto& c : volumes) {
-    const VolumeAxis axis = volumeAxis(c.busiest);
-    EXPECT_EQ(std::tuple(axis.unit, axis.scale.topHours, axis.scale.stepHours), std::tuple(std::string(c.unit), c.top, c.step))
+    const VolumeAxis a = volumeAxis(c.busiest);
+    EXPECT_EQ(std::tuple(a.unit, a.scale.topHours, a.scale.stepHours), std::tuple(std::string(c.unit), c.top, c.step))
         << c.busiest;
   }
 }
