@@ -123,13 +123,14 @@ TEST_F(ReportTest, RefusalsFailuresAndBadArguments) {
     return Outcome{status, out.str(), err.str()};
   };
   EXPECT_EQ(json().out.find("volume"), std::string::npos) << "no volume file, no allowance: as before";
-  std::ofstream(period.file("CountRec.zvt.vol")) << volumeText({{3, "02/04/02 09:00:00", {1'000'000, 500'000}}});
+  std::ofstream(period.file("CountRec.zvt.vol"), std::ios::binary)
+      << volumeText({{3, "02/04/02 09:00:00", {1'000'000, 500'000}}});
   PendingError error;
   ASSERT_TRUE(writeSettingsRecord(period.file("tallix.ini"), 4, {"[DataAllowance]", 50, 0}, error));
   EXPECT_NE(json().out.find("\"volume_allowance_bytes\": 5000000000, \"volume_forecast_bytes\": 4500000, "
                             "\"rx_bytes\": 1000000, \"tx_bytes\": 500000, \"volume_complete\": true"),
             std::string::npos) << json().out;
-  std::ofstream(period.file("CountRec.zvt.vol")) << "tallix volume 1\n";
+  std::ofstream(period.file("CountRec.zvt.vol"), std::ios::binary) << "tallix volume 1\n";
   const Outcome damaged = json();
   EXPECT_EQ(damaged.status, 0);
   EXPECT_NE(damaged.err.find("The volume file CountRec.zvt.vol: it"), std::string::npos) << damaged.err;
