@@ -76,5 +76,5 @@ kill "$app"
 SH
 done
 # The icon on LXQt's panel and its menu, shot by the panel check itself.
-python3 "$root/tests/tray/lxqt_panel_test.py" "$build/bin/tallix" "$out"
+/usr/bin/python3 "$root/tests/tray/lxqt_panel_test.py" "$build/bin/tallix" "$out"
 echo "screenshots written to $out"
