@@ -67,26 +67,25 @@ PeriodVolumePricer::Part openCents(const MainForm& form, long long seconds) {
   return part;
 }
 
-// The closed connections' bytes from CountRec.zvt's volume file. A damaged
-// file is told once (until it changes), and never stops the time's totals.
+// The closed connections' bytes, from the volume file the Usage reading of
+// CountRec.zvt has already matched to them. A damaged file is told once
+// (until it changes), and never stops the time's totals.
 void countClosedVolume(MainForm& form, const LogUsage& usage) {
   BudgetState& b = form.budget;
-  const VolumeReading reading = readVolumeFile(form.file(kCountRecZvt));
-  if (reading.state == VolumeReading::State::Damaged && reading.problem != b.volumeProblemTold) {
-    b.volumeProblemTold = reading.problem;
-    AnswerOk(form, std::string(kVolumeFileDamaged) + volumeFileOf(kCountRecZvt) + ": " + reading.problem +
+  if (usage.volumeState == VolumeReading::State::Damaged && usage.volumeProblem != b.volumeProblemTold) {
+    b.volumeProblemTold = usage.volumeProblem;
+    AnswerOk(form, std::string(kVolumeFileDamaged) + volumeFileOf(kCountRecZvt) + ": " + usage.volumeProblem +
                        std::string(kVolumeFileDamagedTail));
   }
-  const bool read = reading.state == VolumeReading::State::Read;
-  for (const UsageConnection& c : usage.connections) {
-    if (form.Recording && c.startRecord == form.EndRecNo - 1) continue;
-    const std::optional<Volume> v = read ? volumeAt(reading, c.startRecord, usage.startStamp(c)) : std::nullopt;
-    b.volumeSeen = b.volumeSeen || v.has_value();
-    b.volumePartial = b.volumePartial || !v;
-    if (v) {
-      b.closedVolume.received += v->received;
-      b.closedVolume.sent += v->sent;
+  for (size_t i = 0; i < usage.connections.size(); ++i) {
+    if (form.Recording && usage.connections[i].startRecord == form.EndRecNo - 1) continue;
+    if (i >= usage.volumes.size() || !usage.volumes[i]) {
+      b.volumePartial = true;
+      continue;
     }
+    b.volumeSeen = true;
+    b.closedVolume.received += usage.volumes[i]->received;
+    b.closedVolume.sent += usage.volumes[i]->sent;
   }
 }
 
