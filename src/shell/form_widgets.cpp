@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "shell/accessible_roles.h"
+#include "shell/fonts.h"
 
 namespace tallix::shell {
 
@@ -111,21 +112,6 @@ void ReleaseCheckBox::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 namespace {
-
-QFont fontOf(const FontSpec& row) {
-  // Where the designed face is missing, a face of about the same width keeps
-  // the texts inside controls sized for it: the Ming face's Latin letters are
-  // serif and narrow, like Times.
-  static const QStringList serif{"Times New Roman", "Liberation Serif", "Nimbus Roman", "Times"};
-  static const QStringList sans{"Arial", "Liberation Sans", "Nimbus Sans", "Helvetica"};
-  const QString family = QString::fromStdString(row.family);
-  const bool serifFace = family == "PMingLiU" || family == "Times New Roman";
-  QFont font;
-  font.setFamilies(QStringList{family} + (serifFace ? serif : sans));
-  font.setPointSizeF(row.points);
-  font.setBold(row.bold);
-  return font;
-}
 
 QWidget* makeWidget(const ControlSpec& row, QWidget* parent) {
   switch (row.kind) {
@@ -255,7 +241,7 @@ FormWidgets::FormWidgets(QWidget* root, const std::vector<ControlSpec>& design) 
     QWidget* made = makeWidget(row, parent);
     if (made == nullptr) continue;
     made->setObjectName(QString::fromStdString(std::string(row.name.text())));
-    made->setFont(fontOf(row.font));
+    made->setFont(designFont(row.font));
     if (!row.accessibleName.empty()) made->setAccessibleName(fromModel(row.accessibleName));
     if (row.windowColours) {
       made->setAutoFillBackground(true);

@@ -23,6 +23,10 @@ void mapLargeBuffersApart() {
   // Set once, the threshold no longer rises after a large buffer is freed,
   // which would leave the next one in the heap for good.
   mallopt(M_MMAP_THRESHOLD, kLargeBuffer);
+  // The toolkit's threads (display events, the session bus, drawing helpers)
+  // allocate little and seldom: sharing the one heap spares each of them a
+  // heap of its own, which would stay for the whole run.
+  mallopt(M_ARENA_MAX, 1);
 #endif
 }
 

@@ -9,7 +9,8 @@
 namespace tallix::shell {
 
 // At start, before anything is allocated: buffers of 128 KiB and more (a log
-// read whole is up to 950 KiB) are mapped on their own, always.
+// read whole is up to 950 KiB) are mapped on their own, always, and all
+// threads share one heap.
 void mapLargeBuffersApart();
 
 // Gives the heap's free pages back to the system once the program has been

@@ -13,6 +13,7 @@
 #include "app/tariff_setting.h"
 #include "form/layouts.h"
 #include "period/entry.h"
+#include "shell/fonts.h"
 #include "shell/pictures.h"
 #include "shell/screen_fit.h"
 #include "shell/tariff_window.h"
@@ -42,6 +43,7 @@ MainWindow::MainWindow(MainForm& form, std::function<void()> endProgram)
   setDialogOwner(this);
 
   menuBar()->setNativeMenuBar(false);  // the one item stays in the window
+  menuBar()->setFont(buttonFont());
   closeAction_ = menuBar()->addAction(QString::fromLatin1(kCloseCaption.data(), kCloseCaption.size()));
   closeAction_->setObjectName("mClose");
   connect(closeAction_, &QAction::triggered, this, &QWidget::close);

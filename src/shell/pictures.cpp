@@ -1,7 +1,6 @@
 #include "shell/pictures.h"
 
 #include <QFont>
-#include <QGuiApplication>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLinearGradient>
@@ -13,6 +12,7 @@
 #include <algorithm>
 
 #include "form/control_names.h"
+#include "shell/fonts.h"
 
 namespace tallix::shell {
 namespace {
@@ -60,14 +60,14 @@ void paintDial(QPainter& painter, const QRectF& box, const QColor& ring, const Q
   painter.restore();
 }
 
-// The wordmark's letters are outlines of the program's ordinary face, taken
+// The wordmark's letters are outlines of the buttons' face, taken
 // at one size and scaled to fit, slanted and thickened when emphasised: a
 // bold italic look without loading a face of its own (each face loaded stays
 // in memory for the whole run) nor a font at every size tried.
 constexpr qreal kOutlinePixels = 64;
 
 QFont outlineFont() {
-  QFont font = QGuiApplication::font();
+  QFont font = buttonFont();
   font.setPixelSize(static_cast<int>(kOutlinePixels));
   return font;
 }
