@@ -200,7 +200,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // The model decides; the window is never closed by Qt itself.
   event->ignore();
   CloseOutcome outcome = CloseOutcome::Hide;
-  runEvent([&outcome, this](MainForm& f) { outcome = Form1_Form_QueryUnload(f); });
+  runEvent([&outcome](MainForm& f) { outcome = Form1_Form_QueryUnload(f); });
   if (outcome == CloseOutcome::EndProgram && endProgram_) endProgram_();
 }
 
