@@ -11,10 +11,10 @@ namespace tallix::shell {
 // about the same width stands in, so texts stay inside controls sized for it.
 QFont designFont(const FontSpec& row);
 
-// The face of the main window's buttons. Its menu bar and the logo's letters
-// use it too: each face, and each size of a hinted TrueType face, stays in
-// memory for the whole run once drawn, and the design's faces are drawn
-// anyway.
+// The face of the main window's buttons. The logo's letters use it too, and
+// the menu bar outside Windows: each face, and each size of a hinted
+// TrueType face, stays in memory for the whole run once drawn, and the
+// design's faces are drawn anyway.
 QFont buttonFont();
 
 }  // namespace tallix::shell

@@ -43,7 +43,11 @@ MainWindow::MainWindow(MainForm& form, std::function<void()> endProgram)
   setDialogOwner(this);
 
   menuBar()->setNativeMenuBar(false);  // the one item stays in the window
+#ifndef _WIN32
+  // Windows draws menus in its own menu font; elsewhere the default face
+  // would be loaded at one more size for this one word.
   menuBar()->setFont(buttonFont());
+#endif
   closeAction_ = menuBar()->addAction(QString::fromLatin1(kCloseCaption.data(), kCloseCaption.size()));
   closeAction_->setObjectName("mClose");
   connect(closeAction_, &QAction::triggered, this, &QWidget::close);
