@@ -94,7 +94,7 @@ void writeUsageJson(std::ostream& out, const std::string& file, const LogUsage& 
   const LogLoad& t = usage.load;
   const bool costs = tariff && usage.cost;
   // Under a tariff that prices volume, whether each cost is known in full.
-  const bool volumePriced = costs && tariff->unitBytes > 0 && tariff->volumePrice > 0;
+  const bool volumePriced = costs && tariff->pricesVolume();
   out << "{\"file\": " << jsonString(file) << ", \"from\": " << jsonString(isoDate(t.from))
       << ", \"to\": " << jsonString(isoDate(t.to)) << ", \"created\": " << jsonString(isoDate(t.created))
       << ", \"first_record\": " << optionalStamp(t.first) << ", \"last_record\": " << optionalStamp(t.last)

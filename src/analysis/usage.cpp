@@ -127,7 +127,7 @@ class ConnectionReading {
     if (!tariff) return;
     pricer_.emplace(*tariff);
     usage.cost.emplace();
-    if (tariff->unitBytes > 0 && tariff->volumePrice > 0) volumePricer_.emplace(*tariff);
+    if (tariff->pricesVolume()) volumePricer_.emplace(*tariff);
   }
 
   void take(std::span<const PairReport> pairs) {

@@ -33,8 +33,7 @@ class PeriodVolumePricer {
   PeriodVolumePricer(const Tariff& tariff, std::uint64_t usedBefore, bool unknownBefore)
       : tariff_(tariff), usedBefore_(usedBefore), unknownBefore_(unknownBefore) {}
 
-  // The tariff puts a price on volume at all.
-  bool prices() const { return tariff_.unitBytes > 0 && tariff_.volumePrice > 0; }
+  bool prices() const { return tariff_.pricesVolume(); }
 
   struct Part {
     std::int64_t cents = 0;  // halves up, as the time part; kMostCents past what a sum holds

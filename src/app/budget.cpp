@@ -254,6 +254,12 @@ void refresh(MainForm& form, const DateTime& now) {
   giveNotices(form, seconds);
 }
 
+// What a limit's box shows: the limit in force, empty for none.
+std::string boxText(const BudgetState& b, Limit limit) {
+  if (limit == Limit::Data) return allowanceNumberText(b.allowanceTenths);
+  return b.hours > 0 ? std::to_string(b.hours) : "";
+}
+
 // A limit typed into the Settings view: a new one warns only of marks passed
 // from now on; the same one changes nothing.
 void setLimit(MainForm& form, Limit limit, std::int16_t value) {
@@ -266,6 +272,19 @@ void setLimit(MainForm& form, Limit limit, std::int16_t value) {
   newNoticeRound(noticesOf(b, limit), reachedNow(form, limit, seconds));
   saveLimit(form, limit);
   showTime(form, seconds, now);
+}
+
+// The box of a limit has lost the focus: a number it takes is the new
+// limit, anything else is told; the box then shows the limit in force.
+void takeLimitBox(MainForm& form, Limit limit) {
+  const bool time = limit == Limit::Time;
+  Control& box = form[time ? form1::txtBudget : form1::txtAllowance];
+  const std::optional<std::int16_t> value = time ? parseBudgetHours(box.caption) : parseAllowanceTenths(box.caption);
+  if (value)
+    setLimit(form, limit, *value);
+  else
+    AnswerOk(form, time ? kBudgetInvalid : kAllowanceInvalid);
+  box.caption = boxText(form.budget, limit);
 }
 
 }  // namespace
@@ -317,8 +336,8 @@ void startBudget(MainForm& form, bool periodBegunDuringLoad) {
   BudgetState& b = form.budget;
   if (b.hours < 0 || b.hours > kMostBudgetHours) b.hours = 0;
   if (b.allowanceTenths < 0 || b.allowanceTenths > kMostAllowanceTenths) b.allowanceTenths = 0;
-  form[form1::txtBudget].caption = b.hours > 0 ? std::to_string(b.hours) : "";
-  form[form1::txtAllowance].caption = allowanceNumberText(b.allowanceTenths);
+  form[form1::txtBudget].caption = boxText(b, Limit::Time);
+  form[form1::txtAllowance].caption = boxText(b, Limit::Data);
   if (periodBegunDuringLoad) clearNotices(form);
   b.counted = false;
   b.periodsSeen = form.periodsBegun;
@@ -342,24 +361,8 @@ void refreshPeriodTime(MainForm& form) { refresh(form, form.services->now()); }
 
 void giveDueNotice(MainForm& form) { giveNotices(form, periodSecondsSoFar(form, form.services->now())); }
 
-void txtBudget_LostFocus(MainForm& form) {
-  Control& box = form[form1::txtBudget];
-  const std::optional<std::int16_t> hours = parseBudgetHours(box.caption);
-  if (hours)
-    setLimit(form, Limit::Time, *hours);
-  else
-    AnswerOk(form, kBudgetInvalid);
-  box.caption = form.budget.hours > 0 ? std::to_string(form.budget.hours) : "";
-}
+void txtBudget_LostFocus(MainForm& form) { takeLimitBox(form, Limit::Time); }
 
-void txtAllowance_LostFocus(MainForm& form) {
-  Control& box = form[form1::txtAllowance];
-  const std::optional<std::int16_t> tenths = parseAllowanceTenths(box.caption);
-  if (tenths)
-    setLimit(form, Limit::Data, *tenths);
-  else
-    AnswerOk(form, kAllowanceInvalid);
-  box.caption = allowanceNumberText(form.budget.allowanceTenths);
-}
+void txtAllowance_LostFocus(MainForm& form) { takeLimitBox(form, Limit::Data); }
 
 }  // namespace tallix

@@ -56,8 +56,7 @@ OutlookLines volumeOutlookLines(const Outlook& o, const std::optional<VolumeSoFa
   if (o.forecastSeconds)
     lines.forecast = std::string(kAtThisPace) + (volume->atLeast ? "at least " : "") +
                      bytesText(static_cast<std::uint64_t>(atPace(used, o))) + byWhen(lastDay);
-  if (allowanceTenths > 0) {
-    const std::int64_t limit = std::int64_t{allowanceTenths} * kAllowanceTenthBytes;
+  if (const auto limit = static_cast<std::int64_t>(allowanceBytesOf(allowanceTenths)); limit > 0) {
     if (used >= limit) {
       lines.allowance = kOverAllowance;
     } else {

@@ -48,7 +48,7 @@ std::string tariffLine(const Tariff& tariff) {
   const std::string currency = tariff.currency.empty() ? "" : " " + tariff.currency;
   std::string line = std::string(kTariffInUse) + amountText(tariff.price) + currency + " per " +
                      std::to_string(tariff.unit) + " s";
-  if (tariff.unitBytes > 0 && tariff.volumePrice > 0)
+  if (tariff.pricesVolume())
     line += " and " + amountText(tariff.volumePrice) + currency + " per " +
             bytesText(static_cast<std::uint64_t>(tariff.unitBytes));
   return line;

@@ -63,9 +63,7 @@ struct BudgetState {
   bool volumePartial = false;
   std::string volumeProblemTold;
 
-  std::uint64_t allowanceBytes() const {
-    return allowanceTenths > 0 ? static_cast<std::uint64_t>(allowanceTenths) * kAllowanceTenthBytes : 0;
-  }
+  std::uint64_t allowanceBytes() const { return allowanceBytesOf(allowanceTenths); }
 };
 inline constexpr std::int16_t kWarned80 = 1;
 inline constexpr std::int16_t kWarned100 = 2;

@@ -20,6 +20,11 @@ inline constexpr long kDataAllowanceRecord = 4;
 inline constexpr std::string_view kDataAllowanceLabel = "[DataAllowance]";
 inline constexpr std::int16_t kMostAllowanceTenths = 30000;  // 3000 GB
 inline constexpr std::int64_t kAllowanceTenthBytes = 100'000'000;
+// The bytes of an allowance of `tenths`; 0 (none) for a value the Settings
+// view never stores.
+constexpr std::uint64_t allowanceBytesOf(std::int64_t tenths) {
+  return tenths > 0 && tenths <= kMostAllowanceTenths ? static_cast<std::uint64_t>(tenths * kAllowanceTenthBytes) : 0;
+}
 
 struct SettingsRecord {
   std::string label;  // as stored: 17 characters, blank-padded

@@ -44,6 +44,9 @@ struct Tariff {
   std::int64_t volumePrice = 0;
   std::int64_t allowanceBytes = 0;
 
+  // The tariff puts a price on volume at all.
+  bool pricesVolume() const { return unitBytes > 0 && volumePrice > 0; }
+
   friend bool operator==(const Tariff&, const Tariff&) = default;
 };
 

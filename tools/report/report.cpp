@@ -42,7 +42,7 @@ struct Options : ReportRequest {
   std::optional<DateTime> now;
   bool volumeColumns = false;  // the CSV has the volume's columns
 
-  bool pricesVolume() const { return tariff && tariff->unitBytes > 0 && tariff->volumePrice > 0; }
+  bool pricesVolume() const { return tariff && tariff->pricesVolume(); }
 };
 
 // What the report adds for a file named CountRec.zvt: the outlook at the
@@ -69,9 +69,8 @@ std::optional<VolumeOutlook> volumeOutlookOf(const std::string& folder, const Lo
   PendingError ignored;  // failures on tallix.ini are skipped silently
   // The data allowance is kept in tenths of a gigabyte, as the Settings view keeps it.
   if (readSettingsRecord(folder + "tallix.ini", kDataAllowanceRecord, allowance, ignored) &&
-      trim(allowance.label) == kDataAllowanceLabel && allowance.value1 > 0 &&
-      allowance.value1 <= kMostAllowanceTenths)
-    v.allowanceBytes = static_cast<std::uint64_t>(allowance.value1) * static_cast<std::uint64_t>(kAllowanceTenthBytes);
+      trim(allowance.label) == kDataAllowanceLabel && allowanceBytesOf(allowance.value1) > 0)
+    v.allowanceBytes = allowanceBytesOf(allowance.value1);
   if (!usage.hasVolumeFile() && !v.allowanceBytes) return std::nullopt;
   // Only what is known is carried on: with some volume unknown the forecast
   // is the least the period is heading for, as volume_complete tells; with
